@@ -1,0 +1,1 @@
+set(HB_ICON_FILES)
