@@ -1,1 +1,63 @@
-#include "HuebenchApp.h"
+#include "app/HuebenchApp.h"
+
+#include "app/ContentView.h"
+#include "common/IconLibrary.h"
+#include "common/Settings.h"
+#include "platform/store/ModelStore.h"
+
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace hb {
+namespace {
+
+// The screens that exist so far; every other catalogue row is shown disabled.
+ScreenFactories screenFactories(HuebenchApp &)
+{
+    return {};
+}
+
+} // namespace
+
+QString HuebenchApp::fatalStorePrefix()
+{
+    return QStringLiteral("Could not create ModelContainer: ");
+}
+
+Expected<std::unique_ptr<HuebenchApp>> HuebenchApp::create()
+{
+    auto store = ModelStore::openDefault();
+    if (!store)
+        return store.error();
+    return std::make_unique<HuebenchApp>(std::move(*store));
+}
+
+HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store)
+    : m_store(std::move(store)), m_settings(std::make_unique<Settings>()),
+      m_window(std::make_unique<QWidget>())
+{
+    m_window->setWindowTitle(QStringLiteral("Huebench"));
+    m_window->setWindowIcon(IconLibrary::icon(QStringLiteral("paintpalette.fill"),
+                                              QColor::fromRgbF(0.48f, 0.36f, 1.0f),
+                                              QColor::fromRgbF(0.18f, 0.83f, 0.74f)));
+    m_window->setMinimumSize(640, 420);
+    m_window->resize(1100, 720);
+
+    m_contentView = new ContentView(screenFactories(*this), m_window.get());
+    auto *layout = new QVBoxLayout(m_window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_contentView);
+}
+
+HuebenchApp::~HuebenchApp()
+{
+    // Screens may still hold the store; close them first.
+    m_window.reset();
+}
+
+void HuebenchApp::show()
+{
+    m_window->show();
+}
+
+} // namespace hb

@@ -1,1 +1,46 @@
 #pragma once
+
+#include "common/Expected.h"
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace hb {
+
+class ContentView;
+class ModelStore;
+class Settings;
+
+// The application: the one local model store every persistent tool shares, the user's
+// settings, and the single window that shows the tool catalogue.
+class HuebenchApp {
+public:
+    // Printed, followed by the reason, when the store cannot be created; the process then ends.
+    static QString fatalStorePrefix();
+
+    // Opens the store in the user's data folder. Fails only when the store cannot be created.
+    static Expected<std::unique_ptr<HuebenchApp>> create();
+    explicit HuebenchApp(std::unique_ptr<ModelStore> store);
+    ~HuebenchApp();
+
+    HuebenchApp(const HuebenchApp &) = delete;
+    HuebenchApp &operator=(const HuebenchApp &) = delete;
+
+    ModelStore &sharedModelContainer() const { return *m_store; }
+    Settings &settings() const { return *m_settings; }
+    QWidget *window() const { return m_window.get(); }
+    ContentView *contentView() const { return m_contentView; }
+
+    void show();
+
+private:
+    std::unique_ptr<ModelStore> m_store;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<QWidget> m_window;
+    ContentView *m_contentView = nullptr;
+};
+
+} // namespace hb

@@ -1,1 +1,36 @@
 #pragma once
+
+#include <QColor>
+#include <QGradientStops>
+#include <QWidget>
+
+namespace hb {
+
+// A full-bleed linear gradient from the top-left to the bottom-right corner, drawn behind a
+// screen's content. Children keep their own backgrounds hidden so the gradient shows through.
+class Backdrop : public QWidget {
+    Q_OBJECT
+
+public:
+    // The two dark opening colours shared by the catalogue and most screens.
+    static QColor deepNavy();
+    static QColor nightBlue();
+
+    // The catalogue's stops: the two opening colours, then the window background colour.
+    static QGradientStops standardStops(const QColor &windowBackground);
+
+    // With no stops given, the standard stops over the widget's own window colour are used.
+    explicit Backdrop(QWidget *parent = nullptr);
+    Backdrop(const QGradientStops &stops, QWidget *parent = nullptr);
+
+    QGradientStops stops() const;
+    void setStops(const QGradientStops &stops);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QGradientStops m_stops;
+};
+
+} // namespace hb

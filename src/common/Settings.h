@@ -1,1 +1,60 @@
 #pragma once
+
+#include <QByteArray>
+#include <QLatin1StringView>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace hb {
+
+// The documented settings keys, used as they stand.
+namespace SettingsKey {
+inline constexpr QLatin1StringView youtubeSearchSiteUrl{"youtubeSearchSiteUrl"};
+inline constexpr QLatin1StringView dadavezaruzLastHost{"dadavezaruz.lastHost"};
+inline constexpr QLatin1StringView dadavezaruzLastHostPort{"dadavezaruz.lastHostPort"};
+inline constexpr QLatin1StringView dadavezaruzSavedHosts{"dadavezaruz.savedHosts"};
+} // namespace SettingsKey
+
+// The one access point to the user's settings: an INI file in the user's configuration folder
+// (organisation and application "Huebench"). Values are passed through unchanged and every
+// change is written to disk before the call returns.
+class Settings {
+public:
+    Settings();
+    // A settings file at a chosen path, for tests and tools.
+    explicit Settings(const QString &iniFile);
+    ~Settings();
+
+    Settings(const Settings &) = delete;
+    Settings &operator=(const Settings &) = delete;
+
+    QString fileName() const;
+
+    QString text(QLatin1StringView key, const QString &fallback = {}) const;
+    void setText(QLatin1StringView key, const QString &value);
+
+    std::optional<qint64> integer(QLatin1StringView key) const;
+    void setInteger(QLatin1StringView key, qint64 value);
+
+    QByteArray bytes(QLatin1StringView key) const;
+    void setBytes(QLatin1StringView key, const QByteArray &value);
+
+    bool contains(QLatin1StringView key) const;
+    void remove(QLatin1StringView key);
+
+    // The tutorial browser's search site; empty until the user sets one.
+    QString youtubeSearchSiteUrl() const;
+    void setYoutubeSearchSiteUrl(const QString &url);
+
+private:
+    void write(QLatin1StringView key, const QVariant &value);
+
+    std::unique_ptr<QSettings> m_settings;
+};
+
+} // namespace hb
