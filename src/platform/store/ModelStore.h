@@ -1,1 +1,84 @@
 #pragma once
+
+#include "common/Expected.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace hb {
+
+// The application's local store of records: one SQLite file opened through Qt SQL, with the
+// layout of StoreSchema. It lives on the main thread.
+//
+// Reads go through database(). Every change goes through write(), which runs it as one
+// transaction committed before write() returns, so there is no save step and nothing committed
+// is lost if the application crashes. changed() follows each successful commit.
+class ModelStore : public QObject {
+    Q_OBJECT
+
+public:
+    // Codes of the errors in the domain errorDomain().
+    enum class ErrorCode {
+        FolderNotCreatable = 1,
+        NotAFolder,
+        FolderNotWritable,
+        OpenFailed,
+        NotADatabase,
+        NewerSchema,
+        UnknownContents,
+        JournalModeUnavailable,
+        QueryFailed,
+        NestedWrite,
+    };
+
+    using Work = std::function<Expected<Done>(QSqlDatabase &)>;
+
+    static QString errorDomain();
+    static QString fileName();
+
+    // Opens the store file in `directory`, creating the folder and the schema when needed.
+    // A file that cannot be used as this version's store is left exactly as it was.
+    static Expected<std::unique_ptr<ModelStore>> open(const QString &directory);
+    // Opens the store in the application's data folder (QStandardPaths::AppDataLocation).
+    static Expected<std::unique_ptr<ModelStore>> openDefault();
+
+    ~ModelStore() override;
+
+    QString filePath() const { return m_filePath; }
+
+    // The store's connection, for queries. Do not keep copies past the store's lifetime.
+    QSqlDatabase database() const;
+
+    // Runs `work` in one transaction: commits when it succeeds, rolls everything back when it
+    // or the commit fails, and emits changed() only after a successful commit. A write started
+    // from inside another write's work is refused with NestedWrite rather than joined, so each
+    // call stays all-or-nothing on its own.
+    Expected<Done> write(const Work &work);
+
+    // Helpers for work and reads: a failed statement becomes a QueryFailed error carrying the
+    // driver's text.
+    static Expected<Done> exec(QSqlQuery &query);
+    static Expected<Done> exec(const QSqlDatabase &db, const QString &sql);
+    static Expected<QSqlQuery> prepare(const QSqlDatabase &db, const QString &sql);
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    explicit ModelStore(const QString &filePath);
+
+    Expected<Done> initialise();
+    Expected<Done> configureConnection(QSqlDatabase &db);
+    Expected<Done> createSchema();
+
+    QString m_connectionName;
+    QString m_filePath;
+    bool m_writing = false;
+};
+
+} // namespace hb
