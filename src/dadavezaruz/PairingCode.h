@@ -1,1 +1,24 @@
 #pragma once
+
+#include "dadavezaruz/DadavezaRuzProtocol.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace hb {
+
+// Where a pairing code (the text of a server's QR code) says the server is.
+struct PairingCode {
+    QString host;
+    quint16 port = kDadavezaRuzPort;
+
+    friend bool operator==(const PairingCode &, const PairingCode &) = default;
+};
+
+// Reads "host" or "host:port". Gives nothing when no host is left after trimming; a missing,
+// empty or unreadable port (anything but decimal digits with at most one leading '+', up to
+// 65535) gives the protocol port, kDadavezaRuzPort. Port 0 is passed on as 0 for the connect step to reject.
+std::optional<PairingCode> parsePairingCode(const QString &text);
+
+} // namespace hb

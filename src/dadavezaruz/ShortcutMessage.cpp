@@ -1,1 +1,126 @@
 #include "ShortcutMessage.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QLatin1StringView>
+
+namespace hb {
+
+namespace {
+
+constexpr QLatin1StringView kKeyComboKey{"keyCombo"};
+constexpr QLatin1StringView kAppTargetKey{"appTarget"};
+
+void appendHexEscape(QByteArray &out, char16_t unit)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const char escape[] = {'\\',
+                           'u',
+                           kHex[(unit >> 12) & 0xF],
+                           kHex[(unit >> 8) & 0xF],
+                           kHex[(unit >> 4) & 0xF],
+                           kHex[unit & 0xF]};
+    out.append(escape, sizeof escape);
+}
+
+void appendUtf8(QByteArray &out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out.append(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.append(static_cast<char>(0xC0 | (cp >> 6)));
+        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.append(static_cast<char>(0xE0 | (cp >> 12)));
+        out.append(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.append(static_cast<char>(0xF0 | (cp >> 18)));
+        out.append(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.append(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The two-character escape JSON has for `unit`, or nullptr. The solidus is escaped too.
+const char *shortEscape(char16_t unit)
+{
+    switch (unit) {
+    case u'"':
+        return "\\\"";
+    case u'\\':
+        return "\\\\";
+    case u'/':
+        return "\\/";
+    case u'\b':
+        return "\\b";
+    case u'\f':
+        return "\\f";
+    case u'\n':
+        return "\\n";
+    case u'\r':
+        return "\\r";
+    case u'\t':
+        return "\\t";
+    default:
+        return nullptr;
+    }
+}
+
+// Appends `text` as a quoted JSON string.
+void appendJsonString(QByteArray &out, const QString &text)
+{
+    out.append('"');
+    const qsizetype size = text.size();
+    const QChar *chars = text.constData();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = chars[i].unicode();
+        if (const char *escape = shortEscape(unit)) {
+            out.append(escape, 2);
+        } else if (unit < 0x20) {
+            appendHexEscape(out, unit);
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < size && chars[i + 1].isLowSurrogate()) {
+            appendUtf8(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
+            ++i;
+        } else if (QChar::isSurrogate(unit) || unit == 0xFEFF) {
+            // An unpaired surrogate has no UTF-8 form, and Qt's reader drops a raw U+FEFF at the
+            // start of a string as a byte-order mark: the escape keeps both intact.
+            appendHexEscape(out, unit);
+        } else {
+            appendUtf8(out, unit);
+        }
+    }
+    out.append('"');
+}
+
+} // namespace
+
+QByteArray ShortcutMessage::encode() const
+{
+    QByteArray frame;
+    frame.reserve(32 + keyCombo.size() + appTarget.size());
+    frame.append("{\"keyCombo\":");
+    appendJsonString(frame, keyCombo);
+    frame.append(",\"appTarget\":");
+    appendJsonString(frame, appTarget);
+    frame.append("}\n");
+    return frame;
+}
+
+std::optional<ShortcutMessage> ShortcutMessage::decode(QByteArrayView line)
+{
+    // The parser is bounded by the size, so the bytes need not be copied or terminated.
+    const QByteArray bytes = QByteArray::fromRawData(line.data(), line.size());
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (!document.isObject())
+        return std::nullopt;
+    const QJsonObject object = document.object();
+    const QJsonValue keyCombo = object.value(kKeyComboKey);
+    const QJsonValue appTarget = object.value(kAppTargetKey);
+    if (!keyCombo.isString() || !appTarget.isString())
+        return std::nullopt;
+    return ShortcutMessage{keyCombo.toString(), appTarget.toString()};
+}
+
+} // namespace hb

@@ -1,0 +1,69 @@
+// Fuzzes the wire frame of a button press, both ways.
+//
+// Reading: any line either gives nothing or a message that, written again, reads back the same.
+// Writing: any two UTF-16 strings (lone surrogates and NULs included) make one frame of one line
+// that reads back as exactly the same message.
+
+#include "dadavezaruz/ShortcutMessage.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void check(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void checkFrame(const QByteArray &frame)
+{
+    check(frame.startsWith("{\"keyCombo\":\"") && frame.endsWith("\"}\n"),
+          "a frame is a compact object and one line feed");
+    // Outside escape sequences there is no solidus and no control character but the last LF.
+    const qsizetype body = frame.size() - 1;
+    for (qsizetype i = 0; i < body; ++i) {
+        const auto c = static_cast<unsigned char>(frame.at(i));
+        if (c == '\\')
+            ++i;
+        else
+            check(c != '/' && c >= 0x20, "solidus and control characters are escaped");
+    }
+}
+
+void roundTrip(const hb::ShortcutMessage &message)
+{
+    const QByteArray frame = message.encode();
+    checkFrame(frame);
+    const std::optional<hb::ShortcutMessage> again = hb::ShortcutMessage::decode(frame);
+    check(again.has_value(), "an encoded message decodes");
+    check(*again == message, "an encoded message decodes to itself");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const auto *bytes = reinterpret_cast<const char *>(data);
+
+    if (const auto message = hb::ShortcutMessage::decode(QByteArrayView(bytes, qsizetype(size))))
+        roundTrip(*message);
+
+    // The same bytes as UTF-16 code units; the first unit chooses where keyCombo ends.
+    const size_t unitCount = size / 2;
+    if (unitCount >= 1) {
+        QString units(qsizetype(unitCount), Qt::Uninitialized);
+        std::memcpy(units.data(), data, unitCount * 2);
+        const qsizetype split = units.at(0).unicode() % units.size();
+        roundTrip({units.mid(1, split), units.mid(1 + split)});
+    }
+    return 0;
+}
