@@ -6,9 +6,9 @@
 
 using namespace Qt::StringLiterals;
 
-// Starts the real application with a data folder where no store can be created: it must say
-// why on one line of standard error and end with status 1 before showing any window (a window
-// would keep the process running), leaving the user's files as they were.
+// Starts the real application where no store can be created: it must give the reason on one
+// line of standard error and end with status 1 before any window (a window would keep it
+// running), leaving the user's file as it was.
 class TestFatalStore : public QObject {
     Q_OBJECT
 
@@ -19,53 +19,37 @@ private Q_SLOTS:
 
 void TestFatalStore::endsWithOneLineAndStatusOne_data()
 {
-    QTest::addColumn<QString>("setup");
-    QTest::newRow("data folder below a regular file") << u"below-file"_s;
-    QTest::newRow("store file is not a database") << u"text-store"_s;
-    QTest::newRow("store folder is a file") << u"folder-is-file"_s;
+    // Where the user's own file sits, and the data folder the application is given.
+    QTest::addColumn<QString>("userFile");
+    QTest::addColumn<QString>("dataHome");
+    QTest::newRow("data folder below a regular file") << u"plain-file"_s << u"plain-file/below"_s;
+    QTest::newRow("store file is not a database")
+        << u"data/Huebench/Huebench/huebench.sqlite"_s << u"data"_s;
+    QTest::newRow("store folder is a file") << u"data/Huebench/Huebench"_s << u"data"_s;
 }
 
 void TestFatalStore::endsWithOneLineAndStatusOne()
 {
-    QFETCH(QString, setup);
+    QFETCH(QString, userFile);
+    QFETCH(QString, dataHome);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-
-    QString dataHome = dir.filePath(u"data"_s);
-    QString userFile;
     const QByteArray userBytes = "my notes, not a database\n";
-    auto write = [](const QString &path, const QByteArray &bytes) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    };
+    QFile file(dir.filePath(userFile));
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(userBytes) == userBytes.size());
+    file.close();
 
-    if (setup == u"below-file") {
-        userFile = dir.filePath(u"plain-file"_s);
-        dataHome = userFile + u"/below"_s;
-    } else {
-        const QString storeFolder = dataHome + u"/Huebench/Huebench"_s;
-        if (setup == u"text-store") {
-            QVERIFY(QDir().mkpath(storeFolder));
-            userFile = storeFolder + u"/huebench.sqlite"_s;
-        } else {
-            QVERIFY(QDir().mkpath(dataHome + u"/Huebench"_s));
-            userFile = storeFolder;
-        }
-    }
-    QVERIFY(write(userFile, userBytes));
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"XDG_DATA_HOME"_s, dataHome);
-    env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s));
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     const QString runtimeDir = dir.filePath(u"runtime"_s);
     QVERIFY(QDir().mkpath(runtimeDir));
-    QVERIFY(QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"XDG_DATA_HOME"_s, dir.filePath(dataHome));
+    env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s));
     env.insert(u"XDG_RUNTIME_DIR"_s, runtimeDir);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     QProcess app;
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(HUEBENCH_BINARY), {});
-    QVERIFY(app.waitForStarted());
     if (!app.waitForFinished(30000)) {
         app.kill();
         app.waitForFinished();
@@ -75,12 +59,11 @@ void TestFatalStore::endsWithOneLineAndStatusOne()
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 1);
     const QString err = QString::fromLocal8Bit(app.readAllStandardError());
-    QVERIFY2(err.startsWith(u"Could not create ModelContainer: "_s), qPrintable(err));
-    QVERIFY2(err.endsWith(u'\n') && err.count(u'\n') == 1, qPrintable(err));
-    QVERIFY2(err.size() > u"Could not create ModelContainer: \n"_s.size(), "the reason is missing");
+    const QString prefix = u"Could not create ModelContainer: "_s;
+    QVERIFY2(err.startsWith(prefix) && err.size() > prefix.size() + 1, qPrintable(err));
+    QVERIFY2(err.count(u'\n') == 1 && err.endsWith(u'\n'), qPrintable(err));
     QCOMPARE(app.readAllStandardOutput(), QByteArray());
 
-    QFile file(userFile);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), userBytes);
 }
