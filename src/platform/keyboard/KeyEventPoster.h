@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace hb {
+
+// Posts key presses as if typed, to whatever window has the keyboard focus.
+//
+// Key codes are the virtual key codes of an ANSI Mac keyboard (the numbers keyCodeMap() gives);
+// they name key positions, not characters. Modifier masks use the same flag bits as KeyCombo.h.
+// An implementation is used from one thread at a time.
+class KeyEventPoster {
+public:
+    virtual ~KeyEventPoster() = default;
+
+    // False when key presses cannot be posted at all (no display, no input extension);
+    // unavailableReason() then says why.
+    virtual bool isAvailable() const = 0;
+    virtual QString unavailableReason() const = 0;
+
+    // One key-down and one key-up of `keyCode` with the modifiers in `modifiers` held, no pause
+    // between them. Does nothing when unavailable.
+    virtual void postKeyPress(quint16 keyCode, quint64 modifiers) = 0;
+};
+
+} // namespace hb
