@@ -1,0 +1,74 @@
+#pragma once
+
+#include "dadavezaruz-server/DadavezaRuzServerPlatform.h"
+
+#include <QHostAddress>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <memory>
+
+class QTcpServer;
+
+namespace hb {
+
+class AppActivator;
+class KeyEventPoster;
+class MonitorCalibrationLineDelimitedConnection;
+struct ShortcutMessage;
+
+// The server's network side. It lives on the server's worker thread: it owns the listener and
+// every controller connection, decodes their lines and posts the keys, one line at a time in
+// arrival order. It reports to the main thread only through its signals.
+class DadavezaRuzServerWorker : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform);
+    ~DadavezaRuzServerWorker() override;
+
+    // Thread-safe: the newest decoded message as "keyCombo → appTarget". Reading it lets the next
+    // message be announced again, so a flood of presses costs the main thread one event.
+    QString takeLastCommand();
+
+    // Worker thread only; for tests and benchmarks.
+    qsizetype connectionCount() const { return m_connections.size(); }
+
+public Q_SLOTS:
+    void listen(const QHostAddress &address, quint16 port);
+    // Closes the listener and every connection; nothing is reported afterwards.
+    void stop();
+    void setTrusted(const QStringList &addresses);
+
+Q_SIGNALS:
+    // `keyboardProblem` is empty when key presses can be posted.
+    void listening(quint16 port, const QString &keyboardProblem);
+    void listenFailed(const QString &error);
+    void listenerFailed(const QString &error);
+    void lastCommandChanged();
+    void approvalNeeded(const QString &address);
+    void connectionCountChanged(qsizetype count);
+
+private:
+    void ensureKeyboard();
+    void accept();
+    void handleLine(const QByteArray &line);
+    void postShortcut(const ShortcutMessage &message);
+    void activateTarget(const QString &appTarget);
+    void drop(MonitorCalibrationLineDelimitedConnection *connection);
+
+    DadavezaRuzServerPlatform m_platform;
+    std::unique_ptr<KeyEventPoster> m_poster;
+    std::unique_ptr<AppActivator> m_activator;
+    QTcpServer *m_listener = nullptr;
+    QList<MonitorCalibrationLineDelimitedConnection *> m_connections;
+    QSet<QString> m_trusted;
+
+    QMutex m_lastCommandMutex;
+    QString m_lastCommand;
+    bool m_lastCommandAnnounced = false;
+};
+
+} // namespace hb
