@@ -31,7 +31,7 @@ QString DadavezaRuzServerWorker::takeLastCommand()
 {
     QMutexLocker lock(&m_lastCommandMutex);
     m_lastCommandAnnounced = false;
-    return m_lastCommand;
+    return m_lastKeyCombo + u" \u2192 " + m_lastAppTarget;
 }
 
 void DadavezaRuzServerWorker::ensureKeyboard()
@@ -140,7 +140,8 @@ void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
     bool announce = false;
     {
         QMutexLocker lock(&m_lastCommandMutex);
-        m_lastCommand = message->keyCombo + u" \u2192 " + message->appTarget;
+        m_lastKeyCombo = message->keyCombo; // shared, not copied
+        m_lastAppTarget = message->appTarget;
         announce = !std::exchange(m_lastCommandAnnounced, true);
     }
     if (announce)
@@ -151,7 +152,14 @@ void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
 void DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
 {
     activateTarget(message.appTarget); // first, even when the combination names no key
-    const std::optional<KeyPress> press = parseKeyCombo(message.keyCombo);
+    auto parsed = m_parsedCombos.constFind(message.keyCombo);
+    if (parsed == m_parsedCombos.cend()) {
+        constexpr qsizetype kMaxRemembered = 1024;
+        if (m_parsedCombos.size() >= kMaxRemembered)
+            m_parsedCombos.clear();
+        parsed = m_parsedCombos.insert(message.keyCombo, parseKeyCombo(message.keyCombo));
+    }
+    const std::optional<KeyPress> &press = *parsed;
     if (press && m_poster)
         m_poster->postKeyPress(press->keyCode, press->modifiers);
 }

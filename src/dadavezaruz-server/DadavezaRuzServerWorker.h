@@ -1,7 +1,9 @@
 #pragma once
 
 #include "dadavezaruz-server/DadavezaRuzServerPlatform.h"
+#include "dadavezaruz-server/KeyCombo.h"
 
+#include <QHash>
 #include <QHostAddress>
 #include <QMutex>
 #include <QObject>
@@ -66,8 +68,12 @@ private:
     QList<MonitorCalibrationLineDelimitedConnection *> m_connections;
     QSet<QString> m_trusted;
 
+    // Parsed key combinations by their text; a pad sends the same few over and over.
+    QHash<QString, std::optional<KeyPress>> m_parsedCombos;
+
     QMutex m_lastCommandMutex;
-    QString m_lastCommand;
+    QString m_lastKeyCombo;
+    QString m_lastAppTarget;
     bool m_lastCommandAnnounced = false;
 };
 

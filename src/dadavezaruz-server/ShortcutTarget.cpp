@@ -4,10 +4,9 @@ namespace hb {
 
 ShortcutTarget ShortcutTarget::forAppTarget(const QString &appTarget)
 {
-    const QString target = appTarget.toLower();
-    if (target == u"resolve")
+    if (appTarget.compare(u"resolve", Qt::CaseInsensitive) == 0)
         return {QStringLiteral("com.blackmagic-design.DaVinciResolve"), QStringLiteral("resolve")};
-    if (target == u"obs")
+    if (appTarget.compare(u"obs", Qt::CaseInsensitive) == 0)
         return {QStringLiteral("com.obsproject.obs-studio"), QStringLiteral("obs")};
     return {};
 }

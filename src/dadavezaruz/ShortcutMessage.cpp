@@ -94,6 +94,57 @@ void appendJsonString(QByteArray &out, const QString &text)
     out.append('"');
 }
 
+// A string value that needs no unescaping: printable ASCII without quote or backslash. Moves
+// `at` past the closing quote.
+std::optional<QString> plainString(QByteArrayView line, qsizetype &at)
+{
+    if (at >= line.size() || line[at] != '"')
+        return std::nullopt;
+    const qsizetype start = ++at;
+    for (; at < line.size(); ++at) {
+        const char c = line[at];
+        if (c == '"')
+            return QString::fromLatin1(line.sliced(start, at++ - start));
+        if (c < 0x20 || c > 0x7E || c == '\\')
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool skip(QByteArrayView line, qsizetype &at, QByteArrayView literal)
+{
+    if (!line.sliced(at).startsWith(literal))
+        return false;
+    at += literal.size();
+    return true;
+}
+
+// The form every pad writes, {"keyCombo":"...","appTarget":"..."} in either order with plain
+// strings, read without a general JSON parser; anything else is left to the parser. Lines the
+// fast path takes are exactly the ones the parser would read the same way.
+std::optional<ShortcutMessage> decodeCompact(QByteArrayView line)
+{
+    while (!line.isEmpty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.chop(1);
+    const bool appTargetFirst = line.startsWith(R"({"appTarget":)");
+    ShortcutMessage message;
+    QString &first = appTargetFirst ? message.appTarget : message.keyCombo;
+    QString &second = appTargetFirst ? message.keyCombo : message.appTarget;
+    qsizetype at = 0;
+    std::optional<QString> value;
+    if (!skip(line, at, appTargetFirst ? R"({"appTarget":)" : R"({"keyCombo":)") ||
+        !(value = plainString(line, at)))
+        return std::nullopt;
+    first = std::move(*value);
+    if (!skip(line, at, appTargetFirst ? R"(,"keyCombo":)" : R"(,"appTarget":)") ||
+        !(value = plainString(line, at)))
+        return std::nullopt;
+    second = std::move(*value);
+    if (at != line.size() - 1 || line[at] != '}')
+        return std::nullopt;
+    return message;
+}
+
 } // namespace
 
 QByteArray ShortcutMessage::encode() const
@@ -110,6 +161,8 @@ QByteArray ShortcutMessage::encode() const
 
 std::optional<ShortcutMessage> ShortcutMessage::decode(QByteArrayView line)
 {
+    if (std::optional<ShortcutMessage> compact = decodeCompact(line))
+        return compact;
     // The parser is bounded by the size, so the bytes need not be copied or terminated.
     const QByteArray bytes = QByteArray::fromRawData(line.data(), line.size());
     const QJsonDocument document = QJsonDocument::fromJson(bytes);

@@ -70,6 +70,8 @@ void TestShortcutMessage::decode_data()
     row("CRLF", "{\"keyCombo\":\"c\",\"appTarget\":\"x\"}\r\n"_ba, u"c"_s);
     row("extra key", R"({"id":7,"keyCombo":"f5","appTarget":"x"})"_ba, u"f5"_s);
     row("escaped solidus", R"({"keyCombo":"cmd+\/","appTarget":"x"})"_ba, u"cmd+/"_s);
+    row("blanks round the object", " {\"keyCombo\":\"c\",\"appTarget\":\"x\"} \t"_ba, u"c"_s);
+    row("key repeated, last wins", R"({"keyCombo":"a","appTarget":"x","keyCombo":"b"})"_ba, u"b"_s);
 
     row("empty line", ""_ba);
     row("bad JSON", R"({"keyCombo":"c","appTarget":)"_ba);
@@ -77,6 +79,8 @@ void TestShortcutMessage::decode_data()
     row("number appTarget", R"({"keyCombo":"c","appTarget":1})"_ba);
     row("null keyCombo", R"({"keyCombo":null,"appTarget":"x"})"_ba);
     row("top-level array", R"([{"keyCombo":"c","appTarget":"x"}])"_ba);
+    row("text after the object", R"({"keyCombo":"c","appTarget":"x"}})"_ba);
+    row("unterminated value", R"({"keyCombo":"c","appTarget":"x)"_ba);
 }
 
 void TestShortcutMessage::decode()

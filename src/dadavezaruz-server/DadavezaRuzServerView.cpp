@@ -1,0 +1,243 @@
+#include "dadavezaruz-server/DadavezaRuzServerView.h"
+
+#include "common/Backdrop.h"
+#include "dadavezaruz-server/DadavezaRuzControllerList.h"
+#include "dadavezaruz-server/DadavezaRuzServer.h"
+#include "dadavezaruz-server/FormSection.h"
+#include "dadavezaruz-server/PairingQrCode.h"
+#include "dadavezaruz-server/ToggleSwitch.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <cmath>
+
+namespace hb {
+namespace {
+
+const QString kServerSection = QStringLiteral("Server");
+const QString kStatusSection = QStringLiteral("Status");
+const QString kControllersSection = QStringLiteral("Controllers");
+const QString kRequirementsSection = QStringLiteral("Requirements");
+const QString kRunSwitch = QStringLiteral("Run DadavezaRuz Server");
+const QString kPortRow = QStringLiteral("Port");
+const QString kAddressRow = QStringLiteral("Mac IP");
+const QString kNone = QStringLiteral("\u2014");
+const QString kLastCommand = QStringLiteral("Last command: ");
+const QString kPairingHint = QStringLiteral("Scan with the pad to pair");
+const QString kAccessibility = QStringLiteral(
+    "Accessibility permission is required to send shortcuts to Resolve or OBS. Grant it in "
+    "System Settings \u2192 Privacy & Security \u2192 Accessibility.");
+const QString kLinuxKeystrokes = QStringLiteral(
+    "On Linux, keystrokes are sent through the X server (XTEST); Wayland sessions need an X11 "
+    "session or XWayland for the target application.");
+
+// Pixels per QR module at a device pixel ratio of 1: a phone camera reads it from a metre away.
+constexpr int kQrModulePixels = 4;
+
+// How long a start may take before the switch shows the server as it is. The server reports
+// every start, but a failure that repeats the previous message changes no field.
+constexpr auto kStartWait = std::chrono::seconds(1);
+
+QLabel *secondaryLabel(const QString &text, const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+QLabel *smallSecondaryLabel(const QString &text, const QString &name, QWidget *parent)
+{
+    QLabel *label = secondaryLabel(text, name, parent);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label->setFont(font);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+DadavezaRuzServerView::DadavezaRuzServerView(DadavezaRuzServer &server, LocalAddress localAddress,
+                                             QWidget *parent)
+    : QWidget(parent), m_server(server), m_localAddress(std::move(localAddress))
+{
+    auto *content = new QWidget;
+    auto *form = new QVBoxLayout(content);
+    form->setContentsMargins(24, 20, 24, 20);
+    form->setSpacing(18);
+    form->addWidget(buildServerSection());
+    form->addWidget(buildStatusSection());
+    auto *controllers = new FormSection(kControllersSection);
+    controllers->body()->addWidget(new DadavezaRuzControllerList(m_server));
+    form->addWidget(controllers);
+    form->addWidget(buildRequirementsSection());
+    form->addStretch(1);
+
+    // The backdrop shows through the scroll area and the form.
+    auto *scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    auto *backdrop = new Backdrop;
+    auto *backdropLayout = new QVBoxLayout(backdrop);
+    backdropLayout->setContentsMargins(0, 0, 0, 0);
+    backdropLayout->addWidget(scroll);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(backdrop);
+
+    m_startWait.setSingleShot(true);
+    m_startWait.setInterval(kStartWait);
+    connect(&m_startWait, &QTimer::timeout, this, [this] {
+        m_startPending = false;
+        refresh();
+    });
+    connect(m_switch, &ToggleSwitch::clicked, this, &DadavezaRuzServerView::onSwitchClicked);
+    connect(&m_server, &DadavezaRuzServer::isRunningChanged, this,
+            &DadavezaRuzServerView::onRunningChanged);
+    connect(&m_server, &DadavezaRuzServer::statusTextChanged, this, [this] {
+        m_startPending = false; // the server answered: a failure, or stopped
+        refresh();
+    });
+    connect(&m_server, &DadavezaRuzServer::portChanged, this, &DadavezaRuzServerView::refresh);
+    connect(&m_server, &DadavezaRuzServer::lastCommandChanged, this,
+            &DadavezaRuzServerView::refresh);
+
+    m_address = m_localAddress ? m_localAddress() : std::nullopt;
+    refresh();
+}
+
+// The server goes on as it is: the screen only watches it.
+DadavezaRuzServerView::~DadavezaRuzServerView() = default;
+
+QWidget *DadavezaRuzServerView::buildServerSection()
+{
+    auto *section = new FormSection(kServerSection);
+    m_switch = new ToggleSwitch(kRunSwitch);
+    m_switch->setObjectName(QStringLiteral("runSwitch"));
+    m_port = secondaryLabel({}, QStringLiteral("port"), nullptr);
+    m_addressLabel = secondaryLabel({}, QStringLiteral("localAddress"), nullptr);
+    m_addressLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *rows = new QGridLayout;
+    rows->setHorizontalSpacing(24);
+    rows->setVerticalSpacing(10);
+    rows->addWidget(m_switch, 0, 0, 1, 2);
+    rows->addWidget(new QLabel(kPortRow), 1, 0);
+    rows->addWidget(m_port, 1, 1, Qt::AlignRight);
+    rows->addWidget(new QLabel(kAddressRow), 2, 0);
+    rows->addWidget(m_addressLabel, 2, 1, Qt::AlignRight);
+    rows->setRowStretch(3, 1);
+
+    m_pairing = new QWidget;
+    m_pairing->setObjectName(QStringLiteral("pairing"));
+    m_qrCode = new QLabel;
+    m_qrCode->setObjectName(QStringLiteral("pairingQrCode"));
+    m_qrCode->setAccessibleName(kPairingHint);
+    m_pairingCode = new QLabel;
+    m_pairingCode->setObjectName(QStringLiteral("pairingCode"));
+    m_pairingCode->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_pairingCode->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
+    auto *pairing = new QVBoxLayout(m_pairing);
+    pairing->setContentsMargins(0, 0, 0, 0);
+    pairing->setSpacing(4);
+    pairing->addWidget(m_qrCode, 0, Qt::AlignHCenter);
+    pairing->addWidget(m_pairingCode, 0, Qt::AlignHCenter);
+    QLabel *hint = smallSecondaryLabel(kPairingHint, QStringLiteral("pairingHint"), m_pairing);
+    hint->setAlignment(Qt::AlignHCenter);
+    pairing->addWidget(hint);
+
+    auto *columns = new QHBoxLayout;
+    columns->setSpacing(24);
+    columns->addLayout(rows, 1);
+    columns->addWidget(m_pairing, 0, Qt::AlignTop);
+    section->body()->addLayout(columns);
+    return section;
+}
+
+QWidget *DadavezaRuzServerView::buildStatusSection()
+{
+    auto *section = new FormSection(kStatusSection);
+    m_status = secondaryLabel({}, QStringLiteral("status"), nullptr);
+    m_status->setWordWrap(true);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lastCommand = new QLabel;
+    m_lastCommand->setObjectName(QStringLiteral("lastCommand"));
+    m_lastCommand->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    section->body()->addWidget(m_status);
+    section->body()->addWidget(m_lastCommand);
+    return section;
+}
+
+QWidget *DadavezaRuzServerView::buildRequirementsSection()
+{
+    auto *section = new FormSection(kRequirementsSection);
+    section->body()->addWidget(
+        smallSecondaryLabel(kAccessibility, QStringLiteral("accessibilityRequirement"), nullptr));
+    section->body()->addWidget(
+        smallSecondaryLabel(kLinuxKeystrokes, QStringLiteral("linuxRequirement"), nullptr));
+    return section;
+}
+
+void DadavezaRuzServerView::onSwitchClicked(bool on)
+{
+    m_startPending = on && !m_server.isRunning();
+    if (on) {
+        m_startWait.start();
+        m_server.start();
+    } else {
+        m_startWait.stop();
+        m_server.stop();
+    }
+    refresh();
+}
+
+void DadavezaRuzServerView::onRunningChanged(bool running)
+{
+    m_startPending = false;
+    if (running) // the machine may have moved to another network since the screen opened
+        m_address = m_localAddress ? m_localAddress() : std::nullopt;
+    refresh();
+}
+
+void DadavezaRuzServerView::refresh()
+{
+    // Setting the state from here emits no click, so the server is never started or stopped.
+    m_switch->setChecked(m_server.isRunning() || m_startPending);
+    m_port->setText(QString::number(m_server.port()));
+    m_addressLabel->setText(m_address.value_or(kNone));
+    m_status->setText(m_server.statusText());
+    const QString command = m_server.lastCommand();
+    m_lastCommand->setText(kLastCommand + (command.isEmpty() ? kNone : command));
+    refreshPairingCode();
+}
+
+void DadavezaRuzServerView::refreshPairingCode()
+{
+    // Port 0 stands for "chosen when the server runs": not a code a pad could use.
+    const QString text = m_address && m_server.port() != 0
+                             ? *m_address + u':' + QString::number(m_server.port())
+                             : QString();
+    if (text != m_pairingText) {
+        m_pairingText = text;
+        const qreal ratio = devicePixelRatioF();
+        const int scale = std::max(1, static_cast<int>(std::lround(kQrModulePixels * ratio)));
+        QPixmap code = QPixmap::fromImage(renderPairingQrCode(text, scale));
+        code.setDevicePixelRatio(scale / qreal(kQrModulePixels));
+        m_qrCode->setPixmap(code);
+        m_pairingCode->setText(text);
+    }
+    m_pairing->setVisible(!m_qrCode->pixmap().isNull());
+}
+
+} // namespace hb

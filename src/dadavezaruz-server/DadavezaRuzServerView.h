@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+
+namespace hb {
+
+class DadavezaRuzServer;
+class ToggleSwitch;
+
+// The shortcut server's screen: a switch that runs it, its port and this machine's address with
+// the pairing QR code, its status and last command, the controllers on the local network, and
+// what key posting needs from the system. The screen shows the server as it is when opened and
+// follows every change; closing the screen leaves the server as it is.
+class DadavezaRuzServerView : public QWidget {
+    Q_OBJECT
+
+public:
+    using LocalAddress = std::function<std::optional<QString>()>;
+
+    // The server must outlive the screen. `localAddress` gives the address a pad on the local
+    // network reaches this machine at; it is read when the screen opens and whenever the server
+    // starts running.
+    DadavezaRuzServerView(DadavezaRuzServer &server, LocalAddress localAddress,
+                          QWidget *parent = nullptr);
+    ~DadavezaRuzServerView() override;
+
+private:
+    QWidget *buildServerSection();
+    QWidget *buildStatusSection();
+    QWidget *buildRequirementsSection();
+    void onSwitchClicked(bool on);
+    void onRunningChanged(bool running);
+    void refresh();
+    void refreshPairingCode();
+
+    DadavezaRuzServer &m_server;
+    LocalAddress m_localAddress;
+    std::optional<QString> m_address;
+    // Between turning the switch on and the server's answer; the switch stays on meanwhile.
+    bool m_startPending = false;
+    QTimer m_startWait;
+    QString m_pairingText;
+
+    ToggleSwitch *m_switch = nullptr;
+    QLabel *m_port = nullptr;
+    QLabel *m_addressLabel = nullptr;
+    QWidget *m_pairing = nullptr;
+    QLabel *m_qrCode = nullptr;
+    QLabel *m_pairingCode = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_lastCommand = nullptr;
+};
+
+} // namespace hb
