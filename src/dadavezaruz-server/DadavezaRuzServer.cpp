@@ -1,10 +1,13 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 
+#include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServerWorker.h"
+#include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "dadavezaruz/DadavezaRuzProtocol.h"
 #include "platform/dnssd/ServicePublisher.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 namespace hb {
@@ -17,6 +20,23 @@ const QString kRunningOnPort = QStringLiteral("Server running on port ");
 const QString kServerFailed = QStringLiteral("Server failed: ");
 
 } // namespace
+
+DadavezaRuzServer &DadavezaRuzServer::shared()
+{
+    static QPointer<DadavezaRuzServer> instance;
+    if (!instance) {
+        const Settings settings;
+        auto *trusted = new TrustedControllers(
+            [] { return ServerSettings::trustedControllers(Settings()); },
+            [](const QStringList &addresses) {
+                Settings store;
+                ServerSettings::setTrustedControllers(store, addresses);
+            });
+        instance = new DadavezaRuzServer(systemServerPlatform(ServerSettings::commandKey(settings)),
+                                         trusted, kDadavezaRuzPort, QCoreApplication::instance());
+    }
+    return *instance;
+}
 
 DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
                                      TrustedControllers *trusted, quint16 port, QObject *parent)
@@ -108,6 +128,7 @@ void DadavezaRuzServer::onListening(quint16 port, const QString &keyboardProblem
     }
     const std::optional<QString> address =
         m_platform.localAddress ? m_platform.localAddress() : std::nullopt;
+    m_readyAddress = address;
     QString status = address ? QString(kRunningTarget + *address + u':' + QString::number(m_port))
                              : QString(kRunningOnPort + QString::number(m_port));
     if (!keyboardProblem.isEmpty())

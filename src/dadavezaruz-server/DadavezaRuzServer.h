@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QThread;
 
@@ -43,6 +44,8 @@ public:
     quint16 port() const { return m_port; }
     QString lastCommand() const { return m_lastCommand; }
     QStringList pendingApprovals() const { return m_pendingApprovals; }
+    // The local address read when the listener became ready, if there was one.
+    std::optional<QString> readyAddress() const { return m_readyAddress; }
     TrustedControllers &trustedControllers() const { return *m_trusted; }
 
     void start();
@@ -82,6 +85,7 @@ private:
     quint16 m_port;
     QString m_lastCommand;
     QStringList m_pendingApprovals;
+    std::optional<QString> m_readyAddress;
 };
 
 } // namespace hb

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/keyboard/X11KeyEventPoster.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace hb {
+
+// The command line of huebench-server.
+struct HeadlessServerOptions {
+    quint16 port = 58432;
+    CommandKey commandKey = CommandKey::Control;
+    bool commandKeyGiven = false;
+    QStringList allowed;  // addresses allowed for this run
+    QString trustFile;    // one allowed address a line; empty: the default file
+    bool help = false;
+
+    static QString usage();
+    // The options, or the text of what is wrong with them.
+    static std::variant<HeadlessServerOptions, QString> parse(const QStringList &arguments);
+    // The default trust file, in the user's configuration folder.
+    static QString defaultTrustFile();
+};
+
+} // namespace hb

@@ -1,0 +1,52 @@
+// huebench-server: the shortcut server without a window, for editing machines that do not keep
+// Huebench open. It runs until SIGINT or SIGTERM.
+#include "common/Settings.h"
+#include "dadavezaruz-server/DadavezaRuzServer.h"
+#include "dadavezaruz-server/HeadlessServer.h"
+#include "dadavezaruz-server/QuitOnSignals.h"
+#include "dadavezaruz-server/SystemServerPlatform.h"
+#include "dadavezaruz-server/TrustedControllers.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace hb;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Huebench"));
+    QCoreApplication::setApplicationName(QStringLiteral("Huebench"));
+    QCoreApplication application(argc, argv);
+
+    const auto parsed = HeadlessServerOptions::parse(QCoreApplication::arguments());
+    if (const QString *problem = std::get_if<QString>(&parsed)) {
+        std::fprintf(stderr, "huebench-server: %s\n\n%s", qPrintable(*problem),
+                     qPrintable(HeadlessServerOptions::usage()));
+        return 2;
+    }
+    const HeadlessServerOptions &options = std::get<HeadlessServerOptions>(parsed);
+    if (options.help) {
+        std::fputs(qPrintable(HeadlessServerOptions::usage()), stdout);
+        return 0;
+    }
+
+    QStringList problems;
+    const QStringList allowed = HeadlessServer::allowedAddresses(options, &problems);
+    for (const QString &problem : problems)
+        std::fprintf(stderr, "huebench-server: %s\n", qPrintable(problem));
+
+    const CommandKey commandKey =
+        options.commandKeyGiven ? options.commandKey : ServerSettings::commandKey(Settings());
+    auto *trusted = new TrustedControllers([allowed] { return allowed; }, {});
+    HeadlessServer headless(options,
+                            std::make_unique<DadavezaRuzServer>(systemServerPlatform(commandKey),
+                                                                trusted, options.port));
+    QuitOnSignals signals;
+    QObject::connect(&signals, &QuitOnSignals::received, &application, &QCoreApplication::quit);
+    QObject::connect(&headless, &HeadlessServer::failed, &application, [] { QCoreApplication::exit(1); });
+    headless.start();
+    const int status = QCoreApplication::exec();
+    headless.stop();
+    return status;
+}
