@@ -1,8 +1,12 @@
 #include "app/HuebenchApp.h"
 
 #include "app/ContentView.h"
+#include "app/ControllerApprovalPrompt.h"
 #include "common/IconLibrary.h"
 #include "common/Settings.h"
+#include "dadavezaruz-server/DadavezaRuzServer.h"
+#include "dadavezaruz-server/DadavezaRuzServerView.h"
+#include "platform/netif/LocalAddress.h"
 #include "platform/store/ModelStore.h"
 
 #include <QVBoxLayout>
@@ -11,13 +15,21 @@
 namespace hb {
 namespace {
 
-// The screens that exist so far; every other catalogue row is shown disabled.
-ScreenFactories screenFactories(HuebenchApp &)
-{
-    return {};
-}
-
 } // namespace
+
+// The screens that exist so far; every other catalogue row is shown disabled.
+ScreenFactories HuebenchApp::screenFactories()
+{
+    ScreenFactories screens;
+    screens[ToolId::DadavezaRuzServer] = [this] {
+        // The one server of the process: leaving its screen does not stop it.
+        DadavezaRuzServer &server = DadavezaRuzServer::shared();
+        if (!m_approvalPrompt)
+            m_approvalPrompt = new ControllerApprovalPrompt(server, m_window.get());
+        return std::make_unique<DadavezaRuzServerView>(server, &localIPv4Address);
+    };
+    return screens;
+}
 
 QString HuebenchApp::fatalStorePrefix()
 {
@@ -43,7 +55,7 @@ HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store)
     m_window->setMinimumSize(640, 420);
     m_window->resize(1100, 720);
 
-    m_contentView = new ContentView(screenFactories(*this), m_window.get());
+    m_contentView = new ContentView(screenFactories(), m_window.get());
     auto *layout = new QVBoxLayout(m_window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_contentView);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ContentView.h"
 #include "common/Expected.h"
 
 #include <QString>
@@ -10,7 +11,7 @@ class QWidget;
 
 namespace hb {
 
-class ContentView;
+class ControllerApprovalPrompt;
 class ModelStore;
 class Settings;
 
@@ -37,10 +38,13 @@ public:
     void show();
 
 private:
+    ScreenFactories screenFactories();
+
     std::unique_ptr<ModelStore> m_store;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<QWidget> m_window;
     ContentView *m_contentView = nullptr;
+    ControllerApprovalPrompt *m_approvalPrompt = nullptr;
 };
 
 } // namespace hb

@@ -37,7 +37,7 @@ const QString kLinuxKeystrokes = QStringLiteral(
     "On Linux, keystrokes are sent through the X server (XTEST); Wayland sessions need an X11 "
     "session or XWayland for the target application.");
 
-// Pixels per QR module at a device pixel ratio of 1: a phone camera reads it from a metre away.
+// Pixels per QR module at a device pixel ratio of 1: about 120 pixels across for an IPv4 code.
 constexpr int kQrModulePixels = 4;
 
 // How long a start may take before the switch shows the server as it is. The server reports

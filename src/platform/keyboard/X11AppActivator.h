@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/keyboard/AppActivator.h"
+#include "platform/keyboard/X11Connection.h"
+
+#include <QString>
+
+#include <chrono>
+
+namespace hb {
+
+// Brings an application's window to the front on an X display and gives it the keyboard focus.
+//
+// The window is the first top-level client window whose WM_CLASS instance or class part equals
+// the given class as a whole, ignoring case: "resolve" matches a window of class "Resolve";
+// "res" or "o.s" match nothing (the class is never read as a pattern). Clients are read from the
+// window manager's _NET_CLIENT_LIST when it keeps one, otherwise from the viewable windows of the
+// window tree.
+// With an EWMH window manager the window is activated through _NET_ACTIVE_WINDOW (the window
+// manager also restores it when minimised and, as a rule, switches to its desktop); without one,
+// it is raised and given the input focus directly.
+//
+// activate() returns once the window (or one inside it) holds the keyboard focus, so that keys
+// posted next reach it; it gives up after focusTimeout and then returns false. A display that
+// cannot be opened makes every call return false.
+//
+// Threads: an Xlib connection belongs to one thread. Create, use and destroy an activator on the
+// same worker thread (the server's queue thread); do not share it.
+class X11AppActivator final : public AppActivator {
+public:
+    static constexpr std::chrono::milliseconds kDefaultFocusTimeout{500};
+
+    // `displayName` empty means $DISPLAY.
+    explicit X11AppActivator(const QString &displayName = QString(),
+                             std::chrono::milliseconds focusTimeout = kDefaultFocusTimeout);
+    ~X11AppActivator() override;
+
+    X11AppActivator(const X11AppActivator &) = delete;
+    X11AppActivator &operator=(const X11AppActivator &) = delete;
+
+    bool isAvailable() const;
+    QString unavailableReason() const;
+
+    bool activate(const QString &windowClass) override;
+
+private:
+    X11Connection m_connection;
+    std::chrono::milliseconds m_focusTimeout;
+};
+
+} // namespace hb
