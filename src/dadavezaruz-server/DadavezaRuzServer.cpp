@@ -53,12 +53,14 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
     connect(m_worker, &DadavezaRuzServerWorker::listenFailed, this, [this](const QString &error) {
         m_hasListener = false;
         setRunning(false, kFailedToStart + error);
+        Q_EMIT failed(m_statusText);
     });
     connect(m_worker, &DadavezaRuzServerWorker::listenerFailed, this, [this](const QString &error) {
         m_hasListener = false;
         if (m_publisher)
             m_publisher->unpublish();
         setRunning(false, kServerFailed + error);
+        Q_EMIT failed(m_statusText);
     });
     connect(m_worker, &DadavezaRuzServerWorker::lastCommandChanged, this, [this] {
         const QString command = m_worker->takeLastCommand();

@@ -65,6 +65,8 @@ Q_SIGNALS:
     void portChanged(quint16 port);
     void lastCommandChanged(const QString &lastCommand);
     void pendingApprovalsChanged(const QStringList &addresses);
+    // The listener could not be created, or failed later; emitted even when the text repeats.
+    void failed(const QString &statusText);
     // A new controller on the local network waits for the user's approval.
     void approvalRequested(const QString &address);
 

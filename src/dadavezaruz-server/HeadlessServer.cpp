@@ -16,6 +16,7 @@ HeadlessServer::HeadlessServer(const HeadlessServerOptions &options,
     : QObject(parent), m_options(options), m_server(std::move(server)), m_out(out)
 {
     connect(m_server.get(), &DadavezaRuzServer::statusTextChanged, this, &HeadlessServer::onStatus);
+    connect(m_server.get(), &DadavezaRuzServer::failed, this, &HeadlessServer::failed);
     connect(m_server.get(), &DadavezaRuzServer::lastCommandChanged, this,
             [this](const QString &command) { print(QStringLiteral("Last command: ") + command); });
     connect(m_server.get(), &DadavezaRuzServer::approvalRequested, this, [this](const QString &address) {
@@ -75,11 +76,6 @@ void HeadlessServer::stop()
 void HeadlessServer::onStatus(const QString &status)
 {
     print(status);
-    if (status.startsWith(QStringLiteral("Failed to start: ")) ||
-        status.startsWith(QStringLiteral("Server failed: "))) {
-        Q_EMIT failed();
-        return;
-    }
     const std::optional<QString> address = m_server->readyAddress();
     if (!m_server->isRunning() || m_pairingShown || !address)
         return;
