@@ -15,8 +15,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("scale");
         QTest::newRow("IPv4, a pixel a module") << u"192.0.2.20:58432"_s << 1;
-        // Mixed case and UTF-8: the bytes are kept, no mode upper-cases them.
-        QTest::newRow("host name") << u"Schnittraum-M\u00fcller.local:7000"_s << 3;
+        // Mixed case, and UTF-8 beyond Latin-1: no mode upper-cases or narrows the bytes.
+        QTest::newRow("host name") << u"Schnittraum-\u0141\u00f3d\u017a.local:7000"_s << 3;
         QTest::newRow("IPv6 with zone") << u"fe80::1c2a:3bff:fe4d:9a10%enp3s0"_s << 4;
         QTest::newRow("long") << QString(u"grading-suite-"_s.repeated(12) + u":1"_s) << 2;
     }
