@@ -83,8 +83,7 @@ void DadavezaRuzServerWorker::stop()
         connection->cancel();
         connection->deleteLater();
     }
-    if (!connections.isEmpty())
-        Q_EMIT connectionCountChanged(0);
+    m_connectionCount = 0;
 }
 
 void DadavezaRuzServerWorker::setTrusted(const QStringList &addresses)
@@ -116,7 +115,7 @@ void DadavezaRuzServerWorker::accept()
                 drop(connection);
         };
         m_connections.append(connection);
-        Q_EMIT connectionCountChanged(m_connections.size());
+        m_connectionCount = m_connections.size();
         if (needsApproval && !m_trusted.contains(address))
             Q_EMIT approvalNeeded(address);
         connection->start();
@@ -128,7 +127,7 @@ void DadavezaRuzServerWorker::drop(MonitorCalibrationLineDelimitedConnection *co
     // A controller that went away is forgotten, so the list cannot grow without bound.
     if (m_connections.removeOne(connection)) {
         connection->deleteLater();
-        Q_EMIT connectionCountChanged(m_connections.size());
+        m_connectionCount = m_connections.size();
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class QTcpServer;
@@ -35,8 +36,8 @@ public:
     // message be announced again, so a flood of presses costs the main thread one event.
     QString takeLastCommand();
 
-    // Worker thread only; for tests and benchmarks.
-    qsizetype connectionCount() const { return m_connections.size(); }
+    // Any thread; for tests and benchmarks.
+    qsizetype connectionCount() const { return m_connectionCount.load(); }
 
 public Q_SLOTS:
     void listen(const QHostAddress &address, quint16 port);
@@ -51,7 +52,6 @@ Q_SIGNALS:
     void listenerFailed(const QString &error);
     void lastCommandChanged();
     void approvalNeeded(const QString &address);
-    void connectionCountChanged(qsizetype count);
 
 private:
     void ensureKeyboard();
@@ -66,6 +66,7 @@ private:
     std::unique_ptr<AppActivator> m_activator;
     QTcpServer *m_listener = nullptr;
     QList<MonitorCalibrationLineDelimitedConnection *> m_connections;
+    std::atomic<qsizetype> m_connectionCount{0};
     QSet<QString> m_trusted;
 
     // Parsed key combinations by their text; a pad sends the same few over and over.
