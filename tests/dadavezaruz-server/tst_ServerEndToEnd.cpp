@@ -9,8 +9,7 @@
 #include <QTest>
 
 // After every Qt header: Xlib defines Bool, Status, None, ... as macros.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "support/X11TestWindow.h"
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -77,18 +76,9 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsSet("HB_TEST_AVAHI"))
             QSKIP("Needs the X display and the confined Avahi daemon of scripts/test-env");
         QVERIFY((m_display = XOpenDisplay(nullptr)));
-        const auto makeWindow = [this](const char *instance, const char *windowClass) {
-            const Window window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0,
-                                                      200, 100, 0, 0, 0);
-            XClassHint hint{const_cast<char *>(instance), const_cast<char *>(windowClass)};
-            XSetClassHint(m_display, window, &hint);
-            XSelectInput(m_display, window, KeyPressMask);
-            XMapWindow(m_display, window);
-            return window;
-        };
-        m_windows = {{u"resolve"_s, makeWindow("resolve", "ResolveMain")},
-                     {u"obs"_s, makeWindow("obs-main", "obs")},
-                     {u"bystander"_s, makeWindow("bystander", "Bystander")}};
+        m_windows = {{u"resolve"_s, makeX11TestWindow(m_display, "resolve", "ResolveMain")},
+                     {u"obs"_s, makeX11TestWindow(m_display, "obs-main", "obs")},
+                     {u"bystander"_s, makeX11TestWindow(m_display, "bystander", "Bystander")}};
         XSync(m_display, False);
         for (const QString &name : m_windows.keys()) // once the window manager has them all
             QTRY_VERIFY(X11AppActivator().activate(name));

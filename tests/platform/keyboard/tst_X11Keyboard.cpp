@@ -5,8 +5,7 @@
 #include <QTest>
 
 // After every Qt header: Xlib defines Bool, Status, None, ... as macros.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "support/X11TestWindow.h"
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -51,17 +50,8 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("Needs the X display of scripts/test-env");
         QVERIFY((m_display = XOpenDisplay(nullptr)));
-        const auto makeWindow = [this](const char *instance, const char *windowClass) {
-            const Window window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0,
-                                                      200, 100, 0, 0, 0);
-            XClassHint hint{const_cast<char *>(instance), const_cast<char *>(windowClass)};
-            XSetClassHint(m_display, window, &hint);
-            XSelectInput(m_display, window, KeyPressMask);
-            XMapWindow(m_display, window);
-            return window;
-        };
-        m_resolve = makeWindow("resolve", "ResolveMain");
-        makeWindow("obs-main", "obs");
+        m_resolve = makeX11TestWindow(m_display, "resolve", "ResolveMain");
+        makeX11TestWindow(m_display, "obs-main", "obs");
         XSync(m_display, False);
         for (const QString &name : {u"resolve"_s, u"obs"_s}) // once the window manager has both
             QTRY_VERIFY(X11AppActivator().activate(name));
