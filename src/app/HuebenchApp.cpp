@@ -2,6 +2,7 @@
 
 #include "app/ContentView.h"
 #include "app/ControllerApprovalPrompt.h"
+#include "calibration/MonitorCalibrationView.h"
 #include "common/IconLibrary.h"
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
@@ -13,9 +14,6 @@
 #include <QWidget>
 
 namespace hb {
-namespace {
-
-} // namespace
 
 // The screens that exist so far; every other catalogue row is shown disabled.
 ScreenFactories HuebenchApp::screenFactories()
@@ -28,6 +26,8 @@ ScreenFactories HuebenchApp::screenFactories()
             m_approvalPrompt = new ControllerApprovalPrompt(server, m_window.get());
         return std::make_unique<DadavezaRuzServerView>(server, &localIPv4Address);
     };
+    // A new screen each time, with its own meter host on port 8765.
+    screens[ToolId::MonitorCalibration] = [] { return std::make_unique<MonitorCalibrationView>(); };
     return screens;
 }
 

@@ -9,7 +9,8 @@ namespace hb {
 
 // Cuts a byte stream into lines at line feeds. Bytes after the last line feed wait for more.
 // A line longer than the limit is dropped up to its line feed, without holding more than the
-// limit in memory, and the lines after it are delivered as usual. Carriage returns are kept.
+// limit in memory, and the lines after it are delivered as usual; `onDropped` hears of each such
+// line once, when it is found too long. Carriage returns are kept.
 class LineSplitter {
 public:
     static constexpr qsizetype kDefaultMaxLineLength = 64 * 1024;
@@ -17,7 +18,10 @@ public:
     explicit LineSplitter(qsizetype maxLineLength = kDefaultMaxLineLength);
 
     // Appends a chunk and calls `onLine` for each complete line, without its line feed, in order.
-    void append(QByteArrayView chunk, const std::function<void(QByteArray)> &onLine);
+    void append(QByteArrayView chunk, const std::function<void(QByteArray)> &onLine,
+                const std::function<void()> &onDropped = {});
+
+    qsizetype maxLineLength() const { return m_maxLineLength; }
 
     // Bytes held for an unfinished line.
     qsizetype pending() const { return m_buffer.size(); }

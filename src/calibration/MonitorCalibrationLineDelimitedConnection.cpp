@@ -15,8 +15,8 @@ QString MonitorCalibrationLineDelimitedConnection::State::description() const
 }
 
 MonitorCalibrationLineDelimitedConnection::MonitorCalibrationLineDelimitedConnection(
-    QTcpSocket *socket, QObject *parent)
-    : QObject(parent), m_socket(socket)
+    QTcpSocket *socket, QObject *parent, qsizetype maxLineLength)
+    : QObject(parent), m_socket(socket), m_lines(maxLineLength)
 {
     m_socket->setParent(this);
 }
@@ -107,10 +107,16 @@ void MonitorCalibrationLineDelimitedConnection::readAvailable()
         const qint64 read = m_socket->read(chunk, kChunk);
         if (read <= 0)
             break;
-        m_lines.append(QByteArrayView(chunk, read), [this](QByteArray line) {
-            if (!m_finished && onLine) // a callback may have cancelled the connection
-                onLine(std::move(line));
-        });
+        m_lines.append(
+            QByteArrayView(chunk, read),
+            [this](QByteArray line) {
+                if (!m_finished && onLine) // a callback may have cancelled the connection
+                    onLine(std::move(line));
+            },
+            [this] {
+                if (!m_finished && onLineDropped)
+                    onLineDropped();
+            });
     }
 }
 

@@ -36,12 +36,16 @@ public:
         friend bool operator==(const State &, const State &) = default;
     };
 
-    // Takes ownership of the accepted socket.
-    explicit MonitorCalibrationLineDelimitedConnection(QTcpSocket *socket, QObject *parent = nullptr);
+    // Takes ownership of the accepted socket. A line longer than `maxLineLength` bytes is
+    // dropped (and reported to onLineDropped); the stream stays open.
+    explicit MonitorCalibrationLineDelimitedConnection(
+        QTcpSocket *socket, QObject *parent = nullptr,
+        qsizetype maxLineLength = LineSplitter::kDefaultMaxLineLength);
     ~MonitorCalibrationLineDelimitedConnection() override;
 
     std::function<void(QByteArray)> onLine;
     std::function<void(State)> onStateUpdate;
+    std::function<void()> onLineDropped;
 
     // Reports the stream's state and starts reading. Set the callbacks first.
     void start();
@@ -51,6 +55,7 @@ public:
     void cancel();
 
     QHostAddress peerAddress() const;
+    qsizetype maxLineLength() const { return m_lines.maxLineLength(); }
     bool isFinished() const { return m_finished; }
 
     static State stateFor(QAbstractSocket::SocketState socketState);

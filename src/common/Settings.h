@@ -18,6 +18,8 @@ inline constexpr QLatin1StringView youtubeSearchSiteUrl{"youtubeSearchSiteUrl"};
 inline constexpr QLatin1StringView dadavezaruzLastHost{"dadavezaruz.lastHost"};
 inline constexpr QLatin1StringView dadavezaruzLastHostPort{"dadavezaruz.lastHostPort"};
 inline constexpr QLatin1StringView dadavezaruzSavedHosts{"dadavezaruz.savedHosts"};
+// The display the calibration patterns go to in full screen, by its name.
+inline constexpr QLatin1StringView calibrationFullScreenDisplay{"calibration.fullScreenDisplay"};
 } // namespace SettingsKey
 
 // The one access point to the user's settings: an INI file in the user's configuration folder

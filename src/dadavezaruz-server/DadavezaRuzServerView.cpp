@@ -5,7 +5,7 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/FormSection.h"
 #include "dadavezaruz-server/PairingQrCode.h"
-#include "dadavezaruz-server/ToggleSwitch.h"
+#include "common/ToggleSwitch.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "dadavezaruz-server/ToggleSwitch.h"
+#include "common/ToggleSwitch.h"
 
 #include <QPainter>
 

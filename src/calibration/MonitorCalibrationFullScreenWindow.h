@@ -1,0 +1,40 @@
+#pragma once
+
+#include "calibration/MonitorCalibrationStep.h"
+
+#include <QWidget>
+
+class QScreen;
+
+namespace hb {
+
+class MonitorCalibrationPatternView;
+
+// The pattern alone, filling one display, with the pointer hidden. Escape or a click asks to
+// leave; the arrow keys and Page Up/Down ask for the previous or next step, so the checks can be
+// walked from the display being calibrated.
+class MonitorCalibrationFullScreenWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MonitorCalibrationFullScreenWindow(QWidget *parent = nullptr);
+
+    void showOn(QScreen *screen);
+    void setStep(MonitorCalibrationStep step);
+    MonitorCalibrationStep step() const;
+
+Q_SIGNALS:
+    void leaveRequested();
+    void previousRequested();
+    void nextRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    MonitorCalibrationPatternView *m_pattern;
+};
+
+} // namespace hb

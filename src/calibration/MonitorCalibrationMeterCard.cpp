@@ -1,0 +1,178 @@
+#include "calibration/MonitorCalibrationMeterCard.h"
+
+#include "calibration/MonitorCalibrationHostNetworking.h"
+#include "calibration/MonitorCalibrationMeterLog.h"
+#include "calibration/MonitorCalibrationTrackingChart.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace hb {
+namespace {
+
+const QString kTitle = QStringLiteral("iPhone Meter (Optional)");
+const QString kPortRow = QStringLiteral("Port");
+const QString kAddressRow = QStringLiteral("Address");
+const QString kConnectedRow = QStringLiteral("Connected");
+const QString kNoMeter = QStringLiteral("No meter");
+const QString kThisDevice = QStringLiteral("this device");
+const QString kNoMeasurements = QStringLiteral("No measurements yet");
+const QString kStart = QStringLiteral("Start");
+const QString kStop = QStringLiteral("Stop");
+const QString kSaveLog = QStringLiteral("Save Log\u2026");
+
+constexpr qreal kPlateRadius = 12;
+constexpr int kPlatePadding = 12;
+
+QLabel *plainLabel(const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+// Text from the network is shown in full up to this many characters.
+constexpr qsizetype kMaxShownText = 240;
+
+QString shortened(const QString &text)
+{
+    return text.size() <= kMaxShownText ? text : text.left(kMaxShownText) + u'\u2026';
+}
+
+QLabel *secondary(QLabel *label)
+{
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+} // namespace
+
+MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(MonitorCalibrationHostNetworking &networking,
+                                                         const MonitorCalibrationMeterLog &log,
+                                                         QWidget *parent)
+    : QWidget(parent), m_networking(networking), m_log(log)
+{
+    setObjectName(QStringLiteral("meterCard"));
+    auto *title = new QLabel(kTitle, this);
+    QFont headline = title->font();
+    headline.setWeight(QFont::DemiBold);
+    headline.setPointSizeF(headline.pointSizeF() * 1.1);
+    title->setFont(headline);
+
+    m_status = secondary(plainLabel(QStringLiteral("meterStatus"), this));
+    m_status->setWordWrap(true);
+    m_port = plainLabel(QStringLiteral("meterPort"), this);
+    m_address = plainLabel(QStringLiteral("meterAddress"), this);
+    m_connected = plainLabel(QStringLiteral("meterConnected"), this);
+    m_connected->setWordWrap(true);
+    // A long name or message from the meter must not widen the card.
+    for (QLabel *label : {m_status, m_connected})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto *rows = new QGridLayout;
+    rows->setHorizontalSpacing(16);
+    rows->setVerticalSpacing(4);
+    rows->setColumnStretch(1, 1);
+    const QList<std::pair<QString, QLabel *>> fields{
+        {kPortRow, m_port}, {kAddressRow, m_address}, {kConnectedRow, m_connected}};
+    for (int row = 0; row < fields.size(); ++row) {
+        rows->addWidget(secondary(new QLabel(fields[row].first, this)), row, 0, Qt::AlignTop);
+        rows->addWidget(fields[row].second, row, 1, Qt::AlignTop | Qt::AlignRight);
+        fields[row].second->setAlignment(Qt::AlignRight);
+    }
+
+    auto *divider = new QFrame(this);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setForegroundRole(QPalette::Mid);
+
+    m_noMeasurement = secondary(plainLabel(QStringLiteral("noMeasurement"), this));
+    m_noMeasurement->setText(kNoMeasurements);
+    for (int i = 0; i < 3; ++i) {
+        QLabel *line = plainLabel(u"measurementLine" + QString::number(i), this);
+        line->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        m_measurementLines.append(line);
+    }
+    m_chart = new MonitorCalibrationTrackingChart(this);
+    m_chart->setObjectName(QStringLiteral("trackingChart"));
+    m_logCount = secondary(plainLabel(QStringLiteral("logCount"), this));
+
+    auto *start = new QPushButton(kStart, this);
+    start->setObjectName(QStringLiteral("startButton"));
+    auto *stop = new QPushButton(kStop, this);
+    stop->setObjectName(QStringLiteral("stopButton"));
+    m_saveLog = new QPushButton(kSaveLog, this);
+    m_saveLog->setObjectName(QStringLiteral("saveLogButton"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(start);
+    buttons->addWidget(stop);
+    buttons->addStretch(1);
+    buttons->addWidget(m_saveLog);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kPlatePadding, kPlatePadding, kPlatePadding, kPlatePadding);
+    layout->setSpacing(8);
+    layout->addWidget(title);
+    layout->addWidget(m_status);
+    layout->addLayout(rows);
+    layout->addWidget(divider);
+    layout->addWidget(m_noMeasurement);
+    for (QLabel *line : std::as_const(m_measurementLines))
+        layout->addWidget(line);
+    layout->addWidget(m_chart);
+    layout->addWidget(m_logCount);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(start, &QPushButton::clicked, &m_networking, &MonitorCalibrationHostNetworking::start);
+    connect(stop, &QPushButton::clicked, &m_networking, &MonitorCalibrationHostNetworking::stop);
+    connect(m_saveLog, &QPushButton::clicked, this, &MonitorCalibrationMeterCard::saveLogRequested);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::statusTextChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::connectedDeviceNameChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::lastMeasurementChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    refresh();
+}
+
+void MonitorCalibrationMeterCard::refresh()
+{
+    m_status->setText(shortened(m_networking.statusText()));
+    m_port->setText(QString::number(m_networking.port()));
+    m_address->setText(m_networking.targetAddress().value_or(kThisDevice));
+    m_connected->setText(shortened(m_networking.connectedDeviceName().value_or(kNoMeter)));
+
+    const auto measurement = m_networking.lastMeasurement();
+    m_noMeasurement->setVisible(!measurement);
+    const QStringList lines = measurement ? measurementLines(*measurement) : QStringList{};
+    for (qsizetype i = 0; i < m_measurementLines.size(); ++i) {
+        m_measurementLines[i]->setVisible(i < lines.size());
+        m_measurementLines[i]->setText(lines.value(i));
+    }
+
+    const QList<QPointF> tracking = m_log.greyTracking();
+    m_chart->setPoints(tracking);
+    m_chart->setVisible(!tracking.isEmpty());
+    const qsizetype count = m_log.entries().size();
+    m_logCount->setVisible(count > 0);
+    m_logCount->setText(count == 1 ? QStringLiteral("1 reading this session")
+                                   : QString::number(count) + u" readings this session");
+    m_saveLog->setEnabled(count > 0);
+}
+
+void MonitorCalibrationMeterCard::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.35f));
+    painter.drawRoundedRect(QRectF(rect()), kPlateRadius, kPlateRadius);
+}
+
+} // namespace hb

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "calibration/MonitorCalibrationStep.h"
+
+#include <QWidget>
+
+namespace hb {
+
+// Shows the test pattern of one step. Framed, the pattern is clipped to a rounded rectangle
+// with a faint outline; unframed (full screen) it fills the widget edge to edge.
+class MonitorCalibrationPatternView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr qreal kCornerRadius = 14;
+
+    explicit MonitorCalibrationPatternView(QWidget *parent = nullptr);
+
+    MonitorCalibrationStep step() const { return m_step; }
+    void setStep(MonitorCalibrationStep step);
+    bool isFramed() const { return m_framed; }
+    void setFramed(bool framed);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    MonitorCalibrationStep m_step = MonitorCalibrationStep::Brightness;
+    bool m_framed = true;
+};
+
+} // namespace hb

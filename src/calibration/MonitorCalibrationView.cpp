@@ -1,0 +1,334 @@
+#include "calibration/MonitorCalibrationView.h"
+
+#include "calibration/MonitorCalibrationFullScreenWindow.h"
+#include "calibration/MonitorCalibrationMeterCard.h"
+#include "calibration/MonitorCalibrationPatternView.h"
+#include "common/AtomicFile.h"
+#include "common/Backdrop.h"
+#include "common/IconLibrary.h"
+#include "common/Settings.h"
+#include "common/ToggleSwitch.h"
+
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStandardPaths>
+#include <QWindow>
+
+namespace hb {
+namespace {
+
+const QString kTitle = QStringLiteral("Monitor Calibration");
+const QString kFullScreen = QStringLiteral("Full Screen");
+const QString kPrevious = QStringLiteral("Prev");
+const QString kNext = QStringLiteral("Next");
+const QString kSendToMeter = QStringLiteral("Send to iPhone");
+const QString kDisplayTip = QStringLiteral("Display for the full-screen pattern");
+const QString kSaveLogTitle = QStringLiteral("Save Meter Log");
+const QString kSaveLogFailed = QStringLiteral("Could Not Save Meter Log");
+
+// Below this width the step card and the meter card stand one above the other.
+constexpr int kStepCardMinimumWidth = 340;
+
+QString displayLabel(const QScreen *screen)
+{
+    const QSize size = screen->size() * screen->devicePixelRatio();
+    return screen->name() + u" (" + QString::number(size.width()) + u'\u00D7' +
+           QString::number(size.height()) + u')';
+}
+
+} // namespace
+
+MonitorCalibrationView::MonitorCalibrationView(QWidget *parent)
+    : MonitorCalibrationView(MonitorCalibrationHostNetworking::Options{}, parent)
+{
+}
+
+MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking::Options options,
+                                               QWidget *parent)
+    : QWidget(parent), m_networking(std::move(options)),
+      m_currentPatch(referencePatch(m_step))
+{
+    setWindowTitle(kTitle);
+    auto *backdrop = new Backdrop;
+    auto *content = new QVBoxLayout(backdrop);
+    content->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    content->setSpacing(kSpacing);
+    content->addWidget(buildHeader());
+
+    m_meterCard = new MonitorCalibrationMeterCard(m_networking, m_log);
+    m_cards = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_cards->setSpacing(kSpacing);
+    m_cards->addWidget(buildStepCard(), 1);
+    m_cards->addWidget(m_meterCard);
+    content->addLayout(m_cards);
+
+    m_pattern = new MonitorCalibrationPatternView;
+    m_pattern->setObjectName(QStringLiteral("patternView"));
+    content->addWidget(m_pattern, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(backdrop);
+
+    connect(m_meterCard, &MonitorCalibrationMeterCard::saveLogRequested, this,
+            &MonitorCalibrationView::chooseLogFile);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::measurementReceived, this,
+            &MonitorCalibrationView::recordMeasurement);
+    connect(qApp, &QGuiApplication::screenAdded, this, &MonitorCalibrationView::refreshDisplays);
+    connect(qApp, &QGuiApplication::screenRemoved, this, [this] {
+        refreshDisplays();
+        if (m_isFullScreen) // the window may have lost its display; put it on the chosen one
+            setFullScreen(true);
+    });
+    refreshDisplays();
+    refreshStep();
+    arrangeCards();
+}
+
+MonitorCalibrationView::~MonitorCalibrationView() = default;
+
+QWidget *MonitorCalibrationView::buildHeader()
+{
+    auto *header = new QWidget;
+    auto *icon = new QLabel(header);
+    const int iconSize = fontMetrics().height() + 4;
+    icon->setPixmap(IconLibrary::icon(QStringLiteral("display"), palette().color(QPalette::Text),
+                                      palette().color(QPalette::Highlight))
+                        .pixmap(iconSize, iconSize));
+    auto *title = new QLabel(kTitle, header);
+    QFont headline = title->font();
+    headline.setWeight(QFont::DemiBold);
+    headline.setPointSizeF(headline.pointSizeF() * 1.1);
+    title->setFont(headline);
+
+    m_displays = new QComboBox(header);
+    m_displays->setObjectName(QStringLiteral("displayPicker"));
+    m_displays->setToolTip(kDisplayTip);
+    m_displays->setAccessibleName(kDisplayTip);
+    m_fullScreenSwitch = new ToggleSwitch(kFullScreen, header);
+    m_fullScreenSwitch->setObjectName(QStringLiteral("fullScreenSwitch"));
+
+    auto *row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(icon);
+    row->addWidget(title);
+    row->addStretch(1);
+    row->addWidget(m_displays);
+    row->addSpacing(8);
+    row->addWidget(m_fullScreenSwitch);
+
+    connect(m_fullScreenSwitch, &ToggleSwitch::clicked, this, &MonitorCalibrationView::setFullScreen);
+    connect(m_displays, &QComboBox::activated, this, [this] {
+        Settings().setText(SettingsKey::calibrationFullScreenDisplay,
+                           m_displays->currentData().toString());
+        if (m_isFullScreen)
+            setFullScreen(true); // move to the new display
+    });
+    return header;
+}
+
+QWidget *MonitorCalibrationView::buildStepCard()
+{
+    m_stepCard = new QWidget;
+    m_stepCard->setObjectName(QStringLiteral("stepCard"));
+    m_stepCard->setMinimumWidth(kStepCardMinimumWidth / 2);
+    m_stepTitle = new QLabel(m_stepCard);
+    m_stepTitle->setObjectName(QStringLiteral("stepTitle"));
+    QFont titleFont = m_stepTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    titleFont.setWeight(QFont::DemiBold);
+    m_stepTitle->setFont(titleFont);
+    m_stepInstruction = new QLabel(m_stepCard);
+    m_stepInstruction->setObjectName(QStringLiteral("stepInstruction"));
+    m_stepInstruction->setWordWrap(true);
+
+    m_previous = new QPushButton(kPrevious, m_stepCard);
+    m_previous->setObjectName(QStringLiteral("previousButton"));
+    m_next = new QPushButton(kNext, m_stepCard);
+    m_next->setObjectName(QStringLiteral("nextButton"));
+    auto *send = new QPushButton(kSendToMeter, m_stepCard);
+    send->setObjectName(QStringLiteral("sendButton"));
+    QPalette prominent = send->palette();
+    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight));
+    prominent.setColor(QPalette::ButtonText, prominent.color(QPalette::HighlightedText));
+    send->setPalette(prominent);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addWidget(m_previous);
+    buttons->addWidget(m_next);
+    buttons->addWidget(send);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(m_stepCard);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(m_stepTitle);
+    layout->addWidget(m_stepInstruction);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(m_previous, &QPushButton::clicked, this, &MonitorCalibrationView::goToPreviousStep);
+    connect(m_next, &QPushButton::clicked, this, &MonitorCalibrationView::goToNextStep);
+    connect(send, &QPushButton::clicked, this, &MonitorCalibrationView::sendCurrentPatch);
+    return m_stepCard;
+}
+
+void MonitorCalibrationView::goToPreviousStep()
+{
+    if (const auto step = previousStep(m_step))
+        setStep(*step);
+}
+
+void MonitorCalibrationView::goToNextStep()
+{
+    if (const auto step = nextStep(m_step))
+        setStep(*step);
+}
+
+void MonitorCalibrationView::setStep(MonitorCalibrationStep step)
+{
+    if (step == m_step)
+        return;
+    m_step = step;
+    refreshStep();
+    sendCurrentPatch();
+}
+
+void MonitorCalibrationView::sendCurrentPatch()
+{
+    m_currentPatch = referencePatch(m_step);
+    m_networking.sendShowPatch(m_currentPatch);
+}
+
+void MonitorCalibrationView::refreshStep()
+{
+    m_stepTitle->setText(stepTitle(m_step));
+    m_stepInstruction->setText(stepInstruction(m_step));
+    m_previous->setEnabled(previousStep(m_step).has_value());
+    m_next->setEnabled(nextStep(m_step).has_value());
+    m_pattern->setStep(m_step);
+    if (m_fullScreenWindow)
+        m_fullScreenWindow->setStep(m_step);
+}
+
+void MonitorCalibrationView::setFullScreen(bool on)
+{
+    m_isFullScreen = on;
+    m_fullScreenSwitch->setChecked(on);
+    m_pattern->setFramed(!on);
+    if (!on) {
+        if (m_fullScreenWindow)
+            m_fullScreenWindow->hide();
+        return;
+    }
+    if (!m_fullScreenWindow) {
+        m_fullScreenWindow = new MonitorCalibrationFullScreenWindow(this);
+        m_fullScreenWindow->setObjectName(QStringLiteral("fullScreenWindow"));
+        connect(m_fullScreenWindow, &MonitorCalibrationFullScreenWindow::leaveRequested, this,
+                [this] { setFullScreen(false); });
+        connect(m_fullScreenWindow, &MonitorCalibrationFullScreenWindow::previousRequested, this,
+                &MonitorCalibrationView::goToPreviousStep);
+        connect(m_fullScreenWindow, &MonitorCalibrationFullScreenWindow::nextRequested, this,
+                &MonitorCalibrationView::goToNextStep);
+    }
+    m_fullScreenWindow->setStep(m_step);
+    QScreen *chosen = nullptr;
+    const QString name = m_displays->currentData().toString();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen->name() == name)
+            chosen = screen;
+    }
+    m_fullScreenWindow->showOn(chosen);
+}
+
+void MonitorCalibrationView::refreshDisplays()
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QString wanted = m_displays->currentData().toString();
+    if (wanted.isEmpty())
+        wanted = Settings().text(SettingsKey::calibrationFullScreenDisplay);
+    if (wanted.isEmpty() && screens.size() > 1) {
+        // Most likely the grading display is the one this window is not on.
+        const QScreen *own = window()->screen();
+        for (const QScreen *screen : screens) {
+            if (screen != own) {
+                wanted = screen->name();
+                break;
+            }
+        }
+    }
+    m_displays->clear();
+    for (const QScreen *screen : screens)
+        m_displays->addItem(displayLabel(screen), screen->name());
+    const int index = m_displays->findData(wanted);
+    m_displays->setCurrentIndex(index >= 0 ? index : 0);
+    m_displays->setVisible(screens.size() > 1);
+}
+
+bool MonitorCalibrationView::cardsSideBySide() const
+{
+    return m_cards->direction() == QBoxLayout::LeftToRight;
+}
+
+void MonitorCalibrationView::arrangeCards()
+{
+    const int available = width() - 2 * kPadding;
+    const bool sideBySide =
+        available >= kStepCardMinimumWidth + kSpacing + MonitorCalibrationMeterCard::kSideBySideWidth;
+    m_cards->setDirection(sideBySide ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    if (sideBySide)
+        m_meterCard->setFixedWidth(MonitorCalibrationMeterCard::kSideBySideWidth);
+    else {
+        m_meterCard->setMinimumWidth(0);
+        m_meterCard->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
+}
+
+void MonitorCalibrationView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // the window came back from being minimised; the screen was already shown
+    m_networking.start();
+    sendCurrentPatch();
+}
+
+void MonitorCalibrationView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    arrangeCards();
+}
+
+void MonitorCalibrationView::recordMeasurement(const MonitorCalibrationMeasurementPayload &measurement)
+{
+    m_log.append({QDateTime::currentDateTimeUtc(), m_step, m_currentPatch, measurement});
+    m_meterCard->refresh();
+}
+
+Expected<Done> MonitorCalibrationView::saveLog(const QString &path) const
+{
+    return writeFileAtomically(path, m_log.toCsv());
+}
+
+void MonitorCalibrationView::chooseLogFile()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested = folder + u"/Meter Log " +
+                              QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH.mm") + u".csv";
+    const QString path = QFileDialog::getSaveFileName(this, kSaveLogTitle, suggested,
+                                                      QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (const auto saved = saveLog(path); !saved)
+        QMessageBox::warning(this, kSaveLogFailed, saved.error().description);
+}
+
+} // namespace hb

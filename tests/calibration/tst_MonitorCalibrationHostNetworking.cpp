@@ -1,0 +1,266 @@
+#include "calibration/MonitorCalibrationHostNetworking.h"
+#include "calibration/MonitorCalibrationMeterLink.h"
+#include "calibration/TestMeter.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+using namespace hb;
+using namespace hb::test;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(std::optional<hb::MonitorCalibrationMeasurementPayload>)
+
+namespace {
+
+const QString kReady = u"Connection: ready"_s;
+
+MonitorCalibrationHostNetworking::Options loopbackOptions(std::optional<QString> address = {})
+{
+    MonitorCalibrationHostNetworking::Options options;
+    options.port = 0;
+    options.listenAddress = QHostAddress::LocalHost;
+    options.localAddress = [address] { return address; };
+    return options;
+}
+
+QByteArray frame(const MonitorCalibrationPayload &payload)
+{
+    QByteArray bytes = encodeFrame(payload).value();
+    bytes.chop(1);
+    return bytes;
+}
+
+QString decodeFailure(const QByteArray &line)
+{
+    const auto envelope = decodeEnvelope(line);
+    if (!envelope)
+        return u"Decode failed: "_s + envelope.error().description;
+    return u"Decode failed: "_s + decodePayload(envelope->type, envelope->payload).error().description;
+}
+
+} // namespace
+
+// A real host on a loopback port and a meter talking to it.
+class TestMonitorCalibrationHostNetworking : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsOnceAndReportsListening_data();
+    void startsOnceAndReportsListening();
+    void failedStartCanBeRetried();
+    void handlesMeterLines_data();
+    void handlesMeterLines();
+    void newMeterReplacesTheOld();
+    void disconnectKeepsTheNameUntilStop();
+    void sendShowPatchWithoutMeterChangesNothing();
+};
+
+void TestMonitorCalibrationHostNetworking::startsOnceAndReportsListening_data()
+{
+    QTest::addColumn<std::optional<QString>>("address");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("address") << std::optional<QString>(u"198.51.100.7"_s) << u"198.51.100.7"_s;
+    QTest::newRow("no address") << std::optional<QString>() << u"this device"_s;
+}
+
+void TestMonitorCalibrationHostNetworking::startsOnceAndReportsListening()
+{
+    QFETCH(std::optional<QString>, address);
+    QFETCH(QString, target);
+    MonitorCalibrationHostNetworking host(loopbackOptions(address));
+    QCOMPARE(host.statusText(), u"Idle"_s);
+    QCOMPARE(host.listenerThread()->objectName(), u"MonitorCalibrationHostNetworking.listener"_s);
+    QCOMPARE(host.connectionThread()->objectName(),
+             u"MonitorCalibrationHostNetworking.connection"_s);
+    QSignalSpy status(&host, &MonitorCalibrationHostNetworking::statusTextChanged);
+
+    host.start();
+    host.start();
+    QTRY_COMPARE(host.statusText(), u"Listener: ready"_s);
+    const QString port = QString::number(host.listeningPort());
+    QCOMPARE(status.size(), 2);
+    QCOMPARE(status.at(0).at(0).toString(),
+             u"Listening on port "_s + port + u" \u2014 Mac target: "_s + target + u':' + port);
+    QCOMPARE(host.targetAddress(), address);
+    QTest::qWait(50);
+    QCOMPARE(status.size(), 2); // the second start made no listener of its own
+
+    host.stop();
+    QTRY_COMPARE(host.statusText(), u"Stopped"_s);
+    QTest::qWait(50);
+    QCOMPARE(host.statusText(), u"Stopped"_s); // the listener's last report came before
+    TestMeter meter;
+    QVERIFY(!meter.connectTo(port.toUShort()));
+
+    host.start(); // listens again after a stop
+    QTRY_COMPARE(host.statusText(), u"Listener: ready"_s);
+}
+
+void TestMonitorCalibrationHostNetworking::failedStartCanBeRetried()
+{
+    MonitorCalibrationHostNetworking first(loopbackOptions());
+    first.start();
+    QTRY_VERIFY(first.listeningPort() != 0);
+    auto options = loopbackOptions();
+    options.port = first.listeningPort();
+    MonitorCalibrationHostNetworking second(options);
+
+    second.start();
+    QTRY_VERIFY(second.statusText().startsWith(u"Failed to start: "_s));
+    QVERIFY(second.statusText().size() > u"Failed to start: "_s.size());
+    first.stop();
+    second.start();
+    QTRY_COMPARE(second.statusText(), u"Listener: ready"_s);
+}
+
+void TestMonitorCalibrationHostNetworking::handlesMeterLines_data()
+{
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<std::optional<QString>>("deviceName");
+    QTest::addColumn<std::optional<MonitorCalibrationMeasurementPayload>>("measurement");
+
+    const QByteArray noIso = R"({"type":"measurement","payload":")" +
+                             QByteArray(R"({"meanR":1,"meanG":1,"meanB":1,"stddev":0,)"
+                                        R"("exposureDurationSeconds":0.01})")
+                                 .toBase64() +
+                             "\"}";
+    const QByteArray rawPayload = R"({"type":"hello","payload":{"role":"meter"}})";
+    const std::optional<QString> noName;
+    const std::optional<MonitorCalibrationMeasurementPayload> noReading;
+
+    QTest::newRow("hello sets the name")
+        << QByteArrayList{frame(hello(u"Studio iPhone"_s))} << QStringList{}
+        << std::optional<QString>(u"Studio iPhone"_s) << noReading;
+    QTest::newRow("carriage return before the feed")
+        << QByteArrayList{frame(hello(u"A/B"_s)) + '\r'} << QStringList{}
+        << std::optional<QString>(u"A/B"_s) << noReading;
+    QTest::newRow("a reading replaces the last")
+        << QByteArrayList{frame(reading(0.1)), frame(reading(0.2))} << QStringList{} << noName
+        << std::optional(reading(0.2));
+    QTest::newRow("meter error") << QByteArrayList{frame(MonitorCalibrationErrorPayload{u"Too dark"_s})}
+                                 << QStringList{u"Meter error: Too dark"_s} << noName << noReading;
+    QTest::newRow("a patch from the meter is ignored")
+        << QByteArrayList{frame(MonitorCalibrationShowPatchPayload{
+               MonitorCalibrationPatch::grey(u"White"_s, 1)})}
+        << QStringList{} << noName << noReading;
+    QTest::newRow("bad lines keep the connection")
+        << QByteArrayList{"", "not json", "\r", rawPayload, frame(hello(u"Later"_s))}
+        << QStringList{decodeFailure(""), decodeFailure("not json"), decodeFailure("\r"),
+                       decodeFailure(rawPayload)}
+        << std::optional<QString>(u"Later"_s) << noReading;
+    QTest::newRow("reading without iso leaves the last one")
+        << QByteArrayList{frame(reading(0.3)), noIso} << QStringList{decodeFailure(noIso)} << noName
+        << std::optional(reading(0.3));
+    QTest::newRow("over-long line is dropped")
+        << QByteArrayList{QByteArray(MonitorCalibrationMeterLink::kMaxLineLength + 1, 'x'),
+                          frame(hello(u"After"_s))}
+        << QStringList{u"Decode failed: "_s + MonitorCalibrationMeterLink::lineTooLongDescription()}
+        << std::optional<QString>(u"After"_s) << noReading;
+}
+
+void TestMonitorCalibrationHostNetworking::handlesMeterLines()
+{
+    QFETCH(QByteArrayList, lines);
+    QFETCH(QStringList, statuses);
+    QFETCH(std::optional<QString>, deviceName);
+    QFETCH(std::optional<MonitorCalibrationMeasurementPayload>, measurement);
+
+    MonitorCalibrationHostNetworking host(loopbackOptions());
+    host.start();
+    QTRY_VERIFY(host.listeningPort() != 0);
+    TestMeter meter;
+    QVERIFY(meter.connectTo(host.listeningPort()));
+    QTRY_COMPARE(host.statusText(), kReady);
+
+    QStringList seen;
+    connect(&host, &MonitorCalibrationHostNetworking::statusTextChanged, this,
+            [&seen](const QString &text) { seen.append(text); });
+    for (const QByteArray &line : lines)
+        meter.sendLine(line);
+    // A last message whose status marks the end of the lines.
+    meter.send(MonitorCalibrationErrorPayload{u"end"_s});
+    QTRY_COMPARE(host.statusText(), u"Meter error: end"_s);
+
+    QCOMPARE(seen, statuses + QStringList{u"Meter error: end"_s});
+    QCOMPARE(host.connectedDeviceName(), deviceName);
+    QCOMPARE(host.lastMeasurement(), measurement);
+    QVERIFY(meter.isConnected());
+}
+
+void TestMonitorCalibrationHostNetworking::newMeterReplacesTheOld()
+{
+    MonitorCalibrationHostNetworking host(loopbackOptions());
+    host.start();
+    QTRY_VERIFY(host.listeningPort() != 0);
+    TestMeter first;
+    QVERIFY(first.connectTo(host.listeningPort()));
+    QTRY_COMPARE(host.statusText(), kReady);
+
+    QStringList seen;
+    connect(&host, &MonitorCalibrationHostNetworking::statusTextChanged, this,
+            [&seen](const QString &text) { seen.append(text); });
+    TestMeter second;
+    QVERIFY(second.connectTo(host.listeningPort()));
+    QTRY_COMPARE(seen, (QStringList{u"Connection: cancelled"_s, kReady}));
+    QTRY_VERIFY(!first.isConnected());
+
+    const MonitorCalibrationPatch patch = MonitorCalibrationPatch::grey(u"Mid Gray"_s, 0.18);
+    host.sendShowPatch(patch);
+    QTRY_COMPARE(second.patches(), QList{patch});
+    QVERIFY(!second.receivedGarbage());
+}
+
+void TestMonitorCalibrationHostNetworking::disconnectKeepsTheNameUntilStop()
+{
+    MonitorCalibrationHostNetworking host(loopbackOptions());
+    host.start();
+    QTRY_VERIFY(host.listeningPort() != 0);
+    {
+        TestMeter meter;
+        QVERIFY(meter.connectTo(host.listeningPort()));
+        meter.send(hello(u"First"_s));
+        QTRY_COMPARE(host.connectedDeviceName(), std::optional<QString>(u"First"_s));
+    }
+    QTRY_COMPARE(host.statusText(), u"Connection: cancelled"_s);
+    QCOMPARE(host.connectedDeviceName(), std::optional<QString>(u"First"_s));
+
+    TestMeter next;
+    QVERIFY(next.connectTo(host.listeningPort()));
+    next.send(hello(u"Second"_s));
+    QTRY_COMPARE(host.connectedDeviceName(), std::optional<QString>(u"Second"_s));
+    next.send(reading(0.4));
+    QTRY_VERIFY(host.lastMeasurement());
+
+    host.stop();
+    QTRY_COMPARE(host.statusText(), u"Stopped"_s);
+    QCOMPARE(host.connectedDeviceName(), std::nullopt);
+    QCOMPARE(host.lastMeasurement(), std::optional(reading(0.4))); // nothing clears it
+    QTRY_VERIFY(!next.isConnected());
+}
+
+void TestMonitorCalibrationHostNetworking::sendShowPatchWithoutMeterChangesNothing()
+{
+    MonitorCalibrationHostNetworking host(loopbackOptions());
+    host.start();
+    QTRY_COMPARE(host.statusText(), u"Listener: ready"_s);
+    QSignalSpy status(&host, &MonitorCalibrationHostNetworking::statusTextChanged);
+    QSignalSpy name(&host, &MonitorCalibrationHostNetworking::connectedDeviceNameChanged);
+    MonitorCalibrationPatch broken = MonitorCalibrationPatch::grey(u"Broken"_s, qQNaN());
+    host.sendShowPatch(broken); // would fail to encode, but there is no meter to send it to
+    QTest::qWait(50);
+    QCOMPARE(status.size(), 0);
+    QCOMPARE(name.size(), 0);
+
+    TestMeter meter;
+    QVERIFY(meter.connectTo(host.listeningPort()));
+    QTRY_COMPARE(host.statusText(), kReady);
+    host.sendShowPatch(broken);
+    QVERIFY(host.statusText().startsWith(u"Send failed: "_s));
+}
+
+QTEST_GUILESS_MAIN(TestMonitorCalibrationHostNetworking)
+#include "tst_MonitorCalibrationHostNetworking.moc"

@@ -1,0 +1,216 @@
+#include "calibration/MonitorCalibrationFullScreenWindow.h"
+#include "calibration/MonitorCalibrationView.h"
+#include "calibration/TestMeter.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hb;
+using namespace hb::test;
+using namespace Qt::StringLiterals;
+using Step = MonitorCalibrationStep;
+
+namespace {
+
+MonitorCalibrationHostNetworking::Options loopbackOptions()
+{
+    MonitorCalibrationHostNetworking::Options options;
+    options.port = 0;
+    options.listenAddress = QHostAddress::LocalHost;
+    options.localAddress = [] { return std::optional<QString>(); };
+    return options;
+}
+
+} // namespace
+
+// The screen with a loopback host and a meter connected to it.
+class TestMonitorCalibrationView : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void firstDisplay();
+    void stepWalkSendsOnePatchPerChange();
+    void sendTwiceMakesFreshIds();
+    void fullScreenKeepsStepAndSendsNothing();
+    void readingsAreShownAndLogged();
+    void cardsStackWhenNarrow();
+
+private:
+    template <typename T>
+    T *find(const QString &name) const
+    {
+        return m_view->findChild<T *>(name);
+    }
+    QList<MonitorCalibrationPatch> connectMeter();
+
+    std::unique_ptr<MonitorCalibrationView> m_view;
+    std::unique_ptr<TestMeter> m_meter;
+};
+
+void TestMonitorCalibrationView::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestMonitorCalibrationView::init()
+{
+    m_view = std::make_unique<MonitorCalibrationView>(loopbackOptions());
+    m_view->resize(1000, 700);
+    m_view->show();
+    QTRY_COMPARE(m_view->networking().statusText(), u"Listener: ready"_s);
+}
+
+void TestMonitorCalibrationView::cleanup()
+{
+    m_meter.reset();
+    m_view.reset();
+}
+
+// Connects a meter and presses "Send to iPhone" once, so the meter knows the step on screen.
+QList<MonitorCalibrationPatch> TestMonitorCalibrationView::connectMeter()
+{
+    m_meter = std::make_unique<TestMeter>();
+    const bool ready =
+        m_meter->connectTo(m_view->networking().listeningPort()) && QTest::qWaitFor([this] {
+            return m_view->networking().statusText() == u"Connection: ready"_s;
+        });
+    if (!ready)
+        return {};
+    find<QPushButton>(u"sendButton"_s)->click();
+    return QTest::qWaitFor([this] { return !m_meter->patches().isEmpty(); }) ? m_meter->patches()
+                                                                              : QList<MonitorCalibrationPatch>{};
+}
+
+void TestMonitorCalibrationView::firstDisplay()
+{
+    QCOMPARE(m_view->step(), Step::Brightness);
+    QVERIFY(!find<QPushButton>(u"previousButton"_s)->isEnabled());
+    QCOMPARE(find<QLabel>(u"stepTitle"_s)->text(), u"Brightness / Black Level"_s);
+    QVERIFY(find<QLabel>(u"noMeasurement"_s)->isVisible());
+    QCOMPARE(find<QLabel>(u"noMeasurement"_s)->text(), u"No measurements yet"_s);
+    QCOMPARE(find<QLabel>(u"meterConnected"_s)->text(), u"No meter"_s);
+    QCOMPARE(find<QLabel>(u"meterAddress"_s)->text(), u"this device"_s);
+    QVERIFY(!find<QPushButton>(u"saveLogButton"_s)->isEnabled());
+
+    find<QPushButton>(u"stopButton"_s)->click();
+    QTRY_COMPARE(find<QLabel>(u"meterStatus"_s)->text(), u"Stopped"_s);
+    find<QPushButton>(u"startButton"_s)->click();
+    QTRY_COMPARE(find<QLabel>(u"meterStatus"_s)->text(), u"Listener: ready"_s);
+}
+
+void TestMonitorCalibrationView::stepWalkSendsOnePatchPerChange()
+{
+    QCOMPARE(connectMeter().size(), 1);
+    auto *next = find<QPushButton>(u"nextButton"_s);
+    for (int i = 0; i < 5; ++i)
+        next->click();
+    QCOMPARE(m_view->step(), Step::Uniformity);
+    QVERIFY(!next->isEnabled());
+    next->click(); // disabled: nothing happens
+    find<QPushButton>(u"previousButton"_s)->click();
+    QCOMPARE(m_view->step(), Step::Primaries);
+
+    QTRY_COMPARE(m_meter->patches().size(), 7);
+    const QList<MonitorCalibrationPatch> patches = m_meter->patches().mid(1);
+    const QList<std::pair<QString, double>> expected{
+        {u"Near White"_s, 0.98}, {u"Mid Gray"_s, 0.18}, {u"50% Gray"_s, 0.5},
+        {u"White"_s, 1.0},       {u"White"_s, 1.0},     {u"White"_s, 1.0}};
+    QSet<QString> ids;
+    for (qsizetype i = 0; i < patches.size(); ++i) {
+        QCOMPARE(patches[i].name, expected[i].first);
+        QCOMPARE(patches[i].r, expected[i].second);
+        QCOMPARE(patches[i].b, expected[i].second);
+        ids.insert(patches[i].id);
+    }
+    QCOMPARE(ids.size(), patches.size());
+    QVERIFY(!m_meter->receivedGarbage());
+}
+
+void TestMonitorCalibrationView::sendTwiceMakesFreshIds()
+{
+    const QList<MonitorCalibrationPatch> first = connectMeter();
+    QCOMPARE(first.size(), 1);
+    find<QPushButton>(u"sendButton"_s)->click();
+    QTRY_COMPARE(m_meter->patches().size(), 2);
+    const MonitorCalibrationPatch second = m_meter->patches().at(1);
+    QCOMPARE(second.name, u"Near Black"_s);
+    QCOMPARE(second.g, 0.02);
+    QVERIFY(second.id != first[0].id);
+    QCOMPARE(second.id, second.id.toUpper());
+}
+
+void TestMonitorCalibrationView::fullScreenKeepsStepAndSendsNothing()
+{
+    QCOMPARE(connectMeter().size(), 1);
+    find<QPushButton>(u"nextButton"_s)->click();
+    m_view->setFullScreen(true);
+    MonitorCalibrationFullScreenWindow *window = m_view->fullScreenWindow();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->step(), Step::Contrast);
+
+    // The steps can be walked from the full-screen display; Escape leaves it.
+    QTest::keyClick(window, Qt::Key_Right);
+    QCOMPARE(m_view->step(), Step::Gamma);
+    QTest::keyClick(window, Qt::Key_Left);
+    QTest::keyClick(window, Qt::Key_Escape);
+    QVERIFY(!m_view->isFullScreen());
+    QVERIFY(!window->isVisible());
+    m_view->setFullScreen(true);
+    QTest::mouseClick(window, Qt::LeftButton);
+    QVERIFY(!m_view->isFullScreen());
+    QCOMPARE(m_view->step(), Step::Contrast);
+
+    // One patch per step change, none for turning full screen on or off.
+    find<QPushButton>(u"sendButton"_s)->click();
+    QTRY_COMPARE(m_meter->patches().size(), 5);
+    QStringList names;
+    for (const MonitorCalibrationPatch &patch : m_meter->patches())
+        names.append(patch.name);
+    QCOMPARE(names, (QStringList{u"Near Black"_s, u"Near White"_s, u"Mid Gray"_s, u"Near White"_s,
+                                 u"Near White"_s}));
+}
+
+void TestMonitorCalibrationView::readingsAreShownAndLogged()
+{
+    connectMeter();
+    m_meter->send(MonitorCalibrationMeasurementPayload{0.1234, 0.5, 1, 0.00215, 1.0 / 60, 400});
+    QTRY_VERIFY(find<QLabel>(u"measurementLine0"_s)->isVisible());
+    QCOMPARE(find<QLabel>(u"measurementLine0"_s)->text(), u"Mean RGB: 0.123 0.500 1.000"_s);
+    QCOMPARE(find<QLabel>(u"measurementLine2"_s)->text(), u"Exposure: 0.0167s ISO 400"_s);
+    QVERIFY(!find<QLabel>(u"noMeasurement"_s)->isVisible());
+
+    find<QPushButton>(u"nextButton"_s)->click();
+    m_meter->send(reading(0.9));
+    QTRY_COMPARE(m_view->log().entries().size(), 2);
+    QCOMPARE(m_view->log().entries().at(0).patch.name, u"Near Black"_s);
+    QCOMPARE(m_view->log().entries().at(1).patch.name, u"Near White"_s);
+    QVERIFY(find<QPushButton>(u"saveLogButton"_s)->isEnabled());
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"log.csv"_s);
+    QVERIFY(m_view->saveLog(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), m_view->log().toCsv());
+    QVERIFY(!m_view->saveLog(folder.filePath(u"missing/log.csv"_s)));
+}
+
+void TestMonitorCalibrationView::cardsStackWhenNarrow()
+{
+    QVERIFY(m_view->cardsSideBySide());
+    QCOMPARE(find<QWidget>(u"meterCard"_s)->width(), 320);
+    m_view->resize(560, 700);
+    QVERIFY(!m_view->cardsSideBySide());
+    m_view->resize(1000, 700);
+    QVERIFY(m_view->cardsSideBySide());
+}
+
+QTEST_MAIN(TestMonitorCalibrationView)
+#include "tst_MonitorCalibrationView.moc"
