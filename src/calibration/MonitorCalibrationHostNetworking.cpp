@@ -18,14 +18,14 @@ const QString kListeningOnPort = QStringLiteral("Listening on port ");
 const QString kTarget = QStringLiteral(" \u2014 Mac target: ");
 const QString kThisDevice = QStringLiteral("this device");
 
-MonitorCalibrationHostNetworking::Options defaultOptions()
+} // namespace
+
+MonitorCalibrationHostNetworking::Options MonitorCalibrationHostNetworking::defaultOptions()
 {
-    MonitorCalibrationHostNetworking::Options options;
+    Options options;
     options.localAddress = &localIPv4Address;
     return options;
 }
-
-} // namespace
 
 MonitorCalibrationHostNetworking::MonitorCalibrationHostNetworking(QObject *parent)
     : MonitorCalibrationHostNetworking(defaultOptions(), parent)

@@ -37,8 +37,10 @@ public:
         std::function<std::optional<QString>()> localAddress;
     };
 
-    // With the default options: port 8765, every local address, the address of the interface
-    // with the default route.
+    // Port 8765 on every local address; the target shown is the address of the interface with
+    // the default route.
+    static Options defaultOptions();
+
     explicit MonitorCalibrationHostNetworking(QObject *parent = nullptr);
     explicit MonitorCalibrationHostNetworking(Options options, QObject *parent = nullptr);
     ~MonitorCalibrationHostNetworking() override;

@@ -83,8 +83,8 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(MonitorCalibrationHostN
         {kPortRow, m_port}, {kAddressRow, m_address}, {kConnectedRow, m_connected}};
     for (int row = 0; row < fields.size(); ++row) {
         rows->addWidget(secondary(new QLabel(fields[row].first, this)), row, 0, Qt::AlignTop);
-        rows->addWidget(fields[row].second, row, 1, Qt::AlignTop | Qt::AlignRight);
-        fields[row].second->setAlignment(Qt::AlignRight);
+        rows->addWidget(fields[row].second, row, 1);
+        fields[row].second->setAlignment(Qt::AlignRight | Qt::AlignTop);
     }
 
     auto *divider = new QFrame(this);

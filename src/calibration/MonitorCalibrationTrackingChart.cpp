@@ -12,6 +12,7 @@ namespace {
 constexpr int kCurveSamples = 48;
 constexpr qreal kMargin = 6;
 constexpr qreal kDot = 3.5;
+constexpr double kMinimumReferenceLevel = 0.9;
 
 } // namespace
 
@@ -56,12 +57,15 @@ void MonitorCalibrationTrackingChart::paintEvent(QPaintEvent *)
     if (!(top > 0))
         top = 1;
     top *= 1.1;
+    // Dots at the ends of the scale stay inside the frame.
+    const QRectF inner = plot.adjusted(kDot + 1, kDot + 1, -kDot - 1, -kDot - 1);
     const auto toPlot = [&](double level, double value) {
-        return QPointF(plot.left() + level * plot.width(),
-                       plot.bottom() - std::clamp(value / top, 0.0, 1.0) * plot.height());
+        return QPointF(inner.left() + level * inner.width(),
+                       inner.bottom() - std::clamp(value / top, 0.0, 1.0) * inner.height());
     };
 
-    if (referenceLuminance(1, brightest)) {
+    // The curve needs a white or near-white reading to be scaled by.
+    if (brightest.x() >= kMinimumReferenceLevel && referenceLuminance(1, brightest)) {
         QPainterPath curve;
         for (int i = 0; i <= kCurveSamples; ++i) {
             const double level = double(i) / kCurveSamples;

@@ -46,7 +46,7 @@ QString displayLabel(const QScreen *screen)
 } // namespace
 
 MonitorCalibrationView::MonitorCalibrationView(QWidget *parent)
-    : MonitorCalibrationView(MonitorCalibrationHostNetworking::Options{}, parent)
+    : MonitorCalibrationView(MonitorCalibrationHostNetworking::defaultOptions(), parent)
 {
 }
 
@@ -172,8 +172,9 @@ QWidget *MonitorCalibrationView::buildStepCard()
     layout->setSpacing(8);
     layout->addWidget(m_stepTitle);
     layout->addWidget(m_stepInstruction);
-    layout->addStretch(1);
+    layout->addSpacing(4);
     layout->addLayout(buttons);
+    layout->addStretch(1);
 
     connect(m_previous, &QPushButton::clicked, this, &MonitorCalibrationView::goToPreviousStep);
     connect(m_next, &QPushButton::clicked, this, &MonitorCalibrationView::goToNextStep);
