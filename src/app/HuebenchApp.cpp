@@ -3,6 +3,7 @@
 #include "app/ContentView.h"
 #include "app/ControllerApprovalPrompt.h"
 #include "calibration/MonitorCalibrationView.h"
+#include "mogrt/MogrtToFusionLibraryView.h"
 #include "common/IconLibrary.h"
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
@@ -28,6 +29,7 @@ ScreenFactories HuebenchApp::screenFactories()
     };
     // A new screen each time, with its own meter host on port 8765.
     screens[ToolId::MonitorCalibration] = [] { return std::make_unique<MonitorCalibrationView>(); };
+    screens[ToolId::MogrtToFusion] = [] { return std::make_unique<MogrtToFusionLibraryView>(); };
     return screens;
 }
 

@@ -3,7 +3,7 @@
 #include "common/Backdrop.h"
 #include "dadavezaruz-server/DadavezaRuzControllerList.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
-#include "dadavezaruz-server/FormSection.h"
+#include "common/FormSection.h"
 #include "dadavezaruz-server/PairingQrCode.h"
 #include "common/ToggleSwitch.h"
 

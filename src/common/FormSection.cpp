@@ -1,4 +1,4 @@
-#include "dadavezaruz-server/FormSection.h"
+#include "common/FormSection.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -23,6 +23,7 @@ FormSection::FormSection(const QString &title, QWidget *parent)
     layout->setSpacing(6);
     layout->addWidget(m_title);
     layout->addWidget(m_panel);
+    m_title->setVisible(!title.isEmpty());
 }
 
 QString FormSection::title() const

@@ -7,8 +7,8 @@ class QVBoxLayout;
 
 namespace hb {
 
-// One titled group of a form: the title above a rounded panel that holds the rows. The panel is
-// a translucent veil, so a screen's backdrop still shows through it.
+// One titled group of a form: the title (none when empty) above a rounded panel that holds the
+// rows. The panel is a translucent veil, so a screen's backdrop still shows through it.
 class FormSection : public QWidget {
     Q_OBJECT
 

@@ -1,0 +1,56 @@
+// Reading a template's "definition.json": any bytes either decode or fail cleanly, and looking a
+// control up by its own name always finds one (perhaps an earlier one with the same key).
+#include "mogrt/MogrtDefinition.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void check(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void lookUp(const QString &wanted, const QList<hb::MogrtControl> &controls)
+{
+    const QString fallback = u"\u2400fallback"_s;
+    const auto control = hb::findControl(wanted, controls);
+    const QString text = hb::controlString(wanted, controls, fallback);
+    check(control || text == fallback, "no control gives the fallback");
+    check(!text.isEmpty(), "a control's text is never empty");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const auto definition = hb::MogrtDefinition::decode(input);
+    if (!definition) {
+        check(!definition.error().description.isEmpty(), "a failure says why");
+        return 0;
+    }
+    const QList<hb::MogrtControl> controls =
+        definition->clientControls.value_or(QList<hb::MogrtControl>{});
+    for (const QString &wanted :
+         {u"Source Text"_s, u"Text Color"_s, u"Position"_s, u"Scale"_s, u""_s})
+        lookUp(wanted, controls);
+    for (const hb::MogrtControl &control : controls) {
+        const QString own = control.displayName && !control.displayName->isEmpty()
+                                ? *control.displayName
+                                : control.name.value_or(QString());
+        check(hb::findControl(u" \n"_s + own.toUpper() + u"\u3000"_s, controls).has_value() ||
+                  own.toUpper().toLower() != own.toLower(),
+              "a control is found by its own key");
+        lookUp(own, controls);
+    }
+    return 0;
+}

@@ -1,0 +1,123 @@
+#include "mogrt/MogrtLibrary.h"
+
+#include "common/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace hb {
+namespace {
+
+Error libraryError(const QString &description)
+{
+    return Error{QString::fromLatin1(kMogrtLibraryDomain), 1, description};
+}
+
+QString settingFileName(const QString &name)
+{
+    return name + u'.' + QLatin1StringView(MogrtLibrary::kExtension);
+}
+
+// The lower-cased, composed name as a sequence of scalar values.
+QList<uint> sortKey(const QString &name)
+{
+    return name.toLower().normalized(QString::NormalizationForm_C).toUcs4();
+}
+
+} // namespace
+
+MogrtLibrary::MogrtLibrary() : MogrtLibrary(&MogrtLibrary::defaultFolder) {}
+
+MogrtLibrary::MogrtLibrary(FolderProvider folder) : m_folder(std::move(folder)) {}
+
+Expected<QString> MogrtLibrary::defaultFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return libraryError(QStringLiteral("There is no Documents folder."));
+    const QString path = documents + u'/' + QLatin1StringView(kFolderName);
+    if (!QDir().mkpath(path))
+        return libraryError(u"The folder \u201C" + QDir::toNativeSeparators(path) +
+                            u"\u201D could not be created.");
+    return path;
+}
+
+bool MogrtLibrary::lessThan(const QString &a, const QString &b)
+{
+    return sortKey(a) < sortKey(b);
+}
+
+Expected<QList<LibraryItem>> MogrtLibrary::load() const
+{
+    const auto path = folder();
+    if (!path)
+        return path.error();
+    QDir dir(*path);
+    if (!dir.exists() || !dir.isReadable())
+        return libraryError(u"The folder \u201C" + QDir::toNativeSeparators(*path) +
+                            u"\u201D could not be read.");
+    QList<LibraryItem> items;
+    // Hidden files are left out by not asking for them.
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
+        if (entry.suffix().toLower() != QLatin1StringView(kExtension))
+            continue;
+        items.append({entry.filePath(), entry.filePath(), entry.completeBaseName()});
+    }
+    std::stable_sort(items.begin(), items.end(), [](const LibraryItem &a, const LibraryItem &b) {
+        return lessThan(a.displayName, b.displayName);
+    });
+    return items;
+}
+
+Expected<QString> MogrtLibrary::store(const QString &name, const QString &macroText) const
+{
+    const auto path = folder();
+    if (!path)
+        return path.error();
+    const QDir dir(*path);
+    // A file named only ".mogrt" has no name to keep; it must not become a hidden file.
+    const QString base = name.isEmpty() ? QStringLiteral("Untitled") : name;
+    QString candidate = dir.filePath(settingFileName(base));
+    for (int k = 2; QFileInfo::exists(candidate); ++k)
+        candidate = dir.filePath(settingFileName(base + u' ' + QString::number(k)));
+    if (const auto written = writeFileAtomically(candidate, macroText.toUtf8()); !written)
+        return written.error();
+    return candidate;
+}
+
+Expected<Done> MogrtLibrary::remove(const QString &path) const
+{
+    QFile file(path);
+    if (!file.remove())
+        return libraryError(u"\u201C" + QFileInfo(path).fileName() +
+                            u"\u201D could not be removed: " + file.errorString());
+    return Done{};
+}
+
+Expected<QString> MogrtLibrary::rename(const QString &path, const QString &newName) const
+{
+    const QString name = newName.trimmed();
+    if (name.isEmpty())
+        return libraryError(QStringLiteral("A name cannot be empty."));
+    if (name.contains(u'/') || name.startsWith(u'.'))
+        return libraryError(u"\u201C" + name + u"\u201D cannot be used as a name.");
+    const QFileInfo current(path);
+    const QString target = current.dir().filePath(settingFileName(name));
+    if (target == current.filePath())
+        return target;
+    // A name differing only in case is another file on this file system, but a taken one is not
+    // replaced.
+    if (QFileInfo::exists(target))
+        return libraryError(u"\u201C" + name + u"\u201D already exists.");
+    QFile file(path);
+    if (!file.rename(target))
+        return libraryError(u"\u201C" + current.completeBaseName() +
+                            u"\u201D could not be renamed: " + file.errorString());
+    return target;
+}
+
+} // namespace hb

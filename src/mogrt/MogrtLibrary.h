@@ -1,0 +1,63 @@
+#pragma once
+
+#include "common/Expected.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace hb {
+
+// One converted template in the library folder.
+struct LibraryItem {
+    QString id;          // the file's path, as is fileURL
+    QString fileURL;     // the .setting file
+    QString displayName; // the file name without its extension
+
+    friend bool operator==(const LibraryItem &, const LibraryItem &) = default;
+};
+
+inline constexpr char kMogrtLibraryDomain[] = "MogrtLibrary";
+
+// The library of converted templates: nothing but the ".setting" files of one folder, by
+// default "MogrtToFusion" in the user's Documents folder.
+class MogrtLibrary {
+public:
+    static constexpr char kFolderName[] = "MogrtToFusion";
+    static constexpr char kExtension[] = "setting";
+
+    // The folder is asked for on every access (and made when missing), so a folder removed
+    // behind the app's back comes back.
+    using FolderProvider = std::function<Expected<QString>()>;
+
+    MogrtLibrary(); // the user's Documents folder
+    explicit MogrtLibrary(FolderProvider folder);
+
+    // "<Documents>/MogrtToFusion", made with its parents when missing.
+    static Expected<QString> defaultFolder();
+
+    Expected<QString> folder() const { return m_folder(); }
+
+    // The folder's visible ".setting" files (extension compared without case), by display name
+    // lower-cased and in canonical composition, compared by Unicode scalar values.
+    Expected<QList<LibraryItem>> load() const;
+
+    // Writes the macro as "<name>.setting", or "<name> 2.setting", "<name> 3.setting", … when
+    // taken; UTF-8 without a byte-order mark, atomically. Gives the file's path.
+    Expected<QString> store(const QString &name, const QString &macroText) const;
+
+    Expected<Done> remove(const QString &path) const;
+
+    // Gives the file a new display name in the same folder; refuses a blank name, one with "/"
+    // or one that is taken. Gives the new path.
+    Expected<QString> rename(const QString &path, const QString &newName) const;
+
+    // Whether the two display names are in library order.
+    static bool lessThan(const QString &a, const QString &b);
+
+private:
+    FolderProvider m_folder;
+};
+
+} // namespace hb

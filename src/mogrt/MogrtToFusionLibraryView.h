@@ -1,0 +1,71 @@
+#pragma once
+
+#include "mogrt/MogrtImportQueue.h"
+#include "mogrt/MogrtLibrary.h"
+
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+
+namespace hb {
+
+// The "MOGRT → Fusion" screen: imports templates (through a file picker or by dropping them on
+// the screen), converts them off the main thread, and lists, renames, shares and deletes the
+// macros of the library folder.
+class MogrtToFusionLibraryView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MogrtToFusionLibraryView(MogrtLibrary library = {}, QWidget *parent = nullptr);
+    ~MogrtToFusionLibraryView() override;
+
+    const QList<LibraryItem> &items() const { return m_items; }
+    QString errorText() const { return m_errorText; }
+    QString summaryText() const;
+    MogrtImportQueue &importQueue() { return m_queue; }
+
+    // Rebuilds the list from the folder; a failure empties it and says why.
+    void loadLibrary();
+    // Converts the files in the background; the list and the texts follow when they are done.
+    void importFiles(const QStringList &paths);
+    // The rows at these positions of the list as shown, each removed from disk in turn.
+    void deleteItems(const QList<int> &rows);
+    void renameItem(int row, const QString &newName);
+    void shareItem(int row);
+
+Q_SIGNALS:
+    // Every import batch has been applied to the screen.
+    void importsApplied();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *buildImportSection();
+    QWidget *buildLibrarySection();
+    void setErrorText(const QString &text);
+    void refreshList();
+    void chooseFile();
+    void askToRename(int row);
+    void showContextMenu(const QPoint &position);
+    void onProgress(int done, int total);
+    void onBatchFinished(const QList<MogrtImportQueue::Outcome> &outcomes);
+    QList<int> selectedRows() const;
+
+    MogrtLibrary m_library;
+    MogrtImportQueue m_queue;
+    QList<LibraryItem> m_items;
+    QString m_errorText;
+    QLabel *m_error = nullptr;
+    QLabel *m_summary = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QListWidget *m_list = nullptr;
+    QLabel *m_empty = nullptr;
+};
+
+} // namespace hb
