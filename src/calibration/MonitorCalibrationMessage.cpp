@@ -1,4 +1,4 @@
-#include "MonitorCalibrationMessage.h"
+#include "calibration/MonitorCalibrationMessage.h"
 
 #include "common/TextHelpers.h"
 

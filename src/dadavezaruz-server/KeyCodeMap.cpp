@@ -1,4 +1,4 @@
-#include "KeyCodeMap.h"
+#include "dadavezaruz-server/KeyCodeMap.h"
 
 #include <QLatin1StringView>
 

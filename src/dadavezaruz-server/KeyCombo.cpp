@@ -1,4 +1,4 @@
-#include "KeyCombo.h"
+#include "dadavezaruz-server/KeyCombo.h"
 
 #include "dadavezaruz-server/KeyCodeMap.h"
 

@@ -1,4 +1,4 @@
-#include "PairingCode.h"
+#include "dadavezaruz/PairingCode.h"
 
 #include <QStringView>
 

@@ -1,4 +1,4 @@
-#include "ShortcutMessage.h"
+#include "dadavezaruz/ShortcutMessage.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

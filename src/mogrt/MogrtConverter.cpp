@@ -1,4 +1,4 @@
-#include "MogrtConverter.h"
+#include "mogrt/MogrtConverter.h"
 
 #include "common/TextHelpers.h"
 #include "mogrt/FusionMacro.h"

@@ -1,4 +1,4 @@
-#include "MogrtDefinition.h"
+#include "mogrt/MogrtDefinition.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "ModelStore.h"
+#include "platform/store/ModelStore.h"
 
-#include "StoreSchema.h"
+#include "platform/store/StoreSchema.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "StoreSchema.h"
+#include "platform/store/StoreSchema.h"
 
 namespace hb {
 

@@ -1,4 +1,4 @@
-#include "ZipArchive.h"
+#include "platform/zip/ZipArchive.h"
 
 #include <QFile>
 
