@@ -1,0 +1,260 @@
+#include "dadavezaruz/ShortcutPad.h"
+
+#include "dadavezaruz/ShortcutPreset.h"
+#include "platform/store/ModelStore.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace hb {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr qsizetype kSeededButtonsPerPage = 16;
+
+Error padError(const QString &description)
+{
+    return Error{u"ShortcutPad"_s, 1, description};
+}
+
+// Qt binds a null QString as SQL NULL; an empty text must stay text.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(u""_s) : QVariant(value);
+}
+
+QVariant imageValue(const std::optional<QByteArray> &image)
+{
+    return image ? QVariant(*image) : QVariant(QMetaType(QMetaType::QByteArray));
+}
+
+Expected<qint64> insertPage(QSqlDatabase &db, const QString &name, int sortOrder)
+{
+    auto query = ModelStore::prepare(db, u"INSERT INTO ShortcutPage (name, sortOrder) VALUES (?, ?)"_s);
+    if (!query)
+        return query.error();
+    query->addBindValue(text(name));
+    query->addBindValue(sortOrder);
+    if (const auto done = ModelStore::exec(*query); !done)
+        return done.error();
+    return query->lastInsertId().toLongLong();
+}
+
+Expected<qint64> insertButton(QSqlDatabase &db, const ShortcutButton &button)
+{
+    auto query = ModelStore::prepare(
+        db, uR"(INSERT INTO ShortcutButton (page, position, label, sfSymbol, colorHex, keyCombo,
+                    appTarget, row, col, customImageData)
+                VALUES (?, (SELECT COALESCE(MAX(position) + 1, 0) FROM ShortcutButton
+                            WHERE page = ?), ?, ?, ?, ?, ?, ?, ?, ?))"_s);
+    if (!query)
+        return query.error();
+    for (const QVariant &value :
+         {QVariant(button.page), QVariant(button.page), text(button.label),
+          text(button.sfSymbol), text(button.colorHex), text(button.keyCombo),
+          text(button.appTarget), QVariant(button.row), QVariant(button.col),
+          imageValue(button.customImageData)})
+        query->addBindValue(value);
+    if (const auto done = ModelStore::exec(*query); !done)
+        return done.error();
+    return query->lastInsertId().toLongLong();
+}
+
+// A page filled from presets, in reading order across the grid.
+Expected<qint64> insertSeededPage(QSqlDatabase &db, const QString &name, int sortOrder,
+                                  const QString &category)
+{
+    const auto page = insertPage(db, name, sortOrder);
+    if (!page)
+        return page;
+    int index = 0;
+    for (const ShortcutPreset &preset : shortcutPresets()) {
+        if (preset.category != category || index == kSeededButtonsPerPage)
+            continue;
+        ShortcutButton button;
+        button.page = *page;
+        button.label = preset.label;
+        button.sfSymbol = preset.sfSymbol;
+        button.colorHex = preset.colorHex;
+        button.keyCombo = preset.keyCombo;
+        button.appTarget = preset.appTarget;
+        button.row = index / ShortcutButton::kColumns;
+        button.col = index % ShortcutButton::kColumns;
+        if (const auto added = insertButton(db, button); !added)
+            return added.error();
+        ++index;
+    }
+    return page;
+}
+
+Expected<int> pageCount(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(u"SELECT COUNT(*) FROM ShortcutPage"_s) || !query.next())
+        return padError(u"The pages could not be counted."_s);
+    return query.value(0).toInt();
+}
+
+// Runs one UPDATE or DELETE with its values bound in order.
+Expected<Done> change(ModelStore &store, const QString &sql, const QVariantList &values)
+{
+    return store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        auto query = ModelStore::prepare(db, sql);
+        if (!query)
+            return query.error();
+        for (const QVariant &value : values)
+            query->addBindValue(value);
+        return ModelStore::exec(*query);
+    });
+}
+
+} // namespace
+
+ShortcutPad::ShortcutPad(ModelStore &store) : m_store(store) {}
+
+Expected<QList<ShortcutPage>> ShortcutPad::pages() const
+{
+    QSqlQuery query(m_store.database());
+    if (!query.exec(u"SELECT id, name, sortOrder FROM ShortcutPage ORDER BY sortOrder, id"_s))
+        return padError(u"The pages could not be read."_s);
+    QList<ShortcutPage> pages;
+    while (query.next())
+        pages.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
+    return pages;
+}
+
+Expected<QList<ShortcutButton>> ShortcutPad::buttons(qint64 page) const
+{
+    auto query = ModelStore::prepare(
+        m_store.database(),
+        uR"(SELECT id, label, sfSymbol, colorHex, keyCombo, appTarget, row, col, customImageData
+            FROM ShortcutButton WHERE page = ? ORDER BY position, id)"_s);
+    if (!query)
+        return query.error();
+    query->addBindValue(page);
+    if (const auto done = ModelStore::exec(*query); !done)
+        return done.error();
+    QList<ShortcutButton> buttons;
+    while (query->next()) {
+        ShortcutButton button;
+        button.id = query->value(0).toLongLong();
+        button.page = page;
+        button.label = query->value(1).toString();
+        button.sfSymbol = query->value(2).toString();
+        button.colorHex = query->value(3).toString();
+        button.keyCombo = query->value(4).toString();
+        button.appTarget = query->value(5).toString();
+        button.row = query->value(6).toInt();
+        button.col = query->value(7).toInt();
+        if (!query->isNull(8))
+            button.customImageData = query->value(8).toByteArray();
+        buttons.append(button);
+    }
+    return buttons;
+}
+
+Expected<std::optional<qint64>> ShortcutPad::seedDefaultPages()
+{
+    std::optional<qint64> resolve;
+    const auto seeded = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        const auto count = pageCount(db);
+        if (!count)
+            return count.error();
+        if (*count > 0)
+            return Done{};
+        const auto first = insertSeededPage(db, u"Resolve"_s, 0, u"Resolve"_s);
+        if (!first)
+            return first.error();
+        if (const auto obs = insertSeededPage(db, u"OBS"_s, 1, u"OBS"_s); !obs)
+            return obs.error();
+        if (const auto custom = insertPage(db, u"Custom"_s, 2); !custom)
+            return custom.error();
+        resolve = *first;
+        return Done{};
+    });
+    if (!seeded)
+        return seeded.error();
+    return resolve;
+}
+
+Expected<ShortcutPage> ShortcutPad::addPage(const QString &name)
+{
+    ShortcutPage page{0, name, 0};
+    const auto added = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        const auto count = pageCount(db);
+        if (!count)
+            return count.error();
+        page.sortOrder = *count;
+        const auto id = insertPage(db, name, page.sortOrder);
+        if (!id)
+            return id.error();
+        page.id = *id;
+        return Done{};
+    });
+    if (!added)
+        return added.error();
+    return page;
+}
+
+Expected<Done> ShortcutPad::renamePage(qint64 page, const QString &name)
+{
+    return change(m_store, u"UPDATE ShortcutPage SET name = ? WHERE id = ?"_s, {text(name), page});
+}
+
+Expected<Done> ShortcutPad::deletePage(qint64 page)
+{
+    return change(m_store, u"DELETE FROM ShortcutPage WHERE id = ?"_s, {page});
+}
+
+Expected<ShortcutButton> ShortcutPad::addButton(qint64 page, int row, int col)
+{
+    if (row < 0 || row >= ShortcutButton::kRows || col < 0 || col >= ShortcutButton::kColumns)
+        return padError(u"The cell is outside the grid."_s);
+    ShortcutButton button;
+    button.page = page;
+    button.row = row;
+    button.col = col;
+    const auto added = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        const auto id = insertButton(db, button);
+        if (!id)
+            return id.error();
+        button.id = *id;
+        return Done{};
+    });
+    if (!added)
+        return added.error();
+    return button;
+}
+
+Expected<Done> ShortcutPad::updateButton(const ShortcutButton &button)
+{
+    return change(m_store,
+                  uR"(UPDATE ShortcutButton SET label = ?, sfSymbol = ?, colorHex = ?, keyCombo = ?,
+                      appTarget = ?, row = ?, col = ?, customImageData = ? WHERE id = ?)"_s,
+                  {text(button.label), text(button.sfSymbol), text(button.colorHex),
+                   text(button.keyCombo), text(button.appTarget), button.row, button.col,
+                   imageValue(button.customImageData), button.id});
+}
+
+Expected<Done> ShortcutPad::deleteButton(qint64 button)
+{
+    return change(m_store, u"DELETE FROM ShortcutButton WHERE id = ?"_s, {button});
+}
+
+Expected<Done> ShortcutPad::applyPreset(qint64 button, const ShortcutPreset &preset)
+{
+    return change(m_store,
+                  uR"(UPDATE ShortcutButton SET label = ?, sfSymbol = ?, colorHex = ?, keyCombo = ?,
+                      appTarget = ?, customImageData = NULL WHERE id = ?)"_s,
+                  {text(preset.label), text(preset.sfSymbol), text(preset.colorHex),
+                   text(preset.keyCombo), text(preset.appTarget), button});
+}
+
+Expected<Done> ShortcutPad::setCustomImage(qint64 button, const std::optional<QByteArray> &image)
+{
+    return change(m_store, u"UPDATE ShortcutButton SET customImageData = ? WHERE id = ?"_s,
+                  {imageValue(image), button});
+}
+
+} // namespace hb

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "common/Expected.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace hb {
+
+class ModelStore;
+struct ShortcutPreset;
+
+// A page of the pad, listed by ascending sortOrder.
+struct ShortcutPage {
+    qint64 id = 0;
+    QString name;
+    int sortOrder = 0;
+
+    friend bool operator==(const ShortcutPage &, const ShortcutPage &) = default;
+};
+
+// One button in the 4 x 4 grid of a page; the defaults are those of a new empty button.
+struct ShortcutButton {
+    static constexpr int kRows = 4;
+    static constexpr int kColumns = 4;
+
+    qint64 id = 0;
+    qint64 page = 0;
+    QString label = QStringLiteral("Button");
+    QString sfSymbol = QStringLiteral("bolt.fill");
+    QString colorHex = QStringLiteral("#6B5CE7");
+    QString keyCombo; // empty: the button sends nothing
+    QString appTarget = QStringLiteral("global");
+    int row = 0;
+    int col = 0;
+    std::optional<QByteArray> customImageData; // PNG or JPEG as chosen, replaces the icon
+
+    friend bool operator==(const ShortcutButton &, const ShortcutButton &) = default;
+};
+
+// The pad's pages and buttons in the model store. Every change is saved before it returns; the
+// store's changed() signal tells live lists to refresh.
+class ShortcutPad {
+public:
+    explicit ShortcutPad(ModelStore &store);
+
+    // By ascending sortOrder; pages sharing one keep the order they were made in.
+    Expected<QList<ShortcutPage>> pages() const;
+    // A page's buttons in the order they were added.
+    Expected<QList<ShortcutButton>> buttons(qint64 page) const;
+
+    // When the store holds no page, makes "Resolve" (the first 16 Resolve presets), "OBS" (the
+    // 10 OBS presets) and "Custom" (empty), and gives "Resolve" to select; otherwise nothing.
+    Expected<std::optional<qint64>> seedDefaultPages();
+    // A new page after the others: its sortOrder is the number of pages before it.
+    Expected<ShortcutPage> addPage(const QString &name);
+    Expected<Done> renamePage(qint64 page, const QString &name);
+    // Removes the page and its buttons.
+    Expected<Done> deletePage(qint64 page);
+
+    // A new empty button in the cell; rows and columns outside the grid are refused.
+    Expected<ShortcutButton> addButton(qint64 page, int row, int col);
+    // Saves the editable fields of a button.
+    Expected<Done> updateButton(const ShortcutButton &button);
+    Expected<Done> deleteButton(qint64 button);
+    // Copies the preset's label, symbol, colour, keys and target, and drops a custom image.
+    Expected<Done> applyPreset(qint64 button, const ShortcutPreset &preset);
+    // Stores the image bytes unchanged, or clears the image.
+    Expected<Done> setCustomImage(qint64 button, const std::optional<QByteArray> &image);
+
+private:
+    ModelStore &m_store;
+};
+
+} // namespace hb
