@@ -1,8 +1,10 @@
 #include "common/ColorHex.h"
 #include "dadavezaruz/ShortcutPad.h"
+#include "dadavezaruz/ShortcutPageListModel.h"
 #include "dadavezaruz/ShortcutPreset.h"
 #include "platform/store/ModelStore.h"
 
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void pagesAndCascade();
     void buttonsAndPresets();
     void presetColoursRoundTrip();
+    void pageListFollowsTheStore();
 
 private:
     QList<ShortcutButton> buttonsOf(const QString &pageName);
@@ -181,6 +184,27 @@ void TestShortcutPad::presetColoursRoundTrip()
     QCOMPARE(shortcutPresets().at(18).label, u"Start Stream"_s);
     for (const ShortcutPreset &preset : shortcutPresets())
         QCOMPARE(hexFromColor(colorFromHex(preset.colorHex)), preset.colorHex);
+}
+
+void TestShortcutPad::pageListFollowsTheStore()
+{
+    ShortcutPageListModel model(*m_store);
+    QCOMPARE(model.rowCount(), 0);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    const qint64 resolve = m_pad->seedDefaultPages().value().value();
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.rowOf(resolve), 0);
+    const ShortcutPage added = m_pad->addPage(u"Grading"_s).value();
+    QCOMPARE(model.index(3).data().toString(), u"Grading"_s);
+    QCOMPARE(model.index(3).data(ShortcutPageListModel::PageIdRole).toLongLong(), added.id);
+
+    // A button change leaves the page list as it was.
+    const int resets = int(reset.size());
+    QVERIFY(m_pad->addButton(added.id, 0, 0));
+    QCOMPARE(reset.size(), resets);
+    QVERIFY(m_pad->deletePage(resolve));
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.rowOf(resolve), -1);
 }
 
 QTEST_GUILESS_MAIN(TestShortcutPad)
