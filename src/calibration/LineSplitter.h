@@ -21,7 +21,6 @@ public:
     void append(QByteArrayView chunk, const std::function<void(QByteArray)> &onLine,
                 const std::function<void()> &onDropped = {});
 
-    qsizetype maxLineLength() const { return m_maxLineLength; }
 
     // Bytes held for an unfinished line.
     qsizetype pending() const { return m_buffer.size(); }

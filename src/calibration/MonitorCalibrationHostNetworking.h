@@ -56,7 +56,6 @@ public:
     quint16 listeningPort() const { return m_listeningPort; }
     // The address the meter should connect to, as found by the last start().
     std::optional<QString> targetAddress() const { return m_targetAddress; }
-    bool isListening() const { return m_hasListener; }
 
     // Begins listening; does nothing while a listener exists (also one that has failed).
     void start();

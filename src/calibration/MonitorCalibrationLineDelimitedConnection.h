@@ -55,7 +55,6 @@ public:
     void cancel();
 
     QHostAddress peerAddress() const;
-    qsizetype maxLineLength() const { return m_lines.maxLineLength(); }
     bool isFinished() const { return m_finished; }
 
     static State stateFor(QAbstractSocket::SocketState socketState);

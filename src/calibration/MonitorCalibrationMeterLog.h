@@ -25,7 +25,6 @@ public:
     };
 
     void append(Entry entry);
-    void clear() { m_entries.clear(); }
     const QList<Entry> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
 

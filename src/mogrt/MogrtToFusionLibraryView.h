@@ -24,7 +24,6 @@ public:
     const QList<LibraryItem> &items() const { return m_items; }
     QString errorText() const { return m_errorText; }
     QString summaryText() const;
-    MogrtImportQueue &importQueue() { return m_queue; }
 
     // Rebuilds the list from the folder; a failure empties it and says why.
     void loadLibrary();
