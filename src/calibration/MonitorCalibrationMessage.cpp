@@ -1,5 +1,6 @@
 #include "calibration/MonitorCalibrationMessage.h"
 
+#include "common/JsonEscape.h"
 #include "common/TextHelpers.h"
 
 #include <QJsonDocument>
@@ -49,18 +50,6 @@ QString payloadPlace(Type type)
 
 // ---- Writing
 
-void appendUnicodeEscape(QByteArray &out, char16_t unit)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    const char escape[] = {'\\',
-                           'u',
-                           kHex[(unit >> 12) & 0xF],
-                           kHex[(unit >> 8) & 0xF],
-                           kHex[(unit >> 4) & 0xF],
-                           kHex[unit & 0xF]};
-    out.append(escape, sizeof escape);
-}
-
 // `text` as a quoted JSON string in UTF-8. Only what JSON demands is escaped ("/" is not), plus
 // lone surrogates, which have no UTF-8 form, and U+FEFF, which Qt's reader drops from the start
 // of a string when it comes raw.
@@ -88,7 +77,7 @@ void appendJsonString(QByteArray &out, QStringView text)
         if (shortEscape != std::u16string_view::npos)
             out.append('\\').append("\"\\bfnrt"[shortEscape]);
         else
-            appendUnicodeEscape(out, unit);
+            appendJsonUnicodeEscape(out, unit);
     }
     flushPlain(text.size());
     out.append('"');

@@ -1,5 +1,7 @@
 #include "dadavezaruz/ShortcutMessage.h"
 
+#include "common/JsonEscape.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -11,18 +13,6 @@ namespace {
 
 constexpr QLatin1StringView kKeyComboKey{"keyCombo"};
 constexpr QLatin1StringView kAppTargetKey{"appTarget"};
-
-void appendHexEscape(QByteArray &out, char16_t unit)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    const char escape[] = {'\\',
-                           'u',
-                           kHex[(unit >> 12) & 0xF],
-                           kHex[(unit >> 8) & 0xF],
-                           kHex[(unit >> 4) & 0xF],
-                           kHex[unit & 0xF]};
-    out.append(escape, sizeof escape);
-}
 
 void appendUtf8(QByteArray &out, char32_t cp)
 {
@@ -79,14 +69,14 @@ void appendJsonString(QByteArray &out, const QString &text)
         if (const char *escape = shortEscape(unit)) {
             out.append(escape, 2);
         } else if (unit < 0x20) {
-            appendHexEscape(out, unit);
+            appendJsonUnicodeEscape(out, unit);
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && chars[i + 1].isLowSurrogate()) {
             appendUtf8(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
             ++i;
         } else if (QChar::isSurrogate(unit) || unit == 0xFEFF) {
             // An unpaired surrogate has no UTF-8 form, and Qt's reader drops a raw U+FEFF at the
             // start of a string as a byte-order mark: the escape keeps both intact.
-            appendHexEscape(out, unit);
+            appendJsonUnicodeEscape(out, unit);
         } else {
             appendUtf8(out, unit);
         }
