@@ -1,0 +1,183 @@
+#pragma once
+
+#include "common/LaterDeleter.h"
+#include "dadavezaruz/DadavezaRuzLink.h"
+#include "dadavezaruz/DiscoveredHost.h"
+#include "dadavezaruz/SavedHostList.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+
+namespace hb {
+
+class DadavezaRuzTransport;
+class ServiceBrowser;
+class ServiceDaemonCheck;
+class ServiceDiscovery;
+class ServiceLookup;
+class Settings;
+struct Error;
+struct ServiceInstance;
+
+// The controller's link to one server: connection state, the user's one status line, sending
+// presses, the last server (reconnected when the pad opens), servers found on the network and
+// servers remembered across runs.
+//
+// Lives on the main thread; every observed field changes there. Sockets run on the transport's
+// network thread. Only the current attempt counts: reports of links that were replaced, and
+// timeouts of earlier attempts, are ignored.
+class DadavezaRuzConnection : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(hb::DadavezaRuzConnection::State state READ state NOTIFY stateChanged)
+    Q_PROPERTY(QString hostAddress READ hostAddress NOTIFY hostAddressChanged)
+    Q_PROPERTY(quint16 port READ port NOTIFY portChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
+    Q_PROPERTY(QString lastSentLabel READ lastSentLabel NOTIFY lastSentLabelChanged)
+    Q_PROPERTY(QList<hb::DiscoveredHost> discoveredHosts READ discoveredHosts NOTIFY
+                   discoveredHostsChanged)
+    Q_PROPERTY(QList<hb::SavedHost> savedHosts READ savedHosts NOTIFY savedHostsChanged)
+    Q_PROPERTY(bool autoConnectEnabled READ autoConnectEnabled WRITE setAutoConnectEnabled NOTIFY
+                   autoConnectEnabledChanged)
+    Q_PROPERTY(bool isBonjourBlocked READ isBonjourBlocked NOTIFY isBonjourBlockedChanged)
+    Q_PROPERTY(int reconnectDelay READ reconnectDelay NOTIFY reconnectDelayChanged)
+
+public:
+    struct State {
+        enum Kind { Disconnected, Connecting, Connected, Failed };
+        Kind kind = Disconnected;
+        QString message; // for Failed
+        friend bool operator==(const State &, const State &) = default;
+    };
+
+    // The status lines, as shown.
+    static QString emptyHostText();
+    static QString invalidPortText();
+    static QString waitingText();
+    static QString localNetworkDeniedText();
+    static QString connectionFailedText();
+    static QString timedOutText();
+    static QString timedOutMessage();
+    static QString discoveryBlockedText();
+    static QString discoveryErrorText();
+    static QString probeGrantedText();
+    static QString probeFinishedText();
+
+    static constexpr int kProbeMsec = 1000;
+    static constexpr int kMaxReconnectDelay = 30; // seconds
+
+    DadavezaRuzConnection(Settings &settings, DadavezaRuzTransport &transport,
+                          ServiceDiscovery &discovery, QObject *parent = nullptr);
+    ~DadavezaRuzConnection() override;
+
+    State state() const { return m_state; }
+    bool isConnected() const { return m_state.kind == State::Connected; }
+    QString hostAddress() const { return m_hostAddress; }
+    quint16 port() const { return m_port; }
+    QString lastError() const { return m_lastError; }
+    QString lastSentLabel() const { return m_lastSentLabel; }
+    QList<DiscoveredHost> discoveredHosts() const { return m_discoveredHosts; }
+    QList<SavedHost> savedHosts() const { return m_savedHosts; }
+    bool autoConnectEnabled() const { return m_autoConnectEnabled; }
+    void setAutoConnectEnabled(bool enabled);
+    bool isBonjourBlocked() const { return m_isBonjourBlocked; }
+    // Why discovery is blocked, when the platform said (e.g. "The DNS-SD daemon is not running").
+    QString blockedReason() const { return m_blockedReason; }
+    // Seconds until the next automatic reconnection, 0 when none is planned.
+    int reconnectDelay() const { return m_reconnectDelay; }
+
+    void connectToHost(const QString &host, quint16 port);
+    void disconnectFromHost();
+    // Sends one press; does nothing unless connected.
+    void send(const QString &keyCombo, const QString &appTarget, const QString &label);
+    // Connects to the last server, else to the most recent saved host.
+    void autoConnect();
+
+    void startBrowsing();
+    void rescan(bool force);
+    void connectToDiscovered(const DiscoveredHost &host);
+    void rememberHost(const QString &host, quint16 port);
+    void forgetHost(const QString &id);
+    // Asks whether the DNS-SD daemon answers; sends nothing on the network.
+    void probeLocalNetwork();
+
+    // How long an attempt may stay connecting; 5 s unless a test shortens it.
+    void setConnectTimeout(int msec) { m_connectTimeoutMsec = msec; }
+
+    // While on, a connection that is lost is tried again after 1, 2, 4 … 30 seconds, until it
+    // is back, the user connects or disconnects, or this is turned off.
+    void setReconnectAutomatically(bool on);
+
+Q_SIGNALS:
+    void stateChanged();
+    void hostAddressChanged();
+    void portChanged();
+    void lastErrorChanged();
+    void lastSentLabelChanged();
+    void discoveredHostsChanged();
+    void savedHostsChanged();
+    void autoConnectEnabledChanged();
+    void isBonjourBlockedChanged();
+    void reconnectDelayChanged();
+
+private:
+    void beginAttempt(const QString &host, quint16 port);
+    void startLink(std::unique_ptr<DadavezaRuzLink> link, bool byService);
+    void dropLink();
+    void onLinkReport(DadavezaRuzLink::Report report, const QString &description);
+    void onTimeout(quint64 attempt);
+    void storeLastHost(const QString &host, quint16 port);
+    void onBrowserFailed(const Error &error);
+    void onBrowseResults(const QList<ServiceInstance> &results);
+    void dropBrowser();
+    void onProbeFinished(bool answers, const Error &error);
+    void connectionLost();
+    void cancelReconnect();
+    void reconnectTick();
+
+    void setState(const State &state);
+    void setHostAddress(const QString &host);
+    void setPort(quint16 port);
+    void setLastError(const QString &text);
+    void setBonjourBlocked(bool blocked, const QString &reason = {});
+    void setSavedHosts(const QList<SavedHost> &hosts);
+    void setReconnectDelay(int seconds);
+
+    Settings &m_settings;
+    DadavezaRuzTransport &m_transport;
+    ServiceDiscovery &m_discovery;
+
+    State m_state;
+    QString m_hostAddress;
+    quint16 m_port;
+    QString m_lastError;
+    QString m_lastSentLabel;
+    QList<DiscoveredHost> m_discoveredHosts;
+    QList<SavedHost> m_savedHosts;
+    bool m_autoConnectEnabled = true;
+    bool m_isBonjourBlocked = false;
+    QString m_blockedReason;
+
+    LaterPtr<DadavezaRuzLink> m_link;
+    bool m_linkByService = false; // made by connectToDiscovered
+    quint64 m_attempt = 0;        // counts connection attempts; timers name theirs
+    int m_connectTimeoutMsec = 5000;
+    LaterPtr<ServiceBrowser> m_browser;
+    std::map<QString, LaterPtr<ServiceLookup>> m_lookups; // by discovered host id
+    LaterPtr<ServiceDaemonCheck> m_probe;
+    QTimer m_probeTimer;
+
+    bool m_reconnectAutomatically = false;
+    bool m_wasConnected = false; // the current host answered once; losing it may reconnect
+    int m_nextReconnectDelay = 1;
+    int m_reconnectDelay = 0;
+    QTimer m_reconnectTimer; // one tick a second while a reconnection is planned
+};
+
+} // namespace hb
+
+Q_DECLARE_METATYPE(hb::DadavezaRuzConnection::State)

@@ -1,0 +1,112 @@
+#include "dadavezaruz/TcpDadavezaRuzLink.h"
+
+#include "dadavezaruz/DadavezaRuzSocketWorker.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+
+namespace hb {
+
+namespace {
+
+// Runs `work` on the main thread, unless `link` is gone by then.
+template <typename Work>
+void toMainThread(const QPointer<TcpDadavezaRuzLink> &link, Work work)
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [link, work = std::move(work)] {
+            if (link)
+                work(link.data());
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+TcpDadavezaRuzLink::TcpDadavezaRuzLink(QThread *networkThread, const QString &host, quint16 port)
+    : m_thread(networkThread), m_target{host, port}
+{
+}
+
+TcpDadavezaRuzLink::TcpDadavezaRuzLink(QThread *networkThread, ServiceDiscovery &discovery,
+                                       const ServiceInstance &service)
+    : m_thread(networkThread), m_discovery(&discovery), m_service(service)
+{
+}
+
+TcpDadavezaRuzLink::~TcpDadavezaRuzLink()
+{
+    // Deleted on its own thread, where its socket lives (or when that thread ends); its
+    // callbacks find this link gone.
+    if (m_worker)
+        m_worker->deleteLater();
+}
+
+void TcpDadavezaRuzLink::start()
+{
+    if (!m_service) {
+        open(m_target.host, m_target.port);
+        return;
+    }
+    Q_EMIT reported(Report::Preparing, {});
+    m_lookup = m_discovery->resolve(*m_service);
+    connect(m_lookup.get(), &ServiceLookup::resolved, this, [this](const ServiceAddress &address) {
+        m_lookup.release()->deleteLater();
+        open(address.host, address.port);
+    });
+    connect(m_lookup.get(), &ServiceLookup::failed, this, [this](const Error &error) {
+        m_lookup.release()->deleteLater();
+        Q_EMIT reported(Report::Failed, error.description);
+    });
+}
+
+void TcpDadavezaRuzLink::open(const QString &host, quint16 port)
+{
+    const QPointer<TcpDadavezaRuzLink> self(this);
+    m_worker = new DadavezaRuzSocketWorker(
+        [self](Report report, const QString &description, const DadavezaRuzPeer &peer) {
+            toMainThread(self, [report, description, peer](TcpDadavezaRuzLink *link) {
+                link->onReport(report, description, peer);
+            });
+        },
+        [self](quint64 sendId, const QString &errorDescription) {
+            toMainThread(self, [sendId, errorDescription](TcpDadavezaRuzLink *link) {
+                link->onSent(sendId, errorDescription);
+            });
+        });
+    m_worker->moveToThread(m_thread);
+    DadavezaRuzSocketWorker *worker = m_worker;
+    QMetaObject::invokeMethod(worker, [worker, host, port] { worker->open(host, port); },
+                              Qt::QueuedConnection);
+}
+
+void TcpDadavezaRuzLink::send(const QByteArray &frame, SendCompletion done)
+{
+    const quint64 sendId = ++m_nextSendId;
+    m_sends.insert(sendId, std::move(done));
+    if (!m_worker) {
+        onSent(sendId, DadavezaRuzSocketWorker::notOpenText());
+        return;
+    }
+    DadavezaRuzSocketWorker *worker = m_worker;
+    QMetaObject::invokeMethod(worker, [worker, sendId, frame] { worker->write(sendId, frame); },
+                              Qt::QueuedConnection);
+}
+
+void TcpDadavezaRuzLink::onReport(Report report, const QString &description,
+                                  const DadavezaRuzPeer &peer)
+{
+    if (report == Report::Ready)
+        m_peer = peer;
+    Q_EMIT reported(report, description);
+}
+
+void TcpDadavezaRuzLink::onSent(quint64 sendId, const QString &errorDescription)
+{
+    if (SendCompletion done = m_sends.take(sendId))
+        done(errorDescription);
+}
+
+} // namespace hb

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "dadavezaruz/DadavezaRuzTransport.h"
+
+#include <QThread>
+
+namespace hb {
+
+class ServiceDiscovery;
+
+// Links over TCP. Owns the network thread, named "dadavezaruz.network", on which every socket
+// of its links lives; the links must be gone before the transport.
+class TcpDadavezaRuzTransport final : public DadavezaRuzTransport {
+public:
+    explicit TcpDadavezaRuzTransport(ServiceDiscovery &discovery);
+    ~TcpDadavezaRuzTransport() override;
+
+    std::unique_ptr<DadavezaRuzLink> linkTo(const QString &host, quint16 port) override;
+    std::unique_ptr<DadavezaRuzLink> linkTo(const ServiceInstance &service) override;
+
+private:
+    ServiceDiscovery &m_discovery;
+    QThread m_thread;
+};
+
+} // namespace hb

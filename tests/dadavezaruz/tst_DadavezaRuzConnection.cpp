@@ -1,0 +1,385 @@
+#include "FakeDadavezaRuzNetwork.h"
+
+#include "common/Settings.h"
+#include "dadavezaruz-server/DadavezaRuzServer.h"
+#include "dadavezaruz-server/TrustedControllers.h"
+#include "dadavezaruz/DadavezaRuzConnection.h"
+#include "dadavezaruz/TcpDadavezaRuzTransport.h"
+#include "platform/keyboard/AppActivator.h"
+#include "platform/keyboard/KeyEventPoster.h"
+
+#include <QMutex>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hb;
+using namespace hb::test;
+using namespace Qt::StringLiterals;
+
+using State = DadavezaRuzConnection::State;
+using Report = DadavezaRuzLink::Report;
+
+namespace {
+
+// The server's keyboard: records the presses, on the server's thread.
+struct KeyRecorder : KeyEventPoster, AppActivator {
+    explicit KeyRecorder(std::function<void(QString)> log) : record(std::move(log)) {}
+    bool isAvailable() const override { return true; }
+    QString unavailableReason() const override { return {}; }
+    void postKeyPress(quint16 code, quint64 modifiers) override
+    {
+        record(u"key %1 %2"_s.arg(code).arg(modifiers, 0, 16));
+    }
+    bool activate(const QString &window) override { record(u"activate "_s + window); return true; }
+    std::function<void(QString)> record;
+};
+
+} // namespace
+
+class TestDadavezaRuzConnection : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Settings> m_settings;
+    FakeTransport m_transport;
+    FakeDiscovery m_discovery;
+    std::unique_ptr<DadavezaRuzConnection> m_connection;
+
+    DadavezaRuzConnection &makeConnection()
+    {
+        m_connection = std::make_unique<DadavezaRuzConnection>(*m_settings, m_transport, m_discovery);
+        return *m_connection;
+    }
+    FakeLink &connectedLink(const QString &host = u"studio"_s)
+    {
+        m_connection->connectToHost(host, 58432);
+        m_transport.last()->report(Report::Ready);
+        return *m_transport.last();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<Settings>(m_dir.filePath(u"settings.ini"_s));
+        m_settings->remove(SettingsKey::dadavezaruzLastHost);
+        m_settings->remove(SettingsKey::dadavezaruzLastHostPort);
+        m_settings->remove(SettingsKey::dadavezaruzSavedHosts);
+        m_transport.links.clear();
+        m_discovery = {};
+        makeConnection();
+    }
+
+    void connectChecksHostAndPort_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("linkTarget"); // empty: no attempt
+        QTest::addColumn<QString>("status");
+
+        QTest::newRow("trimmed") << u"  192.168.1.20 \n"_s << 58432 << u"192.168.1.20:58432"_s << QString();
+        QTest::newRow("blank") << u" \t\n"_s << 58432 << QString()
+                               << DadavezaRuzConnection::emptyHostText();
+        QTest::newRow("port 0") << u"studio"_s << 0 << QString() << DadavezaRuzConnection::invalidPortText();
+    }
+
+    void connectChecksHostAndPort()
+    {
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, linkTarget);
+        QFETCH(QString, status);
+
+        m_connection->connectToHost(host, quint16(port));
+        QCOMPARE(m_transport.last() ? m_transport.last()->target : QString(), linkTarget);
+        QCOMPARE(m_connection->lastError(), status);
+        QCOMPARE(m_connection->state().kind, linkTarget.isEmpty() ? State::Disconnected : State::Connecting);
+        if (!linkTarget.isEmpty())
+            QVERIFY(m_transport.last()->started);
+    }
+
+    void failureReports_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("blocked");
+
+        QTest::newRow("refused") << u"Connection refused"_s
+                                 << u"Connection failed: Connection refused"_s << false;
+        QTest::newRow("policy") << u"POSIX -65570: PolicyDenied"_s
+                                << DadavezaRuzConnection::localNetworkDeniedText() << true;
+        QTest::newRow("denied") << u"Permission denied"_s
+                                << DadavezaRuzConnection::localNetworkDeniedText() << true;
+    }
+
+    void failureReports()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, status);
+        QFETCH(bool, blocked);
+
+        m_connection->connectToHost(u"studio"_s, 58432);
+        m_transport.last()->report(Report::Failed, description);
+        QCOMPARE(m_connection->state(), (State{State::Failed, description}));
+        QCOMPARE(m_connection->lastError(), status);
+        QCOMPARE(m_connection->isBonjourBlocked(), blocked);
+    }
+
+    void waitingKeepsConnecting()
+    {
+        m_connection->connectToHost(u"studio"_s, 58432);
+        m_transport.last()->report(Report::Waiting, u"no route"_s);
+        QCOMPARE(m_connection->state().kind, State::Connecting);
+        QCOMPARE(m_connection->lastError(), u"Waiting for network path: no route"_s);
+    }
+
+    void eachTimeoutEndsOnlyItsOwnAttempt()
+    {
+        m_connection->setConnectTimeout(300);
+        m_connection->connectToHost(u"first"_s, 58432);
+        QTest::qWait(200);
+        m_connection->connectToHost(u"second"_s, 58432);
+        QTest::qWait(200); // the first attempt's timer has fired by now
+        QCOMPARE(m_connection->state().kind, State::Connecting);
+        QTRY_COMPARE(m_connection->state(), (State{State::Failed, u"Connection timed out"_s}));
+        QCOMPARE(m_connection->lastError(), u"Connection timed out (5s)"_s);
+        QCOMPARE(m_connection->hostAddress(), u"second"_s);
+    }
+
+    void reportsOfReplacedLinksAreIgnored()
+    {
+        m_connection->connectToHost(u"first"_s, 58432);
+        QPointer<FakeLink> first = m_transport.last();
+        m_connection->connectToHost(u"second"_s, 58432);
+        QVERIFY(first);
+        first->report(Report::Failed, u"Connection refused"_s);
+        first->report(Report::Ready);
+        QCOMPARE(m_connection->state().kind, State::Connecting);
+        QCOMPARE(m_connection->lastError(), QString());
+        QVERIFY(m_connection->savedHosts().isEmpty());
+    }
+
+    void readyRemembersTheHost()
+    {
+        connectedLink(u"studio-mac"_s);
+        QCOMPARE(m_connection->state().kind, State::Connected);
+        QCOMPARE(m_settings->text(SettingsKey::dadavezaruzLastHost), u"studio-mac"_s);
+        QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), 58432);
+        QCOMPARE(m_connection->savedHosts().value(0).host, u"studio-mac"_s);
+        // …and across runs.
+        QCOMPARE(makeConnection().savedHosts().value(0).host, u"studio-mac"_s);
+    }
+
+    void sendOnlyWhenConnected()
+    {
+        m_connection->connectToHost(u"studio"_s, 58432);
+        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s); // still connecting: dropped
+        FakeLink &link = *m_transport.last();
+        QVERIFY(link.frames.isEmpty());
+        link.report(Report::Ready);
+        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        QCOMPARE(link.frames, QList<QByteArray>{R"({"keyCombo":"cmd+z","appTarget":"resolve"})" "\n"});
+        QCOMPARE(m_connection->lastSentLabel(), QString()); // not before the bytes left
+        link.completions.takeFirst()(QString());
+        QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
+        m_connection->send(u"k"_s, u"resolve"_s, u"Stop"_s);
+        link.completions.takeFirst()(u"Broken pipe"_s);
+        QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
+        QCOMPARE(m_connection->lastError(), u"Broken pipe"_s);
+    }
+
+    void autoConnect_data()
+    {
+        QTest::addColumn<QString>("lastHost");
+        QTest::addColumn<qint64>("lastPort"); // -1: not stored
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("linkTarget");
+
+        QTest::newRow("last host") << u"studio"_s << qint64(6000) << true << u"studio:6000"_s;
+        QTest::newRow("stored port 0") << u"studio"_s << qint64(0) << true << u"studio:58432"_s;
+        QTest::newRow("no stored port") << u"studio"_s << qint64(-1) << true << u"studio:58432"_s;
+        QTest::newRow("port out of range") << u"studio"_s << qint64(70000) << true << u"studio:58432"_s;
+        QTest::newRow("first saved host") << QString() << qint64(-1) << true << u"newer:7000"_s;
+        QTest::newRow("disabled") << u"studio"_s << qint64(6000) << false << QString();
+    }
+
+    void autoConnect()
+    {
+        QFETCH(QString, lastHost);
+        QFETCH(qint64, lastPort);
+        QFETCH(bool, enabled);
+        QFETCH(QString, linkTarget);
+
+        m_connection->rememberHost(u"older"_s, 6000);
+        m_connection->rememberHost(u"newer"_s, 7000);
+        m_settings->setText(SettingsKey::dadavezaruzLastHost, lastHost);
+        if (lastPort >= 0)
+            m_settings->setInteger(SettingsKey::dadavezaruzLastHostPort, lastPort);
+        m_connection->setAutoConnectEnabled(enabled);
+        m_connection->autoConnect();
+        QCOMPARE(m_transport.last() ? m_transport.last()->target : QString(), linkTarget);
+    }
+
+    void lostConnectionIsRetriedWithBackoff()
+    {
+        m_connection->setReconnectAutomatically(true);
+        m_connection->connectToHost(u"studio"_s, 58432);
+        m_transport.last()->report(Report::Failed, u"Connection refused"_s);
+        QCOMPARE(m_connection->reconnectDelay(), 0); // never connected: nothing to get back to
+
+        connectedLink();
+        m_transport.last()->report(Report::Failed, u"The remote host closed the connection"_s);
+        QCOMPARE(m_connection->reconnectDelay(), 1);
+        QTRY_COMPARE(m_transport.links.size(), 3);
+        QCOMPARE(m_transport.last()->target, u"studio:58432"_s);
+        m_transport.last()->report(Report::Failed, u"Connection refused"_s);
+        QCOMPARE(m_connection->reconnectDelay(), 2);
+        m_connection->disconnectFromHost(); // the user's word ends it
+        QCOMPARE(m_connection->reconnectDelay(), 0);
+        QTest::qWait(1200);
+        QCOMPARE(m_transport.links.size(), 3);
+    }
+
+    void againstARealServer()
+    {
+        QMutex mutex;
+        QStringList keys;
+        const auto record = [&](const QString &event) { QMutexLocker lock(&mutex); keys.append(event); };
+        DadavezaRuzServerPlatform platform;
+        platform.makePoster = [&] { return std::make_unique<KeyRecorder>(record); };
+        platform.makeActivator = [&] { return std::make_unique<KeyRecorder>(record); };
+        platform.localAddress = [] { return std::optional<QString>(); };
+        platform.listenAddress = QHostAddress::LocalHost;
+        QStringList trustStore;
+        DadavezaRuzServer server(std::move(platform),
+                                 new TrustedControllers([&] { return trustStore; },
+                                                        [&](const QStringList &list) { trustStore = list; }),
+                                 0);
+        server.start();
+        QTRY_VERIFY(server.isRunning());
+
+        TcpDadavezaRuzTransport transport(m_discovery);
+        DadavezaRuzConnection connection(*m_settings, transport, m_discovery);
+        connection.connectToHost(u"127.0.0.1"_s, server.port());
+        QTRY_COMPARE(connection.state().kind, State::Connected);
+        QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), server.port());
+        connection.send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        QTRY_COMPARE(connection.lastSentLabel(), u"Undo"_s);
+        QTRY_COMPARE(server.lastCommand(), u"cmd+z → resolve"_s);
+        const auto pressed = [&] { QMutexLocker lock(&mutex); return keys.contains(u"key 6 100000"_s); };
+        QTRY_VERIFY(pressed());
+
+        // A port nobody listens on.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        connection.connectToHost(u"127.0.0.1"_s, port);
+        QTRY_COMPARE(connection.lastError(), u"Connection failed: Connection refused"_s);
+        QCOMPARE(connection.state().kind, State::Failed);
+    }
+
+    void browsingAndBlocking()
+    {
+        m_connection->rescan(false);
+        QCOMPARE(m_discovery.browsers.size(), 1);
+        m_discovery.browsers.last()->fail(ServiceDiscoveryError::Failed, u"busy"_s);
+        QCOMPARE(m_connection->lastError(), u"Discovery error: busy"_s);
+        m_connection->startBrowsing(); // the browser is kept
+        QCOMPARE(m_discovery.browsers.size(), 1);
+
+        m_discovery.browsers.last()->fail(ServiceDiscoveryError::Failed, u"NoAuth (-65555)"_s);
+        QVERIFY(m_connection->isBonjourBlocked());
+        QCOMPARE(m_connection->lastError(), DadavezaRuzConnection::discoveryBlockedText());
+        m_connection->rescan(false);
+        QCOMPARE(m_discovery.browsers.size(), 1);
+        m_connection->rescan(true);
+        QVERIFY(!m_connection->isBonjourBlocked());
+        QCOMPARE(m_discovery.browsers.size(), 2);
+
+        // A missing daemon blocks discovery too, and says why.
+        m_discovery.browsers.last()->fail(ServiceDiscoveryError::DaemonNotRunning,
+                                          u"The DNS-SD daemon is not running"_s);
+        QVERIFY(m_connection->isBonjourBlocked());
+        QCOMPARE(m_connection->blockedReason(), u"The DNS-SD daemon is not running"_s);
+    }
+
+    void addressesFindTheirEntryById()
+    {
+        m_connection->startBrowsing();
+        FakeBrowser &browser = *m_discovery.browsers.last();
+        const ServiceInstance a{u"Huebench"_s, u"_huebench._tcp"_s, u"local."_s};
+        const ServiceInstance b{u"Edit Bay"_s, u"_huebench._tcp"_s, u"local."_s};
+        Q_EMIT browser.resultsChanged({a, b});
+        QCOMPARE(m_connection->discoveredHosts().size(), 2);
+        QCOMPARE(m_discovery.lookups.size(), 2);
+        QPointer<FakeLookup> lookupOfA = m_discovery.lookups[0];
+        QPointer<FakeLookup> lookupOfB = m_discovery.lookups[1];
+
+        Q_EMIT lookupOfB->resolved({u"127.0.0.2"_s, 1});
+        QCOMPARE(m_connection->discoveredHosts()[1].resolvedIP, u"127.0.0.2"_s);
+        QCOMPARE(m_connection->discoveredHosts()[0].resolvedIP, std::nullopt);
+
+        // New results replace the list; an answer for an entry no longer listed lands nowhere.
+        Q_EMIT browser.resultsChanged({b});
+        QCOMPARE(m_connection->discoveredHosts().size(), 1);
+        QCOMPARE(m_connection->discoveredHosts()[0].resolvedIP, std::nullopt);
+        if (lookupOfA)
+            Q_EMIT lookupOfA->resolved({u"127.0.0.9"_s, 1});
+        QCOMPARE(m_connection->discoveredHosts()[0].resolvedIP, std::nullopt);
+    }
+
+    void connectToDiscoveredTakesThePeer()
+    {
+        m_connection->connectToDiscovered({u"id"_s, u"Huebench"_s, u"_huebench._tcp"_s, u"local."_s, {}});
+        FakeLink &link = *m_transport.last();
+        QCOMPARE(link.target, u"Huebench"_s);
+        QCOMPARE(m_connection->state().kind, State::Connecting);
+        link.remote = {u"127.0.0.1"_s, 6000};
+        link.report(Report::Ready);
+        QCOMPARE(m_connection->hostAddress(), u"127.0.0.1"_s);
+        QCOMPARE(m_connection->port(), 6000);
+        QCOMPARE(m_connection->savedHosts().value(0).port, 6000);
+        QCOMPARE(m_settings->text(SettingsKey::dadavezaruzLastHost), u"127.0.0.1"_s);
+    }
+
+    void probe_data()
+    {
+        QTest::addColumn<bool>("answers");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("blocked");
+
+        QTest::newRow("answers") << true << 0 << QString()
+                                 << DadavezaRuzConnection::probeGrantedText() << false;
+        QTest::newRow("no daemon") << false << ServiceDiscoveryError::DaemonNotRunning
+                                   << u"The DNS-SD daemon is not running"_s
+                                   << DadavezaRuzConnection::probeFinishedText() << true;
+        QTest::newRow("denied") << false << ServiceDiscoveryError::Failed << u"Access denied"_s
+                                << DadavezaRuzConnection::probeFinishedText() << true;
+        QTest::newRow("other") << false << ServiceDiscoveryError::Failed << u"Timeout reached"_s
+                               << DadavezaRuzConnection::probeFinishedText() << false;
+    }
+
+    void probe()
+    {
+        QFETCH(bool, answers);
+        QFETCH(int, code);
+        QFETCH(QString, description);
+        QFETCH(QString, status);
+        QFETCH(bool, blocked);
+
+        m_connection->probeLocalNetwork();
+        QVERIFY(m_transport.links.isEmpty()); // no traffic: only the daemon is asked
+        QCOMPARE(m_discovery.checks.size(), 1);
+        Q_EMIT m_discovery.checks.last()->finished(answers, Error{{}, code, description});
+        QCOMPARE(m_connection->lastError(), status);
+        QCOMPARE(m_connection->isBonjourBlocked(), blocked);
+        QCOMPARE(m_discovery.browsers.size(), answers ? 1 : 0); // a granted probe browses afresh
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDadavezaRuzConnection)
+#include "tst_DadavezaRuzConnection.moc"
