@@ -8,6 +8,7 @@
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/DadavezaRuzServerView.h"
+#include "dadavezaruz/DadavezaRuzView.h"
 #include "platform/netif/LocalAddress.h"
 #include "platform/store/ModelStore.h"
 
@@ -20,6 +21,10 @@ namespace hb {
 ScreenFactories HuebenchApp::screenFactories()
 {
     ScreenFactories screens;
+    // A new pad each time, with its own connection; pages and buttons live in the store.
+    screens[ToolId::DadavezaRuz] = [this] {
+        return std::make_unique<DadavezaRuzView>(*m_store, *m_settings);
+    };
     screens[ToolId::DadavezaRuzServer] = [this] {
         // The one server of the process: leaving its screen does not stop it.
         DadavezaRuzServer &server = DadavezaRuzServer::shared();

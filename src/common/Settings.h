@@ -18,6 +18,9 @@ inline constexpr QLatin1StringView youtubeSearchSiteUrl{"youtubeSearchSiteUrl"};
 inline constexpr QLatin1StringView dadavezaruzLastHost{"dadavezaruz.lastHost"};
 inline constexpr QLatin1StringView dadavezaruzLastHostPort{"dadavezaruz.lastHostPort"};
 inline constexpr QLatin1StringView dadavezaruzSavedHosts{"dadavezaruz.savedHosts"};
+// 1 when the pad retries a lost connection by itself; off (absent or 0) by default.
+inline constexpr QLatin1StringView dadavezaruzReconnectAutomatically{
+    "dadavezaruz.reconnectAutomatically"};
 // The display the calibration patterns go to in full screen, by its name.
 inline constexpr QLatin1StringView calibrationFullScreenDisplay{"calibration.fullScreenDisplay"};
 } // namespace SettingsKey

@@ -20,9 +20,9 @@ QStringView trimSpacesAndTabs(QStringView text)
     return text;
 }
 
-// Decimal digits with at most one leading '+', valued 0 to 65535; anything else gives nothing.
-// The text is taken as it is: no white space is skipped.
-std::optional<quint16> readPort(QStringView text)
+} // namespace
+
+std::optional<quint16> readPortNumber(QStringView text)
 {
     if (text.startsWith(u'+'))
         text = text.sliced(1);
@@ -38,8 +38,6 @@ std::optional<quint16> readPort(QStringView text)
     }
     return static_cast<quint16>(value);
 }
-
-} // namespace
 
 std::optional<PairingCode> parsePairingCode(const QString &text)
 {
@@ -59,7 +57,7 @@ std::optional<PairingCode> parsePairingCode(const QString &text)
         return std::nullopt;
 
     // An absent or empty port part does not read either.
-    return PairingCode{hostPart.toString(), readPort(portPart).value_or(kDadavezaRuzPort)};
+    return PairingCode{hostPart.toString(), readPortNumber(portPart).value_or(kDadavezaRuzPort)};
 }
 
 } // namespace hb

@@ -3,6 +3,7 @@
 #include "dadavezaruz/DadavezaRuzProtocol.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -20,5 +21,9 @@ struct PairingCode {
 // empty or unreadable port (anything but decimal digits with at most one leading '+', up to
 // 65535) gives the protocol port, kDadavezaRuzPort. Port 0 is passed on as 0 for the connect step to reject.
 std::optional<PairingCode> parsePairingCode(const QString &text);
+
+// A port typed or scanned: decimal digits with at most one leading '+', valued 0 to 65535, taken
+// as it is (no white space skipped). Anything else gives nothing.
+std::optional<quint16> readPortNumber(QStringView text);
 
 } // namespace hb

@@ -5,6 +5,8 @@
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/TcpDadavezaRuzTransport.h"
+#include "platform/dnssd/AvahiServiceDiscovery.h"
+#include "platform/dnssd/AvahiServicePublisher.h"
 #include "platform/keyboard/AppActivator.h"
 #include "platform/keyboard/KeyEventPoster.h"
 
@@ -34,6 +36,41 @@ struct KeyRecorder : KeyEventPoster, AppActivator {
     }
     bool activate(const QString &window) override { record(u"activate "_s + window); return true; }
     std::function<void(QString)> record;
+};
+
+// A server on a free loopback port with a recording keyboard, advertised or not.
+struct TestServer {
+    explicit TestServer(bool advertise = false)
+    {
+        const auto record = [this](const QString &event) {
+            QMutexLocker lock(&mutex);
+            keys.append(event);
+        };
+        DadavezaRuzServerPlatform platform;
+        platform.makePoster = [record] { return std::make_unique<KeyRecorder>(record); };
+        platform.makeActivator = [record] { return std::make_unique<KeyRecorder>(record); };
+        if (advertise)
+            platform.makePublisher = [] { return std::make_unique<AvahiServicePublisher>(); };
+        platform.localAddress = [] { return std::optional<QString>(); };
+        platform.listenAddress = QHostAddress::LocalHost;
+        server = std::make_unique<DadavezaRuzServer>(
+            std::move(platform),
+            new TrustedControllers([this] { return trustStore; },
+                                   [this](const QStringList &list) { trustStore = list; }),
+            0);
+        server->start();
+        QTRY_VERIFY(server->isRunning());
+    }
+    bool pressed(const QString &key)
+    {
+        QMutexLocker lock(&mutex);
+        return keys.contains(key);
+    }
+
+    QMutex mutex;
+    QStringList keys;
+    QStringList trustStore;
+    std::unique_ptr<DadavezaRuzServer> server;
 };
 
 } // namespace
@@ -243,32 +280,16 @@ private Q_SLOTS:
 
     void againstARealServer()
     {
-        QMutex mutex;
-        QStringList keys;
-        const auto record = [&](const QString &event) { QMutexLocker lock(&mutex); keys.append(event); };
-        DadavezaRuzServerPlatform platform;
-        platform.makePoster = [&] { return std::make_unique<KeyRecorder>(record); };
-        platform.makeActivator = [&] { return std::make_unique<KeyRecorder>(record); };
-        platform.localAddress = [] { return std::optional<QString>(); };
-        platform.listenAddress = QHostAddress::LocalHost;
-        QStringList trustStore;
-        DadavezaRuzServer server(std::move(platform),
-                                 new TrustedControllers([&] { return trustStore; },
-                                                        [&](const QStringList &list) { trustStore = list; }),
-                                 0);
-        server.start();
-        QTRY_VERIFY(server.isRunning());
-
+        TestServer server;
         TcpDadavezaRuzTransport transport(m_discovery);
         DadavezaRuzConnection connection(*m_settings, transport, m_discovery);
-        connection.connectToHost(u"127.0.0.1"_s, server.port());
+        connection.connectToHost(u"127.0.0.1"_s, server.server->port());
         QTRY_COMPARE(connection.state().kind, State::Connected);
-        QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), server.port());
+        QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), server.server->port());
         connection.send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
         QTRY_COMPARE(connection.lastSentLabel(), u"Undo"_s);
-        QTRY_COMPARE(server.lastCommand(), u"cmd+z → resolve"_s);
-        const auto pressed = [&] { QMutexLocker lock(&mutex); return keys.contains(u"key 6 100000"_s); };
-        QTRY_VERIFY(pressed());
+        QTRY_COMPARE(server.server->lastCommand(), u"cmd+z → resolve"_s);
+        QTRY_VERIFY(server.pressed(u"key 6 100000"_s));
 
         // A port nobody listens on.
         QTcpServer closed;
@@ -278,6 +299,31 @@ private Q_SLOTS:
         connection.connectToHost(u"127.0.0.1"_s, port);
         QTRY_COMPARE(connection.lastError(), u"Connection failed: Connection refused"_s);
         QCOMPARE(connection.state().kind, State::Failed);
+    }
+
+    void discoversARealServer()
+    {
+        if (!qEnvironmentVariableIsSet("HB_TEST_AVAHI"))
+            QSKIP("Needs the confined Avahi daemon of scripts/test-env (HB_TEST_AVAHI)");
+        TestServer server(true);
+        AvahiServiceDiscovery discovery;
+        TcpDadavezaRuzTransport transport(discovery);
+        DadavezaRuzConnection connection(*m_settings, transport, discovery);
+        connection.startBrowsing();
+        const auto found = [&] {
+            const QList<DiscoveredHost> hosts = connection.discoveredHosts();
+            return hosts.size() == 1 && hosts[0].resolvedIP == u"127.0.0.1"_s;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(found(), 15000);
+        QCOMPARE(connection.discoveredHosts()[0].name, u"Huebench"_s);
+
+        connection.connectToDiscovered(connection.discoveredHosts()[0]);
+        QTRY_COMPARE_WITH_TIMEOUT(connection.state().kind, State::Connected, 15000);
+        QCOMPARE(connection.hostAddress(), u"127.0.0.1"_s);
+        QCOMPARE(connection.port(), server.server->port());
+        QCOMPARE(connection.savedHosts().value(0).host, u"127.0.0.1"_s);
+        connection.send(u"space"_s, u"obs"_s, u"Play"_s);
+        QTRY_VERIFY(server.pressed(u"key 49 0"_s));
     }
 
     void browsingAndBlocking()

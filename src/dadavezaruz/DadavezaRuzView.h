@@ -1,0 +1,111 @@
+#pragma once
+
+#include "dadavezaruz/ShortcutPad.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QGraphicsOpacityEffect;
+class QLabel;
+class QPushButton;
+class QSequentialAnimationGroup;
+class QStackedWidget;
+class QTabBar;
+class QToolButton;
+
+namespace hb {
+
+class ConnectionSheet;
+class DadavezaRuzConnection;
+class DadavezaRuzTransport;
+class EditButtonSheet;
+class ModelStore;
+class ServiceDiscovery;
+class Settings;
+class ShortcutGridView;
+class ShortcutPageListModel;
+
+// The pad: a status line, the page tabs and the 4 x 4 grid of the current page. A tap sends the
+// button's shortcut to the connected server; in edit mode a tap edits the button or makes one.
+class DadavezaRuzView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kFeedbackMsec = 300;
+
+    // The status line for the connection's state.
+    static QString statusText(const DadavezaRuzConnection &connection);
+
+    // On the local network, through the DNS-SD daemon.
+    DadavezaRuzView(ModelStore &store, Settings &settings, QWidget *parent = nullptr);
+    DadavezaRuzView(ModelStore &store, Settings &settings, std::unique_ptr<ServiceDiscovery> discovery,
+                    std::unique_ptr<DadavezaRuzTransport> transport, QWidget *parent = nullptr);
+    ~DadavezaRuzView() override;
+
+    DadavezaRuzConnection &connection() const { return *m_connection; }
+    std::optional<ShortcutPage> currentPage() const;
+    bool isEditMode() const { return m_editMode; }
+    void setEditMode(bool on);
+    std::optional<qint64> feedbackButtonID() const { return m_feedbackButtonID; }
+
+    void selectPage(qint64 pageId);
+    void tapCell(int row, int col);
+    void renamePage(qint64 pageId, const QString &name);
+    void deletePage(qint64 pageId);
+
+    // The sheets; each is open until it closes (null otherwise).
+    ConnectionSheet *openConnectionSheet();
+    QWidget *openAddPageSheet();
+    EditButtonSheet *openEditor(qint64 buttonId);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    QWidget *buildHeader();
+    QWidget *buildStatusLine();
+    QWidget *buildEmptyState();
+    void refreshPages();
+    void refreshGrid();
+    void refreshStatus();
+    void refreshWifi();
+    void showSentLabel();
+    void showStoreError(const QString &text);
+    void showTabMenu(const QPoint &at);
+    void stepPage(int delta);
+    void addPage(const QString &name);
+
+    ModelStore &m_store;
+    Settings &m_settings;
+    ShortcutPad m_pad;
+    std::unique_ptr<ServiceDiscovery> m_discovery;
+    std::unique_ptr<DadavezaRuzTransport> m_transport;
+    std::unique_ptr<DadavezaRuzConnection> m_connection;
+    ShortcutPageListModel *m_pages;
+
+    std::optional<qint64> m_selectedPage;
+    bool m_editMode = false;
+    std::optional<qint64> m_feedbackButtonID;
+    quint64 m_feedbackTap = 0; // each tap clears only its own feedback
+
+    QToolButton *m_wifi = nullptr;
+    QPushButton *m_edit = nullptr;
+    QLabel *m_statusDot = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_sent = nullptr;
+    QGraphicsOpacityEffect *m_sentOpacity = nullptr;
+    QSequentialAnimationGroup *m_sentFade = nullptr;
+    QLabel *m_storeError = nullptr;
+    QStackedWidget *m_body = nullptr;
+    QTabBar *m_tabs = nullptr;
+    ShortcutGridView *m_grid = nullptr;
+    QPointer<ConnectionSheet> m_connectionSheet;
+    QPointer<QWidget> m_addPageSheet;
+    QPointer<EditButtonSheet> m_editor;
+};
+
+} // namespace hb

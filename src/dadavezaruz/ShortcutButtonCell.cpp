@@ -1,0 +1,187 @@
+#include "dadavezaruz/ShortcutButtonCell.h"
+
+#include "common/ColorHex.h"
+#include "common/IconLibrary.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace hb {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr qreal kImageShare = 0.45;
+constexpr qreal kSymbolShare = 0.28;
+constexpr qreal kLabelShare = 0.16;
+constexpr qreal kLabelMinimum = 14;
+constexpr qreal kLabelMaximum = 17;
+constexpr qreal kContentGapShare = 0.06;
+constexpr qreal kLabelMargin = 6;
+// Below this side there is no room for anything but the tile itself.
+constexpr qreal kSmallestContentSide = 24;
+
+constexpr float kFillAlpha = 0.15f;
+constexpr float kOutlineAlpha = 0.40f;
+constexpr float kInnerShadowAlpha = 0.06f;
+constexpr qreal kInnerShadowWidth = 6;
+constexpr float kEmptyOutlineAlpha = 0.06f;
+constexpr float kEmptyFillEditAlpha = 0.05f;
+constexpr float kEmptyFillAlpha = 0.03f;
+
+QColor withAlpha(QColor color, float alpha)
+{
+    color.setAlphaF(alpha);
+    return color;
+}
+
+QColor white(float alpha)
+{
+    return QColor::fromRgbF(1, 1, 1, alpha);
+}
+
+// The faint grey of the least important marks.
+QColor tertiaryColor()
+{
+    return QColor::fromRgbF(0.92f, 0.92f, 0.96f, 0.3f);
+}
+
+QPainterPath roundedSquare(const QRectF &rect, qreal radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    return path;
+}
+
+void drawIcon(QPainter &painter, const QRectF &target, const QString &symbol, const QColor &color,
+              const QColor &secondary)
+{
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const int pixels = std::max(1, int(std::ceil(target.width() * ratio)));
+    painter.drawImage(target, IconLibrary::render(symbol, QSize(pixels, pixels), color, secondary));
+}
+
+void drawIcon(QPainter &painter, const QRectF &target, const QString &symbol, const QColor &color)
+{
+    drawIcon(painter, target, symbol, color, IconLibrary::monochromeSecondary(color));
+}
+
+} // namespace
+
+QColor ShortcutButtonCell::feedbackColor()
+{
+    return colorFromHex(u"#18D3BC"_s);
+}
+
+QColor ShortcutButtonCell::badgeColor()
+{
+    return colorFromHex(u"#6B5CE7"_s);
+}
+
+QImage ShortcutButtonCell::thumbnail(const QByteArray &data)
+{
+    const QImage image = QImage::fromData(data);
+    if (image.isNull())
+        return {};
+    const int side = std::min(image.width(), image.height());
+    const QImage square =
+        image.copy((image.width() - side) / 2, (image.height() - side) / 2, side, side);
+    if (side <= kThumbnailMaxSide)
+        return square;
+    return square.scaled(kThumbnailMaxSide, kThumbnailMaxSide, Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+}
+
+void ShortcutButtonCell::paint(QPainter &painter, const QRectF &rect,
+                               const std::optional<ShortcutButton> &button, bool editMode,
+                               qreal pressed, const QImage &image)
+{
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                           QPainter::TextAntialiasing);
+    if (!button) {
+        painter.setPen(QPen(white(kEmptyOutlineAlpha), 1));
+        painter.setBrush(white(editMode ? kEmptyFillEditAlpha : kEmptyFillAlpha));
+        painter.drawPath(roundedSquare(rect, kCornerRadius));
+        if (editMode && rect.width() >= kSmallestContentSide) {
+            const qreal side = rect.width() * kSymbolShare;
+            drawIcon(painter, QRectF(rect.center() - QPointF(side, side) / 2, QSizeF(side, side)),
+                     u"plus.circle.fill"_s, tertiaryColor());
+        }
+        painter.restore();
+        return;
+    }
+
+    // The press shrinks the whole tile about its centre.
+    const qreal scale = 1 - (1 - kPressedScale) * pressed;
+    painter.translate(rect.center());
+    painter.scale(scale, scale);
+    painter.translate(-rect.center());
+    paintButton(painter, rect, *button, pressed, image);
+    if (editMode) {
+        const QRectF badge(rect.right() - kBadgeInset - kBadgeSize, rect.top() + kBadgeInset,
+                           kBadgeSize, kBadgeSize);
+        // A solid disc with a light pencil stays readable over any tile.
+        drawIcon(painter, badge, u"pencil.circle.fill"_s, Qt::white, badgeColor());
+    }
+    painter.restore();
+}
+
+void ShortcutButtonCell::paintButton(QPainter &painter, const QRectF &rect,
+                                     const ShortcutButton &button, qreal pressed,
+                                     const QImage &image)
+{
+    const QColor color = colorFromHex(button.colorHex);
+    const QPainterPath tile = roundedSquare(rect, kCornerRadius);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withAlpha(color, kFillAlpha));
+    painter.drawPath(tile);
+
+    // A soft light edge inside the tile: a wide stroke of which only the inner half shows.
+    painter.save();
+    painter.setClipPath(tile);
+    painter.strokePath(tile, QPen(white(kInnerShadowAlpha), kInnerShadowWidth));
+    painter.restore();
+
+    painter.strokePath(tile, QPen(withAlpha(color, kOutlineAlpha), 1));
+    if (pressed > 0) {
+        const float strength = float(std::min<qreal>(1, pressed));
+        painter.strokePath(tile, QPen(withAlpha(feedbackColor(), strength), 2));
+    }
+
+    const qreal side = rect.width();
+    if (side < kSmallestContentSide)
+        return;
+    QFont font = painter.font();
+    font.setWeight(QFont::DemiBold);
+    const qreal labelSize = std::clamp(side * kLabelShare, kLabelMinimum, kLabelMaximum);
+    font.setPixelSize(int(std::lround(labelSize)));
+    const QFontMetricsF metrics(font);
+    const qreal visual = side * (image.isNull() ? kSymbolShare : kImageShare);
+    const qreal gap = side * kContentGapShare;
+    const qreal top = rect.center().y() - (visual + gap + metrics.height()) / 2;
+    const QRectF visualRect(rect.center().x() - visual / 2, top, visual, visual);
+
+    if (image.isNull()) {
+        drawIcon(painter, visualRect, button.sfSymbol, color);
+    } else {
+        painter.save();
+        painter.setClipPath(roundedSquare(visualRect, kImageCornerRadius), Qt::IntersectClip);
+        painter.drawImage(visualRect, image);
+        painter.restore();
+    }
+
+    const QRectF labelRect(rect.left() + kLabelMargin, visualRect.bottom() + gap,
+                           side - 2 * kLabelMargin, metrics.height());
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(labelRect, Qt::AlignHCenter | Qt::AlignTop,
+                     metrics.elidedText(button.label, Qt::ElideRight, labelRect.width()));
+}
+
+} // namespace hb

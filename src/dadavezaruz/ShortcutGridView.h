@@ -1,0 +1,77 @@
+#pragma once
+
+#include "dadavezaruz/ShortcutGrid.h"
+
+#include <QHash>
+#include <QImage>
+#include <QVariantAnimation>
+#include <QWidget>
+
+#include <chrono>
+#include <optional>
+
+namespace hb {
+
+// The 4 x 4 grid of one page. It draws the cells and reports taps; what a tap does is up to
+// the screen. A cell is tapped by a click (press and release on the same cell) or by its key:
+// 1 2 3 4 / Q W E R / A S D F / Z X C V by place on the keyboard. Ctrl+Page Up and
+// Ctrl+Page Down ask for the previous and next page.
+class ShortcutGridView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds kPressDuration{200};
+
+    explicit ShortcutGridView(QWidget *parent = nullptr);
+
+    // The page's buttons in list order; custom images are decoded here, once per image.
+    void setButtons(const QList<ShortcutButton> &buttons);
+    const ShortcutGrid::Cells &cells() const { return m_cells; }
+
+    bool isEditMode() const { return m_editMode; }
+    void setEditMode(bool on);
+
+    // The button drawn as pressed; it springs in when set and back out when cleared.
+    std::optional<qint64> feedbackButton() const { return m_feedbackButton; }
+    void setFeedbackButton(std::optional<qint64> buttonId);
+
+    // The tooltip of a cell: the button's label and its key; empty for an empty cell.
+    QString toolTipFor(int row, int col) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+Q_SIGNALS:
+    void cellTapped(int row, int col);
+    void pageStepRequested(int delta);
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    struct Thumbnail {
+        size_t dataHash = 0;
+        QImage image;
+    };
+
+    std::optional<ShortcutGridCell> cellAt(QPointF point) const;
+    bool isTappable(ShortcutGridCell cell) const;
+    void animatePress(qreal to);
+
+    ShortcutGrid::Cells m_cells;
+    QHash<qint64, Thumbnail> m_thumbnails; // by button id
+    bool m_editMode = false;
+    std::optional<qint64> m_feedbackButton;
+    // The button drawn pressed: the feedback button, or the last one while it springs back.
+    std::optional<qint64> m_pressedButton;
+    qreal m_pressed = 0;
+    QVariantAnimation m_pressAnimation;
+    std::optional<ShortcutGridCell> m_mouseDownCell;
+};
+
+} // namespace hb

@@ -1,0 +1,240 @@
+#include "dadavezaruz/EditButtonSheet.h"
+#include "dadavezaruz/PresetPickerSheet.h"
+#include "dadavezaruz/ShortcutPreset.h"
+#include "platform/store/ModelStore.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hb;
+using namespace Qt::StringLiterals;
+
+class TestEditButtonSheet : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void typingIsStored_data();
+    void typingIsStored();
+    void colourAndTarget();
+    void presetReplacesFields();
+    void imageFiles_data();
+    void imageFiles();
+    void deleteRemovesTheRecord();
+    void failuresStayOnTheSheet();
+
+private:
+    ShortcutButton stored() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ModelStore> m_store;
+    std::unique_ptr<ShortcutPad> m_pad;
+    qint64 m_page = 0;
+    qint64 m_button = 0;
+};
+
+void TestEditButtonSheet::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    auto store = ModelStore::open(m_dir->path());
+    QVERIFY(store);
+    m_store = std::move(*store);
+    m_pad = std::make_unique<ShortcutPad>(*m_store);
+    m_page = m_pad->addPage(u"Custom"_s)->id;
+    m_button = m_pad->addButton(m_page, 1, 2)->id;
+}
+
+void TestEditButtonSheet::cleanup()
+{
+    m_pad.reset();
+    m_store.reset();
+    m_dir.reset();
+}
+
+ShortcutButton TestEditButtonSheet::stored() const
+{
+    const QList<ShortcutButton> buttons = m_pad->buttons(m_page).value();
+    return buttons.isEmpty() ? ShortcutButton{} : buttons.first();
+}
+
+void TestEditButtonSheet::typingIsStored_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("closeAtOnce");
+
+    QTest::newRow("label, closed at once") << u"labelField"_s << true;
+    QTest::newRow("symbol, closed at once") << u"symbolField"_s << true;
+    QTest::newRow("keys, closed at once") << u"keyComboField"_s << true;
+    QTest::newRow("label, after a pause") << u"labelField"_s << false;
+}
+
+void TestEditButtonSheet::typingIsStored()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, closeAtOnce);
+    EditButtonSheet sheet(*m_pad, m_button);
+    sheet.show();
+    QSignalSpy changed(&sheet, &EditButtonSheet::buttonChanged);
+    auto *edit = sheet.findChild<QLineEdit *>(field);
+    QVERIFY(edit);
+    edit->selectAll();
+    QTest::keyClicks(edit, u"cmd+k"_s);
+
+    const auto value = [&] {
+        const ShortcutButton button = stored();
+        return field == u"labelField"_s    ? button.label
+               : field == u"symbolField"_s ? button.sfSymbol
+                                           : button.keyCombo;
+    };
+    if (closeAtOnce) {
+        sheet.findChild<QPushButton *>(u"doneButton"_s)->click();
+        QCOMPARE(value(), u"cmd+k"_s);
+    } else {
+        QTRY_COMPARE(value(), u"cmd+k"_s);
+        QVERIFY(sheet.isVisible());
+    }
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed[0][0].toLongLong(), m_button);
+    QCOMPARE(stored().row, 1); // the rest of the record is kept
+    QCOMPARE(stored().col, 2);
+}
+
+void TestEditButtonSheet::colourAndTarget()
+{
+    ShortcutButton button = stored();
+    button.appTarget = u"premiere"_s;
+    QVERIFY(m_pad->updateButton(button));
+
+    EditButtonSheet sheet(*m_pad, m_button);
+    auto *target = sheet.findChild<QComboBox *>(u"targetPicker"_s);
+    QCOMPARE(target->currentText(), u"premiere"_s);
+
+    // Other changes leave a target the sheet does not offer alone.
+    sheet.setColor(QColor(0x10, 0x20, 0x30));
+    QCOMPARE(stored().colorHex, u"#102030"_s);
+    QCOMPARE(stored().appTarget, u"premiere"_s);
+
+    target->setCurrentIndex(target->findData(u"obs"_s));
+    Q_EMIT target->activated(target->currentIndex());
+    QCOMPARE(stored().appTarget, u"obs"_s);
+    QCOMPARE(target->currentText(), u"OBS Studio"_s);
+    QCOMPARE(target->findText(u"premiere"_s), -1);
+}
+
+void TestEditButtonSheet::presetReplacesFields()
+{
+    QVERIFY(m_pad->setCustomImage(m_button, QByteArray("image")));
+    EditButtonSheet sheet(*m_pad, m_button);
+    sheet.show();
+    QVERIFY(sheet.findChild<QWidget *>(u"imageInUse"_s)->isVisible());
+
+    sheet.findChild<QPushButton *>(u"choosePresetButton"_s)->click();
+    auto *picker = sheet.findChild<PresetPickerSheet *>();
+    QVERIFY(picker);
+    auto *search = picker->findChild<QLineEdit *>(u"presetSearch"_s);
+    QTest::keyClicks(search, u"Undo"_s);
+    QTest::keyClick(search, Qt::Key_Return);
+
+    const ShortcutButton button = stored();
+    QCOMPARE(button.label, u"Undo"_s);
+    QCOMPARE(button.sfSymbol, u"arrow.uturn.backward"_s);
+    QCOMPARE(button.colorHex, u"#8888AA"_s);
+    QCOMPARE(button.keyCombo, u"cmd+z"_s);
+    QCOMPARE(button.appTarget, u"resolve"_s);
+    QVERIFY(!button.customImageData);
+    QCOMPARE(sheet.findChild<QLineEdit *>(u"labelField"_s)->text(), u"Undo"_s);
+    QCOMPARE(sheet.findChild<QLineEdit *>(u"keyComboField"_s)->text(), u"cmd+z"_s);
+    QVERIFY(!sheet.findChild<QWidget *>(u"imageInUse"_s)->isVisible());
+    QTRY_VERIFY(!sheet.findChild<PresetPickerSheet *>()); // closed and gone
+}
+
+void TestEditButtonSheet::imageFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format"); // empty: not an image
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("PNG") << u"a.png"_s << QByteArray("PNG") << true;
+    QTest::newRow("JPEG") << u"a.jpg"_s << QByteArray("JPEG") << true;
+    QTest::newRow("BMP") << u"a.bmp"_s << QByteArray("BMP") << false;
+    QTest::newRow("text named .png") << u"b.png"_s << QByteArray() << false;
+    QTest::newRow("over 10 MB") << u"big.png"_s << QByteArray("big") << false;
+}
+
+void TestEditButtonSheet::imageFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    QFETCH(bool, accepted);
+
+    QByteArray bytes = "just some text\n";
+    if (format == "big") {
+        bytes = QByteArray(int(EditButtonSheet::kMaxImageBytes) + 1, '\0');
+    } else if (!format.isEmpty()) {
+        QImage image(16, 16, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        bytes.clear();
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(image.save(&buffer, format.constData()));
+    }
+    const QString path = m_dir->filePath(name);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    EditButtonSheet sheet(*m_pad, m_button);
+    auto *choose = sheet.findChild<QPushButton *>(u"chooseImageButton"_s);
+    QCOMPARE(sheet.useImageFile(path), accepted);
+    QCOMPARE(sheet.errorText().isEmpty(), accepted);
+    QCOMPARE(stored().customImageData.has_value(), accepted);
+    if (accepted) {
+        QCOMPARE(*stored().customImageData, bytes);
+        QCOMPARE(choose->text(), u"Replace Image"_s);
+        sheet.removeCustomImage();
+        QVERIFY(!stored().customImageData);
+        QCOMPARE(choose->text(), u"Choose from Photos"_s);
+    }
+}
+
+void TestEditButtonSheet::deleteRemovesTheRecord()
+{
+    EditButtonSheet sheet(*m_pad, m_button);
+    sheet.show();
+    QSignalSpy deleted(&sheet, &EditButtonSheet::buttonDeleted);
+    sheet.findChild<QPushButton *>(u"deleteButton"_s)->click();
+    QCOMPARE(deleted.count(), 1);
+    QCOMPARE(deleted[0][0].toLongLong(), m_button);
+    QVERIFY(m_pad->buttons(m_page)->isEmpty());
+    QVERIFY(!sheet.isVisible());
+}
+
+void TestEditButtonSheet::failuresStayOnTheSheet()
+{
+    EditButtonSheet missing(*m_pad, 9999);
+    QVERIFY(!missing.errorText().isEmpty());
+
+    EditButtonSheet sheet(*m_pad, m_button);
+    QSignalSpy changed(&sheet, &EditButtonSheet::buttonChanged);
+    // A change made while another write is open is refused by the store.
+    QVERIFY(!m_store->write([&](QSqlDatabase &) -> Expected<Done> {
+        sheet.setColor(Qt::red);
+        return Error{u"test"_s, 1, u"rolled back"_s};
+    }));
+    QVERIFY(!sheet.errorText().isEmpty());
+    QCOMPARE(changed.count(), 0);
+    sheet.setColor(Qt::blue);
+    QVERIFY(sheet.errorText().isEmpty());
+    QCOMPARE(stored().colorHex, u"#0000FF"_s);
+}
+
+QTEST_MAIN(TestEditButtonSheet)
+#include "tst_EditButtonSheet.moc"
