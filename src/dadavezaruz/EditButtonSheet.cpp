@@ -303,29 +303,14 @@ QWidget *EditButtonSheet::buildDeleteSection()
 
 void EditButtonSheet::load(qint64 buttonId)
 {
-    const auto pages = m_pad.pages();
-    if (!pages) {
-        showError(pages.error().description);
+    const Expected<std::optional<ShortcutButton>> found = m_pad.button(buttonId);
+    if (!found || !*found) {
+        showError(found ? kButtonMissing : found.error().description);
         m_form->setEnabled(false);
         return;
     }
-    for (const ShortcutPage &page : *pages) {
-        const auto buttons = m_pad.buttons(page.id);
-        if (!buttons) {
-            showError(buttons.error().description);
-            m_form->setEnabled(false);
-            return;
-        }
-        for (const ShortcutButton &button : *buttons) {
-            if (button.id == buttonId) {
-                m_button = button;
-                refresh();
-                return;
-            }
-        }
-    }
-    showError(kButtonMissing);
-    m_form->setEnabled(false);
+    m_button = **found;
+    refresh();
 }
 
 void EditButtonSheet::refresh()

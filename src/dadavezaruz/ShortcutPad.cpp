@@ -126,29 +126,44 @@ Expected<QList<ShortcutPage>> ShortcutPad::pages() const
 
 Expected<QList<ShortcutButton>> ShortcutPad::buttons(qint64 page) const
 {
+    return selectButtons(u"page = ? ORDER BY position, id"_s, page);
+}
+
+Expected<std::optional<ShortcutButton>> ShortcutPad::button(qint64 button) const
+{
+    Expected<QList<ShortcutButton>> found = selectButtons(u"id = ?"_s, button);
+    if (!found)
+        return found.error();
+    if (found->isEmpty())
+        return std::optional<ShortcutButton>();
+    return std::optional(found->constFirst());
+}
+
+Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where, qint64 key) const
+{
     auto query = ModelStore::prepare(
         m_store.database(),
-        uR"(SELECT id, label, sfSymbol, colorHex, keyCombo, appTarget, row, col, customImageData
-            FROM ShortcutButton WHERE page = ? ORDER BY position, id)"_s);
+        u"SELECT id, page, label, sfSymbol, colorHex, keyCombo, appTarget, row, col, "
+        u"customImageData FROM ShortcutButton WHERE "_s + where);
     if (!query)
         return query.error();
-    query->addBindValue(page);
+    query->addBindValue(key);
     if (const auto done = ModelStore::exec(*query); !done)
         return done.error();
     QList<ShortcutButton> buttons;
     while (query->next()) {
         ShortcutButton button;
         button.id = query->value(0).toLongLong();
-        button.page = page;
-        button.label = query->value(1).toString();
-        button.sfSymbol = query->value(2).toString();
-        button.colorHex = query->value(3).toString();
-        button.keyCombo = query->value(4).toString();
-        button.appTarget = query->value(5).toString();
-        button.row = query->value(6).toInt();
-        button.col = query->value(7).toInt();
-        if (!query->isNull(8))
-            button.customImageData = query->value(8).toByteArray();
+        button.page = query->value(1).toLongLong();
+        button.label = query->value(2).toString();
+        button.sfSymbol = query->value(3).toString();
+        button.colorHex = query->value(4).toString();
+        button.keyCombo = query->value(5).toString();
+        button.appTarget = query->value(6).toString();
+        button.row = query->value(7).toInt();
+        button.col = query->value(8).toInt();
+        if (!query->isNull(9))
+            button.customImageData = query->value(9).toByteArray();
         buttons.append(button);
     }
     return buttons;

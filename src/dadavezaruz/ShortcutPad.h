@@ -51,6 +51,8 @@ public:
     Expected<QList<ShortcutPage>> pages() const;
     // A page's buttons in the order they were added.
     Expected<QList<ShortcutButton>> buttons(qint64 page) const;
+    // One button by its id; nothing when there is no such button.
+    Expected<std::optional<ShortcutButton>> button(qint64 button) const;
 
     // When the store holds no page, makes "Resolve" (the first 16 Resolve presets), "OBS" (the
     // 10 OBS presets) and "Custom" (empty), and gives "Resolve" to select; otherwise nothing.
@@ -72,6 +74,8 @@ public:
     Expected<Done> setCustomImage(qint64 button, const std::optional<QByteArray> &image);
 
 private:
+    Expected<QList<ShortcutButton>> selectButtons(const QString &where, qint64 key) const;
+
     ModelStore &m_store;
 };
 

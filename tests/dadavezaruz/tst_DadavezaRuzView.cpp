@@ -1,0 +1,276 @@
+#include "FakeDadavezaRuzNetwork.h"
+
+#include "common/Settings.h"
+#include "dadavezaruz-server/PairingQrCode.h"
+#include "dadavezaruz/ConnectionSheet.h"
+#include "dadavezaruz/DadavezaRuzConnection.h"
+#include "dadavezaruz/DadavezaRuzView.h"
+#include "dadavezaruz/EditButtonSheet.h"
+#include "dadavezaruz/QRScannerView.h"
+#include "dadavezaruz/ShortcutGridView.h"
+#include "platform/store/ModelStore.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hb;
+using namespace hb::test;
+using namespace Qt::StringLiterals;
+
+using State = DadavezaRuzConnection::State;
+using Report = DadavezaRuzLink::Report;
+
+class TestDadavezaRuzView : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ModelStore> m_store;
+    std::unique_ptr<Settings> m_settings;
+    FakeTransport *m_transport = nullptr; // owned by the view
+    std::unique_ptr<DadavezaRuzView> m_view;
+
+    DadavezaRuzView &makeView()
+    {
+        m_view.reset();
+        auto transport = std::make_unique<FakeTransport>();
+        m_transport = transport.get();
+        m_view = std::make_unique<DadavezaRuzView>(*m_store, *m_settings,
+                                                   std::make_unique<FakeDiscovery>(),
+                                                   std::move(transport));
+        m_view->resize(800, 700);
+        return *m_view;
+    }
+    QList<ShortcutPage> pages() const { return ShortcutPad(*m_store).pages().value(); }
+    QList<ShortcutButton> buttonsOf(qint64 page) const { return ShortcutPad(*m_store).buttons(page).value(); }
+    QString tabNames() const
+    {
+        QTabBar *tabs = m_view->findChild<QTabBar *>(u"pageTabs"_s);
+        QStringList names;
+        for (int i = 0; i < tabs->count(); ++i)
+            names.append(tabs->tabText(i));
+        return names.join(u',');
+    }
+    void connectView()
+    {
+        m_view->connection().connectToHost(u"studio"_s, 58432);
+        m_transport->last()->report(Report::Ready);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_store = ModelStore::open(m_dir->path()).value();
+        m_settings = std::make_unique<Settings>(m_dir->filePath(u"settings.ini"_s));
+        makeView();
+    }
+    void cleanup()
+    {
+        m_view.reset();
+        m_store.reset();
+    }
+
+    void showingSeedsPagesOnceAndAutoConnects()
+    {
+        m_settings->setText(SettingsKey::dadavezaruzLastHost, u"studio"_s);
+        m_view->show();
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
+        QCOMPARE(m_view->currentPage()->name, u"Resolve"_s);
+        QCOMPARE(m_transport->last()->target, u"studio:58432"_s);
+        m_transport->last()->report(Report::Ready);
+
+        m_view->hide();
+        m_view->show(); // nothing new, and no second connection while connected
+        QCOMPARE(pages().size(), 3);
+        QCOMPARE(m_transport->links.size(), 1);
+
+        for (const ShortcutPage &page : pages())
+            m_view->deletePage(page.id);
+        QCOMPARE(m_view->findChild<QStackedWidget *>()->currentWidget()->objectName(), u"emptyState"_s);
+        QCOMPARE(m_view->findChild<QLabel *>(u"emptyText"_s)->text(), u"No pages yet"_s);
+        m_view->hide();
+        m_view->show();
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
+    }
+
+    void deletingTheSelectedPageShowsTheFirst()
+    {
+        m_view->show();
+        const QList<ShortcutPage> all = pages();
+        m_view->selectPage(all[1].id);
+        QCOMPARE(m_view->currentPage()->name, u"OBS"_s);
+        m_view->deletePage(all[1].id);
+        QCOMPARE(m_view->currentPage()->name, u"Resolve"_s);
+        m_view->renamePage(all[2].id, u"Fusion"_s);
+        m_view->renamePage(all[2].id, u"   "_s); // a blank name is no name
+        QCOMPARE(tabNames(), u"Resolve,Fusion"_s);
+    }
+
+    void taps_data()
+    {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("keyCombo");
+        QTest::addColumn<bool>("feedback");
+        QTest::addColumn<int>("frames");
+
+        QTest::newRow("connected") << true << u"cmd+z"_s << true << 1;
+        QTest::newRow("not connected: flash only") << false << u"cmd+z"_s << true << 0;
+        QTest::newRow("no key combination") << true << QString() << false << 0;
+    }
+
+    void taps()
+    {
+        QFETCH(bool, connected);
+        QFETCH(QString, keyCombo);
+        QFETCH(bool, feedback);
+        QFETCH(int, frames);
+
+        m_view->show();
+        ShortcutPad pad(*m_store);
+        const qint64 custom = pages()[2].id;
+        ShortcutButton button = pad.addButton(custom, 1, 2).value();
+        button.keyCombo = keyCombo;
+        button.label = u"Undo"_s;
+        QVERIFY(pad.updateButton(button));
+        m_view->selectPage(custom);
+        if (connected)
+            connectView();
+
+        m_view->tapCell(1, 2);
+        QCOMPARE(m_view->feedbackButtonID(), feedback ? std::optional(button.id) : std::nullopt);
+        const qsizetype sent = m_transport->last() ? m_transport->last()->frames.size() : 0;
+        QCOMPARE(sent, frames);
+        QTRY_COMPARE(m_view->feedbackButtonID(), std::nullopt); // 0.3 s later
+        m_view->tapCell(0, 0); // an empty cell outside edit mode
+        QCOMPARE(buttonsOf(custom).size(), 1);
+    }
+
+    void editModeTapsEditAndAdd()
+    {
+        m_view->show();
+        const qint64 custom = pages()[2].id;
+        m_view->selectPage(custom);
+        m_view->setEditMode(true);
+        m_view->tapCell(2, 3);
+        const QList<ShortcutButton> made = buttonsOf(custom);
+        QCOMPARE(made.size(), 1);
+        ShortcutButton expected;
+        expected.id = made[0].id;
+        expected.page = custom;
+        expected.row = 2;
+        expected.col = 3;
+        QCOMPARE(made[0], expected);
+        EditButtonSheet *editor = m_view->findChild<EditButtonSheet *>();
+        QVERIFY(editor);
+        QCOMPARE(editor->buttonId(), made[0].id);
+        editor->close();
+        QTRY_VERIFY(!m_view->findChild<EditButtonSheet *>());
+        m_view->tapCell(2, 3); // the button now: edited, not pressed
+        QVERIFY(m_view->findChild<EditButtonSheet *>());
+        QCOMPARE(m_view->feedbackButtonID(), std::nullopt);
+    }
+
+    void statusLine_data()
+    {
+        QTest::addColumn<int>("report"); // -1: none
+        QTest::addColumn<QString>("text");
+        QTest::newRow("disconnected") << -1 << u"Not connected — tap WiFi icon to connect"_s;
+        QTest::newRow("connecting") << int(Report::Preparing) << u"Connecting…"_s;
+        QTest::newRow("connected") << int(Report::Ready) << u"Connected to studio"_s;
+        QTest::newRow("failed") << int(Report::Failed) << u"Error: Connection refused"_s;
+    }
+
+    void statusLine()
+    {
+        QFETCH(int, report);
+        QFETCH(QString, text);
+        if (report >= 0) {
+            m_view->connection().connectToHost(u"studio"_s, 58432);
+            m_transport->last()->report(Report(report), u"Connection refused"_s);
+        }
+        QCOMPARE(m_view->findChild<QLabel *>(u"statusText"_s)->text(), text);
+    }
+
+    void connectionSheetInputs_data()
+    {
+        QTest::addColumn<QString>("current");  // host:port connected to, or empty
+        QTest::addColumn<QString>("saved");    // host:port remembered, or empty
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("nothing") << QString() << QString() << QString() << u"58432"_s;
+        QTest::newRow("saved host") << QString() << u"edit-bay:6000"_s << u"edit-bay"_s << u"6000"_s;
+        QTest::newRow("current host") << u"studio:7000"_s << u"edit-bay:6000"_s << u"studio"_s << u"7000"_s;
+    }
+
+    void connectionSheetInputs()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, saved);
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        DadavezaRuzConnection &connection = m_view->connection();
+        if (!saved.isEmpty())
+            connection.rememberHost(saved.section(u':', 0, 0), quint16(saved.section(u':', 1).toUInt()));
+        if (!current.isEmpty())
+            connection.connectToHost(current.section(u':', 0, 0), quint16(current.section(u':', 1).toUInt()));
+        QCOMPARE(ConnectionSheet::initialInputs(connection), (ConnectionSheet::Inputs{host, port}));
+    }
+
+    void manualConnection_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("linkTarget"); // empty: no attempt
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("typed") << u" studio \n"_s << u"7000"_s << u"studio:7000"_s << true;
+        QTest::newRow("plus sign") << u"studio"_s << u"+7000"_s << u"studio:7000"_s << true;
+        QTest::newRow("unreadable port") << u"studio"_s << u"abc"_s << u"studio:58432"_s << true;
+        QTest::newRow("port 0") << u"studio"_s << u"0"_s << QString() << false;
+        QTest::newRow("no host") << u"  "_s << u"7000"_s << QString() << false;
+    }
+
+    void manualConnection()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, linkTarget);
+        QFETCH(bool, closes);
+
+        m_view->show();
+        ConnectionSheet *sheet = m_view->openConnectionSheet();
+        sheet->findChild<QLineEdit *>(u"hostInput"_s)->setText(host);
+        sheet->findChild<QLineEdit *>(u"portInput"_s)->setText(port);
+        sheet->connectManually();
+        QCOMPARE(m_transport->last() ? m_transport->last()->target : QString(), linkTarget);
+        QCOMPARE(sheet->isVisible(), !closes);
+        if (port == u"0"_s)
+            QCOMPARE(sheet->findChild<QLabel *>(u"lastError"_s)->text(), u"Invalid port"_s);
+    }
+
+    void pairingFromAPicture()
+    {
+        m_view->show();
+        ConnectionSheet *sheet = m_view->openConnectionSheet();
+        sheet->openScanner();
+        QVERIFY(sheet->scanner());
+        sheet->scanner()->scanImage(QImage(200, 200, QImage::Format_RGB32)); // no code in it
+        QCOMPARE(sheet->findChild<QLabel *>(u"scannedError"_s)->text(), u"Could not read QR code"_s);
+        QVERIFY(sheet->isVisible());
+        QVERIFY(m_transport->links.isEmpty());
+
+        sheet->openScanner();
+        QTRY_VERIFY(sheet->scanner());
+        sheet->scanner()->scanImage(renderPairingQrCode(u"studio-mac:7000"_s, 6));
+        QCOMPARE(sheet->findChild<QLineEdit *>(u"hostInput"_s)->text(), u"studio-mac"_s);
+        QCOMPARE(sheet->findChild<QLineEdit *>(u"portInput"_s)->text(), u"7000"_s);
+        QCOMPARE(m_transport->last()->target, u"studio-mac:7000"_s);
+        QVERIFY(!sheet->isVisible());
+    }
+};
+
+QTEST_MAIN(TestDadavezaRuzView)
+#include "tst_DadavezaRuzView.moc"
