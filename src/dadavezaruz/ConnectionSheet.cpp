@@ -472,6 +472,7 @@ void ConnectionSheet::refreshStatus()
     m_statusDot->setStyleSheet(u"background: %1; border-radius: 5px;"_s.arg((connected ? kGreen : kRed).name()));
     m_statusEndpoint->setText(m_connection.hostAddress() + u':' + QString::number(m_connection.port()));
     m_statusEndpoint->setVisible(connected);
+    m_disconnect->setEnabled(state.kind != State::Disconnected);
 }
 
 void ConnectionSheet::refreshBlocked()

@@ -65,9 +65,9 @@ template <typename Job, typename Deliver> void post(const QPointer<Job> &job, De
 class AvahiBrowser final : public ServiceBrowser {
 public:
     AvahiBrowser(const QString &type, const QString &domain);
-    ~AvahiBrowser() override { m_worker.reset(); }
+    ~AvahiBrowser() override;
 
-    void cancel() override { m_worker.reset(); }
+    void cancel() override;
     bool isRunning() const { return m_worker != nullptr; }
 
 private:
@@ -108,6 +108,16 @@ struct AvahiBrowser::Worker {
     bool browsing = false;
     AvahiSession session; // last, so destroyed first: that stops the thread before the rest goes
 };
+
+AvahiBrowser::~AvahiBrowser()
+{
+    m_worker.reset();
+}
+
+void AvahiBrowser::cancel()
+{
+    m_worker.reset();
+}
 
 void AvahiBrowser::Worker::onClientState(AvahiClient *client, AvahiClientState state)
 {
@@ -210,9 +220,9 @@ void AvahiBrowser::fail(const Error &error)
 class AvahiLookup final : public ServiceLookup {
 public:
     explicit AvahiLookup(const ServiceInstance &service);
-    ~AvahiLookup() override { m_worker.reset(); }
+    ~AvahiLookup() override;
 
-    void cancel() override { m_worker.reset(); }
+    void cancel() override;
     bool isRunning() const { return m_worker != nullptr; }
 
 private:
@@ -248,6 +258,16 @@ struct AvahiLookup::Worker {
     bool resolving = false;
     AvahiSession session; // last, so destroyed first: that stops the thread before the rest goes
 };
+
+AvahiLookup::~AvahiLookup()
+{
+    m_worker.reset();
+}
+
+void AvahiLookup::cancel()
+{
+    m_worker.reset();
+}
 
 void AvahiLookup::Worker::onClientState(AvahiClient *client, AvahiClientState state)
 {
