@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QLoggingCategory>
+#include <QPointer>
 
 #include <algorithm>
 #include <initializer_list>
@@ -211,14 +212,23 @@ void DadavezaRuzConnection::send(const QString &keyCombo, const QString &appTarg
     if (m_state.kind != State::Connected || !m_link)
         return;
     const QByteArray frame = ShortcutMessage{keyCombo, appTarget}.encode();
-    m_link->send(frame, [this, label](const QString &errorDescription) {
-        if (!errorDescription.isEmpty()) {
-            setLastError(errorDescription);
+    // A dropped link may still finish a send before it is gone: only the current one counts.
+    m_link->send(frame, [self = QPointer(this), link = m_link.get(), label](
+                            const QString &errorDescription) {
+        if (!self || self->m_link.get() != link)
             return;
-        }
-        m_lastSentLabel = label;
-        Q_EMIT lastSentLabelChanged(); // also for the same label again: each send is shown
+        self->onSent(label, errorDescription);
     });
+}
+
+void DadavezaRuzConnection::onSent(const QString &label, const QString &errorDescription)
+{
+    if (!errorDescription.isEmpty()) {
+        setLastError(errorDescription);
+        return;
+    }
+    m_lastSentLabel = label;
+    Q_EMIT lastSentLabelChanged(); // also for the same label again: each send is shown
 }
 
 void DadavezaRuzConnection::autoConnect()

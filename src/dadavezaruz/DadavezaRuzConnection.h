@@ -130,6 +130,7 @@ private:
     void dropLink();
     void onLinkReport(DadavezaRuzLink::Report report, const QString &description);
     void onTimeout(quint64 attempt);
+    void onSent(const QString &label, const QString &errorDescription);
     void storeLastHost(const QString &host, quint16 port);
     void onBrowserFailed(const Error &error);
     void onBrowseResults(const QList<ServiceInstance> &results);

@@ -224,6 +224,11 @@ private Q_SLOTS:
         link.completions.takeFirst()(u"Broken pipe"_s);
         QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
         QCOMPARE(m_connection->lastError(), u"Broken pipe"_s);
+        // A send of a replaced link that finishes late changes nothing.
+        m_connection->send(u"k"_s, u"resolve"_s, u"Stop"_s);
+        m_connection->connectToHost(u"other"_s, 58432);
+        link.completions.takeFirst()(QString());
+        QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
     }
 
     void autoConnect_data()
