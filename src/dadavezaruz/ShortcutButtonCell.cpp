@@ -126,8 +126,14 @@ void ShortcutButtonCell::paint(QPainter &painter, const QRectF &rect,
     if (editMode) {
         const QRectF badge(rect.right() - kBadgeInset - kBadgeSize, rect.top() + kBadgeInset,
                            kBadgeSize, kBadgeSize);
-        // A solid disc with a light pencil stays readable over any tile.
-        drawIcon(painter, badge, u"pencil.circle.fill"_s, Qt::white, badgeColor());
+        // A solid disc with a light slanted pencil stays readable over any tile at this size,
+        // where the circled icon's upright pencil reads as a letter.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(badgeColor());
+        painter.drawEllipse(badge);
+        const qreal inset = kBadgeSize * 0.2;
+        drawIcon(painter, badge.adjusted(inset, inset, -inset, -inset), u"pencil"_s, Qt::white,
+                 Qt::white);
     }
     painter.restore();
 }
