@@ -438,7 +438,6 @@ void ConnectionSheet::openScanner()
     m_scanner = new QRScannerView(this);
     m_scanner->setAttribute(Qt::WA_DeleteOnClose);
     m_scanner->onCodeScanned = [this](const QString &text) { applyScannedCode(text); };
-    connect(m_scanner, &QObject::destroyed, this, [this] { m_scanner = nullptr; });
     m_scanner->open();
 }
 

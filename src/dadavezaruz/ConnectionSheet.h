@@ -1,6 +1,9 @@
 #pragma once
 
+#include "dadavezaruz/QRScannerView.h"
+
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 class QLabel;
@@ -13,7 +16,6 @@ namespace hb {
 
 class DadavezaRuzConnection;
 class FormSection;
-class QRScannerView;
 class Settings;
 class ToggleSwitch;
 
@@ -81,7 +83,7 @@ private:
     QLineEdit *m_host = nullptr;
     QLineEdit *m_port = nullptr;
     QLabel *m_scannedError = nullptr;
-    QRScannerView *m_scanner = nullptr;
+    QPointer<QRScannerView> m_scanner;
 };
 
 } // namespace hb

@@ -85,7 +85,15 @@ DadavezaRuzConnection::DadavezaRuzConnection(Settings &settings, DadavezaRuzTran
     connect(&m_reconnectTimer, &QTimer::timeout, this, &DadavezaRuzConnection::reconnectTick);
 }
 
-DadavezaRuzConnection::~DadavezaRuzConnection() = default;
+DadavezaRuzConnection::~DadavezaRuzConnection()
+{
+    // Not later: the transport and the discovery jobs' threads may end right after this.
+    delete m_link.release();
+    delete m_browser.release();
+    delete m_probe.release();
+    for (auto &[id, lookup] : m_lookups)
+        delete lookup.release();
+}
 
 void DadavezaRuzConnection::setAutoConnectEnabled(bool enabled)
 {

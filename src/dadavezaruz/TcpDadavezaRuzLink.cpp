@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 
 namespace hb {
 
@@ -25,21 +24,20 @@ void toMainThread(const QPointer<TcpDadavezaRuzLink> &link, Work work)
 
 } // namespace
 
-TcpDadavezaRuzLink::TcpDadavezaRuzLink(QThread *networkThread, const QString &host, quint16 port)
-    : m_thread(networkThread), m_target{host, port}
+TcpDadavezaRuzLink::TcpDadavezaRuzLink(QObject *sockets, const QString &host, quint16 port)
+    : m_sockets(sockets), m_target{host, port}
 {
 }
 
-TcpDadavezaRuzLink::TcpDadavezaRuzLink(QThread *networkThread, ServiceDiscovery &discovery,
+TcpDadavezaRuzLink::TcpDadavezaRuzLink(QObject *sockets, ServiceDiscovery &discovery,
                                        const ServiceInstance &service)
-    : m_thread(networkThread), m_discovery(&discovery), m_service(service)
+    : m_sockets(sockets), m_discovery(&discovery), m_service(service)
 {
 }
 
 TcpDadavezaRuzLink::~TcpDadavezaRuzLink()
 {
-    // Deleted on its own thread, where its socket lives (or when that thread ends); its
-    // callbacks find this link gone.
+    // Deleted on its own thread, where its socket lives; its callbacks find this link gone.
     if (m_worker)
         m_worker->deleteLater();
 }
@@ -76,10 +74,14 @@ void TcpDadavezaRuzLink::open(const QString &host, quint16 port)
                 link->onSent(sendId, errorDescription);
             });
         });
-    m_worker->moveToThread(m_thread);
-    DadavezaRuzSocketWorker *worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, host, port] { worker->open(host, port); },
-                              Qt::QueuedConnection);
+    m_worker->moveToThread(m_sockets->thread());
+    QMetaObject::invokeMethod(
+        m_worker,
+        [worker = m_worker.data(), sockets = m_sockets, host, port] {
+            worker->setParent(sockets); // on its thread, where both live
+            worker->open(host, port);
+        },
+        Qt::QueuedConnection);
 }
 
 void TcpDadavezaRuzLink::send(const QByteArray &frame, SendCompletion done)
@@ -90,9 +92,9 @@ void TcpDadavezaRuzLink::send(const QByteArray &frame, SendCompletion done)
         onSent(sendId, DadavezaRuzSocketWorker::notOpenText());
         return;
     }
-    DadavezaRuzSocketWorker *worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, sendId, frame] { worker->write(sendId, frame); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker.data(), sendId, frame] { worker->write(sendId, frame); },
+        Qt::QueuedConnection);
 }
 
 void TcpDadavezaRuzLink::onReport(Report report, const QString &description,

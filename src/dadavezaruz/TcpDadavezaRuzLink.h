@@ -4,11 +4,10 @@
 #include "platform/dnssd/ServiceDiscovery.h"
 
 #include <QHash>
+#include <QPointer>
 
 #include <memory>
 #include <optional>
-
-class QThread;
 
 namespace hb {
 
@@ -20,9 +19,9 @@ class TcpDadavezaRuzLink final : public DadavezaRuzLink {
     Q_OBJECT
 
 public:
-    TcpDadavezaRuzLink(QThread *networkThread, const QString &host, quint16 port);
-    TcpDadavezaRuzLink(QThread *networkThread, ServiceDiscovery &discovery,
-                       const ServiceInstance &service);
+    // `sockets` lives on the network thread and becomes the parent of this link's socket.
+    TcpDadavezaRuzLink(QObject *sockets, const QString &host, quint16 port);
+    TcpDadavezaRuzLink(QObject *sockets, ServiceDiscovery &discovery, const ServiceInstance &service);
     ~TcpDadavezaRuzLink() override;
 
     void start() override;
@@ -34,12 +33,12 @@ private:
     void onReport(Report report, const QString &description, const DadavezaRuzPeer &peer);
     void onSent(quint64 sendId, const QString &errorDescription);
 
-    QThread *m_thread;
+    QObject *m_sockets;
     ServiceDiscovery *m_discovery = nullptr;
     std::optional<ServiceInstance> m_service;
     DadavezaRuzPeer m_target;
     std::unique_ptr<ServiceLookup> m_lookup;
-    DadavezaRuzSocketWorker *m_worker = nullptr; // owned; lives on m_thread
+    QPointer<DadavezaRuzSocketWorker> m_worker; // lives on the network thread
     DadavezaRuzPeer m_peer;
     QHash<quint64, SendCompletion> m_sends;
     quint64 m_nextSendId = 0;

@@ -9,7 +9,8 @@ namespace hb {
 class ServiceDiscovery;
 
 // Links over TCP. Owns the network thread, named "dadavezaruz.network", on which every socket
-// of its links lives; the links must be gone before the transport.
+// of its links lives. Destroying the transport closes the sockets of links that are still
+// around (links must not be used after that).
 class TcpDadavezaRuzTransport final : public DadavezaRuzTransport {
 public:
     explicit TcpDadavezaRuzTransport(ServiceDiscovery &discovery);
@@ -21,6 +22,7 @@ public:
 private:
     ServiceDiscovery &m_discovery;
     QThread m_thread;
+    QObject *m_sockets; // lives on m_thread; parent of every link's socket worker
 };
 
 } // namespace hb
