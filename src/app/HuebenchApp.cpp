@@ -3,6 +3,9 @@
 #include "app/ContentView.h"
 #include "app/ControllerApprovalPrompt.h"
 #include "calibration/MonitorCalibrationView.h"
+#include "converters/DocToSRTView.h"
+#include "converters/TextToFountainView.h"
+#include "footage/FeetFramesCalculatorView.h"
 #include "mogrt/MogrtToFusionLibraryView.h"
 #include "common/IconLibrary.h"
 #include "common/Settings.h"
@@ -35,6 +38,10 @@ ScreenFactories HuebenchApp::screenFactories()
     // A new screen each time, with its own meter host on port 8765.
     screens[ToolId::MonitorCalibration] = [] { return std::make_unique<MonitorCalibrationView>(); };
     screens[ToolId::MogrtToFusion] = [] { return std::make_unique<MogrtToFusionLibraryView>(); };
+    // Nothing of these is kept between openings.
+    screens[ToolId::TextToFountain] = [] { return std::make_unique<TextToFountainView>(); };
+    screens[ToolId::DocToSrt] = [] { return std::make_unique<DocToSRTView>(); };
+    screens[ToolId::FeetFrames] = [] { return std::make_unique<FeetFramesCalculatorView>(); };
     return screens;
 }
 

@@ -1,7 +1,9 @@
 // huebench-convert: the file conversions of Huebench, without its window.
 //
-//   huebench-convert mogrt FILE... [-o DIR]   templates to Fusion macros (default: the library)
+//   huebench-convert mogrt FILE... [-o DIR]     templates to Fusion macros (default: the library)
+//   huebench-convert doc2srt FILE... [-o DIR]   Word transcripts to SubRip subtitles
 
+#include "converters/DocToSRTCommand.h"
 #include "mogrt/MogrtConvertCommand.h"
 #include "mogrt/MogrtLibrary.h"
 
@@ -12,7 +14,8 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: huebench-convert mogrt FILE... [-o DIR]\n";
+constexpr char kUsage[] = "usage: huebench-convert mogrt FILE... [-o DIR]\n"
+                          "       huebench-convert doc2srt FILE... [-o DIR | -o -] [--force]\n";
 
 } // namespace
 
@@ -29,6 +32,8 @@ int main(int argc, char *argv[])
     const QString command = arguments.takeFirst();
     if (command == u"mogrt")
         return hb::runMogrtConvertCommand(arguments, hb::MogrtLibrary(), stdout, stderr);
+    if (command == u"doc2srt")
+        return hb::runDocToSRTCommand(arguments, stdout, stderr);
     std::fprintf(stderr, "huebench-convert: unknown command \"%s\"\n%s",
                  command.toLocal8Bit().constData(), kUsage);
     return 2;

@@ -1,0 +1,235 @@
+#include "converters/DocToSRTConverter.h"
+
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace hb {
+
+namespace {
+
+QRegularExpression pattern(const QString &text)
+{
+    return QRegularExpression(text, QRegularExpression::UseUnicodePropertiesOption);
+}
+
+const QRegularExpression &timingPattern()
+{
+    static const QRegularExpression re = pattern(
+        uR"((?<s>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?)\s*(?:-->|-{2}>|→)\s*(?<e>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?))"_s);
+    return re;
+}
+
+const QRegularExpression &timestampPattern()
+{
+    static const QRegularExpression re = pattern(uR"(^(\d{2}:\d{2}:\d{2})(?:,(\d{1,3}))?$)"_s);
+    return re;
+}
+
+const QRegularExpression &numberedLinePattern()
+{
+    static const QRegularExpression re = pattern(uR"(^\d+\s+\S+)"_s);
+    return re;
+}
+
+const QRegularExpression &cueNumberPattern()
+{
+    static const QRegularExpression re = pattern(uR"(^\d+$)"_s);
+    return re;
+}
+
+const QRegularExpression &headingPattern()
+{
+    static const QRegularExpression re = pattern(uR"(^\d+\s+[A-Z0-9 _\-]{4,}$)"_s);
+    return re;
+}
+
+const QRegularExpression &strayBeforeCloseBold()
+{
+    static const QRegularExpression re = pattern(uR"(<\s*</b>)"_s);
+    return re;
+}
+
+const QRegularExpression &strayAtEnd()
+{
+    static const QRegularExpression re = pattern(uR"(<\s*$)"_s);
+    return re;
+}
+
+bool hasLowerCase(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLower(); });
+}
+
+// Mends the bold tags that documents exported from subtitle tools tend to break.
+QString cleanTextLine(QString line)
+{
+    line.replace(u"/b>"_s, u"</b>"_s);
+    if (line.contains(u"<b>"_s) && !line.contains(u"</b>"_s))
+        line += u"</b>"_s;
+    line.replace(strayBeforeCloseBold(), u"</b>"_s);
+    const QRegularExpressionMatch stray = strayAtEnd().match(line);
+    if (stray.hasMatch())
+        line.remove(stray.capturedStart(), stray.capturedLength());
+    return line;
+}
+
+bool isLineBreak(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QStringList DocToSRTConverter::splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isLineBreak(text[i]))
+            continue;
+        lines.append(text.sliced(start, i - start).trimmed());
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i; // CR LF is one break
+        start = i + 1;
+    }
+    lines.append(text.sliced(start).trimmed());
+    return lines;
+}
+
+std::optional<QString> DocToSRTConverter::normaliseTimestamp(const QString &text)
+{
+    QString stamp = text.trimmed();
+    stamp.replace(u'.', u',');
+    const QRegularExpressionMatch match = timestampPattern().match(stamp);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString fraction = match.hasCaptured(2) ? match.captured(2) : u"0"_s;
+    return match.captured(1) + u',' + QString(fraction + u"000"_s).left(3);
+}
+
+std::optional<SRTTiming> DocToSRTConverter::parseTimingLine(const QString &line)
+{
+    const QRegularExpressionMatch match = timingPattern().match(line);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::optional<QString> start = normaliseTimestamp(match.captured(u"s"));
+    const std::optional<QString> end = normaliseTimestamp(match.captured(u"e"));
+    if (!start || !end)
+        return std::nullopt;
+    // Each side is trimmed, so "Speaker 00:00:05,000 --> 00:00:06,000 says" leaves "Speaker says".
+    const QString before = line.left(match.capturedStart(u"s")).trimmed();
+    const QString after = line.sliced(match.capturedEnd(u"e")).trimmed();
+    return SRTTiming{*start, *end, QString(before + u' ' + after).trimmed()};
+}
+
+QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines)
+{
+    QList<SRTCue> cues;
+    bool opened = false;
+    std::optional<QString> start;
+    std::optional<QString> end;
+    QStringList current;
+
+    const auto flush = [&] {
+        if (start && end) {
+            while (!current.isEmpty() && current.constFirst().isEmpty())
+                current.removeFirst();
+            while (!current.isEmpty() && current.constLast().isEmpty())
+                current.removeLast();
+            cues.append({*start, *end, current});
+        }
+        start.reset();
+        end.reset();
+        current.clear();
+    };
+
+    for (const QString &raw : lines) {
+        const QString t = raw.trimmed();
+        if (!opened && numberedLinePattern().match(t).hasMatch())
+            continue;
+        if (cueNumberPattern().match(t).hasMatch())
+            continue;
+        if (std::optional<SRTTiming> timing = parseTimingLine(t)) {
+            flush();
+            start = timing->start;
+            end = timing->end;
+            if (!timing->rest.isEmpty())
+                current = {timing->rest};
+            opened = true;
+            continue;
+        }
+        if (!opened)
+            continue;
+        if (t.isEmpty()) {
+            if (!current.isEmpty() && !current.constLast().isEmpty())
+                current.append(QString());
+            continue;
+        }
+        if (headingPattern().match(t).hasMatch() && !hasLowerCase(t))
+            continue;
+        current.append(cleanTextLine(t));
+    }
+    flush();
+    return cues;
+}
+
+QString DocToSRTConverter::renderSRT(const QList<SRTCue> &cues)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < cues.size(); ++i) {
+        const SRTCue &cue = cues[i];
+        out.append(QString::number(i + 1));
+        out.append(cue.start + u" --> "_s + cue.end);
+        bool previousEmpty = false;
+        for (const QString &line : cue.lines) {
+            if (line.isEmpty() && previousEmpty)
+                continue;
+            out.append(line);
+            previousEmpty = line.isEmpty();
+        }
+        out.append(QString());
+    }
+    return out.join(u'\n').trimmed() + u'\n';
+}
+
+QString DocToSRTConverter::convert(const QString &text)
+{
+    return renderSRT(buildCues(splitLines(text)));
+}
+
+QString DocToSRTConverter::preview(const QString &text)
+{
+    // Counted in user-perceived characters, so that the cut never splits one.
+    if (text.size() <= kPreviewLength)
+        return text;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    qsizetype cut = 0;
+    while (count < kPreviewLength) {
+        const qsizetype next = graphemes.toNextBoundary();
+        if (next < 0)
+            return text; // fewer characters than the limit
+        cut = next;
+        ++count;
+    }
+    if (graphemes.toNextBoundary() < 0)
+        return text; // exactly the limit
+    return text.left(cut) + u"\n…"_s;
+}
+
+} // namespace hb

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/Error.h"
+#include "common/Expected.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+
+namespace hb {
+
+// Error codes of the `documents` error domain.
+namespace DocumentTextError {
+inline constexpr char kDomain[] = "documents";
+inline constexpr int NotADocument = 1; // not a container of that kind at all
+inline constexpr int Damaged = 2;      // the container is there but its text cannot be read
+inline constexpr int TooLarge = 3; // the text (100 MB) or the unpacked archive (1 GiB) is too big
+inline constexpr int Unsupported = 4; // e.g. an encrypted or pre-97 Word file
+} // namespace DocumentTextError
+
+// The text limits every reader keeps to.
+inline constexpr qsizetype kMaxDocumentTextBytes = 100 * 1000 * 1000;     // 100 MB of UTF-16 text
+inline constexpr qint64 kMaxDocumentUnpackedBytes = 1024LL * 1024 * 1024; // 1 GiB
+
+// The limits a read keeps to; the defaults above unless a caller (a test, a fuzz target) needs
+// smaller ones. `maxTextBytes` counts the UTF-16 bytes of the extracted text; `maxUnpackedBytes`
+// counts every byte a .docx reader inflates, whichever entry it comes from.
+struct DocumentTextLimits {
+    qsizetype maxTextBytes = kMaxDocumentTextBytes;
+    qint64 maxUnpackedBytes = kMaxDocumentUnpackedBytes;
+};
+
+inline Error documentTextError(int code, const QString &description)
+{
+    return Error{QString::fromLatin1(DocumentTextError::kDomain), code, description};
+}
+
+// The refusal of a document whose text would pass `maxTextBytes`, whatever its format.
+inline Error documentTextTooLarge(qsizetype maxTextBytes)
+{
+    return documentTextError(
+        DocumentTextError::TooLarge,
+        QStringLiteral("The document's text is longer than %1.")
+            .arg(QLocale::c().formattedDataSize(maxTextBytes, 0, QLocale::DataSizeSIFormat)));
+}
+
+} // namespace hb
