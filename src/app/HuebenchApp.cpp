@@ -6,6 +6,9 @@
 #include "converters/DocToSRTView.h"
 #include "converters/TextToFountainView.h"
 #include "footage/FeetFramesCalculatorView.h"
+#include "games/BouncingMonitorsGameView.h"
+#include "games/ColorInvadersGameView.h"
+#include "prep/ProjectPrepChecklistView.h"
 #include "mogrt/MogrtToFusionLibraryView.h"
 #include "common/IconLibrary.h"
 #include "common/Settings.h"
@@ -42,6 +45,13 @@ ScreenFactories HuebenchApp::screenFactories()
     screens[ToolId::TextToFountain] = [] { return std::make_unique<TextToFountainView>(); };
     screens[ToolId::DocToSrt] = [] { return std::make_unique<DocToSRTView>(); };
     screens[ToolId::FeetFrames] = [] { return std::make_unique<FeetFramesCalculatorView>(); };
+    screens[ToolId::ProjectPrepChecklist] = [this] {
+        return std::make_unique<ProjectPrepChecklistView>(*m_store);
+    };
+    screens[ToolId::BouncingMonitors] = [] { return std::make_unique<BouncingMonitorsGameView>(); };
+    screens[ToolId::ColorInvaders] = [this] {
+        return std::make_unique<ColorInvadersGameView>(*m_settings);
+    };
     return screens;
 }
 

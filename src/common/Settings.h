@@ -23,6 +23,9 @@ inline constexpr QLatin1StringView dadavezaruzReconnectAutomatically{
     "dadavezaruz.reconnectAutomatically"};
 // The display the calibration patterns go to in full screen, by its name.
 inline constexpr QLatin1StringView calibrationFullScreenDisplay{"calibration.fullScreenDisplay"};
+inline constexpr QLatin1StringView gamesColorInvadersBestScore{"games.colorInvaders.bestScore"};
+inline constexpr QLatin1StringView gamesBouncingMonitorsBestScore{
+    "games.bouncingMonitors.bestScore"};
 } // namespace SettingsKey
 
 // The one access point to the user's settings: an INI file in the user's configuration folder

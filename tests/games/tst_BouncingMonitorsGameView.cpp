@@ -1,0 +1,127 @@
+#include "games/BouncingMonitorsGameView.h"
+
+#include "common/Settings.h"
+
+#include "BouncingMonitorsTestRandom.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hb;
+using namespace hb::test;
+using namespace Qt::StringLiterals;
+
+// The screen with a random source that always gives the low end of a range: every monitor is
+// red and sits at (40, 40) of the scene and the Target is red, so a click there always matches
+// (10 points at the starting difficulty). A stopped clock keeps the monitors where they are.
+class TestBouncingMonitorsGameView : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_folder;
+
+    QString settingsFile() const { return m_folder.filePath(u"settings.ini"_s); }
+
+    std::unique_ptr<BouncingMonitorsGameView> showView()
+    {
+        BouncingMonitorsGameView::Options options;
+        options.random = ScriptedRandom().source();
+        options.clock = [] { return 0.0; };
+        options.settingsFile = settingsFile();
+        auto view = std::make_unique<BouncingMonitorsGameView>(std::move(options));
+        view->resize(900, 700);
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            qFatal("the screen did not show");
+        return view;
+    }
+
+    static void clickMonitors(BouncingMonitorsGameView &view)
+    {
+        auto *field = view.findChild<QWidget *>(u"playField"_s);
+        // Far enough apart for the scene to take each click.
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(40, field->height() - 40), 200);
+    }
+
+    static QString labelText(BouncingMonitorsGameView &view, const QString &name)
+    {
+        return view.findChild<QLabel *>(name)->text();
+    }
+
+private Q_SLOTS:
+    void sliders_data()
+    {
+        QTest::addColumn<QString>("slider");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<qsizetype>("monitors");
+        QTest::addColumn<double>("difficulty");
+        QTest::addColumn<qint64>("score");
+
+        QTest::newRow("more monitors restart the round")
+            << u"monitorsSlider"_s << 12 << qsizetype(12) << 0.35 << 0LL;
+        QTest::newRow("fewest monitors") << u"monitorsSlider"_s << 0 << qsizetype(6) << 0.35 << 0LL;
+        QTest::newRow("difficulty keeps the round")
+            << u"difficultySlider"_s << 1000 << qsizetype(10) << 1.0 << 10LL;
+        QTest::newRow("easiest") << u"difficultySlider"_s << 0 << qsizetype(10) << 0.0 << 10LL;
+    }
+
+    void sliders()
+    {
+        QFETCH(QString, slider);
+        QFETCH(int, value);
+        QFETCH(qsizetype, monitors);
+        QFETCH(double, difficulty);
+        QFETCH(qint64, score);
+
+        auto view = showView();
+        QCOMPARE(view->scene().monitorNodes().size(), qsizetype(10));
+        clickMonitors(*view);
+        QTRY_COMPARE(view->score(), qint64(10));
+        const b2Body *firstBody = view->scene().monitorNodes().first().body;
+
+        view->findChild<QSlider *>(slider)->setValue(value);
+        QCOMPARE(view->scene().monitorNodes().size(), monitors);
+        QCOMPARE(view->scene().difficulty(), difficulty);
+        QTRY_COMPARE(view->score(), score);
+        QCOMPARE(labelText(*view, u"scoreLabel"_s), u"Score: "_s + QString::number(score));
+        QCOMPARE(labelText(*view, u"monitorsValue"_s), QString::number(monitors));
+        if (score > 0) // the same monitors go on
+            QCOMPARE(view->scene().monitorNodes().first().body, firstBody);
+    }
+
+    void bestScoreOutlivesTheScreen()
+    {
+        {
+            auto view = showView();
+            QTRY_COMPARE(view->targetHue(), 0.0);
+            clickMonitors(*view);
+            clickMonitors(*view);
+            QTRY_COMPARE(view->score(), qint64(20));
+            view->findChild<QPushButton *>(u"restartButton"_s)->click();
+            QTRY_COMPARE(view->score(), qint64(0));
+            QCOMPARE(view->bestScore(), qint64(20));
+        }
+        QCOMPARE(Settings(settingsFile()).integer(SettingsKey::gamesBouncingMonitorsBestScore),
+                 qint64(20));
+        auto view = showView();
+        QCOMPARE(labelText(*view, u"bestScoreLabel"_s), u"Best: 20"_s);
+        clickMonitors(*view);
+        QTRY_COMPARE(view->score(), qint64(10));
+        QCOMPARE(view->bestScore(), qint64(20));
+    }
+
+    void pausesWhileHidden()
+    {
+        auto view = showView();
+        QVERIFY(view->isRunning());
+        view->hide();
+        QVERIFY(!view->isRunning());
+        view->show();
+        QVERIFY(view->isRunning());
+    }
+};
+
+QTEST_MAIN(TestBouncingMonitorsGameView)
+#include "tst_BouncingMonitorsGameView.moc"

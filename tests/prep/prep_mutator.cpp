@@ -1,0 +1,157 @@
+// prep-mutator FOLDER SEED COUNT
+//
+// Opens the store in FOLDER and makes COUNT changes to its checklist, drawn from SEED. After each
+// change has returned successfully it writes one line to stdout, flushed at once:
+//
+//   <number>\t<the operation with its ids and values>\t<digest of the checklist tables>
+//
+// The clock is fake and the choices depend only on SEED and the store's contents, so the same
+// arguments on a fresh folder always print the same lines: a run that was stopped can be checked
+// against a complete one. The digest is the one tst_PrepDurability computes.
+
+#include "platform/store/ModelStore.h"
+#include "prep/PrepChecklist.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cstdio>
+
+using namespace hb;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray checklistDigest(const QSqlDatabase &db)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString &sql :
+         {u"SELECT * FROM PrepProject ORDER BY id"_s, u"SELECT * FROM PrepTask ORDER BY id"_s}) {
+        QSqlQuery query(db);
+        if (!query.exec(sql))
+            return {};
+        while (query.next()) {
+            for (int column = 0; column < query.record().count(); ++column)
+                hash.addData(QByteArray(query.value(column).toString().toUtf8() + '\x1f'));
+            hash.addData("\x1e");
+        }
+        hash.addData("\x1d");
+    }
+    return hash.result().toHex();
+}
+
+QString shown(const QString &text)
+{
+    return QString(text).replace(u'\n', u"\\n"_s);
+}
+
+// One change, described.
+Expected<QString> mutate(PrepChecklist &list, QRandomGenerator &random)
+{
+    static const QStringList notes{u""_s, u" look: warm "_s, u"EDL\nready"_s, u"Reel 2"_s};
+    const auto projects = list.projects();
+    if (!projects)
+        return projects.error();
+    int roll = int(random.bounded(100));
+    if (projects->isEmpty())
+        roll = 0;
+    if (roll < 12) {
+        const auto created = list.createProject(u" Project %1 "_s.arg(random.bounded(1000)),
+                                                notes[random.bounded(int(notes.size()))]);
+        if (!created)
+            return created.error();
+        return u"createProject %1 %2"_s.arg(created->id).arg(created->name);
+    }
+
+    const PrepProject project = projects->at(random.bounded(int(projects->size())));
+    const auto tasks = list.sortedTasks(project.id);
+    if (!tasks)
+        return tasks.error();
+    if (tasks->isEmpty() && roll >= 40 && roll < 70)
+        roll = 12; // nothing to tick or edit: add one
+    const qint64 task = tasks->isEmpty() ? 0 : tasks->at(random.bounded(int(tasks->size()))).id;
+
+    if (roll < 40) {
+        const QString title = random.bounded(10) == 0 ? u" \n"_s : u" Task %1 "_s.arg(roll);
+        const auto added = list.addTask(project.id, title);
+        if (!added)
+            return added.error();
+        return u"addTask %1 %2"_s.arg(project.id).arg(*added ? (*added)->id : 0);
+    }
+    if (roll < 58) {
+        const auto done = list.toggleTask(task, project.id);
+        if (!done)
+            return done.error();
+        return u"toggleTask %1 %2"_s.arg(task).arg(project.id);
+    }
+    if (roll < 70) {
+        const bool isDone = random.bounded(2) == 1;
+        const auto done =
+            list.saveTaskEdits(task, u" Edited %1"_s.arg(roll), notes[roll % 4], isDone);
+        if (!done)
+            return done.error();
+        return u"saveTaskEdits %1 %2"_s.arg(task).arg(isDone);
+    }
+    if (roll < 82) {
+        const QString draft = notes[random.bounded(int(notes.size()))];
+        const auto saved = list.saveProjectNotes(project.id, draft);
+        if (!saved)
+            return saved.error();
+        return u"saveProjectNotes %1 %2 %3"_s.arg(project.id).arg(shown(draft)).arg(*saved);
+    }
+    if (roll < 94) {
+        const int size = int(tasks->size());
+        const QList<int> positions{int(random.bounded(size + 1)), int(random.bounded(size + 1))};
+        const auto done = list.deleteTasks(project.id, positions);
+        if (!done)
+            return done.error();
+        return u"deleteTasks %1 %2,%3"_s.arg(project.id).arg(positions[0]).arg(positions[1]);
+    }
+    if (roll < 97) {
+        const auto copy = list.duplicateProject(project.id);
+        if (!copy)
+            return copy.error();
+        return u"duplicateProject %1 %2"_s.arg(project.id).arg(copy->id);
+    }
+    const auto done = list.deleteProjects({project.id});
+    if (!done)
+        return done.error();
+    return u"deleteProjects %1"_s.arg(project.id);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() != 4) {
+        std::fputs("usage: prep-mutator FOLDER SEED COUNT\n", stderr);
+        return 2;
+    }
+    auto store = ModelStore::open(arguments[1]);
+    if (!store) {
+        std::fprintf(stderr, "%s\n", qPrintable(store.error().description));
+        return 1;
+    }
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
+    qint64 ticks = 0;
+    PrepChecklist list(**store, [&] { return start.addMSecs(++ticks); });
+    QRandomGenerator random(arguments[2].toUInt());
+    const int count = arguments[3].toInt();
+    for (int number = 1; number <= count; ++number) {
+        const auto change = mutate(list, random);
+        if (!change) {
+            std::fprintf(stderr, "%d: %s\n", number, qPrintable(change.error().description));
+            return 1;
+        }
+        const QByteArray line = QByteArray::number(number) + '\t' + change->toUtf8() + '\t' +
+                                checklistDigest((*store)->database()) + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,387 @@
+#include "platform/store/ModelStore.h"
+#include "prep/PrepChecklist.h"
+#include "prep/PrepProjectListModel.h"
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <functional>
+
+using namespace hb;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime kStart = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
+
+// "A1 B2 C3*": title and sortOrder of each task in display order, "*" when done.
+QString describe(const QList<PrepTask> &tasks)
+{
+    QStringList parts;
+    for (const PrepTask &task : tasks)
+        parts.append(task.title + QString::number(task.sortOrder) + (task.isDone ? u"*"_s : u""_s));
+    return parts.join(u' ');
+}
+
+// "d2@5": done ("o": open), sortOrder 2, updated 5 ms after the start.
+PrepTask parseTask(const QString &text)
+{
+    const QStringList parts = text.mid(1).split(u'@');
+    return {
+        0, text, {}, text[0] == u'd', kStart, kStart.addMSecs(parts[1].toInt()), parts[0].toInt(),
+        {}};
+}
+
+} // namespace
+
+class tst_PrepChecklist : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        auto store = ModelStore::open(m_dir->path());
+        QVERIFY(store);
+        m_store = std::move(*store);
+        m_ticks = 0; // the clock moves on 1 ms at every reading
+        m_list = std::make_unique<PrepChecklist>(*m_store,
+                                                 [this] { return kStart.addMSecs(++m_ticks); });
+    }
+
+    void cleanup()
+    {
+        m_list.reset();
+        m_store.reset();
+    }
+
+    // "+T" adds task T, "xT" toggles it, "-0,1" deletes those displayed positions.
+    void taskOrder_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("sort orders 1, 2, 3") << u"+A +B +C"_s << u"A1 B2 C3"_s;
+        QTest::newRow("ticking moves below") << u"+A +B +C xA"_s << u"B2 C3 A1*"_s;
+        QTest::newRow("unticking returns by sortOrder") << u"+A +B +C xA xB xA"_s << u"A1 C3 B2*"_s;
+        QTest::newRow("finished keep sortOrder order") << u"+A +B +C xC xA"_s << u"B2 A1* C3*"_s;
+        QTest::newRow("largest sortOrder reused") << u"+A +B +C -2 +D"_s << u"A1 B2 D3"_s;
+        QTest::newRow("smaller one not reused") << u"+A +B +C -0 +D"_s << u"B2 C3 D4"_s;
+        QTest::newRow("positions 0 and 1 as shown") << u"+A +B +C +D xA -0,1"_s << u"D4 A1*"_s;
+        QTest::newRow("out of range ignored") << u"+A +B -5,-1,1,1"_s << u"A1"_s;
+    }
+
+    void taskOrder()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, shown);
+        const qint64 project = m_list->createProject(u"Grade"_s, {})->id;
+        for (const QString &step : script.split(u' ')) {
+            const QString argument = step.mid(1);
+            QList<int> positions;
+            for (const QString &position : argument.split(u','))
+                positions.append(position.toInt());
+            if (step[0] == u'+')
+                QVERIFY(m_list->addTask(project, argument).value());
+            else if (step[0] == u'x')
+                QVERIFY(m_list->toggleTask(taskNamed(project, argument), project));
+            else
+                QVERIFY(m_list->deleteTasks(project, positions));
+        }
+        const QList<PrepTask> tasks = m_list->sortedTasks(project).value();
+        QCOMPARE(describe(tasks), shown);
+        QVERIFY(std::is_sorted(tasks.cbegin(), tasks.cend(), &PrepChecklist::comesBefore));
+    }
+
+    void comesBefore_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("aFirst");
+        QTest::newRow("open above done") << u"o9@0"_s << u"d1@5"_s << true;
+        QTest::newRow("done below open") << u"d1@5"_s << u"o9@0"_s << false;
+        QTest::newRow("smaller sortOrder") << u"d1@0"_s << u"d2@5"_s << true;
+        QTest::newRow("equal keys, changed last") << u"o2@5"_s << u"o2@4"_s << true;
+        QTest::newRow("equal keys, changed first") << u"o2@4"_s << u"o2@5"_s << false;
+        QTest::newRow("all equal") << u"o2@4"_s << u"o2@4"_s << false;
+    }
+
+    void comesBefore()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, aFirst);
+        QCOMPARE(PrepChecklist::comesBefore(parseTask(a), parseTask(b)), aFirst);
+
+        // Stored tasks come in the same order (equal keys only arise from records made elsewhere).
+        const qint64 project = m_list->createProject(u"Grade"_s, {})->id;
+        for (const QString &text : {b, a}) {
+            const PrepTask task = parseTask(text);
+            QSqlQuery insert(m_store->database());
+            QVERIFY(insert.exec(
+                u"INSERT INTO PrepTask VALUES (NULL, '%1', '', %2, 0, %3, %4, %5)"_s.arg(text)
+                    .arg(int(task.isDone))
+                    .arg(task.updatedAt.toMSecsSinceEpoch())
+                    .arg(task.sortOrder)
+                    .arg(project)));
+        }
+        if (aFirst || PrepChecklist::comesBefore(parseTask(b), parseTask(a)))
+            QCOMPARE(m_list->sortedTasks(project)->constFirst().title, aFirst ? a : b);
+    }
+
+    // Which operations move a project to the top of the list, all with the operation's instant.
+    void touches_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("movesUp");
+        for (const auto &[operation, movesUp] : {std::pair{"add task", true},
+                                                 {"blank task", false},
+                                                 {"toggle", true},
+                                                 {"save task", true},
+                                                 {"notes changed", true},
+                                                 {"notes same once trimmed", false},
+                                                 {"delete tasks", true},
+                                                 {"export", false}})
+            QTest::newRow(operation) << QString::fromLatin1(operation) << movesUp;
+    }
+
+    void touches()
+    {
+        QFETCH(QString, operation);
+        QFETCH(bool, movesUp);
+        const PrepProject older = m_list->createProject(u" Older \n"_s, u"n"_s).value();
+        QCOMPARE(m_list->project(older.id)->value(),
+                 (PrepProject{older.id, u"Older"_s, u"n"_s, now(), now()}));
+        const qint64 task = m_list->addTask(older.id, u"Task"_s).value()->id;
+        const qint64 newer = m_list->createProject(u"Newer"_s, {})->id;
+        QSignalSpy changes(m_store.get(), &ModelStore::changed);
+
+        std::optional<PrepTask> added;
+        if (operation == u"add task"_s || operation == u"blank task"_s)
+            added =
+                m_list->addTask(older.id, movesUp ? u"  Conform EDL \n"_s : u" \r\n\t"_s).value();
+        else if (operation == u"toggle"_s)
+            QVERIFY(m_list->toggleTask(task, older.id));
+        else if (operation == u"save task"_s)
+            QVERIFY(m_list->saveTaskEdits(task, u" \n "_s, u" shot 4\n"_s, true));
+        else if (operation == u"notes changed"_s)
+            QVERIFY(m_list->saveProjectNotes(older.id, u"m"_s).value());
+        else if (operation == u"notes same once trimmed"_s)
+            QVERIFY(!m_list->saveProjectNotes(older.id, u" n\n"_s).value());
+        else if (operation == u"delete tasks"_s)
+            QVERIFY(m_list->deleteTasks(older.id, {0}));
+        else
+            QVERIFY(m_list->exportMarkdown(older.id));
+
+        const PrepProject top = m_list->projects()->constFirst();
+        QCOMPARE(top.id, movesUp ? older.id : newer);
+        QCOMPARE(changes.size(), movesUp ? 1 : 0);
+        if (movesUp)
+            QCOMPARE(top.updatedAt, now());
+        const auto tasks = m_list->sortedTasks(older.id).value();
+        if (operation == u"add task"_s)
+            QCOMPARE(tasks.last(), (PrepTask{added->id, u"Conform EDL"_s, u""_s, false, now(),
+                                             now(), 2, older.id}));
+        if (operation == u"blank task"_s)
+            QVERIFY(!added && tasks.size() == 1);
+        if (operation == u"save task"_s) { // the title stored trimmed even when that empties it
+            QCOMPARE(tasks[0], (PrepTask{task, u""_s, u" shot 4\n"_s, true, kStart.addMSecs(2),
+                                         now(), 1, older.id}));
+            // A task without a project is saved all the same.
+            QSqlQuery loose(m_store->database());
+            QVERIFY(loose.exec(u"INSERT INTO PrepTask VALUES (NULL, 'L', '', 0, 0, 0, 1, NULL)"_s));
+            QVERIFY(m_list->saveTaskEdits(loose.lastInsertId().toLongLong(), u"K"_s, {}, false));
+        }
+        if (operation == u"toggle"_s)
+            QCOMPARE(tasks[0].updatedAt, now());
+    }
+
+    void projectNotes_data()
+    {
+        QTest::addColumn<QString>("created");
+        QTest::addColumn<QString>("draft");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("kept, then trimmed on leaving")
+            << u" Reel 2 \n"_s << u" Reel 2 \n"_s << u"Reel 2"_s;
+        QTest::newRow("same once trimmed") << u"Reel 2"_s << u"\tReel 2  "_s << u"Reel 2"_s;
+        QTest::newRow("edited") << u"Reel 2"_s << u"Reel 3 "_s << u"Reel 3"_s;
+        QTest::newRow("cleared") << u"Reel 2"_s << u" \n "_s << u""_s;
+    }
+
+    void projectNotes()
+    {
+        QFETCH(QString, created);
+        QFETCH(QString, draft);
+        QFETCH(QString, saved);
+        const PrepProject project = m_list->createProject(u"Grade"_s, created).value();
+        QCOMPARE(m_list->project(project.id).value()->notes, created);
+        const bool changes = saved != created;
+        QCOMPARE(m_list->saveProjectNotes(project.id, draft).value(), changes);
+        const PrepProject after = m_list->project(project.id)->value();
+        QCOMPARE(after.notes, saved);
+        QCOMPARE(after.updatedAt, changes ? now() : project.updatedAt);
+        // Leaving the screen again changes nothing.
+        QCOMPARE(m_list->saveProjectNotes(project.id, draft).value(), false);
+        QCOMPARE(m_list->project(project.id)->value(), after);
+    }
+
+    // An unknown id is an error, and an operation that fails halfway leaves the store as it was.
+    void unknownIds_data()
+    {
+        QTest::addColumn<int>("operation");
+        int operation = 0;
+        for (const char *name : {"toggle: task", "toggle: shown project", "save task", "save notes",
+                                 "delete tasks", "delete projects", "add task", "duplicate",
+                                 "export", "sorted tasks", "next sort order"})
+            QTest::newRow(name) << operation++;
+    }
+
+    void unknownIds()
+    {
+        QFETCH(int, operation);
+        const qint64 project = m_list->createProject(u"Grade"_s, u"n"_s)->id;
+        const qint64 task = m_list->addTask(project, u"Task"_s).value()->id;
+        const auto before = m_list->sortedTasks(project).value();
+        const qint64 unknown = 999;
+        const auto failure = [](const auto &result) { return result ? Error{} : result.error(); };
+        const std::function<Error()> operations[] = {
+            [&] { return failure(m_list->toggleTask(unknown, project)); },
+            [&] { return failure(m_list->toggleTask(task, unknown)); }, // rolls the toggle back
+            [&] { return failure(m_list->saveTaskEdits(unknown, u"T"_s, {}, true)); },
+            [&] { return failure(m_list->saveProjectNotes(unknown, u"m"_s)); },
+            [&] { return failure(m_list->deleteTasks(unknown, {0})); },
+            [&] {
+                return failure(m_list->deleteProjects({project, unknown}));
+            }, // keeps project
+            [&] { return failure(m_list->addTask(unknown, u"T"_s)); },
+            [&] { return failure(m_list->duplicateProject(unknown)); },
+            [&] { return failure(m_list->exportMarkdown(unknown)); },
+            [&] { return failure(m_list->sortedTasks(unknown)); },
+            [&] { return failure(m_list->nextSortOrder(unknown)); },
+        };
+        const Error error = operations[operation]();
+        QCOMPARE(error.domain, u"PrepChecklist"_s);
+        QVERIFY2(error.description.contains(u"999"_s), qPrintable(error.description));
+        QCOMPARE(m_list->projects()->size(), 1);
+        QCOMPARE(m_list->sortedTasks(project).value(), before);
+    }
+
+    void duplicateProject()
+    {
+        const PrepProject original = m_list->createProject(u"Grade"_s, u" warm "_s).value();
+        const qint64 first = m_list->addTask(original.id, u"A"_s).value()->id;
+        QVERIFY(m_list->addTask(original.id, u"B"_s) && m_list->addTask(original.id, u"C"_s));
+        QVERIFY(m_list->saveTaskEdits(first, u"A"_s, u"shot 4"_s, true));
+        QVERIFY(m_list->deleteTasks(original.id, {0})); // B: sortOrders 3 and 1 remain
+        const auto originalTasks = m_list->sortedTasks(original.id).value();
+
+        const PrepProject copy = m_list->duplicateProject(original.id).value();
+        QCOMPARE(copy, (PrepProject{copy.id, u"Grade copy"_s, u" warm "_s, now(), now()}));
+        QCOMPARE(m_list->projects()->constFirst(), copy);
+        const auto tasks = m_list->sortedTasks(copy.id).value();
+        QCOMPARE(describe(tasks), u"C1 A2"_s);
+        QCOMPARE(tasks[1].details, u"shot 4"_s);
+        for (const PrepTask &task : tasks)
+            QVERIFY(task.createdAt == now() && task.updatedAt == now() && task.project == copy.id);
+        QCOMPARE(m_list->sortedTasks(original.id).value(), originalTasks);
+    }
+
+    // Tasks: "x" before the title when done, details after a "|".
+    void exportMarkdown_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("notes");
+        QTest::addColumn<QStringList>("tasks");
+        QTest::addColumn<QString>("markdown");
+        QTest::newRow("heading only") << u"Grade"_s << u" \n"_s << QStringList() << u"# Grade\n"_s;
+        QTest::newRow("notes and tasks")
+            << u"Reel 1"_s << u"  Look: warm\r\n\r\nKeep skin  "_s
+            << QStringList{u"xConform"_s, u" Match|\nshot 4\n  \nshot 9\n"_s, u" Sync\naudio"_s}
+            << u"# Reel 1\n\nLook: warm\n\nKeep skin\n\n- [ ] Match\n  shot 4\n\n  shot 9\n"
+               u"- [ ] Sync audio\n- [x] Conform\n"_s;
+        QTest::newRow("line starts escaped")
+            << u"Take ##"_s << u"# one\n- two\n12. three\n  > four\n[x]: y\n3 x. fine"_s
+            << QStringList{u" #12 fix|- sub\n+ more\n2) after"_s}
+            << u"# Take \\##\n\n\\# one\n\\- two\n12\\. three\n  \\> four\n\\[x]: y\n3 x. fine\n\n"
+               u"- [ ] \\#12 fix\n  \\- sub\n  \\+ more\n  2\\) after\n"_s;
+    }
+
+    void exportMarkdown()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, notes);
+        QFETCH(QStringList, tasks);
+        QFETCH(QString, markdown);
+        const qint64 project = m_list->createProject(name, notes)->id;
+        for (const QString &entry : tasks) {
+            const bool done = entry.startsWith(u'x');
+            const QStringList parts = entry.mid(done ? 1 : 0).split(u'|');
+            const qint64 id = m_list->addTask(project, parts[0]).value()->id;
+            QVERIFY(m_list->saveTaskEdits(id, parts[0], parts.value(1), done));
+        }
+        QCOMPARE(m_list->exportMarkdown(project).value(), markdown);
+    }
+
+    void listModel()
+    {
+        QVERIFY(m_list->createProject(u"Grade Reel 1"_s, u"Warm grade"_s));
+        PrepProjectListModel model(*m_store);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        const qint64 conform = m_list->createProject(u"Conform"_s, u"EDL from editorial"_s)->id;
+        QVERIFY(m_list->createProject(u"Sound"_s, {}));
+        QVERIFY(m_list->addTask(conform, u"Mix"_s));
+        QCOMPARE(resets.size(), 3);
+        const auto shown = [&] {
+            QStringList names;
+            for (int row = 0; row < model.rowCount(); ++row)
+                names.append(model.index(row).data().toString());
+            return names.join(u", "_s);
+        };
+        QCOMPARE(shown(), u"Conform, Sound, Grade Reel 1"_s);
+        QCOMPARE(model.index(0).data(PrepProjectListModel::ProjectIdRole).toLongLong(), conform);
+        QCOMPARE(model.index(2).data(PrepProjectListModel::NotesRole).toString(), u"Warm grade"_s);
+
+        // Name or notes, in any case; the text trimmed.
+        for (const auto &[search, expected] : {std::pair{u"REEL"_s, u"Grade Reel 1"_s},
+                                               {u" edl\n"_s, u"Conform"_s},
+                                               {u"xyz"_s, u""_s}}) {
+            model.setSearchText(search);
+            QCOMPARE(shown(), expected);
+        }
+
+        // Rows as shown under the search: "o" leaves Conform and Sound; row 7 is not there.
+        model.setSearchText(u"O"_s);
+        QCOMPARE(shown(), u"Conform, Sound"_s);
+        QVERIFY(model.deleteRows({1, 0, 7}));
+        QCOMPARE(model.rowCount(), 0);
+        model.setSearchText({});
+        QCOMPARE(shown(), u"Grade Reel 1"_s);
+        QVERIFY(model.errorText().isEmpty());
+        // The deleted projects' tasks went with them.
+        QSqlQuery count(m_store->database());
+        QVERIFY(count.exec(u"SELECT COUNT(*) FROM PrepTask"_s) && count.next());
+        QCOMPARE(count.value(0).toInt(), 0);
+    }
+
+private:
+    QDateTime now() const { return kStart.addMSecs(m_ticks); } // the last reading
+
+    qint64 taskNamed(qint64 project, const QString &title)
+    {
+        for (const PrepTask &task : m_list->sortedTasks(project).value()) {
+            if (task.title == title)
+                return task.id;
+        }
+        return 0;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ModelStore> m_store;
+    std::unique_ptr<PrepChecklist> m_list;
+    qint64 m_ticks = 0;
+};
+
+QTEST_GUILESS_MAIN(tst_PrepChecklist)
+#include "tst_PrepChecklist.moc"
