@@ -4,6 +4,7 @@
 #include "app/CatalogueModel.h"
 #include "app/NavigationViewWrapper.h"
 #include "common/Backdrop.h"
+#include "common/ScreenTitle.h"
 
 #include <QLabel>
 #include <QListView>
@@ -46,12 +47,8 @@ QWidget *ContentView::buildSidebar()
     auto *sidebar = new Backdrop;
     sidebar->setObjectName(QStringLiteral("catalogueSidebar"));
 
-    auto *title = new QLabel(ToolCatalogue::sidebarTitle(), sidebar);
+    auto *title = new ScreenTitle(ToolCatalogue::sidebarTitle(), sidebar);
     title->setObjectName(QStringLiteral("sidebarTitle"));
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    title->setFont(titleFont);
 
     m_list = new QListView(sidebar);
     m_list->setObjectName(QStringLiteral("catalogueList"));

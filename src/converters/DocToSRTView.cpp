@@ -4,6 +4,7 @@
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
 #include "common/IconLibrary.h"
+#include "common/ScreenTitle.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -88,11 +89,7 @@ DocToSRTView::DocToSRTView(QWidget *parent) : QWidget(parent)
     setWindowTitle(kTitle);
     setAcceptDrops(true);
 
-    auto *title = new QLabel(kTitle);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    title->setFont(titleFont);
+    auto *title = new ScreenTitle(kTitle);
 
     auto *form = new QWidget;
     auto *column = new QVBoxLayout(form);

@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
+#include "common/ScreenTitle.h"
 #include "common/ToggleSwitch.h"
 #include "converters/FountainConverter.h"
 
@@ -64,11 +65,7 @@ TextToFountainView::TextToFountainView(QWidget *parent)
     : QWidget(parent), m_debounce(new QTimer(this))
 {
     setWindowTitle(kTitle);
-    auto *title = new QLabel(kTitle);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    title->setFont(titleFont);
+    auto *title = new ScreenTitle(kTitle);
 
     auto *backdrop = new Backdrop;
     auto *content = new QVBoxLayout(backdrop);

@@ -2,6 +2,7 @@
 
 #include "common/Backdrop.h"
 #include "common/IconLibrary.h"
+#include "common/ScreenTitle.h"
 #include "common/Settings.h"
 #include "dadavezaruz/AddPageSheet.h"
 #include "dadavezaruz/ConnectionSheet.h"
@@ -200,11 +201,7 @@ QWidget *DadavezaRuzView::buildHeader()
     m_wifi->setCursor(Qt::PointingHandCursor);
     connect(m_wifi, &QToolButton::clicked, this, &DadavezaRuzView::openConnectionSheet);
 
-    auto *title = new QLabel(kTitle);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    title->setFont(titleFont);
+    auto *title = new ScreenTitle(kTitle);
 
     m_edit = new QPushButton(kEdit);
     m_edit->setObjectName(u"editButton"_s);

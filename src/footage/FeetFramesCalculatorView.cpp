@@ -2,6 +2,7 @@
 
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
+#include "common/ScreenTitle.h"
 #include "footage/FeetFramesInputValidator.h"
 
 #include <QComboBox>
@@ -54,11 +55,7 @@ void addRow(QGridLayout *rows, const QString &text, QWidget *control)
 FeetFramesCalculatorView::FeetFramesCalculatorView(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(kTitle);
-    auto *title = new QLabel(kTitle);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    title->setFont(titleFont);
+    auto *title = new ScreenTitle(kTitle);
 
     auto *column = new QWidget;
     column->setObjectName(u"column"_s);

@@ -2,6 +2,7 @@
 
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
+#include "common/ScreenTitle.h"
 #include "mogrt/MogrtLibraryRow.h"
 #include "mogrt/MogrtShareSheet.h"
 
@@ -64,11 +65,7 @@ MogrtToFusionLibraryView::MogrtToFusionLibraryView(MogrtLibrary library, QWidget
 {
     setWindowTitle(kTitle);
     setAcceptDrops(true);
-    auto *title = new QLabel(kTitle);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    title->setFont(titleFont);
+    auto *title = new ScreenTitle(kTitle);
 
     auto *backdrop = new Backdrop;
     auto *content = new QVBoxLayout(backdrop);

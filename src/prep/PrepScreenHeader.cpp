@@ -1,6 +1,7 @@
 #include "prep/PrepScreenHeader.h"
 
 #include "common/IconLibrary.h"
+#include "common/ScreenTitle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,7 +32,7 @@ QIcon backIcon(const QColor &color)
 
 PrepScreenHeader::PrepScreenHeader(const QString &title, QWidget *parent)
     : QWidget(parent), m_row(new QHBoxLayout), m_back(new QPushButton(kBack)),
-      m_title(new QLabel(title)), m_error(new QLabel)
+      m_title(new ScreenTitle(title)), m_error(new QLabel)
 {
     m_back->setObjectName(u"backButton"_s);
     m_back->setIcon(backIcon(palette().color(QPalette::ButtonText)));
@@ -43,10 +44,6 @@ PrepScreenHeader::PrepScreenHeader(const QString &title, QWidget *parent)
 
     m_title->setObjectName(u"screenTitle"_s);
     m_title->setTextFormat(Qt::PlainText);
-    QFont titleFont = m_title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setWeight(QFont::Bold);
-    m_title->setFont(titleFont);
     m_title->setMinimumWidth(40);
 
     m_error->setObjectName(u"errorText"_s);
