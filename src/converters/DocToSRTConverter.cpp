@@ -16,47 +16,22 @@ QRegularExpression pattern(const QString &text)
     return QRegularExpression(text, QRegularExpression::UseUnicodePropertiesOption);
 }
 
-const QRegularExpression &timingPattern()
-{
-    static const QRegularExpression re = pattern(
+// The expressions a transcript is read with, compiled once.
+struct Patterns {
+    const QRegularExpression timing = pattern(
         uR"((?<s>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?)\s*(?:-->|-{2}>|→)\s*(?<e>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?))"_s);
-    return re;
-}
+    const QRegularExpression timestamp = pattern(uR"(^(\d{2}:\d{2}:\d{2})(?:,(\d{1,3}))?$)"_s);
+    const QRegularExpression numberedLine = pattern(uR"(^\d+\s+\S+)"_s);
+    const QRegularExpression cueNumber = pattern(uR"(^\d+$)"_s);
+    const QRegularExpression heading = pattern(uR"(^\d+\s+[A-Z0-9 _\-]{4,}$)"_s);
+    const QRegularExpression strayBeforeCloseBold = pattern(uR"(<\s*</b>)"_s);
+    const QRegularExpression strayAtEnd = pattern(uR"(<\s*$)"_s);
+};
 
-const QRegularExpression &timestampPattern()
+const Patterns &patterns()
 {
-    static const QRegularExpression re = pattern(uR"(^(\d{2}:\d{2}:\d{2})(?:,(\d{1,3}))?$)"_s);
-    return re;
-}
-
-const QRegularExpression &numberedLinePattern()
-{
-    static const QRegularExpression re = pattern(uR"(^\d+\s+\S+)"_s);
-    return re;
-}
-
-const QRegularExpression &cueNumberPattern()
-{
-    static const QRegularExpression re = pattern(uR"(^\d+$)"_s);
-    return re;
-}
-
-const QRegularExpression &headingPattern()
-{
-    static const QRegularExpression re = pattern(uR"(^\d+\s+[A-Z0-9 _\-]{4,}$)"_s);
-    return re;
-}
-
-const QRegularExpression &strayBeforeCloseBold()
-{
-    static const QRegularExpression re = pattern(uR"(<\s*</b>)"_s);
-    return re;
-}
-
-const QRegularExpression &strayAtEnd()
-{
-    static const QRegularExpression re = pattern(uR"(<\s*$)"_s);
-    return re;
+    static const Patterns compiled;
+    return compiled;
 }
 
 bool hasLowerCase(const QString &text)
@@ -70,8 +45,8 @@ QString cleanTextLine(QString line)
     line.replace(u"/b>"_s, u"</b>"_s);
     if (line.contains(u"<b>"_s) && !line.contains(u"</b>"_s))
         line += u"</b>"_s;
-    line.replace(strayBeforeCloseBold(), u"</b>"_s);
-    const QRegularExpressionMatch stray = strayAtEnd().match(line);
+    line.replace(patterns().strayBeforeCloseBold, u"</b>"_s);
+    const QRegularExpressionMatch stray = patterns().strayAtEnd.match(line);
     if (stray.hasMatch())
         line.remove(stray.capturedStart(), stray.capturedLength());
     return line;
@@ -115,7 +90,7 @@ std::optional<QString> DocToSRTConverter::normaliseTimestamp(const QString &text
 {
     QString stamp = text.trimmed();
     stamp.replace(u'.', u',');
-    const QRegularExpressionMatch match = timestampPattern().match(stamp);
+    const QRegularExpressionMatch match = patterns().timestamp.match(stamp);
     if (!match.hasMatch())
         return std::nullopt;
     const QString fraction = match.hasCaptured(2) ? match.captured(2) : u"0"_s;
@@ -124,7 +99,7 @@ std::optional<QString> DocToSRTConverter::normaliseTimestamp(const QString &text
 
 std::optional<SRTTiming> DocToSRTConverter::parseTimingLine(const QString &line)
 {
-    const QRegularExpressionMatch match = timingPattern().match(line);
+    const QRegularExpressionMatch match = patterns().timing.match(line);
     if (!match.hasMatch())
         return std::nullopt;
     const std::optional<QString> start = normaliseTimestamp(match.captured(u"s"));
@@ -160,9 +135,9 @@ QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines)
 
     for (const QString &raw : lines) {
         const QString t = raw.trimmed();
-        if (!opened && numberedLinePattern().match(t).hasMatch())
+        if (!opened && patterns().numberedLine.match(t).hasMatch())
             continue;
-        if (cueNumberPattern().match(t).hasMatch())
+        if (patterns().cueNumber.match(t).hasMatch())
             continue;
         if (std::optional<SRTTiming> timing = parseTimingLine(t)) {
             flush();
@@ -180,7 +155,7 @@ QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines)
                 current.append(QString());
             continue;
         }
-        if (headingPattern().match(t).hasMatch() && !hasLowerCase(t))
+        if (patterns().heading.match(t).hasMatch() && !hasLowerCase(t))
             continue;
         current.append(cleanTextLine(t));
     }

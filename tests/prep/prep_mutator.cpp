@@ -9,6 +9,7 @@
 // arguments on a fresh folder always print the same lines: a run that was stopped can be checked
 // against a complete one. The digest is the one tst_PrepDurability computes.
 
+#include "ChecklistDigest.h"
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
 
@@ -24,24 +25,6 @@ using namespace hb;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray checklistDigest(const QSqlDatabase &db)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const QString &sql :
-         {u"SELECT * FROM PrepProject ORDER BY id"_s, u"SELECT * FROM PrepTask ORDER BY id"_s}) {
-        QSqlQuery query(db);
-        if (!query.exec(sql))
-            return {};
-        while (query.next()) {
-            for (int column = 0; column < query.record().count(); ++column)
-                hash.addData(QByteArray(query.value(column).toString().toUtf8() + '\x1f'));
-            hash.addData("\x1e");
-        }
-        hash.addData("\x1d");
-    }
-    return hash.result().toHex();
-}
 
 QString shown(const QString &text)
 {

@@ -3,6 +3,7 @@
 // line, and the store it leaves must open and hold exactly the state after its last reported
 // change, or after the one that was in flight.
 
+#include "ChecklistDigest.h"
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
 
@@ -29,25 +30,6 @@ constexpr int kChanges = 1000;
 constexpr int kRounds = 5;
 // Generous: only a helper that hangs should ever reach it.
 constexpr int kTimeoutMs = 300'000;
-
-// The same digest as prep-mutator prints.
-QByteArray checklistDigest(const QSqlDatabase &db)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const QString &sql :
-         {u"SELECT * FROM PrepProject ORDER BY id"_s, u"SELECT * FROM PrepTask ORDER BY id"_s}) {
-        QSqlQuery query(db);
-        if (!query.exec(sql))
-            return {};
-        while (query.next()) {
-            for (int column = 0; column < query.record().count(); ++column)
-                hash.addData(QByteArray(query.value(column).toString().toUtf8() + '\x1f'));
-            hash.addData("\x1e");
-        }
-        hash.addData("\x1d");
-    }
-    return hash.result().toHex();
-}
 
 // The complete lines of the helper's output.
 QList<QByteArray> completeLines(const QByteArray &output)
