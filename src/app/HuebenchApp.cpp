@@ -2,6 +2,7 @@
 
 #include "app/ContentView.h"
 #include "app/ControllerApprovalPrompt.h"
+#include "browser/YouTubeSearchView.h"
 #include "calibration/MonitorCalibrationView.h"
 #include "converters/DocToSRTView.h"
 #include "converters/TextToFountainView.h"
@@ -23,7 +24,7 @@
 
 namespace hb {
 
-// The screens that exist so far; every other catalogue row is shown disabled.
+// Every catalogue row's screen; a row without one would be shown disabled.
 ScreenFactories HuebenchApp::screenFactories()
 {
     ScreenFactories screens;
@@ -51,6 +52,10 @@ ScreenFactories HuebenchApp::screenFactories()
     screens[ToolId::BouncingMonitors] = [] { return std::make_unique<BouncingMonitorsGameView>(); };
     screens[ToolId::ColorInvaders] = [this] {
         return std::make_unique<ColorInvadersGameView>(*m_settings);
+    };
+    // The browser engine starts here, when the screen opens, and goes with it.
+    screens[ToolId::YouTubeSearch] = [this] {
+        return std::make_unique<YouTubeSearchView>(*m_settings);
     };
     return screens;
 }

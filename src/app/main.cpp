@@ -1,5 +1,6 @@
 #include "app/DarkAppearance.h"
 #include "app/HuebenchApp.h"
+#include "browser/YouTubeSearchView.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Huebench"));
     QApplication::setApplicationName(QStringLiteral("Huebench"));
     QApplication::setDesktopFileName(QStringLiteral("huebench"));
+    hb::YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
     hb::applyDarkAppearance(application);
 

@@ -1,0 +1,52 @@
+// Fuzzes the tutorial browser's address handling: the saved site text (from the settings file)
+// and the addresses pages navigate to.
+//
+// A navigation is let through only to a host that is empty, listed, or ends in a listed suffix;
+// the saved form of any text reads back as a site whose host is allowed.
+
+#include "browser/NavigationPolicy.h"
+#include "browser/YouTubeSearchSite.h"
+
+#include <QUrl>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void fail(const char *what)
+{
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    using hb::NavigationPolicy;
+    using hb::YouTubeSearchSite;
+
+    const QSet<QString> hosts = YouTubeSearchSite::allowedHosts(text);
+    const QStringList suffixes = YouTubeSearchSite::allowedHostSuffixes();
+    const QUrl url(text);
+    if (NavigationPolicy::decide(url, hosts, suffixes) == NavigationPolicy::Decision::Allow) {
+        const QString host = url.host().toLower();
+        bool listed = host.isEmpty() || hosts.contains(host);
+        for (const QString &suffix : suffixes)
+            listed = listed || host.endsWith(suffix, Qt::CaseInsensitive);
+        if (!listed)
+            fail("an unlisted host was let through");
+    }
+
+    const QString saved = YouTubeSearchSite::savedSiteText(text);
+    if (const auto site = YouTubeSearchSite::siteURL(saved)) {
+        const QSet<QString> savedHosts = YouTubeSearchSite::allowedHosts(saved);
+        if (NavigationPolicy::decide(*site, savedHosts, suffixes) != NavigationPolicy::Decision::Allow)
+            fail("the saved site itself is refused");
+    }
+    return 0;
+}

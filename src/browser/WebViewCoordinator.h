@@ -1,0 +1,44 @@
+#pragma once
+
+#include "browser/WebView.h"
+
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <chrono>
+
+class QWebEngineLoadingInfo;
+
+namespace hb {
+
+// The browser's navigation delegate: vets every navigation against the allowed hosts and turns
+// the engine's loading events into the loading flag and the status line.
+class WebView::Coordinator : public QWebEnginePage {
+public:
+    // How long a page may take to load before it is stopped and reported as failed.
+    static constexpr std::chrono::seconds kLoadTimeout{60};
+
+    Coordinator(QWebEngineProfile *profile, Bindings bindings, QObject *parent = nullptr);
+
+    void setAllowedHosts(const QSet<QString> &hosts, const QStringList &hostSuffixes);
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    // Links that ask for a new window open here, under the same policy.
+    QWebEnginePage *createWindow(WebWindowType type) override;
+
+private:
+    void reportLoading(const QWebEngineLoadingInfo &info);
+    void reportTermination();
+    void timeOut();
+
+    Bindings m_bindings;
+    QSet<QString> m_allowedHosts;
+    QStringList m_allowedHostSuffixes;
+    QTimer m_loadTimer;
+    // The engine still starts and then aborts a load it was told to refuse; those events are
+    // not the user's business, the refusal already said what happened.
+    QUrl m_refusedUrl;
+};
+
+} // namespace hb
