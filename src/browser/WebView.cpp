@@ -3,7 +3,9 @@
 #include "browser/WebViewCoordinator.h"
 
 #include <QVBoxLayout>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
@@ -22,6 +24,12 @@ WebView::WebView(Bindings bindings, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
+    m_coordinator->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    connect(m_coordinator, &QWebEnginePage::fullScreenRequested, this,
+            [this](QWebEngineFullScreenRequest request) {
+                request.accept();
+                showFullScreen(request.toggleOn());
+            });
 }
 
 WebView::~WebView()
@@ -31,6 +39,19 @@ WebView::~WebView()
     delete m_view;
     delete m_coordinator;
     delete m_profile;
+}
+
+void WebView::showFullScreen(bool on)
+{
+    if (on == m_view->isWindow())
+        return;
+    if (on) {
+        m_view->setParent(nullptr);
+        m_view->showFullScreen();
+        return;
+    }
+    layout()->addWidget(m_view);
+    m_view->show();
 }
 
 QWebEnginePage *WebView::page() const

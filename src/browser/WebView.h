@@ -41,6 +41,9 @@ public:
     QWebEngineView *engineView() const { return m_view; }
 
 private:
+    // A video asking for the whole screen gets it; the view returns here when it is done.
+    void showFullScreen(bool on);
+
     // Owned here, to be torn down in order: the view lets go of the page, then the page goes,
     // then its profile.
     QWebEngineProfile *m_profile;

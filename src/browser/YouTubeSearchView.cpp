@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -127,13 +126,10 @@ QWidget *YouTubeSearchView::buildHeader()
     row->setContentsMargins(0, 0, 0, 0);
     row->addLayout(titles, 1);
 #ifdef HB_HAVE_WEBENGINE
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_ArrowBack, QStyle::SP_ArrowForward,
-                                            QStyle::SP_BrowserReload};
-    for (std::size_t i = 0; i < m_navigationButtons.size(); ++i) {
-        m_navigationButtons[i] = new QToolButton;
-        m_navigationButtons[i]->setIcon(style()->standardIcon(icons[i]));
-        m_navigationButtons[i]->setAutoRaise(true);
-        row->addWidget(m_navigationButtons[i]);
+    for (QToolButton *&button : m_navigationButtons) {
+        button = new QToolButton;
+        button->setAutoRaise(true);
+        row->addWidget(button);
     }
 #endif
     auto *open = new QPushButton(kOpen);

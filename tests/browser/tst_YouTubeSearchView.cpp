@@ -44,6 +44,7 @@ private Q_SLOTS:
     void blocksOtherHostsAndLoadsAllowedOnes();
     void savedSiteReplacesTheAllowedHost();
     void reportsFailuresAndTermination();
+    void pageGoesFullScreenAndBack();
 
 private:
     void openScreen(const QString &site);
@@ -68,7 +69,9 @@ void tst_YouTubeSearchView::init()
     m_elsewhere = std::make_unique<LoopbackWebServer>(QHostAddress(u"127.0.0.2"_s));
     QVERIFY(m_site->isListening() && m_elsewhere->isListening());
     m_site->setPage(u"/"_s, linkPage(u"home"_s, u"<a id=out href='%1/'>out</a> "
-                                                u"<a id=next href='/next'>next</a>"_s
+                                                u"<a id=next href='/next'>next</a> "
+                                                u"<button id=full onclick='document.body."
+                                                u"requestFullscreen()'>full</button>"_s
                                                     .arg(m_elsewhere->origin())));
     m_site->setPage(u"/next"_s, linkPage(u"next"_s, u"next page"_s));
     m_elsewhere->setPage(u"/"_s, linkPage(u"elsewhere"_s, u"must not load"_s));
@@ -196,6 +199,18 @@ void tst_YouTubeSearchView::reportsFailuresAndTermination()
     QCOMPARE(m_view->state().isLoading(), false);
     QTest::qWait(300);
     QCOMPARE(m_site->pageRequests(), requests); // nothing reloads by itself
+}
+
+void tst_YouTubeSearchView::pageGoesFullScreenAndBack()
+{
+    openScreen(m_site->origin() + u"/"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(status(), u"Loaded: "_s + m_site->origin() + u"/"_s, kPatience);
+    QWebEngineView *engine = m_view->findChild<hb::WebView *>()->engineView();
+    clickWithMouse(u"full"_s); // full screen needs a user's click
+    QTRY_VERIFY_WITH_TIMEOUT(engine->isWindow() && engine->isFullScreen(), kPatience);
+    page()->triggerAction(QWebEnginePage::ExitFullScreen);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine->isWindow(), kPatience);
+    QCOMPARE(engine->parentWidget(), m_view->findChild<hb::WebView *>());
 }
 
 int main(int argc, char *argv[])
