@@ -175,7 +175,11 @@ QWidget *YouTubeSearchView::buildSettingsPanel()
 
     auto *save = new QPushButton(kSave);
     save->setObjectName(u"saveButton"_s);
-    save->setDefault(true);
+    // Prominent: the accent colour, as elsewhere in the app.
+    QPalette prominent = save->palette();
+    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight));
+    prominent.setColor(QPalette::ButtonText, prominent.color(QPalette::HighlightedText));
+    save->setPalette(prominent);
     connect(save, &QPushButton::clicked, m_state, &YouTubeSearchState::save);
     auto *channel = new QPushButton(kUseChannelPage);
     channel->setObjectName(u"useChannelPageButton"_s);
