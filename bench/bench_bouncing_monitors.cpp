@@ -1,21 +1,22 @@
-// One frame of Bouncing Monitors at its most crowded: 24 monitors on a 1280 x 800 field, one
-// fixed physics step and the whole scene painted into an image of the field's size. A frame
-// should cost under 2 ms, a small part of a 60 Hz frame. The step and the painting are also
-// timed apart.
+// One frame of Bouncing Monitors at its most crowded, on the calling thread as the screen draws
+// it: 24 monitors on a 1280 x 800 field, one fixed physics step, then the field (card, scene,
+// border) painted into a window-sized image the way the field view paints itself. A frame should
+// cost under 2 ms, a small part of a 60 Hz frame. The step and the painting are also timed
+// apart; the window's backdrop below the field is not counted.
 //
-// Qt's raster engine hands fills of many spans (each rotated monitor is one) to its global
-// thread pool and waits for them, unless it is already drawing on a thread of that pool. On a
-// small, busy machine that hand-off costs more than the drawing, and the CPU column then counts
-// only the calling thread. BM_FrameOnPoolThread runs the same frame on a pool thread, where
-// every fill stays on one thread: the frame's own cost.
+// The field painter draws on a thread of the global pool while the caller waits, so the CPU
+// column counts little more than the final copy; the wall time is the figure.
+// BM_SceneOnCallingThread paints the scene straight from the calling thread, where Qt's raster
+// engine hands every fill of many spans (each rotated monitor is one) to that pool and waits for
+// it: the cost the field painter avoids.
 
+#include "games/BouncingMonitorsFieldPainter.h"
 #include "games/BouncingMonitorsGameScene.h"
 #include "games/BouncingMonitorsScenePainter.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QThreadPool>
 
 #include <benchmark/benchmark.h>
 
@@ -42,39 +43,31 @@ std::unique_ptr<hb::BouncingMonitorsGameScene> busyScene()
     return scene;
 }
 
-void paint(hb::BouncingMonitorsScenePainter &scenePainter,
-           const hb::BouncingMonitorsGameScene &scene, QImage &image)
+// Stands in for the window's backing store.
+QImage windowImage()
 {
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    scenePainter.paint(painter, scene);
+    QImage window(kField, QImage::Format_ARGB32_Premultiplied);
+    window.fill(QColor(13, 18, 36));
+    return window;
+}
+
+void paintField(hb::BouncingMonitorsFieldPainter &fieldPainter,
+                const hb::BouncingMonitorsGameScene &scene, QImage &window)
+{
+    QPainter painter(&window);
+    fieldPainter.paint(painter, scene, kField);
 }
 
 void BM_Frame(benchmark::State &state)
 {
     auto scene = busyScene();
-    QImage image(kField, QImage::Format_ARGB32_Premultiplied);
-    hb::BouncingMonitorsScenePainter scenePainter;
+    QImage window = windowImage();
+    hb::BouncingMonitorsFieldPainter fieldPainter;
     for (auto _ : state) {
         scene->stepPhysics();
-        paint(scenePainter, *scene, image);
-        benchmark::DoNotOptimize(image.constBits());
+        paintField(fieldPainter, *scene, window);
+        benchmark::DoNotOptimize(window.constBits());
     }
-}
-
-void BM_FrameOnPoolThread(benchmark::State &state)
-{
-    auto scene = busyScene();
-    QImage image(kField, QImage::Format_ARGB32_Premultiplied);
-    hb::BouncingMonitorsScenePainter scenePainter;
-    QThreadPool::globalInstance()->start([&] {
-        for (auto _ : state) {
-            scene->stepPhysics();
-            paint(scenePainter, *scene, image);
-            benchmark::DoNotOptimize(image.constBits());
-        }
-    });
-    QThreadPool::globalInstance()->waitForDone();
 }
 
 void BM_PhysicsStep(benchmark::State &state)
@@ -84,13 +77,27 @@ void BM_PhysicsStep(benchmark::State &state)
         scene->stepPhysics();
 }
 
-void BM_Paint(benchmark::State &state)
+void BM_PaintField(benchmark::State &state)
+{
+    auto scene = busyScene();
+    QImage window = windowImage();
+    hb::BouncingMonitorsFieldPainter fieldPainter;
+    for (auto _ : state) {
+        paintField(fieldPainter, *scene, window);
+        benchmark::DoNotOptimize(window.constBits());
+    }
+}
+
+void BM_SceneOnCallingThread(benchmark::State &state)
 {
     auto scene = busyScene();
     QImage image(kField, QImage::Format_ARGB32_Premultiplied);
     hb::BouncingMonitorsScenePainter scenePainter;
     for (auto _ : state) {
-        paint(scenePainter, *scene, image);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        scenePainter.paint(painter, *scene);
+        painter.end();
         benchmark::DoNotOptimize(image.constBits());
     }
 }
@@ -98,6 +105,6 @@ void BM_Paint(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_Frame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FrameOnPoolThread)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PhysicsStep)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Paint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintField)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SceneOnCallingThread)->Unit(benchmark::kMicrosecond);

@@ -4,7 +4,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace hb {
 
@@ -24,19 +23,8 @@ QSize BouncingMonitorsFieldView::sizeHint() const
 
 void BouncingMonitorsFieldView::paintEvent(QPaintEvent *)
 {
-    const QRectF card = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath outline;
-    outline.addRoundedRect(card, kCornerRadius, kCornerRadius);
-
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(outline, QColor(255, 255, 255, 8));
-    // Monitors bounce off a frame 10 points inside the card, which clears its rounded corners;
-    // only a ring can reach past them. Clipping to the corners would slow every frame down.
-    m_painter.paint(painter, m_scene);
-    painter.setPen(QPen(QColor(255, 255, 255, 31), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(outline);
+    m_painter.paint(painter, m_scene, size());
 }
 
 void BouncingMonitorsFieldView::resizeEvent(QResizeEvent *event)

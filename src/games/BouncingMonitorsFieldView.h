@@ -1,6 +1,6 @@
 #pragma once
 
-#include "games/BouncingMonitorsScenePainter.h"
+#include "games/BouncingMonitorsFieldPainter.h"
 
 #include <QWidget>
 
@@ -14,8 +14,6 @@ class BouncingMonitorsFieldView : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr qreal kCornerRadius = 18;
-
     explicit BouncingMonitorsFieldView(BouncingMonitorsGameScene &scene, QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
@@ -27,7 +25,7 @@ protected:
 
 private:
     BouncingMonitorsGameScene &m_scene;
-    BouncingMonitorsScenePainter m_painter;
+    BouncingMonitorsFieldPainter m_painter;
 };
 
 } // namespace hb
