@@ -1,6 +1,7 @@
 #include "common/Backdrop.h"
 
 #include <QLinearGradient>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace hb {
@@ -38,12 +39,27 @@ void Backdrop::setStops(const QGradientStops &stops)
     update();
 }
 
-void Backdrop::paintEvent(QPaintEvent *)
+void Backdrop::paintEvent(QPaintEvent *event)
 {
-    QLinearGradient gradient(rect().topLeft(), rect().bottomRight());
-    gradient.setStops(stops());
+    const qreal pixelRatio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * pixelRatio).toSize();
+    const QGradientStops currentStops = stops();
+    if (m_cache.size() != pixels || m_cacheStops != currentStops) {
+        m_cache = QImage(pixels, QImage::Format_RGB32);
+        QLinearGradient gradient(QPointF(0, 0), QPointF(pixels.width(), pixels.height()));
+        gradient.setStops(currentStops);
+        QPainter cachePainter(&m_cache);
+        cachePainter.fillRect(m_cache.rect(), gradient);
+        m_cacheStops = currentStops;
+    }
+    // Pixel for pixel: placed in points, a fractional ratio would resample the image.
     QPainter painter(this);
-    painter.fillRect(rect(), gradient);
+    painter.scale(1 / pixelRatio, 1 / pixelRatio);
+    const QRect exposed = QRectF(QRectF(event->rect()).topLeft() * pixelRatio,
+                                 QSizeF(event->rect().size()) * pixelRatio)
+                              .toAlignedRect()
+                              .intersected(m_cache.rect());
+    painter.drawImage(exposed.topLeft(), m_cache, exposed);
 }
 
 } // namespace hb

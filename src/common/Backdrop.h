@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QGradientStops>
+#include <QImage>
 #include <QWidget>
 
 namespace hb {
@@ -31,6 +32,10 @@ protected:
 
 private:
     QGradientStops m_stops;
+    // The gradient drawn once per size and stops: screens that animate in front of it (the
+    // games) repaint it every frame, and a gradient fill is far slower than a copy.
+    QImage m_cache;
+    QGradientStops m_cacheStops;
 };
 
 } // namespace hb
