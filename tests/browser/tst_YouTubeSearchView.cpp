@@ -135,6 +135,15 @@ void tst_YouTubeSearchView::blocksOtherHostsAndLoadsAllowedOnes()
     QTRY_COMPARE_WITH_TIMEOUT(status(), u"Loaded: "_s + home + u"next"_s, kPatience);
     QVERIFY(!openBlocked->isVisible());
 
+    // An update to the page already shown loads nothing.
+    const int requests = m_site->pageRequests();
+    m_view->findChild<hb::WebView *>()->updateTarget(QUrl(home + u"next"_s),
+                                                     m_view->state().allowedHosts(),
+                                                     m_view->state().allowedHostSuffixes());
+    QTest::qWait(300);
+    QCOMPARE(m_site->pageRequests(), requests);
+    QCOMPARE(m_view->state().isLoading(), false);
+
     // Back with its key, from the screen's own controls.
     QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
     auto *openButton = m_view->findChild<QPushButton *>(u"openButton"_s);
