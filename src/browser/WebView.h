@@ -38,6 +38,7 @@ public:
                       const QStringList &allowedHostSuffixes);
 
     QWebEnginePage *page() const;
+    Coordinator *coordinator() const { return m_coordinator; }
     QWebEngineView *engineView() const { return m_view; }
 
 private:

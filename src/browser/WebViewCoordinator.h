@@ -21,6 +21,8 @@ public:
     Coordinator(QWebEngineProfile *profile, Bindings bindings, QObject *parent = nullptr);
 
     void setAllowedHosts(const QSet<QString> &hosts, const QStringList &hostSuffixes);
+    // For tests: a shorter wait than kLoadTimeout.
+    void setLoadTimeout(std::chrono::milliseconds timeout) { m_loadTimer.setInterval(timeout); }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;

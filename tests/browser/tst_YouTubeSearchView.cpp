@@ -4,6 +4,7 @@
 #include "LoopbackWebServer.h"
 #include "browser/WebStatusPlate.h"
 #include "browser/WebView.h"
+#include "browser/WebViewCoordinator.h"
 #include "browser/YouTubeSearchState.h"
 #include "browser/YouTubeSearchView.h"
 #include "common/Settings.h"
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void savedSiteReplacesTheAllowedHost();
     void reportsFailuresAndTermination();
     void pageGoesFullScreenAndBack();
+    void slowPageTimesOut();
 
 private:
     void openScreen(const QString &site);
@@ -220,6 +222,19 @@ void tst_YouTubeSearchView::pageGoesFullScreenAndBack()
     page()->triggerAction(QWebEnginePage::ExitFullScreen);
     QTRY_VERIFY_WITH_TIMEOUT(!engine->isWindow(), kPatience);
     QCOMPARE(engine->parentWidget(), m_view->findChild<hb::WebView *>());
+}
+
+void tst_YouTubeSearchView::slowPageTimesOut()
+{
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress(u"127.0.0.1"_s), 0));
+    openScreen(u"http://127.0.0.1:%1/"_s.arg(silent.serverPort()));
+    auto *webView = m_view->findChild<hb::WebView *>();
+    webView->coordinator()->setLoadTimeout(std::chrono::milliseconds(500));
+    QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), kPatience);
+    QTRY_COMPARE_WITH_TIMEOUT(status(), u"Load failed: The request timed out."_s, kPatience);
+    QCOMPARE(m_view->state().isLoading(), false);
 }
 
 int main(int argc, char *argv[])
