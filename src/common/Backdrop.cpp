@@ -3,6 +3,8 @@
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace hb {
 
@@ -26,6 +28,25 @@ Backdrop::Backdrop(QWidget *parent) : Backdrop(QGradientStops{}, parent) {}
 Backdrop::Backdrop(const QGradientStops &stops, QWidget *parent) : QWidget(parent), m_stops(stops)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+Backdrop *Backdrop::fillWithScrolling(QWidget *screen, QWidget *content)
+{
+    auto *scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    auto *backdrop = new Backdrop;
+    auto *backdropLayout = new QVBoxLayout(backdrop);
+    backdropLayout->setContentsMargins(0, 0, 0, 0);
+    backdropLayout->addWidget(scroll);
+    auto *layout = new QVBoxLayout(screen);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(backdrop);
+    return backdrop;
 }
 
 QGradientStops Backdrop::stops() const

@@ -24,6 +24,11 @@ public:
     explicit Backdrop(QWidget *parent = nullptr);
     Backdrop(const QGradientStops &stops, QWidget *parent = nullptr);
 
+    // Fills `screen` with a backdrop behind `content`, which scrolls when the screen is too
+    // small; the backdrop shows through the scroll area and the content. Tab goes round the
+    // content's controls, which scroll into view.
+    static Backdrop *fillWithScrolling(QWidget *screen, QWidget *content);
+
     QGradientStops stops() const;
     void setStops(const QGradientStops &stops);
 

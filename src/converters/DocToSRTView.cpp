@@ -21,7 +21,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -101,19 +100,7 @@ DocToSRTView::DocToSRTView(QWidget *parent) : QWidget(parent)
     column->addWidget(buildOutput());
     column->addStretch(1);
 
-    auto *scroll = new QScrollArea;
-    scroll->setWidget(form);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->viewport()->setAutoFillBackground(false);
-    form->setAutoFillBackground(false);
-    auto *backdrop = new Backdrop;
-    auto *backdropLayout = new QVBoxLayout(backdrop);
-    backdropLayout->setContentsMargins(0, 0, 0, 0);
-    backdropLayout->addWidget(scroll);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(backdrop);
+    Backdrop::fillWithScrolling(this, form);
 }
 
 DocToSRTView::~DocToSRTView()

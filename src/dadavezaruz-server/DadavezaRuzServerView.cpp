@@ -11,7 +11,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -80,20 +79,7 @@ DadavezaRuzServerView::DadavezaRuzServerView(DadavezaRuzServer &server, LocalAdd
     form->addWidget(buildRequirementsSection());
     form->addStretch(1);
 
-    // The backdrop shows through the scroll area and the form.
-    auto *scroll = new QScrollArea;
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(content);
-    scroll->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
-    auto *backdrop = new Backdrop;
-    auto *backdropLayout = new QVBoxLayout(backdrop);
-    backdropLayout->setContentsMargins(0, 0, 0, 0);
-    backdropLayout->addWidget(scroll);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(backdrop);
+    Backdrop::fillWithScrolling(this, content);
 
     m_startWait.setSingleShot(true);
     m_startWait.setInterval(kStartWait);

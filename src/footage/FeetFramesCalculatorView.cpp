@@ -10,7 +10,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -77,21 +76,7 @@ FeetFramesCalculatorView::FeetFramesCalculatorView(QWidget *parent) : QWidget(pa
     centred->addWidget(column, 1000);
     centred->addStretch(1);
 
-    // The backdrop shows through the scroll area and the column.
-    auto *scroll = new QScrollArea;
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes round the controls; they scroll into view
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(content);
-    scroll->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
-    auto *backdrop = new Backdrop;
-    auto *backdropLayout = new QVBoxLayout(backdrop);
-    backdropLayout->setContentsMargins(0, 0, 0, 0);
-    backdropLayout->addWidget(scroll);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(backdrop);
+    Backdrop::fillWithScrolling(this, content);
 
     arrangeTabOrder();
     setMode(static_cast<int>(m_state.mode));
