@@ -6,21 +6,16 @@
 // be one ASCII line that decodes to the same payload and writes back to the same bytes.
 
 #include "calibration/MonitorCalibrationMessage.h"
+#include "FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+using hb::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 void roundTrip(const hb::MonitorCalibrationPayload &payload)
 {

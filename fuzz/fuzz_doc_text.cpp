@@ -2,24 +2,19 @@
 // text limit or with an error of its own domain that says why; every offset the file gives is
 // checked before it is read (AddressSanitizer watches). The input is the file itself.
 #include "platform/documents/DocTextReader.h"
+#include "FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+using hb::fuzz::check;
+
 namespace {
 
 // Small limits, so that the fuzzer reaches them with small inputs.
 constexpr hb::DocumentTextLimits kLimits{64 * 1024, 4 * 1024 * 1024};
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 } // namespace
 

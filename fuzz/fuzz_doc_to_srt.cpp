@@ -5,6 +5,7 @@
 // ends with exactly one line feed.
 
 #include "converters/DocToSRTConverter.h"
+#include "FuzzCheck.h"
 
 #include <QRegularExpression>
 
@@ -13,17 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
+using hb::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -5,6 +5,7 @@
 
 #include "dadavezaruz-server/KeyCodeMap.h"
 #include "dadavezaruz-server/KeyCombo.h"
+#include "FuzzCheck.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -12,17 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
+using hb::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

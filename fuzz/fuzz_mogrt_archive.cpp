@@ -5,6 +5,7 @@
 // with up to four ".." components would show up there.
 #include "mogrt/MogrtConverter.h"
 #include "platform/zip/ZipArchive.h"
+#include "FuzzCheck.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,19 +20,13 @@
 #include <iterator>
 #include <utility>
 
+using hb::fuzz::check;
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr hb::ArchiveLimits kLimits{4 * 1024 * 1024, 64};
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 struct Work {
     QString folder = QDir::tempPath() % u"/hb-fuzz-mogrt-archive-"_s %

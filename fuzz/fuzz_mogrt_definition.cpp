@@ -1,23 +1,18 @@
 // Reading a template's "definition.json": any bytes either decode or fail cleanly, and looking a
 // control up by its own name always finds one (perhaps an earlier one with the same key).
 #include "mogrt/MogrtDefinition.h"
+#include "FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+using hb::fuzz::check;
+
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void lookUp(const QString &wanted, const QList<hb::MogrtControl> &controls)
 {

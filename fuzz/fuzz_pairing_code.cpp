@@ -4,21 +4,16 @@
 // host without outer white space, written back as "host:port", reads as the same code.
 
 #include "dadavezaruz/PairingCode.h"
+#include "FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+using hb::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 bool isSpaceOrTab(QChar c)
 {

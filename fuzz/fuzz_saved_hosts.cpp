@@ -4,19 +4,18 @@
 // that again gives the same list.
 
 #include "dadavezaruz/SavedHostList.h"
+#include "FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+using hb::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray json(reinterpret_cast<const char *>(data), qsizetype(size));
     const QList<hb::SavedHost> hosts = hb::SavedHostList::decode(json);
-    if (hb::SavedHostList::decode(hb::SavedHostList::encode(hosts)) != hosts) {
-        std::fprintf(stderr, "invariant broken: the list read back differs\n");
-        std::abort();
-    }
+    check(hb::SavedHostList::decode(hb::SavedHostList::encode(hosts)) == hosts,
+          "the list read back is the same");
     return 0;
 }

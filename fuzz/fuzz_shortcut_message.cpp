@@ -6,6 +6,7 @@
 // that reads back as exactly the same message.
 
 #include "dadavezaruz/ShortcutMessage.h"
+#include "FuzzCheck.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,15 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+using hb::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 void checkFrame(const QByteArray &frame)
 {
