@@ -43,4 +43,9 @@ function(hb_test name)
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
+  # Tests on DNS-SD share the one Avahi daemon of the test environment: each sees what another
+  # publishes, so they never run at the same time (ctest -j).
+  if("dnssd" IN_LIST ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK dnssd-daemon)
+  endif()
 endfunction()
