@@ -2,21 +2,12 @@
 // text limit or with an error of its own domain that says why; every offset the file gives is
 // checked before it is read (AddressSanitizer watches). The input is the file itself.
 #include "platform/documents/DocTextReader.h"
-#include "FuzzCheck.h"
+#include "DocumentTextFuzz.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-using hb::fuzz::check;
-
-namespace {
-
-// Small limits, so that the fuzzer reaches them with small inputs.
-constexpr hb::DocumentTextLimits kLimits{64 * 1024, 4 * 1024 * 1024};
-
-} // namespace
 
 // libgsf 1.14.50 loses a few directory entries of some malformed compound files inside
 // gsf_infile_msole_new (opening and releasing such a file with libgsf alone leaks the same);
@@ -36,13 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    const auto text = hb::DocTextReader::read(bytes, kLimits);
-    if (text) {
-        check(text->size() * 2 <= kLimits.maxTextBytes, "the text keeps to the limit");
-    } else {
-        check(text.error().domain == QLatin1StringView(hb::DocumentTextError::kDomain),
-              "errors are of the documents domain");
-        check(!text.error().description.isEmpty(), "a failure says why");
-    }
+    hb::fuzz::checkDocumentText(hb::DocTextReader::read(bytes, hb::fuzz::kDocumentLimits));
     return 0;
 }
