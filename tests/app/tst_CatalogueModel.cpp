@@ -11,33 +11,9 @@ class TestCatalogueModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void rowsInDisplayOrder();
     void onlyToolsWithScreensCanBeChosen();
     void everySymbolHasItsOwnIcon();
 };
-
-void TestCatalogueModel::rowsInDisplayOrder()
-{
-    using K = CatalogueModel::Kind;
-    const QList<std::pair<K, QString>> expected{
-        {K::Header, u"Huebench"_s},        {K::Section, u"Pro"_s},
-        {K::Tool, u"DadavezaRuz"_s},       {K::Section, u"Tools"_s},
-        {K::Tool, u"Monitor Calibration"_s}, {K::Tool, u"Feet & Frames"_s},
-        {K::Tool, u"Text to Fountain"_s},  {K::Tool, u"DOC to SRT"_s},
-        {K::Tool, u"Project Prep Checklist"_s}, {K::Tool, u"Bouncing Monitors"_s},
-        {K::Tool, u"Color Invaders"_s},    {K::Tool, u"YouTube Search"_s},
-        {K::Tool, u"DadavezaRuz Server"_s}, {K::Tool, u"MOGRT \u2192 Fusion"_s},
-    };
-    const CatalogueModel model({});
-    QCOMPARE(model.rowCount(), expected.size());
-    for (int row = 0; row < model.rowCount(); ++row) {
-        const QModelIndex index = model.index(row, 0);
-        QCOMPARE(CatalogueModel::kind(index), expected[row].first);
-        QCOMPARE(index.data().toString(), expected[row].second);
-    }
-    QCOMPARE(model.index(0, 0).data(CatalogueModel::SubtitleRole).toString(),
-             u"Pro tools including DadavezaRuz wireless controller."_s);
-}
 
 void TestCatalogueModel::onlyToolsWithScreensCanBeChosen()
 {

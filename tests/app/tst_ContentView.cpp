@@ -1,12 +1,10 @@
 #include "app/CatalogueModel.h"
 #include "app/ContentView.h"
-#include "app/NavigationViewWrapper.h"
 
 #include <QLabel>
 #include <QListView>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QSplitter>
 #include <QTest>
 
 using namespace hb;
@@ -17,7 +15,6 @@ class TestContentView : public QObject {
 
 private Q_SLOTS:
     void init();
-    void startsWithPlaceholderAndSidebar();
     void choosingARowBuildsItsScreenAfresh();
     void rowsWithoutScreensDoNothing();
     void keyboardMovesBetweenTools();
@@ -56,22 +53,6 @@ void TestContentView::click(ToolId tool)
     const auto *model = static_cast<CatalogueModel *>(list->model());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(model->indexOf(tool)).center());
-}
-
-void TestContentView::startsWithPlaceholderAndSidebar()
-{
-    // The list takes focus when the window shows; that alone must not open a tool.
-    m_view->catalogueList()->setFocus();
-    QApplication::processEvents();
-    QCOMPARE(m_view->currentScreen(), nullptr);
-    auto *placeholder = m_view->findChild<QLabel *>(u"detailPlaceholder"_s);
-    QCOMPARE(placeholder->text(), u"Select an item"_s);
-    QVERIFY(placeholder->isVisible());
-
-    QCOMPARE(m_view->findChild<QLabel *>(u"sidebarTitle"_s)->text(), u"Tools"_s);
-    QSplitter *splitter = m_view->navigation()->splitter();
-    QCOMPARE(splitter->widget(0)->minimumWidth(), 180);
-    QCOMPARE(splitter->sizes().first(), 200);
 }
 
 void TestContentView::choosingARowBuildsItsScreenAfresh()

@@ -25,7 +25,6 @@ void TestFatalStore::endsWithOneLineAndStatusOne_data()
     QTest::newRow("data folder below a regular file") << u"plain-file"_s << u"plain-file/below"_s;
     QTest::newRow("store file is not a database")
         << u"data/Huebench/Huebench/huebench.sqlite"_s << u"data"_s;
-    QTest::newRow("store folder is a file") << u"data/Huebench/Huebench"_s << u"data"_s;
 }
 
 void TestFatalStore::endsWithOneLineAndStatusOne()

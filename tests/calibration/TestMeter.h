@@ -54,7 +54,6 @@ public:
     bool receivedGarbage() const { return m_garbage; }
 
     bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
-    QTcpSocket &socket() { return m_socket; }
 
 private:
     QTcpSocket m_socket;

@@ -26,8 +26,6 @@ void TestLineSplitter::cutsChunksIntoLines_data()
         << QByteArrayList{"{\"k", "\":1", "}\n"} << QByteArrayList{"{\"k\":1}"} << qsizetype(0) << 0;
     QTest::newRow("two feeds give an empty line")
         << QByteArrayList{"a\n\nb\n"} << QByteArrayList{"a", "", "b"} << qsizetype(0) << 0;
-    QTest::newRow("carriage return is kept") << QByteArrayList{"a\r\n"} << QByteArrayList{"a\r"}
-                                             << qsizetype(0) << 0;
     QTest::newRow("line of exactly the limit") << QByteArrayList{QByteArray(8, 'x') + "\nok\n"}
                                                << QByteArrayList{QByteArray(8, 'x'), "ok"}
                                                << qsizetype(0) << 0;

@@ -19,7 +19,6 @@ private Q_SLOTS:
     void cleanup();
     void deliversLinesThenTheClose();
     void cancelReportsAtOnceAndStopsReading();
-    void sendWritesBytesAsTheyAre();
 
 private:
     QTcpServer m_server;
@@ -75,15 +74,6 @@ void TestLineDelimitedConnection::cancelReportsAtOnceAndStopsReading()
     QTest::qWait(50);
     QVERIFY(m_lines.isEmpty());
     QTRY_COMPARE(m_client.state(), QAbstractSocket::UnconnectedState);
-}
-
-void TestLineDelimitedConnection::sendWritesBytesAsTheyAre()
-{
-    m_connection->send("{\"type\":\"showPatch\"}\n");
-    QTRY_COMPARE(m_client.bytesAvailable(), qint64(21));
-    QCOMPARE(m_client.readAll(), QByteArray("{\"type\":\"showPatch\"}\n"));
-    QCOMPARE((State{Kind::Failed, QStringLiteral("reset")}).description(),
-             QStringLiteral("failed (reset)"));
 }
 
 QTEST_GUILESS_MAIN(TestLineDelimitedConnection)

@@ -140,7 +140,6 @@ void TestMonitorCalibrationMessage::refusals_data()
         return frameOf("showPatch", R"({"patch":{"name":"x","r":0,"g":0,)" + members + "}}");
     };
     row("empty line", "", Code::EmptyLine, u"empty"_s);
-    row("lone CR", "\r", Code::EmptyLine, u"empty"_s);
     row("bad JSON", R"({"type":"error","payload":)", Code::InvalidJson, u"offset 26"_s);
     row("array", R"([{"payload":"e30=","type":"error"}])", Code::NotAnObject, u"object"_s);
     row("no type", R"({"payload":"e30="})", Code::MissingKey, u"\"type\""_s);
@@ -148,14 +147,11 @@ void TestMonitorCalibrationMessage::refusals_data()
     row("unknown type", R"({"payload":"e30=","type":"foo"})", Code::UnknownType, u"\"foo\""_s);
     row("no payload", R"({"type":"error"})", Code::MissingKey, u"\"payload\""_s);
     badBase64("payload raw JSON", R"({\"message\":\"x\"})");
-    badBase64("white space", R"(e3 \n\n 0=)");
     badBase64("padding missing", "e30");
-    badBase64("padding inside", "e30=e30=");
     badBase64("URL-safe alphabet", "eyJtZXNzYWdlIjoiPz8_In0=");
     badBase64("unused bits set", "e31=");
     row("payload not JSON", frameOf("error", "{"), Code::InvalidJson, u"error payload"_s);
     row("no iso", measurement(""), Code::MissingKey, u"\"iso\" in the measurement"_s);
-    row("iso a string", measurement(R"(,"iso":"400")"), Code::WrongType, u"\"iso\""_s);
     row("iso 1e400", measurement(R"(,"iso":1e400)"), Code::NonFiniteNumber, u"1e400"_s);
     row("role admin", frameOf("hello", R"({"role":"admin","deviceName":"x","appVersion":"1"})"),
         Code::UnknownType, u"\"admin\""_s);
@@ -198,10 +194,6 @@ void TestMonitorCalibrationMessage::accepted_data()
         << frameOf("hello", "{\n\t\"appVersion\" : \"1\\/2\",\r\n \"deviceName\":"
                             "\"\\u00e9\\ud83d\\ude00\", \"role\":\"meter\", \"battery\": 0.5 }")
         << Payload(Hello{MonitorCalibrationRole::Meter, u"é😀"_s, u"1/2"_s});
-    QTest::newRow("integers and exponents")
-        << frameOf("measurement", R"({"iso":100,"meanR":1,"meanG":0,"meanB":-2,)"
-                                  R"("stddev":4E-2,"exposureDurationSeconds":1.5e+1})")
-        << Payload(Measurement{1, 0, -2, 0.04, 15, 100});
     QTest::newRow("lower-case id read as upper case")
         << frameOf("showPatch", R"({"patch":{"b":1,"g":0,"r":0,"name":"",)"
                                 R"("id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f"}})")

@@ -157,43 +157,6 @@ private Q_SLOTS:
             }
         }
     }
-
-    // The lightest pixel of `dark` is clearly darker than that of `light` (800 x 600).
-    void darkerThan_data()
-    {
-        QTest::addColumn<Step>("step");
-        QTest::addColumn<QRect>("dark");
-        QTest::addColumn<QRect>("light");
-
-        const auto at = [](int x, int y) { return QRect(x, y, 1, 1); };
-        QTest::newRow("leftmost near-white bar") << Step::Contrast << at(112, 300) << at(256, 300);
-        QTest::newRow("caption on black")
-            << Step::Brightness << at(400, 595) << QRect(0, 530, 800, 54);
-        QTest::newRow("gamma strip top") << Step::Gamma << at(45, 456) << at(45, 455);
-        QTest::newRow("grey ramp top") << Step::Grayscale << at(45, 386) << at(45, 385);
-        QTest::newRow("tinted ramp bottom") << Step::Grayscale << at(45, 575) << at(45, 576);
-        QTest::newRow("grid inner line") << Step::Uniformity << at(50, 76) << at(50, 70);
-        QTest::newRow("grid right border") << Step::Uniformity << at(780, 50) << at(775, 50);
-        // White is the seventh cell, 179 x 270 at 406,306; its label sits in the bottom-left.
-        QTest::newRow("label plate") << Step::Primaries << at(417, 565) << at(496, 441);
-    }
-
-    void darkerThan()
-    {
-        QFETCH(Step, step);
-        QFETCH(QRect, dark);
-        QFETCH(QRect, light);
-
-        const QImage image = render(step, kSizes[0]);
-        const auto lightest = [&](const QRect &region) {
-            int result = 0;
-            for (int y = region.top(); y <= region.bottom(); ++y)
-                for (int x = region.left(); x <= region.right(); ++x)
-                    result = std::max(result, qGray(image.pixel(QPoint(x, y) + kOffset)));
-            return result;
-        };
-        QCOMPARE_LT(lightest(dark) + 4, lightest(light));
-    }
 };
 
 QTEST_MAIN(TestMonitorCalibrationPatternPainter)

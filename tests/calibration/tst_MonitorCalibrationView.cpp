@@ -35,12 +35,9 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
-    void firstDisplay();
     void stepWalkSendsOnePatchPerChange();
-    void sendTwiceMakesFreshIds();
     void fullScreenKeepsStepAndSendsNothing();
     void readingsAreShownAndLogged();
-    void cardsStackWhenNarrow();
 
 private:
     template <typename T>
@@ -88,23 +85,6 @@ QList<MonitorCalibrationPatch> TestMonitorCalibrationView::connectMeter()
                                                                               : QList<MonitorCalibrationPatch>{};
 }
 
-void TestMonitorCalibrationView::firstDisplay()
-{
-    QCOMPARE(m_view->step(), Step::Brightness);
-    QVERIFY(!find<QPushButton>(u"previousButton"_s)->isEnabled());
-    QCOMPARE(find<QLabel>(u"stepTitle"_s)->text(), u"Brightness / Black Level"_s);
-    QVERIFY(find<QLabel>(u"noMeasurement"_s)->isVisible());
-    QCOMPARE(find<QLabel>(u"noMeasurement"_s)->text(), u"No measurements yet"_s);
-    QCOMPARE(find<QLabel>(u"meterConnected"_s)->text(), u"No meter"_s);
-    QCOMPARE(find<QLabel>(u"meterAddress"_s)->text(), u"this device"_s);
-    QVERIFY(!find<QPushButton>(u"saveLogButton"_s)->isEnabled());
-
-    find<QPushButton>(u"stopButton"_s)->click();
-    QTRY_COMPARE(find<QLabel>(u"meterStatus"_s)->text(), u"Stopped"_s);
-    find<QPushButton>(u"startButton"_s)->click();
-    QTRY_COMPARE(find<QLabel>(u"meterStatus"_s)->text(), u"Listener: ready"_s);
-}
-
 void TestMonitorCalibrationView::stepWalkSendsOnePatchPerChange()
 {
     QCOMPARE(connectMeter().size(), 1);
@@ -131,19 +111,6 @@ void TestMonitorCalibrationView::stepWalkSendsOnePatchPerChange()
     }
     QCOMPARE(ids.size(), patches.size());
     QVERIFY(!m_meter->receivedGarbage());
-}
-
-void TestMonitorCalibrationView::sendTwiceMakesFreshIds()
-{
-    const QList<MonitorCalibrationPatch> first = connectMeter();
-    QCOMPARE(first.size(), 1);
-    find<QPushButton>(u"sendButton"_s)->click();
-    QTRY_COMPARE(m_meter->patches().size(), 2);
-    const MonitorCalibrationPatch second = m_meter->patches().at(1);
-    QCOMPARE(second.name, u"Near Black"_s);
-    QCOMPARE(second.g, 0.02);
-    QVERIFY(second.id != first[0].id);
-    QCOMPARE(second.id, second.id.toUpper());
 }
 
 void TestMonitorCalibrationView::fullScreenKeepsStepAndSendsNothing()
@@ -200,16 +167,6 @@ void TestMonitorCalibrationView::readingsAreShownAndLogged()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), m_view->log().toCsv());
     QVERIFY(!m_view->saveLog(folder.filePath(u"missing/log.csv"_s)));
-}
-
-void TestMonitorCalibrationView::cardsStackWhenNarrow()
-{
-    QVERIFY(m_view->cardsSideBySide());
-    QCOMPARE(find<QWidget>(u"meterCard"_s)->width(), 320);
-    m_view->resize(560, 700);
-    QVERIFY(!m_view->cardsSideBySide());
-    m_view->resize(1000, 700);
-    QVERIFY(m_view->cardsSideBySide());
 }
 
 QTEST_MAIN(TestMonitorCalibrationView)

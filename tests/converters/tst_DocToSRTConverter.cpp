@@ -55,8 +55,6 @@ private Q_SLOTS:
                                << QStringList{u"00:00:01,000"_s, u"00:00:02,000"_s, QString()};
         QTest::newRow("arrow, dot") << u"00:00:03.5 → 00:00:04"_s
                                     << QStringList{u"00:00:03,500"_s, u"00:00:04,000"_s, QString()};
-        QTest::newRow("no spaces") << u"00:00:03-->00:00:04"_s
-                                   << QStringList{u"00:00:03,000"_s, u"00:00:04,000"_s, QString()};
         QTest::newRow("searched, not anchored") << u"00:00:01:12 --> 00:00:02:00"_s
             << QStringList{u"00:01:12,000"_s, u"00:00:02,000"_s, u"00: :00"_s};
         QTest::newRow("speaker around it") << u"Speaker 00:00:05,000 --> 00:00:06,000 says"_s

@@ -1,4 +1,3 @@
-#include "common/ToggleSwitch.h"
 #include "converters/TextToFountainView.h"
 
 #include <QApplication>
@@ -7,7 +6,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,9 +18,6 @@ class TestTextToFountainView : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
-    void freshScreen();
-    void followsInputAndOptions();
-    void waitsForPauseOnLongInput();
     void savesAndCopies();
 
 private:
@@ -41,60 +36,6 @@ void TestTextToFountainView::init()
 void TestTextToFountainView::cleanup()
 {
     m_view.reset();
-}
-
-void TestTextToFountainView::freshScreen()
-{
-    QCOMPARE(m_view->windowTitle(), u"Text to Fountain"_s);
-    auto *picker = child<QComboBox>(u"modePicker"_s);
-    QStringList labels;
-    for (int i = 0; i < picker->count(); ++i)
-        labels.append(picker->itemText(i));
-    QCOMPARE(labels, (QStringList{u"Auto"_s, u"Prose"_s, u"Transcript"_s}));
-    QCOMPARE(picker->currentText(), u"Auto"_s);
-    QCOMPARE(m_view->mode(), FountainMode::Auto);
-    QVERIFY(!child<ToggleSwitch>(u"preserveIndentationSwitch"_s)->isChecked());
-    QVERIFY(!child<ToggleSwitch>(u"includeTimecodesSwitch"_s)->isChecked());
-    QCOMPARE(child<ToggleSwitch>(u"includeTimecodesSwitch"_s)->text(), u"Include timecodes"_s);
-    auto *input = child<QPlainTextEdit>(u"inputText"_s);
-    QCOMPARE(input->toPlainText(), QString());
-    QVERIFY(!input->isReadOnly());
-    QCOMPARE(input->height(), 180);
-    QVERIFY(child<QPlainTextEdit>(u"outputText"_s)->isReadOnly());
-    QCOMPARE(m_view->outputText(), QString());
-    QVERIFY(!child<QLabel>(u"autoModeText"_s)->isVisible());
-}
-
-void TestTextToFountainView::followsInputAndOptions()
-{
-    auto *input = child<QPlainTextEdit>(u"inputText"_s);
-    input->setFocus();
-    QTest::keyClicks(input, u"[00:00:01] Ann: Hi."_s);
-    QTest::keyClick(input, Qt::Key_Return);
-    QTest::keyClicks(input, u"Bob: Yo."_s);
-    QCOMPARE(m_view->outputText(), u"ANN\nHi.\n\nBOB\nYo.\n"_s);
-    QCOMPARE(child<QPlainTextEdit>(u"outputText"_s)->toPlainText(), m_view->outputText());
-    auto *autoMode = child<QLabel>(u"autoModeText"_s);
-    QVERIFY(autoMode->isVisible());
-    QCOMPARE(autoMode->text(), u"Auto: Transcript"_s);
-
-    child<ToggleSwitch>(u"includeTimecodesSwitch"_s)->click();
-    QCOMPARE(m_view->outputText(), u"ANN\n[[00:00:01]]\nHi.\n\nBOB\nYo.\n"_s);
-
-    child<QComboBox>(u"modePicker"_s)->setCurrentIndex(1);
-    QCOMPARE(m_view->mode(), FountainMode::Prose);
-    QCOMPARE(m_view->outputText(), u"[00:00:01] Ann: Hi. Bob: Yo.\n"_s);
-    QVERIFY(!autoMode->isVisible());
-}
-
-void TestTextToFountainView::waitsForPauseOnLongInput()
-{
-    QSignalSpy converted(m_view.get(), &TextToFountainView::outputChanged);
-    const QString longText = QString(u"Ann: Hi.\nBob: Yo.\n"_s).repeated(2000);
-    child<QPlainTextEdit>(u"inputText"_s)->setPlainText(longText);
-    QCOMPARE(converted.count(), 0);
-    QVERIFY(converted.wait(2000));
-    QVERIFY(m_view->outputText().startsWith(u"ANN\nHi.\n\nBOB\nYo.\n\nANN\n"_s));
 }
 
 void TestTextToFountainView::savesAndCopies()

@@ -94,10 +94,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status"); // %1 is the port
 
         QTest::newRow("no address") << QString() << QString() << u"Server running on port %1"_s;
-        QTest::newRow("address") << u"192.0.2.5"_s << QString()
-                                 << u"Server running \u2014 iPhone target: 192.0.2.5:%1"_s;
-        QTest::newRow("no keyboard") << QString() << u"no X display"_s
-            << u"Server running on port %1 (keystrokes cannot be posted: no X display)"_s;
     }
 
     void statusFollowsTheListener()

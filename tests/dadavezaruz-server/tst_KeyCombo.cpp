@@ -1,4 +1,3 @@
-#include "dadavezaruz-server/KeyCodeMap.h"
 #include "dadavezaruz-server/KeyCombo.h"
 
 #include <QTest>
@@ -11,7 +10,6 @@ class TestKeyCombo : public QObject {
 private Q_SLOTS:
     void parse_data();
     void parse();
-    void keyCodeMapTable();
 };
 
 void TestKeyCombo::parse_data()
@@ -27,7 +25,6 @@ void TestKeyCombo::parse_data()
     key("cmd+shift+c", 8, 0x120000);
     key("COMMAND+Shift+C", 8, 0x120000);
     key("ctrl+alt+f5", 96, 0xC0000);
-    key("control+option+f5", 96, 0xC0000);
     key("space", 49, 0);
     key("f12", 111, 0);
     key("cmd++z", 6, 0x100000);
@@ -36,11 +33,8 @@ void TestKeyCombo::parse_data()
     key("cmd", 0, 0);     // a lone modifier is read as the key
     key("hyper+c", 8, 0);
     key("enter", 36, 0);
-    key("return", 36, 0);
     key("esc", 53, 0);
-    key("escape", 53, 0);
     key("f13", 0, 0);
-    key("plus", 0, 0);
     QTest::newRow("empty") << QString() << false << 0 << quint64(0);
     QTest::newRow("only plus") << u"+++"_s << false << 0 << quint64(0);
 }
@@ -56,18 +50,6 @@ void TestKeyCombo::parse()
         QTEST(int(press->keyCode), "keyCode");
         QTEST(press->modifiers, "modifiers");
     }
-}
-
-void TestKeyCombo::keyCodeMapTable()
-{
-    const QHash<QString, quint16> &map = hb::keyCodeMap();
-    QCOMPARE(map.size(), 75);
-    // One per group; the codes name key positions, not letters in order.
-    const std::pair<const char *, int> spots[] = {
-        {"q", 12}, {"6", 22}, {"]", 30}, {"backspace", 51}, {"f3", 99}, {"down", 125},
-    };
-    for (const auto &[name, code] : spots)
-        QCOMPARE(map.value(QString::fromLatin1(name), 999), code);
 }
 
 QTEST_GUILESS_MAIN(TestKeyCombo)

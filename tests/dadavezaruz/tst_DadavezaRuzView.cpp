@@ -174,27 +174,6 @@ private Q_SLOTS:
         QCOMPARE(m_view->feedbackButtonID(), std::nullopt);
     }
 
-    void statusLine_data()
-    {
-        QTest::addColumn<int>("report"); // -1: none
-        QTest::addColumn<QString>("text");
-        QTest::newRow("disconnected") << -1 << u"Not connected — tap WiFi icon to connect"_s;
-        QTest::newRow("connecting") << int(Report::Preparing) << u"Connecting…"_s;
-        QTest::newRow("connected") << int(Report::Ready) << u"Connected to studio"_s;
-        QTest::newRow("failed") << int(Report::Failed) << u"Error: Connection refused"_s;
-    }
-
-    void statusLine()
-    {
-        QFETCH(int, report);
-        QFETCH(QString, text);
-        if (report >= 0) {
-            m_view->connection().connectToHost(u"studio"_s, 58432);
-            m_transport->last()->report(Report(report), u"Connection refused"_s);
-        }
-        QCOMPARE(m_view->findChild<QLabel *>(u"statusText"_s)->text(), text);
-    }
-
     void connectionSheetInputs_data()
     {
         QTest::addColumn<QString>("current");  // host:port connected to, or empty
@@ -230,7 +209,6 @@ private Q_SLOTS:
         QTest::newRow("plus sign") << u"studio"_s << u"+7000"_s << u"studio:7000"_s << true;
         QTest::newRow("unreadable port") << u"studio"_s << u"abc"_s << u"studio:58432"_s << true;
         QTest::newRow("port 0") << u"studio"_s << u"0"_s << QString() << false;
-        QTest::newRow("no host") << u"  "_s << u"7000"_s << QString() << false;
     }
 
     void manualConnection()

@@ -41,8 +41,6 @@ void TestPresetPickerSheet::filter_data()
     QTest::newRow("everything") << QString() << QStringList{u"OBS"_s, u"Resolve"_s}
                                 << QList<int>{10, 18}
                                 << QStringList{u"Start Stream"_s, u"Color Page"_s};
-    QTest::newRow("category") << u"obs"_s << QStringList{u"OBS"_s} << QList<int>{10}
-                              << QStringList{u"Start Stream"_s};
     QTest::newRow("label, any case")
         << u"PAGE"_s << QStringList{u"Resolve"_s} << QList<int>{4} << QStringList{u"Color Page"_s};
     QTest::newRow("both categories")

@@ -21,7 +21,6 @@ private Q_SLOTS:
             const QString name = QString::fromLatin1(picture);
             QTest::addRow("%s", picture) << u"studio-mac:7000"_s << name;
         }
-        QTest::newRow("address") << u"192.168.1.20"_s << u"screenshot"_s;
         QTest::newRow("non-ASCII host") << u"Schnittplatz-Ü:58432"_s << u"screenshot"_s;
     }
 

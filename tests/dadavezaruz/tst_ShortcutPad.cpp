@@ -1,4 +1,3 @@
-#include "common/ColorHex.h"
 #include "dadavezaruz/ShortcutPad.h"
 #include "dadavezaruz/ShortcutPageListModel.h"
 #include "dadavezaruz/ShortcutPreset.h"
@@ -23,7 +22,6 @@ private Q_SLOTS:
     void seededCells();
     void pagesAndCascade();
     void buttonsAndPresets();
-    void presetColoursRoundTrip();
     void pageListFollowsTheStore();
 
 private:
@@ -103,8 +101,6 @@ void TestShortcutPad::seededCells_data()
     QTest::addColumn<QString>("keyCombo");
     QTest::newRow("first") << u"Resolve"_s << u"Color Page"_s << 0 << 0 << u"shift+6"_s;
     QTest::newRow("last Resolve") << u"Resolve"_s << u"Flag Green"_s << 3 << 3 << u"cmd+2"_s;
-    QTest::newRow("stream") << u"OBS"_s << u"Stop Stream"_s << 0 << 1 << u"cmd+shift+s"_s;
-    QTest::newRow("mic") << u"OBS"_s << u"Mute Mic"_s << 2 << 0 << u"cmd+shift+m"_s;
     QTest::newRow("last OBS") << u"OBS"_s << u"Virtual Cam"_s << 2 << 1 << u"cmd+shift+v"_s;
 }
 
@@ -176,14 +172,6 @@ void TestShortcutPad::buttonsAndPresets()
     QCOMPARE(m_pad->buttons(page.id)->first(), button);
     QVERIFY(m_pad->deleteButton(button.id));
     QCOMPARE(m_pad->buttons(page.id)->size(), 0);
-}
-
-void TestShortcutPad::presetColoursRoundTrip()
-{
-    QCOMPARE(shortcutPresets().size(), 28);
-    QCOMPARE(shortcutPresets().at(18).label, u"Start Stream"_s);
-    for (const ShortcutPreset &preset : shortcutPresets())
-        QCOMPARE(hexFromColor(colorFromHex(preset.colorHex)), preset.colorHex);
 }
 
 void TestShortcutPad::pageListFollowsTheStore()

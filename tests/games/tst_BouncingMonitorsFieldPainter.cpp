@@ -81,7 +81,6 @@ private Q_SLOTS:
 
         QTest::newRow("same field") << kField << 1.0;
         QTest::newRow("fractional ratio") << kField << 1.5;
-        QTest::newRow("double ratio") << kField << 2.0;
         QTest::newRow("smaller field") << QSize(300, 200) << 1.0;
     }
 

@@ -6,7 +6,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,46 +50,6 @@ class TestBouncingMonitorsGameView : public QObject {
     }
 
 private Q_SLOTS:
-    void sliders_data()
-    {
-        QTest::addColumn<QString>("slider");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<qsizetype>("monitors");
-        QTest::addColumn<double>("difficulty");
-        QTest::addColumn<qint64>("score");
-
-        QTest::newRow("more monitors restart the round")
-            << u"monitorsSlider"_s << 12 << qsizetype(12) << 0.35 << 0LL;
-        QTest::newRow("fewest monitors") << u"monitorsSlider"_s << 0 << qsizetype(6) << 0.35 << 0LL;
-        QTest::newRow("difficulty keeps the round")
-            << u"difficultySlider"_s << 1000 << qsizetype(10) << 1.0 << 10LL;
-        QTest::newRow("easiest") << u"difficultySlider"_s << 0 << qsizetype(10) << 0.0 << 10LL;
-    }
-
-    void sliders()
-    {
-        QFETCH(QString, slider);
-        QFETCH(int, value);
-        QFETCH(qsizetype, monitors);
-        QFETCH(double, difficulty);
-        QFETCH(qint64, score);
-
-        auto view = showView();
-        QCOMPARE(view->scene().monitorNodes().size(), qsizetype(10));
-        clickMonitors(*view);
-        QTRY_COMPARE(view->score(), qint64(10));
-        const b2Body *firstBody = view->scene().monitorNodes().first().body;
-
-        view->findChild<QSlider *>(slider)->setValue(value);
-        QCOMPARE(view->scene().monitorNodes().size(), monitors);
-        QCOMPARE(view->scene().difficulty(), difficulty);
-        QTRY_COMPARE(view->score(), score);
-        QCOMPARE(labelText(*view, u"scoreLabel"_s), u"Score: "_s + QString::number(score));
-        QCOMPARE(labelText(*view, u"monitorsValue"_s), QString::number(monitors));
-        if (score > 0) // the same monitors go on
-            QCOMPARE(view->scene().monitorNodes().first().body, firstBody);
-    }
-
     void bestScoreOutlivesTheScreen()
     {
         {
@@ -110,16 +69,6 @@ private Q_SLOTS:
         clickMonitors(*view);
         QTRY_COMPARE(view->score(), qint64(10));
         QCOMPARE(view->bestScore(), qint64(20));
-    }
-
-    void pausesWhileHidden()
-    {
-        auto view = showView();
-        QVERIFY(view->isRunning());
-        view->hide();
-        QVERIFY(!view->isRunning());
-        view->show();
-        QVERIFY(view->isRunning());
     }
 };
 

@@ -1,4 +1,3 @@
-#include "common/ColorHex.h"
 #include "common/Settings.h"
 #include "games/ColorInvadersGameView.h"
 
@@ -26,7 +25,6 @@ private Q_SLOTS:
     void hidingPausesAndKeepsTheGame();
     void gameOverKeepsTheBestScore();
     void pressMovesAndClickFires();
-    void drawsEveryState();
 
 private:
     std::unique_ptr<ColorInvadersGameView> makeView();
@@ -174,29 +172,6 @@ void TestColorInvadersGameView::pressMovesAndClickFires()
     QCOMPARE(state().playerX, 0.95);
     QTest::mouseRelease(m_view.get(), Qt::LeftButton, {}, QPoint(399, 300));
     QCOMPARE(state().bullets.size(), 1);
-}
-
-// Every state draws, with the cursor where the game has it; only plain play leaves the middle of
-// the field black.
-void TestColorInvadersGameView::drawsEveryState()
-{
-    QTest::keyClick(m_view.get(), Qt::Key_Return);
-    ColorInvadersState &game = m_view->game().state();
-    game.playerX = 0.3;
-    game.bullets = {{QUuid::createUuid(), 0.5, 0.5, true}, {QUuid::createUuid(), 0.6, 0.6, false}};
-    game.particles = {{QUuid::createUuid(), 0.4, 0.4, Qt::red, 0.5}};
-    game.invaders.first().isHit = true;
-    for (const auto &[startPanel, gameState] :
-         {std::pair(true, GameState::playing), std::pair(false, GameState::playing),
-          std::pair(false, GameState::paused), std::pair(false, GameState::gameOver)}) {
-        game.showStartOverlay = startPanel;
-        game.gameState = gameState;
-        const QImage frame = m_view->grab().toImage();
-        const qreal ratio = frame.devicePixelRatio();
-        const auto colorAt = [&](QPointF at) { return frame.pixelColor((at * ratio).toPoint()); };
-        QCOMPARE(colorAt({0.3 * 400 - 18, 0.9 * 800}), colorFromHex(u"#18D3BC"_s));
-        QCOMPARE(colorAt({100, 400}) == Qt::black, !startPanel && gameState == GameState::playing);
-    }
 }
 
 QTEST_MAIN(TestColorInvadersGameView)

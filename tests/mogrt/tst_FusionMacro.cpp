@@ -120,7 +120,6 @@ private Q_SLOTS:
         row("sizes raised to 0.01",
             {control("Scale", {0.0}), control("Box Width", {-3.0}), control("Box Height", {nan})},
             u"Size = 0.01; Width = 0.01; Height = 0.01");
-        row("NaN scale raised to 0.01", {control("Scale", {nan})}, u"Size = 0.01");
         row("nothing else clamped or wrapped",
             {control("Scale", {250.0}), control("Rotation", {720.0}),
              control("Text Tracking", {-3.0}),

@@ -103,7 +103,6 @@ void TestMogrtLibrary::renames_data()
     QTest::newRow("taken") << u"Other"_s << u"\u201COther\u201D already exists."_s;
     QTest::newRow("blank") << u" "_s << u"A name cannot be empty."_s;
     QTest::newRow("slash") << u"a/b"_s << u"\u201Ca/b\u201D cannot be used as a name."_s;
-    QTest::newRow("hidden") << u".x"_s << u"\u201C.x\u201D cannot be used as a name."_s;
 }
 
 void TestMogrtLibrary::renames()

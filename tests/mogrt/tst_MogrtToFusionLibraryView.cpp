@@ -1,9 +1,7 @@
-#include "mogrt/MogrtShareSheet.h"
 #include "mogrt/MogrtToFusionLibraryView.h"
 #include "TestTemplate.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -25,7 +23,6 @@ private Q_SLOTS:
     void importsAndReportsFailures();
     void deletesByKeyAndShowsEmptyLine();
     void dropsImportSeveral();
-    void sharesThePath();
 
 private:
     QString templateFile(const QString &name, bool valid = true);
@@ -134,21 +131,6 @@ void TestMogrtToFusionLibraryView::dropsImportSeveral()
     QCOMPARE(m_view->summaryText(), u"Imported 1 of 2 templates."_s);
     QVERIFY(m_view->errorText().startsWith(u"Import failed. Error: Two.mogrt: Could not open archive: "_s));
     QCOMPARE(m_view->items().size(), 1);
-}
-
-void TestMogrtToFusionLibraryView::sharesThePath()
-{
-    waitForImports({templateFile(u"Shared"_s)});
-    m_view->findChild<QListWidget *>(u"libraryList"_s)
-        ->findChild<QPushButton *>(u"shareButton"_s)
-        ->click();
-    auto *sheet = m_view->findChild<MogrtShareSheet *>(u"shareSheet"_s);
-    QVERIFY(sheet);
-    QCOMPARE(sheet->findChild<QLabel *>(u"sharePath"_s)->text(),
-             m_library->filePath(u"Shared.setting"_s));
-    sheet->findChild<QPushButton *>(u"copyPathButton"_s)->click();
-    QCOMPARE(QApplication::clipboard()->text(), m_library->filePath(u"Shared.setting"_s));
-    sheet->close();
 }
 
 QTEST_MAIN(TestMogrtToFusionLibraryView)

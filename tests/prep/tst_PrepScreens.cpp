@@ -1,13 +1,11 @@
 #include "common/ToggleSwitch.h"
 #include "platform/store/ModelStore.h"
-#include "prep/NewPrepProjectView.h"
 #include "prep/PrepChecklist.h"
 #include "prep/PrepClampedLabel.h"
-#include "prep/PrepGrowingTextEdit.h"
 #include "prep/PrepMarkdownExport.h"
+#include "prep/PrepGrowingTextEdit.h"
 #include "prep/PrepProjectDetailView.h"
 #include "prep/PrepProjectListModel.h"
-#include "prep/PrepProjectRowDelegate.h"
 #include "prep/PrepScreenHeader.h"
 #include "prep/PrepTaskDetailView.h"
 #include "prep/PrepTaskRow.h"
@@ -18,7 +16,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -41,18 +38,8 @@ class TestPrepScreens : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
-    void emptyListAndSearch_data();
-    void emptyListAndSearch();
-    void createNeedsAName_data();
-    void createNeedsAName();
-    void notesLineOnlyForText_data();
-    void notesLineOnlyForText();
     void clampsToTwoLines_data();
     void clampsToTwoLines();
-    void notesFieldGrows_data();
-    void notesFieldGrows();
-    void addTaskGuardsAndAppendsAmongOpenTasks();
-    void doneAndUndoMoveTheRow();
     void taskEditorSavesOrDiscards_data();
     void taskEditorSavesOrDiscards();
     void notesSavedOnLeaving_data();
@@ -151,124 +138,12 @@ bool TestPrepScreens::activate()
     return QTest::qWaitForWindowActive(m_view.get());
 }
 
-void TestPrepScreens::emptyListAndSearch_data()
-{
-    QTest::addColumn<QStringList>("projects");
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<QStringList>("shown");
-
-    QTest::newRow("no projects") << QStringList() << QString() << QStringList();
-    QTest::newRow("all, newest first") << QStringList{u"Ad"_s, u"Film"_s} << QString()
-                                       << QStringList{u"Film"_s, u"Ad"_s};
-    QTest::newRow("name or notes, any case") << QStringList{u"Ad"_s, u"Film"_s, u"Promo"_s}
-                                             << u"GRADE"_s << QStringList{u"Film"_s, u"Ad"_s};
-    QTest::newRow("no match") << QStringList{u"Ad"_s} << u"zzz"_s << QStringList();
-}
-
-void TestPrepScreens::emptyListAndSearch()
-{
-    QFETCH(QStringList, projects);
-    QFETCH(QString, search);
-    QFETCH(QStringList, shown);
-    const QHash<QString, QString> notes{{u"Ad"_s, u"grade in ACES"_s}, {u"Promo"_s, u"Edit"_s}};
-    for (const QString &name : projects)
-        seed(name == u"Film"_s ? u"Film grade"_s : name, notes.value(name));
-    shown.replaceInStrings(u"Film"_s, u"Film grade"_s);
-    QTest::keyClicks(m_view->searchField(), search);
-
-    QCOMPARE(shownNames(), shown);
-    auto *emptyState = m_view->findChild<QWidget *>(u"emptyState"_s);
-    QCOMPARE(emptyState->isVisible(), projects.isEmpty());
-    QCOMPARE(m_view->findChild<QLabel *>(u"noMatchesText"_s)->isVisible(),
-             !projects.isEmpty() && shown.isEmpty());
-    QCOMPARE(m_view->projectList()->isVisible(), !shown.isEmpty());
-    if (projects.isEmpty()) {
-        QCOMPARE(m_view->findChild<QLabel *>(u"emptyHeading"_s)->text(), u"No Projects"_s);
-        QCOMPARE(m_view->findChild<QLabel *>(u"emptyText"_s)->text(),
-                 u"Create a project to start a prep checklist."_s);
-    }
-}
-
-void TestPrepScreens::createNeedsAName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("notes");
-    QTest::addColumn<QString>("stored");
-
-    QTest::newRow("only spaces") << u"   "_s << u"x"_s << QString();
-    QTest::newRow("trimmed name, notes as typed") << u" Grade "_s << u" LUT v2 \n"_s << u"Grade"_s;
-}
-
-// Return in the name field presses "Create" when it is enabled.
-void TestPrepScreens::createNeedsAName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, notes);
-    QFETCH(QString, stored);
-    QPointer<NewPrepProjectView> sheet = m_view->openNewProject();
-    QVERIFY(sheet && sheet->isVisible());
-    QVERIFY(!sheet->createButton()->isEnabled());
-    sheet->notesField()->setPlainText(notes);
-    QTest::keyClicks(sheet->nameField(), name);
-    QCOMPARE(sheet->createButton()->isEnabled(), !stored.isEmpty());
-
-    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
-    const QList<PrepProject> projects = m_seeder->projects().value();
-    if (stored.isEmpty()) {
-        QVERIFY(projects.isEmpty());
-        QVERIFY(sheet->isVisible());
-        return;
-    }
-    QVERIFY(!sheet || !sheet->isVisible());
-    QCOMPARE(projects.size(), 1);
-    QCOMPARE(projects[0].name, stored);
-    QCOMPARE(projects[0].notes, notes);
-    QCOMPARE(shownNames(), QStringList{stored});
-
-    // The next sheet starts empty.
-    QTRY_VERIFY(!sheet);
-    sheet = m_view->openNewProject();
-    QCOMPARE(sheet->nameField()->text(), QString());
-    QCOMPARE(sheet->notesField()->toPlainText(), QString());
-}
-
-void TestPrepScreens::notesLineOnlyForText_data()
-{
-    QTest::addColumn<QString>("notes");
-    QTest::addColumn<bool>("shown");
-
-    QTest::newRow("empty") << QString() << false;
-    QTest::newRow("white space and line breaks") << u" \n\t \n"_s << false;
-    QTest::newRow("text") << u"Warm look"_s << true;
-}
-
-void TestPrepScreens::notesLineOnlyForText()
-{
-    QFETCH(QString, notes);
-    QFETCH(bool, shown);
-    seed(u"Reference"_s, QString());
-    seed(u"Project"_s, notes);
-    QListView *list = m_view->projectList();
-    const QModelIndex project = m_view->projects()->index(0);
-    const QModelIndex reference = m_view->projects()->index(1);
-    QCOMPARE(project.data().toString(), u"Project"_s);
-
-    QCOMPARE(PrepProjectRowDelegate::shownNotes(project).isEmpty(), !shown);
-    QStyleOptionViewItem option;
-    option.initFrom(list);
-    option.widget = list;
-    QAbstractItemDelegate *delegate = list->itemDelegate();
-    QCOMPARE(delegate->sizeHint(option, project).height() > delegate->sizeHint(option, reference).height(),
-             shown);
-}
-
 void TestPrepScreens::clampsToTwoLines_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("empty") << QString() << QStringList();
-    QTest::newRow("one line") << u"Conform"_s << QStringList{u"Conform"_s};
     QTest::newRow("two lines") << u"a\r\nb"_s << QStringList{u"a"_s, u"b"_s};
     QTest::newRow("cut after two") << u"a\nb\nc"_s << QStringList{u"a"_s, u"b\u2026"_s};
 }
@@ -286,82 +161,10 @@ void TestPrepScreens::clampsToTwoLines()
     QVERIFY(wrapped[1].endsWith(u'\u2026'));
 }
 
-void TestPrepScreens::notesFieldGrows_data()
-{
-    QTest::addColumn<int>("typedLines");
-    QTest::addColumn<int>("visibleLines");
-
-    QTest::newRow("empty") << 0 << 3;
-    QTest::newRow("four") << 4 << 4;
-    QTest::newRow("many") << 20 << 6;
-}
-
-void TestPrepScreens::notesFieldGrows()
-{
-    QFETCH(int, typedLines);
-    QFETCH(int, visibleLines);
-    PrepGrowingTextEdit field(3, 6);
-    field.resize(300, field.height());
-    field.show();
-    QStringList lines;
-    for (int i = 0; i < typedLines; ++i)
-        lines.append(u"line"_s);
-    field.setPlainText(lines.join(u'\n'));
-    QCOMPARE(field.visibleLines(), visibleLines);
-    QCOMPARE(field.height(), field.heightForLines(visibleLines));
-}
-
-void TestPrepScreens::addTaskGuardsAndAppendsAmongOpenTasks()
-{
-    seed(u"Spot"_s, QString(), {u"Conform"_s, u"Grade"_s}, {u"Conform"_s});
-    PrepProjectDetailView *screen = openProject(u"Spot"_s);
-    QVERIFY(screen);
-    QCOMPARE(m_view->currentScreen(), screen);
-    QCOMPARE(screen->header()->title(), u"Spot"_s);
-    QLineEdit *field = screen->taskField();
-
-    QTest::keyClicks(field, u"   "_s);
-    QVERIFY(!screen->addButton()->isEnabled());
-    field->clear();
-    QTest::keyClicks(field, u"  Deliver  "_s);
-    QVERIFY(screen->addButton()->isEnabled());
-    QTest::keyClick(field, Qt::Key_Return); // adds nothing
-    QCOMPARE(screen->tasks().size(), 2);
-
-    QTest::mouseClick(screen->addButton(), Qt::LeftButton);
-    QCOMPARE(field->text(), QString());
-    QVERIFY(!screen->addButton()->isEnabled());
-    QCOMPARE(rowTitles(screen), (QStringList{u"Grade"_s, u"Deliver"_s, u"Conform"_s}));
-}
-
-void TestPrepScreens::doneAndUndoMoveTheRow()
-{
-    seed(u"Spot"_s, QString(), {u"A"_s, u"B"_s, u"C"_s});
-    seed(u"Newer"_s, QString());
-    PrepProjectDetailView *screen = openProject(u"Spot"_s);
-    QVERIFY(screen);
-    QCOMPARE(row(screen, 0)->toggleButton()->text(), u"Done"_s);
-    QVERIFY(!row(screen, 0)->titleLabel()->font().strikeOut());
-    QCOMPARE(row(screen, 0)->symbolName(), u"circle"_s);
-
-    QTest::mouseClick(row(screen, 0)->toggleButton(), Qt::LeftButton);
-    QCOMPARE(rowTitles(screen), (QStringList{u"B"_s, u"C"_s, u"A"_s}));
-    PrepTaskRow *done = row(screen, 2);
-    QCOMPARE(done->toggleButton()->text(), u"Undo"_s);
-    QVERIFY(done->titleLabel()->font().strikeOut());
-    QCOMPARE(done->symbolName(), u"checkmark.circle.fill"_s);
-    QCOMPARE(shownNames().first(), u"Spot"_s); // the shown project was touched
-
-    QTest::mouseClick(done->toggleButton(), Qt::LeftButton);
-    QCOMPARE(rowTitles(screen), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
-    QCOMPARE(row(screen, 0)->toggleButton()->text(), u"Done"_s);
-}
-
 void TestPrepScreens::taskEditorSavesOrDiscards_data()
 {
     QTest::addColumn<Leave>("leave");
     QTest::newRow("save") << Leave::SaveButton;
-    QTest::newRow("back") << Leave::BackButton;
     QTest::newRow("escape") << Leave::Escape;
 }
 

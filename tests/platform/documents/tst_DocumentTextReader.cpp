@@ -363,7 +363,6 @@ private Q_SLOTS:
 
         // Either format; when neither reads, the .doc reader's error.
         text("either: docx", Either, fixture("transcript.docx"), kFixtureText);
-        text("either: doc", Either, fixture("transcript.doc"), kFixtureDocText);
         refused("either: damaged docx", Either, fixture("transcript.docx").left(2000),
                 NotADocument);
     }
