@@ -3,8 +3,8 @@
 // A text gives a key exactly when it holds something besides plus signs; the key code is 0 or a
 // code of the table; the mask only carries the four modifier bits, and none without a '+'.
 
-#include "dadavezaruz-server/KeyCodeMap.h"
-#include "dadavezaruz-server/KeyCombo.h"
+#include "dadavezaruz/KeyCodeMap.h"
+#include "dadavezaruz/KeyCombo.h"
 #include "FuzzCheck.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Line framing: however a byte stream is cut into chunks, the same lines come out, none longer
 // than the limit, and no more than the limit is ever held.
-#include "calibration/LineSplitter.h"
+#include "common/LineSplitter.h"
 
 #include <QByteArrayList>
 

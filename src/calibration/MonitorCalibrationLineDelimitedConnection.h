@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/LineSplitter.h"
+#include "common/LineSplitter.h"
 
 #include <QAbstractSocket>
 #include <QObject>

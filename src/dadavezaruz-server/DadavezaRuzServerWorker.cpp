@@ -2,7 +2,7 @@
 
 #include "calibration/MonitorCalibrationLineDelimitedConnection.h"
 #include "dadavezaruz-server/ControllerAccess.h"
-#include "dadavezaruz-server/KeyCombo.h"
+#include "dadavezaruz/KeyCombo.h"
 #include "dadavezaruz-server/ShortcutTarget.h"
 #include "dadavezaruz/ShortcutMessage.h"
 #include "platform/keyboard/AppActivator.h"
@@ -168,7 +168,7 @@ void DadavezaRuzServerWorker::activateTarget(const QString &appTarget)
     const ShortcutTarget target = ShortcutTarget::forAppTarget(appTarget);
     if (target.windowClass.isEmpty() || !m_activator)
         return;
-    if (m_activator->activate(target.windowClass))
+    if (m_activator->activate(target.windowClass) == AppActivator::Activation::Activated)
         QThread::msleep(kActivationPauseMs);
 }
 

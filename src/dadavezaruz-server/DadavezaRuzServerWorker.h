@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dadavezaruz-server/DadavezaRuzServerPlatform.h"
-#include "dadavezaruz-server/KeyCombo.h"
+#include "dadavezaruz/KeyCombo.h"
 
 #include <QHash>
 #include <QHostAddress>

@@ -27,7 +27,11 @@ struct Recorder : KeyEventPoster, AppActivator {
     {
         record(u"key %1 %2"_s.arg(code).arg(modifiers, 0, 16));
     }
-    bool activate(const QString &window) override { record(u"activate "_s + window); return true; }
+    Activation activate(const QString &window) override
+    {
+        record(u"activate "_s + window);
+        return Activation::Activated;
+    }
     Record record;
     QString problem;
 };

@@ -34,7 +34,11 @@ struct KeyRecorder : KeyEventPoster, AppActivator {
     {
         record(u"key %1 %2"_s.arg(code).arg(modifiers, 0, 16));
     }
-    bool activate(const QString &window) override { record(u"activate "_s + window); return true; }
+    Activation activate(const QString &window) override
+    {
+        record(u"activate "_s + window);
+        return Activation::Activated;
+    }
     std::function<void(QString)> record;
 };
 

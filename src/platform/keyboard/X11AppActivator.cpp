@@ -196,12 +196,12 @@ QString X11AppActivator::unavailableReason() const
     return m_connection.failureReason();
 }
 
-bool X11AppActivator::activate(const QString &windowClass)
+AppActivator::Activation X11AppActivator::activate(const QString &windowClass)
 {
     Display *display = m_connection.display();
     // An empty class would match every window that leaves a part of WM_CLASS empty.
     if (!display || windowClass.isEmpty())
-        return false;
+        return Activation::NotRunning;
     m_connection.discardEvents();
     const Window root = DefaultRootWindow(display);
     const bool ewmh = hasEwmhManager(display, root);
@@ -213,7 +213,7 @@ bool X11AppActivator::activate(const QString &windowClass)
         clients, [&](Window client) { return classMatches(display, client, windowClass); });
     m_connection.takeError(); // windows that vanished while being read were simply skipped
     if (found == clients.end())
-        return false;
+        return Activation::NotRunning;
     const Window window = *found;
 
     if (ewmh) {
@@ -223,15 +223,15 @@ bool X11AppActivator::activate(const QString &windowClass)
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
     }
     if (m_connection.takeError()) // gone meanwhile, or not viewable
-        return false;
+        return Activation::NotRunning;
 
     const auto deadline = std::chrono::steady_clock::now() + m_focusTimeout;
     while (!holdsFocus(display, window)) {
         if (std::chrono::steady_clock::now() >= deadline)
-            return false;
+            return Activation::NotRunning;
         std::this_thread::sleep_for(kFocusPollInterval);
     }
-    return true;
+    return Activation::Activated;
 }
 
 } // namespace hb

@@ -41,7 +41,7 @@ public:
     bool isAvailable() const;
     QString unavailableReason() const;
 
-    bool activate(const QString &windowClass) override;
+    Activation activate(const QString &windowClass) override;
 
 private:
     X11Connection m_connection;

@@ -1,4 +1,4 @@
-#include "dadavezaruz-server/KeyCodeMap.h"
+#include "dadavezaruz/KeyCodeMap.h"
 #include "platform/keyboard/MacKeyCodeToX11.h"
 
 #include <QTest>

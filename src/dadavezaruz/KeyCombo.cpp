@@ -1,6 +1,6 @@
-#include "dadavezaruz-server/KeyCombo.h"
+#include "dadavezaruz/KeyCombo.h"
 
-#include "dadavezaruz-server/KeyCodeMap.h"
+#include "dadavezaruz/KeyCodeMap.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "dadavezaruz-server/KeyCombo.h"
+#include "dadavezaruz/KeyCombo.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "dadavezaruz-server/KeyCodeMap.h"
+#include "dadavezaruz/KeyCodeMap.h"
 
 #include <QLatin1StringView>
 

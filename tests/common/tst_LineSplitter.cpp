@@ -1,4 +1,4 @@
-#include "calibration/LineSplitter.h"
+#include "common/LineSplitter.h"
 
 #include <QTest>
 
