@@ -7,6 +7,8 @@
 
 namespace hb {
 
+using namespace Qt::StringLiterals;
+
 ControllerApprovalPrompt::ControllerApprovalPrompt(DadavezaRuzServer &server, QWidget *window)
     : QObject(window), m_server(server), m_window(window)
 {
@@ -15,11 +17,25 @@ ControllerApprovalPrompt::ControllerApprovalPrompt(DadavezaRuzServer &server, QW
     askNext();
 }
 
+ControllerApprovalPrompt::~ControllerApprovalPrompt()
+{
+    closeBox();
+}
+
 QString ControllerApprovalPrompt::question(const QString &address)
 {
-    return QStringLiteral("A DadavezaRuz controller at %1 wants to send keyboard shortcuts to "
-                          "this computer. Allow it only if it is your own pad.")
-        .arg(address);
+    return u"A DadavezaRuz controller at %1 wants to send keyboard shortcuts to this computer. "
+           u"Allow it only if it is your own pad."_s.arg(address);
+}
+
+void ControllerApprovalPrompt::closeBox()
+{
+    if (!m_box)
+        return;
+    m_box->disconnect(this);
+    m_box->close();
+    m_box->deleteLater();
+    m_box = nullptr;
 }
 
 void ControllerApprovalPrompt::askNext()
@@ -27,22 +43,19 @@ void ControllerApprovalPrompt::askNext()
     const QStringList pending = m_server.pendingApprovals();
     if (m_box && pending.contains(m_asking))
         return; // still waiting for this answer
-    if (m_box) {
-        m_box->disconnect(this);
-        m_box->close();
-        m_box->deleteLater();
-    }
+    closeBox();
     if (pending.isEmpty() || !m_window)
         return;
 
     m_asking = pending.first();
-    m_box = new QMessageBox(QMessageBox::Question, QStringLiteral("Allow Controller?"),
-                            question(m_asking), QMessageBox::NoButton, m_window);
-    m_box->setObjectName(QStringLiteral("controllerApprovalPrompt"));
-    QPushButton *allow = m_box->addButton(QStringLiteral("Allow"), QMessageBox::AcceptRole);
-    m_box->addButton(QStringLiteral("Don\u2019t Allow"), QMessageBox::RejectRole);
-    m_box->setDefaultButton(allow);
-    m_box->setWindowModality(Qt::WindowModal);
+    m_box = new QMessageBox(QMessageBox::Question, u"Allow Controller?"_s, question(m_asking),
+                            QMessageBox::NoButton, m_window);
+    m_box->setObjectName(u"controllerApprovalPrompt"_s);
+    m_box->setWindowModality(Qt::NonModal);
+    QPushButton *allow = m_box->addButton(u"Allow"_s, QMessageBox::AcceptRole);
+    QPushButton *refuse = m_box->addButton(u"Don\u2019t Allow"_s, QMessageBox::RejectRole);
+    m_box->setDefaultButton(refuse);
+    m_box->setEscapeButton(refuse); // also what closing the window answers
     connect(m_box, &QMessageBox::finished, this, [this, allow, address = m_asking] {
         const bool allowed = m_box && m_box->clickedButton() == allow;
         m_box->deleteLater();
@@ -52,7 +65,7 @@ void ControllerApprovalPrompt::askNext()
         else
             m_server.decline(address);
     });
-    m_box->open();
+    m_box->show();
 }
 
 } // namespace hb

@@ -86,6 +86,14 @@ void MonitorCalibrationLineDelimitedConnection::cancel()
     report({State::Kind::Cancelled, std::nullopt});
 }
 
+void MonitorCalibrationLineDelimitedConnection::closeWhenSent()
+{
+    if (m_finished || m_closing)
+        return;
+    m_closing = true;
+    m_socket->disconnectFromHost();
+}
+
 QHostAddress MonitorCalibrationLineDelimitedConnection::peerAddress() const
 {
     return m_socket->peerAddress();
@@ -99,7 +107,7 @@ void MonitorCalibrationLineDelimitedConnection::report(const State &state)
 
 void MonitorCalibrationLineDelimitedConnection::readAvailable()
 {
-    if (m_finished)
+    if (m_finished || m_closing)
         return;
     static constexpr qint64 kChunk = 65536;
     char chunk[kChunk];
@@ -110,11 +118,11 @@ void MonitorCalibrationLineDelimitedConnection::readAvailable()
         m_lines.append(
             QByteArrayView(chunk, read),
             [this](QByteArray line) {
-                if (!m_finished && onLine) // a callback may have cancelled the connection
+                if (!m_finished && !m_closing && onLine) // a callback may have ended the stream
                     onLine(std::move(line));
             },
             [this] {
-                if (!m_finished && onLineDropped)
+                if (!m_finished && !m_closing && onLineDropped)
                     onLineDropped();
             });
     }

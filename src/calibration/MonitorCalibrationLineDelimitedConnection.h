@@ -53,6 +53,9 @@ public:
     void send(const QByteArray &bytes);
     // Closes the stream and reports Cancelled at once; nothing is reported after that.
     void cancel();
+    // Stops reading, sends what was written, then closes the stream; Cancelled is reported once
+    // it is closed (or Failed, when that fails).
+    void closeWhenSent();
 
     QHostAddress peerAddress() const;
     bool isFinished() const { return m_finished; }
@@ -67,6 +70,7 @@ private:
     QTcpSocket *m_socket;
     LineSplitter m_lines;
     bool m_started = false;
+    bool m_closing = false;
     bool m_finished = false;
 };
 

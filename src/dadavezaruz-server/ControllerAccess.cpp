@@ -3,6 +3,8 @@
 namespace hb {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QHostAddress plain(const QHostAddress &address)
 {
     bool isIPv4 = false;
@@ -27,6 +29,8 @@ ControllerAccess::Kind ControllerAccess::classify(const QHostAddress &address)
         if (inSubnet(peer, subnet))
             return Kind::LocalNetwork;
     }
+    if (inSubnet(peer, "100.64.0.0/10"))
+        return Kind::SharedAddressSpace;
     return Kind::Elsewhere;
 }
 
@@ -35,6 +39,18 @@ QString ControllerAccess::addressText(const QHostAddress &address)
     QHostAddress peer = plain(address);
     peer.setScopeId(QString());
     return peer.toString();
+}
+
+std::optional<QString> ControllerAccess::allowProblem(const QString &text)
+{
+    const QHostAddress address(text.trimmed());
+    if (address.isNull())
+        return u"\u201C"_s + text.trimmed() + u"\u201D is not an IP address"_s;
+    if (classify(address) == Kind::Elsewhere) {
+        return addressText(address) +
+               u" is not on the local network: controllers there are never served"_s;
+    }
+    return std::nullopt;
 }
 
 } // namespace hb

@@ -1,108 +1,141 @@
 #include "dadavezaruz-server/DadavezaRuzControllerList.h"
 
+#include "dadavezaruz-server/AddressRowList.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace hb {
 namespace {
 
-const QString kNoApprovedControllers = QStringLiteral("No approved controllers");
-const QString kAllow = QStringLiteral("Allow");
-const QString kDeny = QStringLiteral("Deny");
-const QString kRemove = QStringLiteral("Remove");
+using namespace Qt::StringLiterals;
 
-QVBoxLayout *listLayout(QWidget *list)
+const QString kWaiting = u"Waiting for your answer"_s;
+const QString kDropped = u"%1 more requests were given up: too many controllers were waiting"_s;
+const QString kNoApprovedControllers = u"No approved controllers"_s;
+const QString kRefused = u"Refused until Huebench quits"_s;
+const QString kAllow = u"Allow"_s;
+const QString kDeny = u"Deny"_s;
+const QString kRemove = u"Remove"_s;
+const QString kAskAgain = u"Ask Again"_s;
+const QString kAddressPlaceholder = u"IP address of a pad"_s;
+const QString kAllowAddress = u"Allow Address"_s;
+
+QLabel *secondary(const QString &text, const QString &name, QWidget *parent)
 {
-    auto *layout = new QVBoxLayout(list);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    return layout;
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    label->setWordWrap(true);
+    return label;
 }
 
 } // namespace
 
 DadavezaRuzControllerList::DadavezaRuzControllerList(DadavezaRuzServer &server, QWidget *parent)
-    : QWidget(parent), m_server(server), m_pending(new QWidget(this)),
-      m_approved(new QWidget(this)), m_noneApproved(new QLabel(kNoApprovedControllers, this))
+    : QWidget(parent), m_server(server)
 {
-    m_pending->setObjectName(QStringLiteral("pendingControllers"));
-    m_approved->setObjectName(QStringLiteral("approvedControllers"));
-    m_noneApproved->setObjectName(QStringLiteral("noApprovedControllers"));
-    m_noneApproved->setForegroundRole(QPalette::PlaceholderText);
-    listLayout(m_pending);
-    listLayout(m_approved);
+    m_pendingTitle = secondary(kWaiting, u"pendingTitle"_s, this);
+    m_pending = new AddressRowList(
+        {{kAllow, [this](const QString &address) { m_server.approve(address); }},
+         {kDeny, [this](const QString &address) { m_server.decline(address); }}},
+        this);
+    m_pending->setObjectName(u"pendingControllers"_s);
+    m_dropped = secondary({}, u"droppedApprovals"_s, this);
+    m_approved = new AddressRowList(
+        {{kRemove, [this](const QString &address) { m_server.trustedControllers().remove(address); }}},
+        this);
+    m_approved->setObjectName(u"approvedControllers"_s);
+    m_noneApproved = secondary(kNoApprovedControllers, u"noApprovedControllers"_s, this);
+    m_refusedTitle = secondary(kRefused, u"refusedTitle"_s, this);
+    m_refused = new AddressRowList(
+        {{kAllow, [this](const QString &address) { m_server.approve(address); }},
+         {kAskAgain, [this](const QString &address) { m_server.forgetRefusal(address); }}},
+        this);
+    m_refused->setObjectName(u"refusedControllers"_s);
 
-    auto *layout = listLayout(this);
-    layout->addWidget(m_pending);
-    layout->addWidget(m_approved);
-    layout->addWidget(m_noneApproved);
+    m_address = new QLineEdit(this);
+    m_address->setObjectName(u"allowAddressField"_s);
+    m_address->setPlaceholderText(kAddressPlaceholder);
+    m_address->setAccessibleName(kAddressPlaceholder);
+    auto *allowAddress = new QPushButton(kAllowAddress, this);
+    allowAddress->setObjectName(u"allowAddressButton"_s);
+    m_addressProblem = secondary({}, u"allowAddressProblem"_s, this);
+    m_addressProblem->hide();
+    auto *addressRow = new QHBoxLayout;
+    addressRow->addWidget(m_address, 1);
+    addressRow->addWidget(allowAddress);
 
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    for (QWidget *part : std::initializer_list<QWidget *>{m_pendingTitle, m_pending, m_dropped,
+                                                          m_approved, m_noneApproved,
+                                                          m_refusedTitle, m_refused})
+        layout->addWidget(part);
+    layout->addLayout(addressRow);
+    layout->addWidget(m_addressProblem);
+
+    connect(allowAddress, &QPushButton::clicked, this, &DadavezaRuzControllerList::allowTypedAddress);
+    connect(m_address, &QLineEdit::returnPressed, this, &DadavezaRuzControllerList::allowTypedAddress);
+    connect(m_address, &QLineEdit::textEdited, m_addressProblem, &QWidget::hide);
     connect(&m_server, &DadavezaRuzServer::pendingApprovalsChanged, this,
-            &DadavezaRuzControllerList::scheduleRefresh);
+            &DadavezaRuzControllerList::refresh);
+    connect(&m_server, &DadavezaRuzServer::refusedControllersChanged, this,
+            &DadavezaRuzControllerList::refresh);
     connect(&m_server.trustedControllers(), &TrustedControllers::addressesChanged, this,
-            &DadavezaRuzControllerList::scheduleRefresh);
+            &DadavezaRuzControllerList::refresh);
     refresh();
-}
-
-void DadavezaRuzControllerList::scheduleRefresh()
-{
-    if (std::exchange(m_refreshQueued, true))
-        return;
-    QMetaObject::invokeMethod(this, &DadavezaRuzControllerList::refresh, Qt::QueuedConnection);
 }
 
 void DadavezaRuzControllerList::refresh()
 {
-    m_refreshQueued = false;
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
-    for (QWidget *list : {m_pending, m_approved})
-        qDeleteAll(list->findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
 
     const QStringList pending = m_server.pendingApprovals();
-    for (const QString &address : pending) {
-        QWidget *row = addRow(m_pending, address);
-        auto *allow = new QPushButton(kAllow, row);
-        auto *deny = new QPushButton(kDeny, row);
-        row->layout()->addWidget(allow);
-        row->layout()->addWidget(deny);
-        connect(allow, &QPushButton::clicked, this, [this, address] { m_server.approve(address); });
-        connect(deny, &QPushButton::clicked, this, [this, address] { m_server.decline(address); });
-    }
-    const QStringList approved = m_server.trustedControllers().addresses();
-    for (const QString &address : approved) {
-        QWidget *row = addRow(m_approved, address);
-        auto *remove = new QPushButton(kRemove, row);
-        row->layout()->addWidget(remove);
-        connect(remove, &QPushButton::clicked, this,
-                [this, address] { m_server.trustedControllers().remove(address); });
-    }
+    m_pending->setAddresses(pending);
+    m_pendingTitle->setVisible(!pending.isEmpty());
     m_pending->setVisible(!pending.isEmpty());
+    const int dropped = m_server.droppedApprovals();
+    m_dropped->setText(kDropped.arg(dropped));
+    m_dropped->setVisible(dropped > 0);
+
+    const QStringList approved = m_server.trustedControllers().addresses();
+    m_approved->setAddresses(approved);
     m_approved->setVisible(!approved.isEmpty());
     m_noneApproved->setVisible(approved.isEmpty());
 
-    // A keyboard user whose button went away stays in the list rather than losing focus.
-    if (hadFocus && !isAncestorOf(QApplication::focusWidget())) {
-        if (auto *first = findChild<QPushButton *>())
-            first->setFocus(Qt::TabFocusReason);
+    const QStringList refused = m_server.refusedControllers();
+    m_refused->setAddresses(refused);
+    m_refusedTitle->setVisible(!refused.isEmpty());
+    m_refused->setVisible(!refused.isEmpty());
+
+    // A keyboard user whose row went away stays in the list rather than losing the focus.
+    QWidget *focus = QApplication::focusWidget();
+    if (hadFocus && (!isAncestorOf(focus) || !focus->isVisibleTo(this))) {
+        const QList<QPushButton *> buttons = findChildren<QPushButton *>();
+        for (QPushButton *button : buttons) {
+            if (button->isVisibleTo(this)) {
+                button->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
     }
 }
 
-QWidget *DadavezaRuzControllerList::addRow(QWidget *list, const QString &address)
+void DadavezaRuzControllerList::allowTypedAddress()
 {
-    auto *row = new QWidget;
-    row->setObjectName(address);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *label = new QLabel(address, row);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(label, 1);
-    list->layout()->addWidget(row);
-    return row;
+    const std::optional<QString> problem = m_server.allowAddress(m_address->text());
+    m_addressProblem->setText(problem.value_or(QString()));
+    m_addressProblem->setVisible(problem.has_value());
+    if (!problem)
+        m_address->clear();
 }
 
 } // namespace hb

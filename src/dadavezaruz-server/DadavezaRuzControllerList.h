@@ -3,14 +3,17 @@
 #include <QWidget>
 
 class QLabel;
+class QLineEdit;
 
 namespace hb {
 
+class AddressRowList;
 class DadavezaRuzServer;
 
-// The controllers on the local network: those waiting for an answer, each with "Allow" and
-// "Deny", then the approved ones, each with "Remove". Rows are rebuilt after the event that
-// changed them has been handled, so a button may safely cause its own row to go.
+// The controllers on the local network: those waiting for an answer ("Allow", "Deny"), how many
+// requests were given up, the allowed ones ("Remove"), the ones refused while Huebench runs
+// ("Allow", "Ask Again"), and a field to allow a pad by its address (for addresses that are never
+// asked about, such as those of a VPN). Rows follow the server one by one.
 class DadavezaRuzControllerList : public QWidget {
     Q_OBJECT
 
@@ -18,16 +21,19 @@ public:
     explicit DadavezaRuzControllerList(DadavezaRuzServer &server, QWidget *parent = nullptr);
 
 private:
-    void scheduleRefresh();
     void refresh();
-    // A row of `list` showing `address`; the caller adds the buttons.
-    QWidget *addRow(QWidget *list, const QString &address);
+    void allowTypedAddress();
 
     DadavezaRuzServer &m_server;
-    QWidget *m_pending;
-    QWidget *m_approved;
+    QLabel *m_pendingTitle;
+    AddressRowList *m_pending;
+    QLabel *m_dropped;
+    AddressRowList *m_approved;
     QLabel *m_noneApproved;
-    bool m_refreshQueued = false;
+    QLabel *m_refusedTitle;
+    AddressRowList *m_refused;
+    QLineEdit *m_address;
+    QLabel *m_addressProblem;
 };
 
 } // namespace hb

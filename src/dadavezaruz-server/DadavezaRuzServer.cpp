@@ -1,6 +1,7 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 
 #include "common/Settings.h"
+#include "dadavezaruz-server/ControllerAccess.h"
 #include "dadavezaruz-server/DadavezaRuzServerWorker.h"
 #include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
@@ -8,16 +9,25 @@
 #include "platform/dnssd/ServicePublisher.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QThread>
+#include <QTime>
 
 namespace hb {
 namespace {
 
-const QString kStopped = QStringLiteral("Stopped");
-const QString kFailedToStart = QStringLiteral("Failed to start: ");
-const QString kRunningTarget = QStringLiteral("Server running \u2014 iPhone target: ");
-const QString kRunningOnPort = QStringLiteral("Server running on port ");
-const QString kServerFailed = QStringLiteral("Server failed: ");
+using namespace Qt::StringLiterals;
+
+const QString kStopped = u"Stopped"_s;
+const QString kFailedToStart = u"Failed to start: "_s;
+const QString kRunningTarget = u"Server running \u2014 iPhone target: "_s;
+const QString kRunningOnPort = u"Server running on port "_s;
+const QString kServerFailed = u"Server failed: "_s;
+const QString kKeyboardLost = u"keystrokes cannot be posted: "_s;
+const QString kNotAdvertised = u"Not advertised on the local network: %1. Pads can still connect "
+                               u"by address or pairing code."_s;
+const QString kAdvertised = u"Advertised on the local network as \u201C%1\u201D"_s;
+const QString kAllowOnScreen = u"Allow it under Controllers on the server screen"_s;
 
 } // namespace
 
@@ -32,36 +42,39 @@ DadavezaRuzServer &DadavezaRuzServer::shared()
                 Settings store;
                 ServerSettings::setTrustedControllers(store, addresses);
             });
+        DadavezaRuzServerOptions options;
+        options.allowHint = [](const QString &) { return kAllowOnScreen; };
         instance = new DadavezaRuzServer(systemServerPlatform(ServerSettings::commandKey(settings)),
-                                         trusted, kDadavezaRuzPort, QCoreApplication::instance());
+                                         trusted, kDadavezaRuzPort, options,
+                                         QCoreApplication::instance());
     }
     return *instance;
 }
 
 DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
-                                     TrustedControllers *trusted, quint16 port, QObject *parent)
-    : QObject(parent), m_platform(std::move(platform)), m_trusted(trusted),
-      m_thread(new QThread(this)), m_worker(new DadavezaRuzServerWorker(m_platform)),
-      m_statusText(kStopped), m_port(port)
+                                     TrustedControllers *trusted, quint16 port,
+                                     DadavezaRuzServerOptions options, QObject *parent)
+    : QObject(parent), m_platform(std::move(platform)), m_options(std::move(options)),
+      m_trusted(trusted), m_thread(new QThread(this)),
+      m_worker(new DadavezaRuzServerWorker(m_platform, m_options)), m_statusText(kStopped),
+      m_port(port)
 {
     m_trusted->setParent(this);
-    m_thread->setObjectName(QStringLiteral("DadavezaRuzServer"));
+    m_thread->setObjectName(u"DadavezaRuzServer"_s);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
 
     connect(m_worker, &DadavezaRuzServerWorker::listening, this, &DadavezaRuzServer::onListening);
     connect(m_worker, &DadavezaRuzServerWorker::listenFailed, this, [this](const QString &error) {
         m_hasListener = false;
-        setRunning(false, kFailedToStart + error);
-        Q_EMIT failed(m_statusText);
+        fail(kFailedToStart + error);
     });
     connect(m_worker, &DadavezaRuzServerWorker::listenerFailed, this, [this](const QString &error) {
         m_hasListener = false;
-        if (m_publisher)
-            m_publisher->unpublish();
-        setRunning(false, kServerFailed + error);
-        Q_EMIT failed(m_statusText);
+        fail(kServerFailed + error);
     });
+    connect(m_worker, &DadavezaRuzServerWorker::keyboardLost, this,
+            &DadavezaRuzServer::onKeyboardLost);
     connect(m_worker, &DadavezaRuzServerWorker::lastCommandChanged, this, [this] {
         const QString command = m_worker->takeLastCommand();
         if (command != m_lastCommand) {
@@ -69,10 +82,13 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
             Q_EMIT lastCommandChanged(m_lastCommand);
         }
     });
-    connect(m_worker, &DadavezaRuzServerWorker::approvalNeeded, this,
-            &DadavezaRuzServer::onApprovalNeeded);
+    connect(m_worker, &DadavezaRuzServerWorker::pendingApprovalsChanged, this,
+            &DadavezaRuzServer::onPendingApprovals);
+    connect(m_worker, &DadavezaRuzServerWorker::logged, this, &DadavezaRuzServer::addToLog);
     connect(m_trusted, &TrustedControllers::addressesChanged, m_worker,
             &DadavezaRuzServerWorker::setTrusted);
+    connect(this, &DadavezaRuzServer::refusedControllersChanged, m_worker,
+            &DadavezaRuzServerWorker::setRefused);
     m_thread->start();
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, trusted = m_trusted->addresses()] {
         worker->setTrusted(trusted);
@@ -91,6 +107,7 @@ void DadavezaRuzServer::start()
     if (m_hasListener)
         return;
     m_hasListener = true;
+    m_advertised = false;
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, address = m_platform.listenAddress,
                                          port = m_port] { worker->listen(address, port); });
 }
@@ -100,24 +117,67 @@ void DadavezaRuzServer::stop()
     m_hasListener = false;
     if (m_publisher)
         m_publisher->unpublish();
+    setAdvertisementProblem({});
     // Synchronously, so that no key is posted once stop() has returned.
     QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->stop(); },
                               Qt::BlockingQueuedConnection);
-    setPending({});
+    onPendingApprovals();
     setRunning(false, kStopped);
 }
 
 void DadavezaRuzServer::approve(const QString &address)
 {
+    QStringList refused = m_refused;
+    if (refused.removeAll(address) > 0)
+        setRefused(refused);
     m_trusted->add(address);
-    decline(address); // answered: no longer pending
 }
 
 void DadavezaRuzServer::decline(const QString &address)
 {
-    QStringList rest = m_pendingApprovals;
-    rest.removeAll(address);
-    setPending(rest);
+    if (address.isEmpty() || m_refused.contains(address))
+        return;
+    m_trusted->remove(address);
+    setRefused(m_refused + QStringList{address});
+}
+
+void DadavezaRuzServer::forgetRefusal(const QString &address)
+{
+    QStringList refused = m_refused;
+    if (refused.removeAll(address) > 0)
+        setRefused(refused);
+}
+
+std::optional<QString> DadavezaRuzServer::allowAddress(const QString &text)
+{
+    if (std::optional<QString> problem = ControllerAccess::allowProblem(text))
+        return problem;
+    approve(ControllerAccess::addressText(QHostAddress(text.trimmed())));
+    return std::nullopt;
+}
+
+void DadavezaRuzServer::setRefused(const QStringList &addresses)
+{
+    if (addresses == m_refused)
+        return;
+    m_refused = addresses;
+    Q_EMIT refusedControllersChanged(m_refused);
+}
+
+void DadavezaRuzServer::onPendingApprovals()
+{
+    const DadavezaRuzServerWorker::PendingApprovals pending = m_worker->takePendingApprovals();
+    // Answers the worker has not applied yet stay answered here.
+    QStringList addresses;
+    for (const QString &address : pending.addresses) {
+        if (!m_trusted->contains(address) && !m_refused.contains(address))
+            addresses.append(address);
+    }
+    if (addresses == m_pendingApprovals && pending.dropped == m_droppedApprovals)
+        return;
+    m_pendingApprovals = addresses;
+    m_droppedApprovals = pending.dropped;
+    Q_EMIT pendingApprovalsChanged(m_pendingApprovals);
 }
 
 void DadavezaRuzServer::onListening(quint16 port, const QString &keyboardProblem)
@@ -134,31 +194,74 @@ void DadavezaRuzServer::onListening(quint16 port, const QString &keyboardProblem
     QString status = address ? QString(kRunningTarget + *address + u':' + QString::number(m_port))
                              : QString(kRunningOnPort + QString::number(m_port));
     if (!keyboardProblem.isEmpty())
-        status += u" (keystrokes cannot be posted: " + keyboardProblem + u')';
+        status += u" (" + kKeyboardLost + keyboardProblem + u')';
     setRunning(true, status);
 
-    if (!m_publisher && m_platform.makePublisher)
+    if (!m_publisher && m_platform.makePublisher) {
         m_publisher = m_platform.makePublisher();
+        connect(m_publisher.get(), &ServicePublisher::stateChanged, this,
+                &DadavezaRuzServer::onPublisherState);
+    }
     if (m_publisher) {
         m_publisher->publish(QString::fromLatin1(kDadavezaRuzInstanceName),
                              QString::fromLatin1(kDadavezaRuzServiceType), m_port);
+        onPublisherState(); // a publisher may fail at once
     }
 }
 
-void DadavezaRuzServer::onApprovalNeeded(const QString &address)
+void DadavezaRuzServer::onPublisherState()
 {
-    if (!m_hasListener || m_trusted->contains(address) || m_pendingApprovals.contains(address))
+    if (!m_hasListener || !m_publisher)
         return;
-    setPending(m_pendingApprovals + QStringList{address});
-    Q_EMIT approvalRequested(address);
+    switch (m_publisher->state()) {
+    case ServicePublisher::State::Failed:
+        m_advertised = false;
+        setAdvertisementProblem(kNotAdvertised.arg(m_publisher->errorText()));
+        break;
+    case ServicePublisher::State::Established:
+        setAdvertisementProblem({});
+        if (!std::exchange(m_advertised, true))
+            addToLog(kAdvertised.arg(QLatin1StringView(kDadavezaRuzInstanceName)));
+        break;
+    case ServicePublisher::State::Idle:
+    case ServicePublisher::State::Registering:
+        break;
+    }
 }
 
-void DadavezaRuzServer::setPending(const QStringList &addresses)
+void DadavezaRuzServer::onKeyboardLost(const QString &reason)
 {
-    if (addresses == m_pendingApprovals)
+    if (!m_hasListener)
         return;
-    m_pendingApprovals = addresses;
-    Q_EMIT pendingApprovalsChanged(m_pendingApprovals);
+    stop();
+    fail(kServerFailed + kKeyboardLost + reason);
+}
+
+void DadavezaRuzServer::fail(const QString &status)
+{
+    if (m_publisher)
+        m_publisher->unpublish();
+    setAdvertisementProblem({});
+    setRunning(false, status);
+    Q_EMIT failed(m_statusText);
+}
+
+void DadavezaRuzServer::setAdvertisementProblem(const QString &problem)
+{
+    if (problem == m_advertisementProblem)
+        return;
+    m_advertisementProblem = problem;
+    if (!problem.isEmpty())
+        addToLog(problem);
+    Q_EMIT advertisementProblemChanged(m_advertisementProblem);
+}
+
+void DadavezaRuzServer::addToLog(const QString &line)
+{
+    m_log.append(QTime::currentTime().toString(u"HH:mm:ss"_s) + u"  "_s + line);
+    if (m_log.size() > kMaxLogLines)
+        m_log.remove(0, m_log.size() - kMaxLogLines);
+    Q_EMIT logged(line);
 }
 
 void DadavezaRuzServer::setRunning(bool running, const QString &status)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dadavezaruz-server/DadavezaRuzServerOptions.h"
 #include "dadavezaruz-server/DadavezaRuzServerPlatform.h"
 
 #include <QObject>
@@ -21,6 +22,10 @@ class TrustedControllers;
 // press into a key press in the target application. Its observed fields belong to the main
 // thread; the network work runs on the worker thread "DadavezaRuzServer". Nothing starts or
 // stops it but start() and stop(): it keeps serving while the user is on other screens.
+//
+// Controllers on this machine are served; one on the local network once the user allowed it
+// (approve(), or allowAddress()). A refused one (decline()) is not asked about again while the
+// process runs, unless forgetRefusal() takes the refusal back.
 class DadavezaRuzServer : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
@@ -28,22 +33,38 @@ class DadavezaRuzServer : public QObject {
     Q_PROPERTY(quint16 port READ port NOTIFY portChanged)
     Q_PROPERTY(QString lastCommand READ lastCommand NOTIFY lastCommandChanged)
     Q_PROPERTY(QStringList pendingApprovals READ pendingApprovals NOTIFY pendingApprovalsChanged)
+    Q_PROPERTY(int droppedApprovals READ droppedApprovals NOTIFY pendingApprovalsChanged)
+    Q_PROPERTY(QStringList refusedControllers READ refusedControllers NOTIFY refusedControllersChanged)
+    Q_PROPERTY(QString advertisementProblem READ advertisementProblem NOTIFY advertisementProblemChanged)
+    Q_PROPERTY(QStringList log READ log NOTIFY logged)
 
 public:
+    static constexpr qsizetype kMaxLogLines = 100;
+
     // The one server of the process, made on first use with the system's key poster, window
     // activation, DNS-SD and the user's settings; it lives as long as the application object.
     static DadavezaRuzServer &shared();
 
     // `port` 0 lets the system choose (tests); `port` then shows the chosen one once running.
     DadavezaRuzServer(DadavezaRuzServerPlatform platform, TrustedControllers *trusted,
-                      quint16 port, QObject *parent = nullptr);
+                      quint16 port, DadavezaRuzServerOptions options = {},
+                      QObject *parent = nullptr);
     ~DadavezaRuzServer() override;
 
     bool isRunning() const { return m_isRunning; }
     QString statusText() const { return m_statusText; }
     quint16 port() const { return m_port; }
     QString lastCommand() const { return m_lastCommand; }
+    // Controllers on the local network waiting for an answer, oldest first (a few at most).
     QStringList pendingApprovals() const { return m_pendingApprovals; }
+    // Requests given up because too many were waiting, since the server started.
+    int droppedApprovals() const { return m_droppedApprovals; }
+    // Refused while this process runs.
+    QStringList refusedControllers() const { return m_refused; }
+    // Why pads cannot find the server by DNS-SD, empty while it is advertised (or stopped).
+    QString advertisementProblem() const { return m_advertisementProblem; }
+    // The latest lines for the user, oldest first, each with its time.
+    QStringList log() const { return m_log; }
     // The local address read when the listener became ready, if there was one.
     std::optional<QString> readyAddress() const { return m_readyAddress; }
     TrustedControllers &trustedControllers() const { return *m_trusted; }
@@ -51,9 +72,13 @@ public:
     void start();
     void stop();
 
-    // A controller on the local network asked to send shortcuts: allow it from now on, or not.
+    // The user's answer for a controller on the local network.
     void approve(const QString &address);
     void decline(const QString &address);
+    // Takes a refusal back: the controller is asked about again when it next connects.
+    void forgetRefusal(const QString &address);
+    // Allows a controller by the address the user typed; the reason when it cannot be allowed.
+    std::optional<QString> allowAddress(const QString &text);
 
     // For tests and benchmarks: the worker and its thread.
     DadavezaRuzServerWorker *worker() const { return m_worker; }
@@ -65,18 +90,27 @@ Q_SIGNALS:
     void portChanged(quint16 port);
     void lastCommandChanged(const QString &lastCommand);
     void pendingApprovalsChanged(const QStringList &addresses);
-    // The listener could not be created, or failed later; emitted even when the text repeats.
+    void refusedControllersChanged(const QStringList &addresses);
+    void advertisementProblemChanged(const QString &problem);
+    // A new line for the user (without its time).
+    void logged(const QString &line);
+    // The listener could not be created, failed later, or keystrokes can no longer be posted
+    // where they must be; emitted even when the text repeats.
     void failed(const QString &statusText);
-    // A new controller on the local network waits for the user's approval.
-    void approvalRequested(const QString &address);
 
 private:
     void setRunning(bool running, const QString &status);
     void onListening(quint16 port, const QString &keyboardProblem);
-    void onApprovalNeeded(const QString &address);
-    void setPending(const QStringList &addresses);
+    void onKeyboardLost(const QString &reason);
+    void onPendingApprovals();
+    void onPublisherState();
+    void fail(const QString &status);
+    void setRefused(const QStringList &addresses);
+    void setAdvertisementProblem(const QString &problem);
+    void addToLog(const QString &line);
 
     DadavezaRuzServerPlatform m_platform;
+    DadavezaRuzServerOptions m_options;
     TrustedControllers *m_trusted;
     QThread *m_thread;
     DadavezaRuzServerWorker *m_worker;
@@ -87,6 +121,11 @@ private:
     quint16 m_port;
     QString m_lastCommand;
     QStringList m_pendingApprovals;
+    int m_droppedApprovals = 0;
+    QStringList m_refused;
+    QString m_advertisementProblem;
+    bool m_advertised = false; // told the user since the start
+    QStringList m_log;
     std::optional<QString> m_readyAddress;
 };
 

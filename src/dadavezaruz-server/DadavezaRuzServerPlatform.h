@@ -5,9 +5,11 @@
 #include <QHostAddress>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace hb {
 
@@ -26,6 +28,13 @@ struct DadavezaRuzServerPlatform {
     // Which controllers are served at once, need approval, or are refused; by their address.
     std::function<ControllerAccess::Kind(const QHostAddress &)> classifyPeer =
         &ControllerAccess::classify;
+    // Whether an address belongs to this machine (a pad here that connects through the local
+    // network address is served like one on loopback). Called on the worker thread.
+    std::function<bool(const QHostAddress &)> isOwnAddress;
+    // Blocks the worker thread while an activated window comes to the front.
+    std::function<void(std::chrono::milliseconds)> pause = [](std::chrono::milliseconds time) {
+        std::this_thread::sleep_for(time);
+    };
 };
 
 } // namespace hb

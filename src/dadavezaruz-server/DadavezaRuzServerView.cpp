@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -22,6 +23,9 @@ namespace {
 const QString kServerSection = QStringLiteral("Server");
 const QString kStatusSection = QStringLiteral("Status");
 const QString kControllersSection = QStringLiteral("Controllers");
+const QString kActivitySection = QStringLiteral("Activity");
+const QString kNoActivity = QStringLiteral("Refused controllers and presses that were not typed "
+                                           "are listed here.");
 const QString kRequirementsSection = QStringLiteral("Requirements");
 const QString kRunSwitch = QStringLiteral("Run DadavezaRuz Server");
 const QString kPortRow = QStringLiteral("Port");
@@ -76,6 +80,7 @@ DadavezaRuzServerView::DadavezaRuzServerView(DadavezaRuzServer &server, LocalAdd
     auto *controllers = new FormSection(kControllersSection);
     controllers->body()->addWidget(new DadavezaRuzControllerList(m_server));
     form->addWidget(controllers);
+    form->addWidget(buildActivitySection());
     form->addWidget(buildRequirementsSection());
     form->addStretch(1);
 
@@ -97,6 +102,11 @@ DadavezaRuzServerView::DadavezaRuzServerView(DadavezaRuzServer &server, LocalAdd
     connect(&m_server, &DadavezaRuzServer::portChanged, this, &DadavezaRuzServerView::refresh);
     connect(&m_server, &DadavezaRuzServer::lastCommandChanged, this,
             &DadavezaRuzServerView::refresh);
+    connect(&m_server, &DadavezaRuzServer::advertisementProblemChanged, this,
+            &DadavezaRuzServerView::refresh);
+    connect(&m_server, &DadavezaRuzServer::logged, this, [this] {
+        m_log->appendPlainText(m_server.log().constLast());
+    });
 
     m_address = m_localAddress ? m_localAddress() : std::nullopt;
     refresh();
@@ -160,8 +170,25 @@ QWidget *DadavezaRuzServerView::buildStatusSection()
     m_lastCommand = new QLabel;
     m_lastCommand->setObjectName(QStringLiteral("lastCommand"));
     m_lastCommand->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_advertisement = secondaryLabel({}, QStringLiteral("advertisementProblem"), nullptr);
+    m_advertisement->setWordWrap(true);
     section->body()->addWidget(m_status);
+    section->body()->addWidget(m_advertisement);
     section->body()->addWidget(m_lastCommand);
+    return section;
+}
+
+QWidget *DadavezaRuzServerView::buildActivitySection()
+{
+    auto *section = new FormSection(kActivitySection);
+    m_log = new QPlainTextEdit;
+    m_log->setObjectName(QStringLiteral("activityLog"));
+    m_log->setReadOnly(true);
+    m_log->setPlaceholderText(kNoActivity);
+    m_log->setMaximumBlockCount(int(DadavezaRuzServer::kMaxLogLines));
+    m_log->setFixedHeight(m_log->fontMetrics().lineSpacing() * 6 + 12);
+    m_log->setPlainText(m_server.log().join(u'\n'));
+    section->body()->addWidget(m_log);
     return section;
 }
 
@@ -205,6 +232,8 @@ void DadavezaRuzServerView::refresh()
     m_status->setText(m_server.statusText());
     const QString command = m_server.lastCommand();
     m_lastCommand->setText(kLastCommand + (command.isEmpty() ? kNone : command));
+    m_advertisement->setText(m_server.advertisementProblem());
+    m_advertisement->setVisible(!m_server.advertisementProblem().isEmpty());
     refreshPairingCode();
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QLabel;
+class QPlainTextEdit;
 
 namespace hb {
 
@@ -14,8 +15,9 @@ class DadavezaRuzServer;
 class ToggleSwitch;
 
 // The shortcut server's screen: a switch that runs it, its port and this machine's address with
-// the pairing QR code, its status and last command, the controllers on the local network, and
-// what key posting needs from the system. The screen shows the server as it is when opened and
+// the pairing QR code, its status and last command (and why pads cannot discover it, if so), the
+// controllers on the local network, what it refused or did not type, and what key posting needs
+// from the system. The screen shows the server as it is when opened and
 // follows every change; closing the screen leaves the server as it is.
 class DadavezaRuzServerView : public QWidget {
     Q_OBJECT
@@ -33,6 +35,7 @@ public:
 private:
     QWidget *buildServerSection();
     QWidget *buildStatusSection();
+    QWidget *buildActivitySection();
     QWidget *buildRequirementsSection();
     void onSwitchClicked(bool on);
     void onRunningChanged(bool running);
@@ -55,6 +58,8 @@ private:
     QLabel *m_pairingCode = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_lastCommand = nullptr;
+    QLabel *m_advertisement = nullptr;
+    QPlainTextEdit *m_log = nullptr;
 };
 
 } // namespace hb

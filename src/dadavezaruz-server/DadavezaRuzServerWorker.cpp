@@ -2,44 +2,87 @@
 
 #include "calibration/MonitorCalibrationLineDelimitedConnection.h"
 #include "dadavezaruz-server/ControllerAccess.h"
-#include "dadavezaruz/KeyCombo.h"
+#include "dadavezaruz-server/HttpRequestLine.h"
 #include "dadavezaruz-server/ShortcutTarget.h"
+#include "dadavezaruz/ServerStatusMessage.h"
 #include "dadavezaruz/ShortcutMessage.h"
 #include "platform/keyboard/AppActivator.h"
 #include "platform/keyboard/KeyEventPoster.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
+#include <QTimer>
 
 namespace hb {
 namespace {
 
+using namespace Qt::StringLiterals;
+using Status = ServerStatusMessage::Status;
+
 // How long an activated application gets to come to the front before its keys arrive.
-constexpr unsigned long kActivationPauseMs = 80;
+constexpr std::chrono::milliseconds kActivationPause{80};
+// How long a refused controller gets to read its answer before the connection is cut.
+constexpr int kRefusalGraceMs = 2000;
+// The same kind of line is noted at most once in this time.
+constexpr qint64 kNoteIntervalMs = 60'000;
+constexpr qsizetype kMaxNotedKinds = 1024;
+constexpr qsizetype kMaxRememberedCombos = 1024;
+
+QString quoted(const QString &text)
+{
+    return u'\u201C' + text + u'\u201D';
+}
+
+QHostAddress plain(const QHostAddress &address)
+{
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4) : address;
+}
 
 } // namespace
 
-DadavezaRuzServerWorker::DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform)
-    : m_platform(std::move(platform))
+DadavezaRuzServerWorker::DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform,
+                                                 DadavezaRuzServerOptions options)
+    : m_platform(std::move(platform)), m_options(std::move(options))
 {
+    m_clock.start();
 }
 
 DadavezaRuzServerWorker::~DadavezaRuzServerWorker() = default;
 
 QString DadavezaRuzServerWorker::takeLastCommand()
 {
-    QMutexLocker lock(&m_lastCommandMutex);
+    QMutexLocker lock(&m_announceMutex);
     m_lastCommandAnnounced = false;
     return m_lastKeyCombo + u" \u2192 " + m_lastAppTarget;
 }
 
+DadavezaRuzServerWorker::PendingApprovals DadavezaRuzServerWorker::takePendingApprovals()
+{
+    QMutexLocker lock(&m_announceMutex);
+    m_pendingAnnounced = false;
+    return m_pendingSnapshot;
+}
+
 void DadavezaRuzServerWorker::ensureKeyboard()
 {
-    if (!m_poster && m_platform.makePoster)
+    if (!m_poster && m_platform.makePoster) {
         m_poster = m_platform.makePoster();
+        m_poster->setLostHandler([this](const QString &reason) {
+            note(u"keyboard"_s, u"Keystrokes cannot be posted any more: "_s + reason);
+            Q_EMIT keyboardLost(reason);
+        });
+    }
     if (!m_activator && m_platform.makeActivator)
         m_activator = m_platform.makeActivator();
+}
+
+QString DadavezaRuzServerWorker::keyboardProblem() const
+{
+    if (!m_poster)
+        return u"no key poster"_s;
+    return m_poster->isAvailable() ? QString() : m_poster->unavailableReason();
 }
 
 void DadavezaRuzServerWorker::listen(const QHostAddress &address, quint16 port)
@@ -47,7 +90,13 @@ void DadavezaRuzServerWorker::listen(const QHostAddress &address, quint16 port)
     if (m_listener)
         return;
     ensureKeyboard();
+    const QString problem = keyboardProblem();
+    if (m_options.requiresKeyboard && !problem.isEmpty()) {
+        Q_EMIT listenFailed(u"keystrokes cannot be posted: "_s + problem);
+        return;
+    }
     m_listener = new QTcpServer(this);
+    m_listener->setMaxPendingConnections(int(kMaxConnections));
     if (!m_listener->listen(address, port)) {
         const QString error = m_listener->errorString();
         delete m_listener;
@@ -63,12 +112,7 @@ void DadavezaRuzServerWorker::listen(const QHostAddress &address, quint16 port)
         m_listener = nullptr;
         Q_EMIT listenerFailed(error);
     });
-    QString keyboardProblem;
-    if (!m_poster)
-        keyboardProblem = QStringLiteral("no key poster");
-    else if (!m_poster->isAvailable())
-        keyboardProblem = m_poster->unavailableReason();
-    Q_EMIT listening(m_listener->serverPort(), keyboardProblem);
+    Q_EMIT listening(m_listener->serverPort(), problem);
 }
 
 void DadavezaRuzServerWorker::stop()
@@ -78,57 +122,282 @@ void DadavezaRuzServerWorker::stop()
         delete m_listener;
         m_listener = nullptr;
     }
-    const auto connections = std::exchange(m_connections, {});
-    for (MonitorCalibrationLineDelimitedConnection *connection : connections) {
-        connection->cancel();
-        connection->deleteLater();
+    // Taken first, so that the reports of the cancelled connections find nothing to drop.
+    const auto controllers = std::exchange(m_controllers, {});
+    for (auto it = controllers.cbegin(); it != controllers.cend(); ++it) {
+        it.key()->cancel();
+        it.key()->deleteLater();
     }
     m_connectionCount = 0;
+    m_waiting.clear();
+    m_pending.clear();
+    m_droppedApprovals = 0;
+    announcePending();
 }
 
 void DadavezaRuzServerWorker::setTrusted(const QStringList &addresses)
 {
     m_trusted = QSet<QString>(addresses.cbegin(), addresses.cend());
+    for (const QString &address : QStringList(m_pending)) {
+        if (!m_trusted.contains(address))
+            continue;
+        m_pending.removeAll(address);
+        for (Connection *connection : m_waiting.take(address))
+            serve(connection);
+    }
+    // A controller no longer allowed stops here; it is asked about again when it comes back.
+    const auto revoked = controllersWhere([this](const Controller &controller) {
+        return controller.access == Access::Served && controller.needsTrust &&
+               !m_trusted.contains(controller.address);
+    });
+    for (Connection *connection : revoked)
+        close(connection);
+    announcePending();
+}
+
+void DadavezaRuzServerWorker::setRefused(const QStringList &addresses)
+{
+    m_refused = QSet<QString>(addresses.cbegin(), addresses.cend());
+    for (const QString &address : QStringList(m_pending)) {
+        if (!m_refused.contains(address))
+            continue;
+        m_pending.removeAll(address);
+        for (Connection *connection : m_waiting.take(address))
+            refuse(connection);
+    }
+    const auto refused = controllersWhere([this](const Controller &controller) {
+        return controller.access == Access::Served && controller.needsTrust &&
+               m_refused.contains(controller.address);
+    });
+    for (Connection *connection : refused)
+        refuse(connection);
+    announcePending();
 }
 
 void DadavezaRuzServerWorker::accept()
 {
-    while (QTcpSocket *socket = m_listener ? m_listener->nextPendingConnection() : nullptr) {
-        const QHostAddress peer = socket->peerAddress();
-        const ControllerAccess::Kind kind = m_platform.classifyPeer(peer);
-        if (kind == ControllerAccess::Kind::Elsewhere) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    while (QTcpSocket *socket = m_listener ? m_listener->nextPendingConnection() : nullptr)
+        admit(socket);
+}
+
+void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
+{
+    const QHostAddress peer = socket->peerAddress();
+    const QString address = ControllerAccess::addressText(peer);
+    ControllerAccess::Kind kind = m_platform.classifyPeer(peer);
+    if (kind != ControllerAccess::Kind::Loopback && isOwnAddress(peer, socket->localAddress()))
+        kind = ControllerAccess::Kind::Loopback;
+    if (kind == ControllerAccess::Kind::Elsewhere || m_controllers.size() >= kMaxConnections) {
+        note(u"elsewhere "_s + address,
+             kind == ControllerAccess::Kind::Elsewhere
+                 ? u"Refused a connection from "_s + address +
+                       u": controllers outside the local network are never served"_s
+                 : u"Refused a connection from "_s + address + u": too many connections"_s);
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+
+    auto *connection = new Connection(socket, this);
+    Controller controller{address, Access::Closing, kind != ControllerAccess::Kind::Loopback};
+    enum class Decision { Serve, Wait, Refuse } decision = Decision::Serve;
+    if (controller.needsTrust && !m_trusted.contains(address)) {
+        if (m_refused.contains(address)) {
+            decision = Decision::Refuse;
+            note(u"refused "_s + address, u"Refused the controller at "_s + address +
+                                              u": it was refused earlier"_s + allowHint(address));
+        } else if (kind == ControllerAccess::Kind::SharedAddressSpace) {
+            decision = Decision::Refuse;
+            note(u"shared "_s + address,
+                 u"Refused the controller at "_s + address +
+                     u": addresses in 100.64.0.0/10 (carrier and VPN networks) are served only "
+                     u"when allowed by address"_s +
+                     allowHint(address));
+        } else if (!m_options.asksForApproval) {
+            decision = Decision::Refuse;
+            note(u"unknown "_s + address, u"Refused the controller at "_s + address +
+                                              u": it is not allowed"_s + allowHint(address));
+        } else {
+            decision = Decision::Wait;
         }
-        const QString address = ControllerAccess::addressText(peer);
-        auto *connection = new MonitorCalibrationLineDelimitedConnection(socket, this);
-        const bool needsApproval = kind == ControllerAccess::Kind::LocalNetwork;
-        connection->onLine = [this, address, needsApproval](QByteArray line) {
-            if (needsApproval && !m_trusted.contains(address))
-                return; // never queued: the user approves the controller, not its backlog
-            handleLine(line);
-        };
-        connection->onStateUpdate = [this, connection](MonitorCalibrationLineDelimitedConnection::State state) {
-            using Kind = MonitorCalibrationLineDelimitedConnection::State::Kind;
-            if (state.kind == Kind::Cancelled || state.kind == Kind::Failed)
-                drop(connection);
-        };
-        m_connections.append(connection);
-        m_connectionCount = m_connections.size();
-        if (needsApproval && !m_trusted.contains(address))
-            Q_EMIT approvalNeeded(address);
-        connection->start();
+    }
+    // Lines read while starting are already handled as the decision says.
+    controller.access = decision == Decision::Serve  ? Access::Served
+                        : decision == Decision::Wait ? Access::Waiting
+                                                     : Access::Closing;
+    m_controllers.insert(connection, controller);
+    m_connectionCount = m_controllers.size();
+    connection->onLine = [this, connection](QByteArray line) { onLine(connection, line); };
+    connection->onLineDropped = [this, connection] { onLineDropped(connection); };
+    connection->onStateUpdate = [this, connection](Connection::State state) {
+        using Kind = Connection::State::Kind;
+        if (state.kind == Kind::Cancelled || state.kind == Kind::Failed)
+            drop(connection);
+    };
+    connection->start();
+    if (!m_controllers.contains(connection))
+        return; // gone already (or a web request)
+    switch (decision) {
+    case Decision::Serve:
+        serve(connection);
+        break;
+    case Decision::Wait:
+        wait(connection);
+        break;
+    case Decision::Refuse:
+        refuse(connection);
+        break;
     }
 }
 
-void DadavezaRuzServerWorker::drop(MonitorCalibrationLineDelimitedConnection *connection)
+bool DadavezaRuzServerWorker::isOwnAddress(const QHostAddress &peer, const QHostAddress &local) const
 {
-    // A controller that went away is forgotten, so the list cannot grow without bound.
-    if (m_connections.removeOne(connection)) {
-        connection->deleteLater();
-        m_connectionCount = m_connections.size();
+    if (plain(peer) == plain(local))
+        return true;
+    return m_platform.isOwnAddress && m_platform.isOwnAddress(plain(peer));
+}
+
+void DadavezaRuzServerWorker::onLine(Connection *connection, const QByteArray &line)
+{
+    const auto it = m_controllers.find(connection);
+    if (it == m_controllers.end())
+        return;
+    if (!std::exchange(it->sawFirstLine, true) && isHttpRequestLine(line)) {
+        closeAsWebRequest(connection, it->address);
+        return;
     }
+    if (it->access == Access::Served)
+        handleLine(line); // a waiting controller's presses are dropped: the user allows it, not its backlog
+}
+
+void DadavezaRuzServerWorker::onLineDropped(Connection *connection)
+{
+    // A first line too long for any pad may be an HTTP request line with an enormous target.
+    const auto it = m_controllers.find(connection);
+    if (it != m_controllers.end() && !std::exchange(it->sawFirstLine, true))
+        closeAsWebRequest(connection, it->address);
+}
+
+void DadavezaRuzServerWorker::closeAsWebRequest(Connection *connection, const QString &address)
+{
+    note(u"web "_s + address, u"Refused a web request from "_s + address +
+                                  u": web pages may not send shortcuts"_s);
+    close(connection);
+}
+
+void DadavezaRuzServerWorker::serve(Connection *connection)
+{
+    m_controllers[connection].access = Access::Served;
+    connection->send(ServerStatusMessage{Status::Ready}.encode());
+}
+
+void DadavezaRuzServerWorker::wait(Connection *connection)
+{
+    const QString address = m_controllers.value(connection).address;
+    connection->send(ServerStatusMessage{Status::WaitingForApproval}.encode());
+    QList<Connection *> &waiting = m_waiting[address];
+    waiting.append(connection);
+    if (waiting.size() > kMaxWaitingPerAddress)
+        close(waiting.takeFirst());
+
+    m_pending.removeAll(address);
+    m_pending.append(address);
+    if (m_pending.size() > kMaxPendingApprovals) {
+        const QString oldest = m_pending.takeFirst();
+        ++m_droppedApprovals;
+        note(u"dropped "_s + oldest, u"Too many controllers are waiting for approval: gave up "
+                                     u"the request from "_s + oldest);
+        for (Connection *dropped : m_waiting.take(oldest))
+            close(dropped);
+    }
+    announcePending();
+}
+
+void DadavezaRuzServerWorker::refuse(Connection *connection)
+{
+    m_controllers[connection].access = Access::Closing;
+    connection->send(ServerStatusMessage{Status::Refused}.encode());
+    connection->closeWhenSent();
+    // A peer that reads nothing does not keep the connection open.
+    QTimer::singleShot(kRefusalGraceMs, connection, [connection] { connection->cancel(); });
+}
+
+void DadavezaRuzServerWorker::close(Connection *connection)
+{
+    const auto it = m_controllers.find(connection);
+    if (it == m_controllers.end())
+        return;
+    it->access = Access::Closing; // not "waiting": whoever closes it has taken it out of there
+    connection->cancel();         // reports at once, which drops it
+}
+
+void DadavezaRuzServerWorker::drop(Connection *connection)
+{
+    const auto it = m_controllers.find(connection);
+    if (it == m_controllers.end())
+        return;
+    if (it->access == Access::Waiting)
+        takeOutOfWaiting(connection, it->address);
+    m_controllers.erase(it);
+    m_connectionCount = m_controllers.size();
+    connection->deleteLater();
+}
+
+void DadavezaRuzServerWorker::takeOutOfWaiting(Connection *connection, const QString &address)
+{
+    const auto waiting = m_waiting.find(address);
+    if (waiting == m_waiting.end())
+        return;
+    waiting->removeOne(connection);
+    if (!waiting->isEmpty())
+        return;
+    // Its last connection closed: no one is left to allow.
+    m_waiting.erase(waiting);
+    m_pending.removeAll(address);
+    announcePending();
+}
+
+QList<DadavezaRuzServerWorker::Connection *>
+DadavezaRuzServerWorker::controllersWhere(const std::function<bool(const Controller &)> &test) const
+{
+    QList<Connection *> found;
+    for (auto it = m_controllers.cbegin(); it != m_controllers.cend(); ++it) {
+        if (test(it.value()))
+            found.append(it.key());
+    }
+    return found;
+}
+
+void DadavezaRuzServerWorker::announcePending()
+{
+    bool announce = false;
+    {
+        QMutexLocker lock(&m_announceMutex);
+        const PendingApprovals now{m_pending, m_droppedApprovals};
+        if (now.addresses == m_pendingSnapshot.addresses && now.dropped == m_pendingSnapshot.dropped)
+            return;
+        m_pendingSnapshot = now;
+        announce = !std::exchange(m_pendingAnnounced, true);
+    }
+    if (announce)
+        Q_EMIT pendingApprovalsChanged();
+}
+
+void DadavezaRuzServerWorker::note(const QString &key, const QString &line)
+{
+    const qint64 now = m_clock.elapsed();
+    const auto last = m_noted.constFind(key);
+    if (last != m_noted.cend() && now - *last < kNoteIntervalMs)
+        return;
+    if (m_noted.size() >= kMaxNotedKinds)
+        m_noted.clear();
+    m_noted.insert(key, now);
+    Q_EMIT logged(line);
+}
+
+QString DadavezaRuzServerWorker::allowHint(const QString &address) const
+{
+    return m_options.allowHint ? u". "_s + m_options.allowHint(address) : QString();
 }
 
 void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
@@ -138,7 +407,7 @@ void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
         return;
     bool announce = false;
     {
-        QMutexLocker lock(&m_lastCommandMutex);
+        QMutexLocker lock(&m_announceMutex);
         m_lastKeyCombo = message->keyCombo; // shared, not copied
         m_lastAppTarget = message->appTarget;
         announce = !std::exchange(m_lastCommandAnnounced, true);
@@ -150,17 +419,29 @@ void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
 
 void DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
 {
-    activateTarget(message.appTarget); // first, even when the combination names no key
-    auto parsed = m_parsedCombos.constFind(message.keyCombo);
-    if (parsed == m_parsedCombos.cend()) {
-        constexpr qsizetype kMaxRemembered = 1024;
-        if (m_parsedCombos.size() >= kMaxRemembered)
-            m_parsedCombos.clear();
-        parsed = m_parsedCombos.insert(message.keyCombo, parseKeyCombo(message.keyCombo));
+    const ParsedCombo &combo = parsed(message.keyCombo);
+    if (!combo.problem.isEmpty()) {
+        // Never some other key in its place, and no window brought forward for nothing.
+        note(u"combo "_s + message.keyCombo,
+             u"Not typed: "_s + quoted(message.keyCombo) + u" \u2014 "_s + combo.problem);
+        return;
     }
-    const std::optional<KeyPress> &press = *parsed;
-    if (press && m_poster)
-        m_poster->postKeyPress(press->keyCode, press->modifiers);
+    activateTarget(message.appTarget); // even when the combination names no key at all
+    if (combo.press && m_poster && m_poster->isAvailable())
+        m_poster->postKeyPress(combo.press->keyCode, combo.press->modifiers);
+}
+
+const DadavezaRuzServerWorker::ParsedCombo &DadavezaRuzServerWorker::parsed(const QString &keyCombo)
+{
+    auto found = m_parsedCombos.constFind(keyCombo);
+    if (found == m_parsedCombos.cend()) {
+        if (m_parsedCombos.size() >= kMaxRememberedCombos)
+            m_parsedCombos.clear();
+        const auto reading = parseKeyCombo(keyCombo);
+        found = m_parsedCombos.insert(keyCombo, reading ? ParsedCombo{*reading, {}}
+                                                        : ParsedCombo{{}, reading.error().description});
+    }
+    return *found;
 }
 
 void DadavezaRuzServerWorker::activateTarget(const QString &appTarget)
@@ -168,8 +449,11 @@ void DadavezaRuzServerWorker::activateTarget(const QString &appTarget)
     const ShortcutTarget target = ShortcutTarget::forAppTarget(appTarget);
     if (target.windowClass.isEmpty() || !m_activator)
         return;
-    if (m_activator->activate(target.windowClass) == AppActivator::Activation::Activated)
-        QThread::msleep(kActivationPauseMs);
+    // Only a window that had to come forward needs the pause; shuttling keys into the window
+    // that is already in front go at once.
+    if (m_activator->activate(target.windowClass) == AppActivator::Activation::Activated &&
+        m_platform.pause)
+        m_platform.pause(kActivationPause);
 }
 
 } // namespace hb

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "dadavezaruz-server/DadavezaRuzServerOptions.h"
 #include "dadavezaruz-server/DadavezaRuzServerPlatform.h"
 #include "dadavezaruz/KeyCombo.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QMutex>
@@ -14,6 +16,7 @@
 #include <memory>
 
 class QTcpServer;
+class QTcpSocket;
 
 namespace hb {
 
@@ -23,18 +26,36 @@ class MonitorCalibrationLineDelimitedConnection;
 struct ShortcutMessage;
 
 // The server's network side. It lives on the server's worker thread: it owns the listener and
-// every controller connection, decodes their lines and posts the keys, one line at a time in
-// arrival order. It reports to the main thread only through its signals.
+// every controller connection, decides which controllers are served, decodes their lines and
+// posts the keys, one line at a time in arrival order. It reports to the main thread only
+// through its signals.
+//
+// Each controller is told where it stands (a status line, see ServerStatusMessage): served,
+// waiting for the user's approval (its presses are dropped meanwhile, never queued), or refused
+// (the connection is closed). A connection that starts like an HTTP request is closed before
+// anything it sent is read further: a web page in a browser can send bytes to this port.
 class DadavezaRuzServerWorker : public QObject {
     Q_OBJECT
 
 public:
-    explicit DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform);
+    // Controllers on the local network that wait for the user's answer, oldest first.
+    struct PendingApprovals {
+        QStringList addresses;
+        int dropped = 0; // requests given up since the start because too many were waiting
+    };
+
+    static constexpr qsizetype kMaxPendingApprovals = 8;
+    static constexpr qsizetype kMaxWaitingPerAddress = 4;
+    static constexpr qsizetype kMaxConnections = 256;
+
+    DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform, DadavezaRuzServerOptions options);
     ~DadavezaRuzServerWorker() override;
 
     // Thread-safe: the newest decoded message as "keyCombo → appTarget". Reading it lets the next
     // message be announced again, so a flood of presses costs the main thread one event.
     QString takeLastCommand();
+    // Thread-safe, announced the same way.
+    PendingApprovals takePendingApprovals();
 
     // Any thread; for tests and benchmarks.
     qsizetype connectionCount() const { return m_connectionCount.load(); }
@@ -43,7 +64,9 @@ public Q_SLOTS:
     void listen(const QHostAddress &address, quint16 port);
     // Closes the listener and every connection; nothing is reported afterwards.
     void stop();
+    // Allowed and refused addresses; controllers already connected follow at once.
     void setTrusted(const QStringList &addresses);
+    void setRefused(const QStringList &addresses);
 
 Q_SIGNALS:
     // `keyboardProblem` is empty when key presses can be posted.
@@ -51,31 +74,78 @@ Q_SIGNALS:
     void listenFailed(const QString &error);
     void listenerFailed(const QString &error);
     void lastCommandChanged();
-    void approvalNeeded(const QString &address);
+    void pendingApprovalsChanged();
+    // A line for the user: a refused controller, a press that was not typed, ...
+    void logged(const QString &line);
+    // Keystrokes could be posted until now, and cannot any more.
+    void keyboardLost(const QString &reason);
 
 private:
+    using Connection = MonitorCalibrationLineDelimitedConnection;
+    enum class Access { Served, Waiting, Closing };
+    struct Controller {
+        QString address;
+        Access access = Access::Closing;
+        bool needsTrust = true; // not on this machine: served only while allowed
+        bool sawFirstLine = false;
+    };
+    // A key combination as read once: what to press, or why nothing is.
+    struct ParsedCombo {
+        std::optional<KeyPress> press;
+        QString problem;
+    };
+
     void ensureKeyboard();
+    QString keyboardProblem() const;
     void accept();
+    void admit(QTcpSocket *socket);
+    bool isOwnAddress(const QHostAddress &peer, const QHostAddress &local) const;
+    void onLine(Connection *connection, const QByteArray &line);
+    void onLineDropped(Connection *connection);
+    void closeAsWebRequest(Connection *connection, const QString &address);
+    void serve(Connection *connection);
+    void wait(Connection *connection);
+    void refuse(Connection *connection);
+    void close(Connection *connection);
+    void drop(Connection *connection);
+    void takeOutOfWaiting(Connection *connection, const QString &address);
+    QList<Connection *> controllersWhere(const std::function<bool(const Controller &)> &test) const;
+    void announcePending();
+    void note(const QString &key, const QString &line);
+    QString allowHint(const QString &address) const;
+
     void handleLine(const QByteArray &line);
     void postShortcut(const ShortcutMessage &message);
+    const ParsedCombo &parsed(const QString &keyCombo);
     void activateTarget(const QString &appTarget);
-    void drop(MonitorCalibrationLineDelimitedConnection *connection);
 
     DadavezaRuzServerPlatform m_platform;
+    DadavezaRuzServerOptions m_options;
     std::unique_ptr<KeyEventPoster> m_poster;
     std::unique_ptr<AppActivator> m_activator;
     QTcpServer *m_listener = nullptr;
-    QList<MonitorCalibrationLineDelimitedConnection *> m_connections;
+    QHash<Connection *, Controller> m_controllers;
     std::atomic<qsizetype> m_connectionCount{0};
     QSet<QString> m_trusted;
+    QSet<QString> m_refused;
+
+    QHash<QString, QList<Connection *>> m_waiting; // by address, oldest first
+    QStringList m_pending;                         // addresses with waiting connections, oldest first
+    int m_droppedApprovals = 0;
+
+    // When each kind of line was last noted, so that a flood makes one line, not thousands.
+    QHash<QString, qint64> m_noted;
+    QElapsedTimer m_clock;
 
     // Parsed key combinations by their text; a pad sends the same few over and over.
-    QHash<QString, std::optional<KeyPress>> m_parsedCombos;
+    QHash<QString, ParsedCombo> m_parsedCombos;
 
-    QMutex m_lastCommandMutex;
+    QMutex m_announceMutex;
     QString m_lastKeyCombo;
     QString m_lastAppTarget;
     bool m_lastCommandAnnounced = false;
+    PendingApprovals m_pendingSnapshot;
+    bool m_pendingAnnounced = false;
 };
 
 } // namespace hb

@@ -3,46 +3,57 @@
 #include "dadavezaruz-server/ControllerAccess.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/TerminalQrCode.h"
-#include "dadavezaruz-server/TrustedControllers.h"
 
 #include <QFile>
 #include <QHostAddress>
 
 namespace hb {
 
+using namespace Qt::StringLiterals;
+
 HeadlessServer::HeadlessServer(const HeadlessServerOptions &options,
                                std::unique_ptr<DadavezaRuzServer> server, std::FILE *out,
-                               QObject *parent)
-    : QObject(parent), m_options(options), m_server(std::move(server)), m_out(out)
+                               std::FILE *err, QObject *parent)
+    : QObject(parent), m_options(options), m_server(std::move(server)), m_out(out), m_err(err)
 {
     connect(m_server.get(), &DadavezaRuzServer::statusTextChanged, this, &HeadlessServer::onStatus);
-    connect(m_server.get(), &DadavezaRuzServer::failed, this, &HeadlessServer::failed);
-    connect(m_server.get(), &DadavezaRuzServer::lastCommandChanged, this,
-            [this](const QString &command) { print(QStringLiteral("Last command: ") + command); });
-    connect(m_server.get(), &DadavezaRuzServer::approvalRequested, this, [this](const QString &address) {
-        print(QStringLiteral("Controller %1 on the local network is not allowed; its presses are "
-                             "ignored. To allow it, restart with --allow %1 or add it to %2")
-                  .arg(address, m_options.trustFile.isEmpty() ? HeadlessServerOptions::defaultTrustFile()
-                                                             : m_options.trustFile));
+    connect(m_server.get(), &DadavezaRuzServer::failed, this, [this](const QString &status) {
+        print(m_err, status);
+        m_failed = true;
+        Q_EMIT failed();
     });
+    connect(m_server.get(), &DadavezaRuzServer::lastCommandChanged, this,
+            [this](const QString &command) { print(m_out, u"Last command: "_s + command); });
+    connect(m_server.get(), &DadavezaRuzServer::logged, this,
+            [this](const QString &line) { print(m_out, line); });
 }
 
 HeadlessServer::~HeadlessServer() = default;
 
+DadavezaRuzServerOptions HeadlessServer::serverOptions(const HeadlessServerOptions &options)
+{
+    DadavezaRuzServerOptions server;
+    server.asksForApproval = false;
+    server.requiresKeyboard = true;
+    server.allowHint = [file = options.trustFilePath()](const QString &address) -> QString {
+        return u"To allow it, restart with --allow "_s + address + u" or add it to "_s + file;
+    };
+    return server;
+}
+
 QStringList HeadlessServer::allowedAddresses(const HeadlessServerOptions &options, QStringList *problems)
 {
     QStringList addresses = options.allowed;
-    const QString path =
-        options.trustFile.isEmpty() ? HeadlessServerOptions::defaultTrustFile() : options.trustFile;
+    const QString path = options.trustFilePath();
     QFile file(path);
     if (!file.exists()) {
         if (!options.trustFile.isEmpty() && problems)
-            problems->append(QStringLiteral("trust file ") + path + QStringLiteral(" does not exist"));
+            problems->append(u"trust file "_s + path + u" does not exist"_s);
         return addresses;
     }
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (problems)
-            problems->append(QStringLiteral("cannot read ") + path + QStringLiteral(": ") + file.errorString());
+            problems->append(u"cannot read "_s + path + u": "_s + file.errorString());
         return addresses;
     }
     int number = 0;
@@ -51,13 +62,12 @@ QStringList HeadlessServer::allowedAddresses(const HeadlessServerOptions &option
         const QString line = QString::fromUtf8(file.readLine()).section(u'#', 0, 0).trimmed();
         if (line.isEmpty())
             continue;
-        const QHostAddress address(line);
-        if (address.isNull()) {
+        if (const std::optional<QString> problem = ControllerAccess::allowProblem(line)) {
             if (problems)
-                problems->append(QStringLiteral("%1:%2: not an IP address: %3").arg(path).arg(number).arg(line));
+                problems->append(u"%1:%2: %3"_s.arg(path).arg(number).arg(*problem));
             continue;
         }
-        addresses.append(ControllerAccess::addressText(address));
+        addresses.append(ControllerAccess::addressText(QHostAddress(line)));
     }
     addresses.removeDuplicates();
     return addresses;
@@ -75,21 +85,26 @@ void HeadlessServer::stop()
 
 void HeadlessServer::onStatus(const QString &status)
 {
-    print(status);
+    // A failure is printed as an error when the server reports it, and the stop on the way out
+    // after it goes without saying.
+    if (m_server->isRunning() || (status == u"Stopped" && !m_failed))
+        print(m_out, status);
     const std::optional<QString> address = m_server->readyAddress();
     if (!m_server->isRunning() || m_pairingShown || !address)
         return;
     // What a phone scans to connect: the address and port of the status line.
     const QString code = *address + u':' + QString::number(m_server->port());
     m_pairingShown = true;
-    print(QStringLiteral("Pairing code: ") + code + u'\n' + terminalQrCode(code));
+    print(m_out, u"Pairing code: "_s + code);
+    if (!m_options.quiet)
+        print(m_out, terminalQrCode(code));
 }
 
-void HeadlessServer::print(const QString &line)
+void HeadlessServer::print(std::FILE *to, const QString &line)
 {
     const QByteArray bytes = (line + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
-    std::fflush(m_out);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
 }
 
 } // namespace hb

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dadavezaruz-server/DadavezaRuzServerOptions.h"
 #include "dadavezaruz-server/HeadlessServerOptions.h"
 
 #include <QObject>
@@ -11,20 +12,24 @@ namespace hb {
 
 class DadavezaRuzServer;
 
-// The shortcut server without a window: it starts at once, prints its status lines and the
-// pairing code (as text and as a QR code) to standard output, and tells how to allow a
-// controller from the local network, which only the command line or the trust file can do.
+// The shortcut server without a window: it starts at once and prints its status lines, what it
+// refused and the pairing code (as text and, unless quiet, as a QR code) to `out`, and its
+// failures to `err`. No one is there to ask, so a controller on the local network is served
+// only when the command line or the trust file allows it; others are refused with a line that
+// says how to allow them.
 class HeadlessServer : public QObject {
     Q_OBJECT
 
 public:
-    // `out` receives every line the server prints.
     HeadlessServer(const HeadlessServerOptions &options, std::unique_ptr<DadavezaRuzServer> server,
-                   std::FILE *out = stdout, QObject *parent = nullptr);
+                   std::FILE *out = stdout, std::FILE *err = stderr, QObject *parent = nullptr);
     ~HeadlessServer() override;
 
+    // How the server must behave without a window.
+    static DadavezaRuzServerOptions serverOptions(const HeadlessServerOptions &options);
+
     // The addresses of the command line and the trust file (comments after '#', blank lines and
-    // text that is no address are skipped).
+    // text that is no address that could be allowed are skipped, each with a problem).
     static QStringList allowedAddresses(const HeadlessServerOptions &options, QStringList *problems);
 
     DadavezaRuzServer &server() const { return *m_server; }
@@ -32,17 +37,19 @@ public:
     void stop();
 
 Q_SIGNALS:
-    // The listener could not be created or failed; the process should end.
+    // The server cannot run, or stopped running; the process should end with status 1.
     void failed();
 
 private:
-    void print(const QString &line);
+    static void print(std::FILE *to, const QString &line);
     void onStatus(const QString &status);
 
     HeadlessServerOptions m_options;
     std::unique_ptr<DadavezaRuzServer> m_server;
     std::FILE *m_out;
+    std::FILE *m_err;
     bool m_pairingShown = false;
+    bool m_failed = false;
 };
 
 } // namespace hb

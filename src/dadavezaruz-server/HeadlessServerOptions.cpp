@@ -8,21 +8,26 @@
 
 namespace hb {
 
+using namespace Qt::StringLiterals;
+
 QString HeadlessServerOptions::usage()
 {
-    return QStringLiteral(
-        "Usage: huebench-server [options]\n"
-        "Serves DadavezaRuz pads without the Huebench window: each press becomes a keystroke\n"
-        "in DaVinci Resolve, OBS Studio or the frontmost application.\n"
-        "\n"
-        "  --port N                 listen on TCP port N (default 58432)\n"
-        "  --command-key KEY        post the pad's cmd as control (default) or super\n"
-        "  --allow ADDRESS          serve the controller at ADDRESS on the local network\n"
-        "                           (repeatable; controllers on this machine are always served)\n"
-        "  --trust-file FILE        read allowed addresses from FILE, one a line\n"
-        "                           (default %1)\n"
-        "  -h, --help               show this text\n")
-        .arg(defaultTrustFile());
+    return u"Usage: huebench-server [options]\n"
+           u"Serves DadavezaRuz pads without the Huebench window: each press becomes a keystroke\n"
+           u"in DaVinci Resolve, OBS Studio or the frontmost application (X11).\n"
+           u"\n"
+           u"  --port N                 listen on TCP port N (default 58432)\n"
+           u"  --command-key KEY        post the pad's cmd as control (default) or super\n"
+           u"  --allow ADDRESS          serve the controller at ADDRESS on the local network\n"
+           u"                           (repeatable; controllers on this machine are always served)\n"
+           u"  --trust-file FILE        read allowed addresses from FILE, one a line\n"
+           u"                           (default %1)\n"
+           u"  --quiet                  print no QR code (status lines only, e.g. for the journal)\n"
+           u"  -h, --help               show this text\n"
+           u"\n"
+           u"Status lines go to standard output, errors to standard error. The exit status is 1\n"
+           u"when the server cannot run or stops running (no usable X display, port in use, the\n"
+           u"display went away), 2 for a usage error.\n"_s.arg(defaultTrustFile());
 }
 
 QString HeadlessServerOptions::defaultTrustFile()
@@ -40,29 +45,33 @@ std::variant<HeadlessServerOptions, QString> HeadlessServerOptions::parse(const 
             options.help = true;
             continue;
         }
+        if (argument == u"--quiet") {
+            options.quiet = true;
+            continue;
+        }
         const bool takesValue = argument == u"--port" || argument == u"--command-key" ||
                                 argument == u"--allow" || argument == u"--trust-file";
         if (!takesValue)
-            return QStringLiteral("unknown option: ") + argument;
+            return u"unknown option: "_s + argument;
         if (i + 1 >= arguments.size())
-            return argument + QStringLiteral(" needs a value");
+            return argument + u" needs a value"_s;
         const QString value = arguments[++i];
         if (argument == u"--port") {
             bool ok = false;
             const uint port = value.toUInt(&ok);
             if (!ok || port == 0 || port > 65535)
-                return QStringLiteral("--port takes a number from 1 to 65535, not ") + value;
+                return u"--port takes a number from 1 to 65535, not "_s + value;
             options.port = quint16(port);
         } else if (argument == u"--command-key") {
             const std::optional<CommandKey> key = ServerSettings::parseCommandKey(value);
             if (!key)
-                return QStringLiteral("--command-key takes control or super, not ") + value;
+                return u"--command-key takes control or super, not "_s + value;
             options.commandKey = *key;
             options.commandKeyGiven = true;
         } else if (argument == u"--allow") {
-            if (QHostAddress(value).isNull())
-                return QStringLiteral("--allow takes an IP address, not ") + value;
-            options.allowed.append(ControllerAccess::addressText(QHostAddress(value)));
+            if (const std::optional<QString> problem = ControllerAccess::allowProblem(value))
+                return u"--allow: "_s + *problem;
+            options.allowed.append(ControllerAccess::addressText(QHostAddress(value.trimmed())));
         } else {
             options.trustFile = value;
         }

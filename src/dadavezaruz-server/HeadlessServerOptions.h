@@ -14,8 +14,9 @@ struct HeadlessServerOptions {
     quint16 port = 58432;
     CommandKey commandKey = CommandKey::Control;
     bool commandKeyGiven = false;
-    QStringList allowed;  // addresses allowed for this run
-    QString trustFile;    // one allowed address a line; empty: the default file
+    QStringList allowed; // addresses allowed for this run
+    QString trustFile;   // one allowed address a line; empty: the default file
+    bool quiet = false;  // no QR code in the output (for the journal)
     bool help = false;
 
     static QString usage();
@@ -23,6 +24,8 @@ struct HeadlessServerOptions {
     static std::variant<HeadlessServerOptions, QString> parse(const QStringList &arguments);
     // The default trust file, in the user's configuration folder.
     static QString defaultTrustFile();
+    // The trust file in use.
+    QString trustFilePath() const { return trustFile.isEmpty() ? defaultTrustFile() : trustFile; }
 };
 
 } // namespace hb

@@ -4,6 +4,7 @@
 #include "platform/dnssd/AvahiServicePublisher.h"
 #include "platform/keyboard/X11AppActivator.h"
 #include "platform/netif/LocalAddress.h"
+#include "platform/netif/OwnAddresses.h"
 
 namespace hb {
 
@@ -16,6 +17,9 @@ DadavezaRuzServerPlatform systemServerPlatform(CommandKey commandKey)
     platform.makeActivator = [] { return std::make_unique<X11AppActivator>(); };
     platform.makePublisher = [] { return std::make_unique<AvahiServicePublisher>(); };
     platform.localAddress = [] { return localIPv4Address(); };
+    platform.isOwnAddress = [own = std::make_shared<OwnAddresses>()](const QHostAddress &address) {
+        return own->contains(address);
+    };
     return platform;
 }
 

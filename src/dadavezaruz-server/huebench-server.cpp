@@ -1,5 +1,5 @@
 // huebench-server: the shortcut server without a window, for editing machines that do not keep
-// Huebench open. It runs until SIGINT or SIGTERM.
+// Huebench open. It runs until SIGINT or SIGTERM, or until it cannot serve any more (exit 1).
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/HeadlessServer.h"
@@ -39,12 +39,13 @@ int main(int argc, char *argv[])
     const CommandKey commandKey =
         options.commandKeyGiven ? options.commandKey : ServerSettings::commandKey(Settings());
     auto *trusted = new TrustedControllers([allowed] { return allowed; }, {});
-    HeadlessServer headless(options,
-                            std::make_unique<DadavezaRuzServer>(systemServerPlatform(commandKey),
-                                                                trusted, options.port));
+    HeadlessServer headless(options, std::make_unique<DadavezaRuzServer>(
+                                         systemServerPlatform(commandKey), trusted, options.port,
+                                         HeadlessServer::serverOptions(options)));
     QuitOnSignals signals;
     QObject::connect(&signals, &QuitOnSignals::received, &application, &QCoreApplication::quit);
-    QObject::connect(&headless, &HeadlessServer::failed, &application, [] { QCoreApplication::exit(1); });
+    QObject::connect(&headless, &HeadlessServer::failed, &application,
+                     [] { QCoreApplication::exit(1); });
     headless.start();
     const int status = QCoreApplication::exec();
     headless.stop();

@@ -8,7 +8,9 @@ namespace hb {
 
 namespace {
 
-quint64 modifierFlag(QStringView name)
+using namespace Qt::StringLiterals;
+
+quint64 modifierFlag(const QString &name)
 {
     if (name == u"cmd" || name == u"command")
         return kCommandModifier;
@@ -21,20 +23,76 @@ quint64 modifierFlag(QStringView name)
     return 0;
 }
 
+QString quoted(const QString &text)
+{
+    return u'\u201C' + text + u'\u201D';
+}
+
+// “a”, “a” and “b”, “a”, “b” and “c”.
+QString quotedList(const QStringList &names)
+{
+    QString text;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? u" and "_s : u", "_s;
+        text += quoted(names[i]);
+    }
+    return text;
+}
+
+bool isKnownName(const QString &lowerName)
+{
+    return keyCodeMap().contains(lowerName) || modifierFlag(lowerName) != 0;
+}
+
+Error unknownNames(const QStringList &names, bool lastIsUnknown)
+{
+    QString text;
+    if (names.size() > 1)
+        text = u"Unknown names "_s + quotedList(names);
+    else
+        text = (lastIsUnknown ? u"Unknown key "_s : u"Unknown modifier "_s) + quoted(names[0]);
+    for (const QString &name : names) {
+        if (name.trimmed() != name && isKnownName(name.trimmed().toLower())) {
+            text += u" \u2014 remove the spaces around \u201C+\u201D"_s;
+            break;
+        }
+    }
+    return Error{KeyComboError::kDomain, KeyComboError::UnknownName, text};
+}
+
 } // namespace
 
-std::optional<KeyPress> parseKeyCombo(const QString &text)
+Expected<std::optional<KeyPress>> parseKeyCombo(const QString &text)
 {
-    const QString lower = text.toLower();
-    const auto pieces = QStringView(lower).split(u'+', Qt::SkipEmptyParts);
+    const QStringList pieces = text.split(u'+', Qt::SkipEmptyParts);
     if (pieces.isEmpty())
-        return std::nullopt;
+        return std::optional<KeyPress>();
 
     KeyPress press;
-    press.keyCode = keyCodeMap().value(pieces.last().toString(), 0);
-    for (qsizetype i = 0; i + 1 < pieces.size(); ++i)
-        press.modifiers |= modifierFlag(pieces.at(i));
-    return press;
+    QStringList unknown;
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        const quint64 flag = modifierFlag(pieces[i].toLower());
+        if (flag == 0)
+            unknown.append(pieces[i]);
+        press.modifiers |= flag;
+    }
+
+    const QString &key = pieces.constLast();
+    const QString keyName = key.toLower();
+    const auto code = keyCodeMap().constFind(keyName);
+    const bool keyKnown = code != keyCodeMap().cend();
+    if (!keyKnown && unknown.isEmpty() && modifierFlag(keyName) != 0) {
+        return Error{KeyComboError::kDomain, KeyComboError::NoKey,
+                     quoted(key) + u" is a modifier: add a key after it, e.g. "_s + pieces.join(u'+') +
+                         u"+c"_s};
+    }
+    if (!keyKnown)
+        unknown.append(key);
+    if (!unknown.isEmpty())
+        return unknownNames(unknown, !keyKnown);
+    press.keyCode = *code;
+    return std::optional<KeyPress>(press);
 }
 
 } // namespace hb

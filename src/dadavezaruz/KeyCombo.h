@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Expected.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -23,10 +25,22 @@ struct KeyPress {
     friend bool operator==(const KeyPress &, const KeyPress &) = default;
 };
 
-// Reads a key combination such as "cmd+shift+c". The text is lower-cased but not trimmed, and
-// split at '+' with empty pieces dropped; nothing left gives nothing. The last piece is the key
-// (an unknown name gives code 0, the a key); each earlier piece that names a modifier sets its
-// flag, and other pieces are ignored.
-std::optional<KeyPress> parseKeyCombo(const QString &text);
+namespace KeyComboError {
+inline const QString kDomain = QStringLiteral("KeyCombo");
+enum Code {
+    UnknownName = 1, // a piece names no key (last piece) or no modifier (earlier pieces)
+    NoKey = 2,       // the last piece is a modifier: nothing to press it with
+};
+} // namespace KeyComboError
+
+// Reads a key combination such as "cmd+shift+c". The text is compared without regard to case but
+// not trimmed, and split at '+' with empty pieces dropped. The last piece is the key, every
+// earlier piece a modifier (repeats change nothing).
+//
+// Gives no press (an empty optional) for a text of nothing but plus signs: there is nothing to
+// press. A piece that names nothing known, or a last piece that is a modifier, gives an Error
+// (domain KeyComboError::kDomain) whose description names the pieces, fit to show: such a
+// combination is never pressed as some other key.
+Expected<std::optional<KeyPress>> parseKeyCombo(const QString &text);
 
 } // namespace hb

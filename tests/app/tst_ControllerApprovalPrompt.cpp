@@ -15,8 +15,27 @@ using namespace Qt::StringLiterals;
 class TestControllerApprovalPrompt : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<DadavezaRuzServer> m_server;
+    std::unique_ptr<QWidget> m_window;
+    QList<std::shared_ptr<QTcpSocket>> m_controllers;
+
+    QMessageBox *box() const
+    {
+        return m_window->findChild<QMessageBox *>(u"controllerApprovalPrompt"_s);
+    }
+
+    // A controller at 127.0.0.N, which stands for one on the local network.
+    void connectFrom(int n)
+    {
+        auto socket = std::make_shared<QTcpSocket>();
+        socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(n)));
+        socket->connectToHost(QHostAddress::LocalHost, m_server->port());
+        QVERIFY(socket->waitForConnected(5000));
+        m_controllers.append(socket);
+    }
+
 private Q_SLOTS:
-    void asksAndPassesTheAnswerOn()
+    void init()
     {
         DadavezaRuzServerPlatform platform;
         platform.listenAddress = QHostAddress::LocalHost;
@@ -24,33 +43,69 @@ private Q_SLOTS:
             return peer.isEqual(QHostAddress::LocalHost) ? ControllerAccess::Kind::Loopback
                                                          : ControllerAccess::Kind::LocalNetwork;
         };
-        DadavezaRuzServer server(std::move(platform), new TrustedControllers({}, {}), 0);
-        QWidget window;
-        window.show();
-        ControllerApprovalPrompt prompt(server, &window);
-        server.start();
-        QTRY_VERIFY(server.isRunning());
+        m_server = std::make_unique<DadavezaRuzServer>(std::move(platform),
+                                                       new TrustedControllers({}, {}), 0);
+        m_window = std::make_unique<QWidget>();
+        m_window->show();
+        new ControllerApprovalPrompt(*m_server, m_window.get());
+        m_server->start();
+        QTRY_VERIFY(m_server->isRunning());
+    }
 
-        QList<std::shared_ptr<QTcpSocket>> controllers;
-        for (const char *from : {"127.0.0.2", "127.0.0.3"}) {
-            auto socket = std::make_shared<QTcpSocket>();
-            socket->bind(QHostAddress(QString::fromLatin1(from)));
-            socket->connectToHost(QHostAddress::LocalHost, server.port());
-            QVERIFY(socket->waitForConnected(5000));
-            controllers.append(socket);
-        }
-        QTRY_COMPARE(server.pendingApprovals().size(), 2);
+    void cleanup()
+    {
+        m_controllers.clear();
+        m_window.reset();
+        m_server.reset();
+    }
 
-        auto box = [&window] { return window.findChild<QMessageBox *>(u"controllerApprovalPrompt"_s); };
+    void asksAndPassesTheAnswerOn()
+    {
+        connectFrom(2);
+        connectFrom(3);
+        QTRY_COMPARE(m_server->pendingApprovals().size(), 2);
+
         QTRY_VERIFY(box() && box()->isVisible());
         QCOMPARE(box()->text(), ControllerApprovalPrompt::question(u"127.0.0.2"_s));
+        QVERIFY(!box()->isModal()); // the window, and the server's switch, stay usable
         box()->buttons().constFirst()->click(); // "Allow"
-        QTRY_COMPARE(server.trustedControllers().addresses(), QStringList{u"127.0.0.2"_s});
+        QTRY_COMPARE(m_server->trustedControllers().addresses(), QStringList{u"127.0.0.2"_s});
 
         QTRY_VERIFY(box() && box()->text() == ControllerApprovalPrompt::question(u"127.0.0.3"_s));
-        server.decline(u"127.0.0.3"_s); // answered on the server screen instead
+        m_server->decline(u"127.0.0.3"_s); // answered on the server screen instead
         QTRY_VERIFY(!box() || !box()->isVisible());
-        QCOMPARE(server.trustedControllers().addresses(), QStringList{u"127.0.0.2"_s});
+        QCOMPARE(m_server->trustedControllers().addresses(), QStringList{u"127.0.0.2"_s});
+    }
+
+    // Every way of dismissing the question but a click on "Allow" refuses.
+    void dismissingRefuses_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("closing the window") << 0;
+    }
+
+    void dismissingRefuses()
+    {
+        QFETCH(int, how);
+        connectFrom(4);
+        QTRY_VERIFY(box() && box()->isVisible());
+        if (how == 0)
+            box()->close();
+        else
+            QTest::keyClick(box(), Qt::Key(how));
+        QTRY_COMPARE(m_server->refusedControllers(), QStringList{u"127.0.0.4"_s});
+        QCOMPARE(m_server->trustedControllers().addresses(), QStringList());
+    }
+
+    void aControllerThatLeavesIsNoLongerAskedAbout()
+    {
+        connectFrom(5);
+        QTRY_VERIFY(box() && box()->isVisible());
+        m_controllers.takeFirst()->abort();
+        QTRY_VERIFY(!box() || !box()->isVisible());
+        QCOMPARE(m_server->refusedControllers(), QStringList());
     }
 };
 

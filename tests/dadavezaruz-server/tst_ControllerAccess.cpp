@@ -29,7 +29,11 @@ private Q_SLOTS:
         row("fe80::1%eth0", Kind::LocalNetwork, "fe80::1");
         row("fd12:3456::7", Kind::LocalNetwork, "fd12:3456::7");
         row("172.32.0.1", Kind::Elsewhere, "172.32.0.1");
-        row("100.64.0.1", Kind::Elsewhere, "100.64.0.1");
+        row("100.64.0.1", Kind::SharedAddressSpace, "100.64.0.1");
+        row("100.127.255.254", Kind::SharedAddressSpace, "100.127.255.254");
+        row("100.128.0.1", Kind::Elsewhere, "100.128.0.1");
+        row("224.0.0.251", Kind::Elsewhere, "224.0.0.251");
+        row("0.0.0.0", Kind::Elsewhere, "0.0.0.0");
         row("2001:db8::1", Kind::Elsewhere, "2001:db8::1");
     }
 
@@ -41,6 +45,8 @@ private Q_SLOTS:
         const QHostAddress peer(address);
         QCOMPARE(ControllerAccess::classify(peer), kind);
         QCOMPARE(ControllerAccess::addressText(peer), text);
+        // Whatever is served once allowed may be allowed; the rest is refused with a reason.
+        QCOMPARE(ControllerAccess::allowProblem(address).has_value(), kind == Kind::Elsewhere);
     }
 };
 

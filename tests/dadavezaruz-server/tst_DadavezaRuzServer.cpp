@@ -12,28 +12,35 @@
 
 using namespace hb;
 using namespace Qt::StringLiterals;
+using Activation = AppActivator::Activation;
 
 namespace {
 
 using Record = std::function<void(const QString &)>;
 
-// The keyboard and the window system: records, on the server's worker thread, the key presses
-// and activations asked of them. A `problem` makes the keyboard unavailable.
+// The keyboard and the window system: records, on the server's worker thread, the key presses,
+// activations and pauses asked of them. A `problem` makes the keyboard unavailable.
 struct Recorder : KeyEventPoster, AppActivator {
-    Recorder(Record log, QString reason = {}) : record(log), problem(reason) {}
+    Recorder(Record log, QString reason = {}, Activation answer = Activation::Activated)
+        : record(log), problem(reason), activation(answer)
+    {
+    }
     bool isAvailable() const override { return problem.isEmpty(); }
     QString unavailableReason() const override { return problem; }
     void postKeyPress(quint16 code, quint64 modifiers) override
     {
         record(u"key %1 %2"_s.arg(code).arg(modifiers, 0, 16));
     }
+    void setLostHandler(LostHandler handler) override { lost = std::move(handler); }
     Activation activate(const QString &window) override
     {
         record(u"activate "_s + window);
-        return Activation::Activated;
+        return activation;
     }
     Record record;
     QString problem;
+    Activation activation;
+    LostHandler lost;
 };
 
 QByteArray frame(const QByteArray &combo, const QByteArray &target)
@@ -41,13 +48,27 @@ QByteArray frame(const QByteArray &combo, const QByteArray &target)
     return R"({"keyCombo":")" + combo + R"(","appTarget":")" + target + "\"}\n";
 }
 
+const QByteArray kReady = R"({"status":"ready"})";
+const QByteArray kWaiting = R"({"status":"waitingForApproval"})";
+const QByteArray kRefused = R"({"status":"refused"})";
+
+// 127.0.0.N by N: 1 this machine, 2-99 the local network, 100-109 a carrier or VPN network,
+// 200 and up the internet; 50 is one of this machine's own addresses on the local network.
+ControllerAccess::Kind kindOf(const QHostAddress &address)
+{
+    using enum ControllerAccess::Kind;
+    const quint32 n = address.toIPv4Address() & 0xFF;
+    return n == 1 ? Loopback : n < 100 ? LocalNetwork : n < 110 ? SharedAddressSpace : Elsewhere;
+}
+
 } // namespace
 
 class TestDadavezaRuzServer : public QObject {
     Q_OBJECT
 
-    QMutex m_mutex; // guards m_events, which the worker thread appends to
+    QMutex m_mutex; // guards m_events and m_poster, which the worker thread writes
     QStringList m_events;
+    Recorder *m_poster = nullptr;
     QStringList m_trustStore;
     std::unique_ptr<DadavezaRuzServer> m_server;
 
@@ -55,77 +76,84 @@ class TestDadavezaRuzServer : public QObject {
     QStringList seen() { QMutexLocker lock(&m_mutex); return m_events; }
     bool send(QTcpSocket &to, QByteArray b) { to.write(b); return to.waitForBytesWritten(); }
 
-    void makeServer(quint16 port, QString keyboardProblem = {}, std::optional<QString> address = {})
+    void makeServer(const QString &keyboardProblem = {},
+                    Activation activation = Activation::Activated,
+                    const DadavezaRuzServerOptions &options = {})
     {
+        m_server.reset();
         const Record record = [this](const QString &event) { this->record(event); };
         DadavezaRuzServerPlatform platform;
-        platform.makePoster = [=] { return std::make_unique<Recorder>(record, keyboardProblem); };
-        platform.makeActivator = [=] { return std::make_unique<Recorder>(record); };
-        platform.localAddress = [address] { return address; };
-        platform.listenAddress = QHostAddress::LocalHost;
-        // 127.0.0.N by its last number: 2 stands for the local network, 3 for elsewhere.
-        platform.classifyPeer = [](const QHostAddress &ip) {
-            using enum ControllerAccess::Kind;
-            return QList{Loopback, Loopback, LocalNetwork, Elsewhere}[ip.toIPv4Address() & 3];
+        platform.makePoster = [=, this] {
+            auto poster = std::make_unique<Recorder>(record, keyboardProblem);
+            QMutexLocker lock(&m_mutex);
+            m_poster = poster.get();
+            return poster;
         };
+        platform.makeActivator = [=] {
+            return std::make_unique<Recorder>(record, QString(), activation);
+        };
+        platform.pause = [record](std::chrono::milliseconds time) {
+            record(u"pause %1"_s.arg(time.count()));
+        };
+        platform.listenAddress = QHostAddress::LocalHost;
+        platform.classifyPeer = &kindOf;
+        platform.isOwnAddress = [](const QHostAddress &ip) { return ip == QHostAddress(u"127.0.0.50"_s); };
         auto *trusted = new TrustedControllers(
             [this] { return m_trustStore; }, [this](const auto &list) { m_trustStore = list; });
-        m_server = std::make_unique<DadavezaRuzServer>(std::move(platform), trusted, port);
+        m_server = std::make_unique<DadavezaRuzServer>(std::move(platform), trusted, 0, options);
+        m_events.clear();
     }
 
-    std::unique_ptr<QTcpSocket> connectController(const char *from = "127.0.0.1")
+    bool startServer()
+    {
+        m_server->start();
+        return QTest::qWaitFor([this] { return m_server->isRunning(); }, 5000);
+    }
+
+    std::unique_ptr<QTcpSocket> connectController(int from = 1)
     {
         auto socket = std::make_unique<QTcpSocket>();
-        socket->bind(QHostAddress(QString::fromLatin1(from)));
+        socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(from)));
         socket->connectToHost(QHostAddress::LocalHost, m_server->port());
         return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
+    }
+
+    // The next status line the server sent, or what the socket's state says instead.
+    static QByteArray statusLine(QTcpSocket &socket)
+    {
+        if (!QTest::qWaitFor([&] { return socket.canReadLine() ||
+                                          socket.state() == QAbstractSocket::UnconnectedState; },
+                             5000))
+            return "(nothing)";
+        return socket.canReadLine() ? socket.readLine().trimmed() : QByteArray("(closed)");
+    }
+
+    static bool closedByServer(QTcpSocket &socket)
+    {
+        return socket.state() == QAbstractSocket::UnconnectedState ||
+               socket.waitForDisconnected(5000);
     }
 
 private Q_SLOTS:
     void init()
     {
         m_trustStore.clear();
-        makeServer(0);
-        m_events.clear(); // only now, as the server of the test before is gone
-        m_server->start();
-        QTRY_VERIFY(m_server->isRunning());
-    }
-
-    void statusFollowsTheListener_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("keyboardProblem");
-        QTest::addColumn<QString>("status"); // %1 is the port
-
-        QTest::newRow("no address") << QString() << QString() << u"Server running on port %1"_s;
-    }
-
-    void statusFollowsTheListener()
-    {
-        QFETCH(QString, address);
-        QFETCH(QString, keyboardProblem);
-        QFETCH(QString, status);
-
-        makeServer(0, keyboardProblem, address.isEmpty() ? std::nullopt : std::optional(address));
-        QSignalSpy ports(m_server.get(), &DadavezaRuzServer::portChanged);
-        m_server->start();
-        m_server->start(); // no second listener (which would have a port of its own)
-        QTRY_COMPARE(m_server->statusText(), status.arg(m_server->port()));
-        QTest::qWait(50);
-        QCOMPARE(ports.size(), 1);
+        makeServer();
+        QVERIFY(startServer());
     }
 
     void busyPortFailsAndCanBeRetried()
     {
-        auto first = std::exchange(m_server, nullptr);
-        makeServer(first->port());
-        m_server->start();
+        auto first = std::move(m_server);
+        const quint16 busy = first->port();
+        makeServer();
+        QMetaObject::invokeMethod(m_server->worker(), [this, busy] {
+            m_server->worker()->listen(QHostAddress::LocalHost, busy);
+        });
         QTRY_VERIFY(m_server->statusText().contains(QRegularExpression(u"^Failed to start: .+"_s)));
         QVERIFY(!m_server->isRunning());
-
-        first.reset(); // frees the port; the failed listener was not kept, so a start tries again
-        m_server->start();
-        QTRY_VERIFY(m_server->isRunning());
+        first.reset();
+        QVERIFY(startServer()); // the failed listener was not kept, so a start tries again
     }
 
     void framesBecomeKeyPresses_data()
@@ -135,21 +163,27 @@ private Q_SLOTS:
         QTest::addColumn<QByteArrayList>("writes");
 
         const QByteArray good = frame("cmd+shift+c", "resolve"), crlf = good.chopped(1) + "\r\n";
-        const QStringList goodEvents{u"activate resolve"_s, u"key 8 120000"_s};
+        const QStringList goodEvents{u"activate resolve"_s, u"pause 80"_s, u"key 8 120000"_s};
         const QString goodCommand = u"cmd+shift+c \u2192 resolve"_s;
-        QTest::newRow("two frames in one write") << goodEvents + QStringList{u"key 49 0"_s}
-            << u"space \u2192 global"_s << QByteArrayList{good + frame("space", "global")};
+        QTest::newRow("two frames in one write")
+            << goodEvents + QStringList{u"key 49 0"_s} << u"space \u2192 global"_s
+            << QByteArrayList{good + frame("space", "global")};
         QTest::newRow("one frame over three writes, CRLF") << goodEvents << goodCommand
             << QByteArrayList{crlf.first(10), crlf.sliced(10, 20), crlf.sliced(30)};
         QTest::newRow("bad lines, then a good one") << goodEvents << goodCommand
             << QByteArrayList{"\n{nope\n", R"({"keyCombo":"c"})" "\n",
                               R"({"keyCombo":"c","appTarget":7})" "\n" + good};
-        QTest::newRow("over-long line, then a good one") << goodEvents << goodCommand
-            << QByteArrayList{QByteArray(70000, 'x'), "\n" + good};
-        QTest::newRow("target in upper case, no key") << QStringList{u"activate obs"_s}
-            << u"++ \u2192 OBS"_s << QByteArrayList{frame("++", "OBS")};
-        QTest::newRow("nothing to activate, unknown key") << QStringList{u"key 0 40000"_s}
-            << u"ctrl+f13 \u2192 frontmost"_s << QByteArrayList{frame("ctrl+f13", "frontmost")};
+        QTest::newRow("a first line of junk is not a web request") << goodEvents << goodCommand
+            << QByteArrayList{"hello pad\n" + good};
+        QTest::newRow("over-long line after a good one") << goodEvents + goodEvents << goodCommand
+            << QByteArrayList{good, QByteArray(70000, 'x'), "\n" + good};
+        QTest::newRow("target in upper case, no key")
+            << QStringList{u"activate obs"_s, u"pause 80"_s} << u"++ \u2192 OBS"_s
+            << QByteArrayList{frame("++", "OBS")};
+        QTest::newRow("unknown names are not typed, nothing is activated")
+            << QStringList{u"key 0 0"_s} << u"a \u2192 frontmost"_s
+            << QByteArrayList{frame("ctrl+shft+blah", "resolve") + frame("f13", "obs") +
+                              frame("a", "frontmost")};
     }
 
     void framesBecomeKeyPresses()
@@ -160,12 +194,53 @@ private Q_SLOTS:
 
         auto controller = connectController();
         QVERIFY(controller);
+        QCOMPARE(statusLine(*controller), kReady);
         for (const QByteArray &bytes : writes) {
             QVERIFY(send(*controller, bytes));
             QTest::qWait(10); // so that the server reads each write by itself
         }
         QTRY_COMPARE(seen(), events);
         QTRY_COMPARE(m_server->lastCommand(), lastCommand);
+    }
+
+    void unknownNamesAreLogged()
+    {
+        auto controller = connectController();
+        QVERIFY(controller && send(*controller, frame("ctrl+shft+blah", "resolve")));
+        QTRY_COMPARE(m_server->log().size(), 1);
+        QVERIFY2(m_server->log().constFirst().endsWith(
+                     u"Not typed: “ctrl+shft+blah” — Unknown names “shft” and “blah”"_s),
+                 qPrintable(m_server->log().constFirst()));
+    }
+
+    // A web page can make the browser send these; its body must never be typed.
+    void webRequestsAreClosedUnread_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        const QByteArray body = frame("h", "global");
+        QTest::newRow("POST with a pad line as its body")
+            << "POST / HTTP/1.1\r\nHost: 127.0.0.1:58432\r\nContent-Type: text/plain\r\n\r\n\n" + body;
+        QTest::newRow("WebSocket upgrade")
+            << "GET /x HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n" + body;
+        QTest::newRow("request line split over writes") << "PO" "ST / HTTP/1.0\r\n\r\n" + body;
+        QTest::newRow("target too long for a line")
+            << "GET /" + QByteArray(70000, 'a') + " HTTP/1.1\r\n\r\n" + body;
+    }
+
+    void webRequestsAreClosedUnread()
+    {
+        QFETCH(QByteArray, request);
+        auto browser = connectController();
+        QVERIFY(browser);
+        QVERIFY(send(*browser, request.first(2)));
+        QTest::qWait(10);
+        QVERIFY(send(*browser, request.sliced(2)));
+        QVERIFY(closedByServer(*browser));
+        QTRY_COMPARE(m_server->log().size(), 1);
+        QVERIFY(m_server->log().constFirst().endsWith(
+            u"Refused a web request from 127.0.0.1: web pages may not send shortcuts"_s));
+        QTest::qWait(50);
+        QCOMPARE(seen(), QStringList());
     }
 
     // Served one at a time in arrival order; one that leaves is forgotten; stop drops the rest.
@@ -186,28 +261,169 @@ private Q_SLOTS:
         m_server->stop();
         QVERIFY(!m_server->isRunning());
         QCOMPARE(m_server->statusText(), u"Stopped"_s);
-        QVERIFY(second->state() == QAbstractSocket::UnconnectedState ||
-                second->waitForDisconnected(5000));
+        QVERIFY(closedByServer(*second));
     }
 
-    void localNetworkControllersNeedApproval()
+    void alreadyActiveTargetsNeedNoPause()
     {
-        QSignalSpy asked(m_server.get(), &DadavezaRuzServer::approvalRequested);
-        auto stranger = connectController("127.0.0.3");
-        QVERIFY(!stranger || stranger->waitForDisconnected(5000)); // refused outright
+        makeServer({}, Activation::AlreadyActive);
+        QVERIFY(startServer());
+        auto controller = connectController();
+        QVERIFY(controller && send(*controller, frame("l", "resolve")));
+        QTRY_COMPARE(seen(), (QStringList{u"activate resolve"_s, u"key 37 0"_s}));
+    }
 
-        auto neighbour = connectController("127.0.0.2");
+    // Who is served, asked about or refused, by the kind of address and the user's answers.
+    void controllersByAddress_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<QString>("log"); // how the log ends, empty for nothing
+
+        QTest::newRow("this machine") << 1 << kReady << QString();
+        QTest::newRow("own address on the network") << 50 << kReady << QString();
+        QTest::newRow("local network") << 2 << kWaiting << QString();
+        QTest::newRow("carrier or VPN network") << 100 << kRefused
+            << u"addresses in 100.64.0.0/10 (carrier and VPN networks) are served only when "
+               u"allowed by address"_s;
+        QTest::newRow("internet") << 200 << QByteArray("(closed)")
+            << u"Refused a connection from 127.0.0.200: controllers outside the local network "
+               u"are never served"_s;
+    }
+
+    void controllersByAddress()
+    {
+        QFETCH(int, from);
+        QFETCH(QString, log);
+        auto controller = connectController(from);
+        QVERIFY(controller);
+        QTEST(statusLine(*controller), "status");
+        QVERIFY(send(*controller, frame("j", "global")) || controller->state() != QAbstractSocket::ConnectedState);
+        QTest::qWait(50);
+        QFETCH(QByteArray, status);
+        QCOMPARE(seen(), status == kReady ? QStringList{u"key 38 0"_s} : QStringList());
+        if (log.isEmpty())
+            QCOMPARE(m_server->log(), QStringList());
+        else
+            QTRY_VERIFY(!m_server->log().isEmpty() && m_server->log().constLast().endsWith(log));
+    }
+
+    void theUsersAnswerReachesWaitingControllers()
+    {
+        auto neighbour = connectController(2);
         QVERIFY(neighbour);
-        QTRY_COMPARE(asked.size(), 1);
-        QCOMPARE(m_server->pendingApprovals(), QStringList{u"127.0.0.2"_s});
+        QCOMPARE(statusLine(*neighbour), kWaiting);
+        QTRY_COMPARE(m_server->pendingApprovals(), QStringList{u"127.0.0.2"_s});
         QVERIFY(send(*neighbour, frame("k", "global")));
-        QTest::qWait(100);
+        QTest::qWait(50);
         QVERIFY(seen().isEmpty());
 
         m_server->approve(u"127.0.0.2"_s);
+        QCOMPARE(statusLine(*neighbour), kReady);
         QCOMPARE(m_trustStore, QStringList{u"127.0.0.2"_s});
+        QCOMPARE(m_server->pendingApprovals(), QStringList());
         QVERIFY(send(*neighbour, frame("j", "global")));
         QTRY_COMPARE(seen(), QStringList{u"key 38 0"_s}); // the earlier "k" was dropped, not queued
+
+        m_server->trustedControllers().remove(u"127.0.0.2"_s); // no longer allowed: cut off
+        QVERIFY(closedByServer(*neighbour));
+    }
+
+    void aRefusalHoldsUntilTakenBack()
+    {
+        auto neighbour = connectController(3);
+        QCOMPARE(statusLine(*neighbour), kWaiting);
+        QTRY_COMPARE(m_server->pendingApprovals().size(), 1);
+        m_server->decline(u"127.0.0.3"_s);
+        QCOMPARE(statusLine(*neighbour), kRefused);
+        QVERIFY(closedByServer(*neighbour));
+        QCOMPARE(m_server->refusedControllers(), QStringList{u"127.0.0.3"_s});
+
+        auto again = connectController(3); // not asked again
+        QCOMPARE(statusLine(*again), kRefused);
+        QTest::qWait(50);
+        QCOMPARE(m_server->pendingApprovals(), QStringList());
+
+        m_server->forgetRefusal(u"127.0.0.3"_s);
+        auto third = connectController(3);
+        QCOMPARE(statusLine(*third), kWaiting);
+        QTRY_COMPARE(m_server->pendingApprovals(), QStringList{u"127.0.0.3"_s});
+        third->abort(); // its last connection gone, nobody is left to answer for
+        QTRY_COMPARE(m_server->pendingApprovals(), QStringList());
+    }
+
+    void aFloodOfControllersIsBounded()
+    {
+        std::vector<std::unique_ptr<QTcpSocket>> controllers;
+        for (int from = 2; from < 14; ++from) {
+            controllers.push_back(connectController(from));
+            QCOMPARE(statusLine(*controllers.back()), kWaiting);
+        }
+        QStringList newest;
+        for (int from = 6; from < 14; ++from)
+            newest.append(u"127.0.0.%1"_s.arg(from));
+        QTRY_COMPARE(m_server->pendingApprovals(), newest);
+        QCOMPARE(m_server->droppedApprovals(), 4);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(closedByServer(*controllers[size_t(i)]));
+        QCOMPARE(m_server->worker()->connectionCount(), 8);
+
+        // More connections from one address do not pile up either.
+        std::vector<std::unique_ptr<QTcpSocket>> same;
+        for (int i = 0; i < 6; ++i)
+            same.push_back(connectController(13));
+        QTRY_COMPARE(m_server->worker()->connectionCount(),
+                     7 + DadavezaRuzServerWorker::kMaxWaitingPerAddress);
+    }
+
+    void allowedByAddress()
+    {
+        QCOMPARE(m_server->allowAddress(u"203.0.113.9"_s),
+                 std::optional(u"203.0.113.9 is not on the local network: controllers there are "
+                               u"never served"_s));
+        QCOMPARE(m_server->allowAddress(u"studio"_s), std::optional(u"“studio” is not an IP address"_s));
+        QVERIFY(!m_server->allowAddress(u" 127.0.0.100 "_s)); // stands for a VPN address here
+        auto controller = connectController(100);
+        QCOMPARE(statusLine(*controller), kReady);
+    }
+
+    void withNobodyToAskOnlyAllowedControllersAreServed()
+    {
+        DadavezaRuzServerOptions headless;
+        headless.asksForApproval = false;
+        headless.allowHint = [](const QString &address) -> QString { return u"allow "_s + address; };
+        makeServer({}, Activation::Activated, headless);
+        QVERIFY(startServer());
+        auto neighbour = connectController(2);
+        QCOMPARE(statusLine(*neighbour), kRefused);
+        QTRY_COMPARE(m_server->log().size(), 1);
+        QVERIFY(m_server->log().constFirst().endsWith(
+            u"Refused the controller at 127.0.0.2: it is not allowed. allow 127.0.0.2"_s));
+        QCOMPARE(m_server->pendingApprovals(), QStringList());
+    }
+
+    void losingTheKeyboardStopsTheServer()
+    {
+        QSignalSpy failed(m_server.get(), &DadavezaRuzServer::failed);
+        QMetaObject::invokeMethod(m_server->worker(), [this] {
+            QMutexLocker lock(&m_mutex);
+            m_poster->lost(u"the X display :9 went away"_s);
+        });
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY(!m_server->isRunning());
+        QCOMPARE(m_server->statusText(),
+                 u"Server failed: keystrokes cannot be posted: the X display :9 went away"_s);
+    }
+
+    void aServerThatMustTypeDoesNotStartWithoutAKeyboard()
+    {
+        DadavezaRuzServerOptions options;
+        options.requiresKeyboard = true;
+        makeServer(u"DISPLAY is not set"_s, Activation::Activated, options);
+        QSignalSpy failed(m_server.get(), &DadavezaRuzServer::failed);
+        m_server->start();
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(m_server->statusText(), u"Failed to start: keystrokes cannot be posted: DISPLAY is not set"_s);
     }
 };
 

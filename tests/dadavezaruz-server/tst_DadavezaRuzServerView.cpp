@@ -1,8 +1,14 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/DadavezaRuzServerView.h"
+#include "dadavezaruz-server/AddressRowList.h"
+#include "dadavezaruz-server/DadavezaRuzControllerList.h"
 #include "dadavezaruz-server/TrustedControllers.h"
+#include "platform/dnssd/ServicePublisher.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QLabel>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,6 +20,19 @@ using namespace hb;
 using namespace Qt::StringLiterals;
 
 using enum ControllerAccess::Kind;
+
+namespace {
+
+// A DNS-SD daemon that is not there.
+class BrokenPublisher : public ServicePublisher {
+public:
+    void publish(const QString &, const QString &, quint16) override {}
+    void unpublish() override {}
+    State state() const override { return State::Failed; }
+    QString errorText() const override { return u"The DNS-SD daemon is not running"_s; }
+};
+
+} // namespace
 
 class TestDadavezaRuzServerView : public QObject {
     Q_OBJECT
@@ -106,33 +125,95 @@ private Q_SLOTS:
         }
     }
 
+    // Each answer, from the list; `clicks` are "list/button" pairs on the row of 127.0.0.2.
     void controllersAreAnsweredFromTheList_data()
     {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QStringList>("approved");
-        QTest::newRow("allow") << QStringList{u"Allow"_s} << QStringList{u"127.0.0.2"_s};
-        QTest::newRow("deny") << QStringList{u"Deny"_s} << QStringList{};
-        QTest::newRow("allow, remove") << QStringList{u"Allow"_s, u"Remove"_s} << QStringList{};
+        QTest::addColumn<QStringList>("refused");
+        const QStringList pad{u"127.0.0.2"_s}, none;
+        QTest::newRow("allow") << QStringList{u"pendingControllers/Allow"_s} << pad << none;
+        QTest::newRow("deny") << QStringList{u"pendingControllers/Deny"_s} << none << pad;
+        QTest::newRow("allow, remove")
+            << QStringList{u"pendingControllers/Allow"_s, u"approvedControllers/Remove"_s} << none
+            << none;
+        QTest::newRow("deny, then allow after all")
+            << QStringList{u"pendingControllers/Deny"_s, u"refusedControllers/Allow"_s} << pad << none;
+        QTest::newRow("deny, then ask again")
+            << QStringList{u"pendingControllers/Deny"_s, u"refusedControllers/Ask Again"_s} << none
+            << none;
     }
 
     void controllersAreAnsweredFromTheList()
     {
         QFETCH(QStringList, clicks);
-        QFETCH(QStringList, approved);
         m_switch->click();
         QTRY_VERIFY(m_server->isRunning());
         QTcpSocket pad;
         pad.bind(QHostAddress(u"127.0.0.2"_s));
         pad.connectToHost(QHostAddress::LocalHost, m_server->port());
-        for (const QString &label : clicks) {
-            QTRY_VERIFY(find<QAbstractButton>(label));
-            QTest::mouseClick(find<QAbstractButton>(label), Qt::LeftButton);
-            QTRY_VERIFY(!find<QAbstractButton>(label));
-            if (QAbstractButton *remove = find<QAbstractButton>(u"Remove"_s))
-                QVERIFY(remove->hasFocus()); // the keyboard stays in the list when its row goes
+        for (const QString &click : clicks) {
+            const auto button = [&]() -> QAbstractButton * {
+                auto *list = m_view->findChild<AddressRowList *>(click.section(u'/', 0, 0));
+                QWidget *row = list ? list->row(u"127.0.0.2"_s) : nullptr;
+                const auto buttons = row ? row->findChildren<QAbstractButton *>() : QList<QAbstractButton *>();
+                const auto found = std::ranges::find(buttons, click.section(u'/', 1), &QAbstractButton::text);
+                return found == buttons.end() || !(*found)->isVisibleTo(m_view.get()) ? nullptr : *found;
+            };
+            QTRY_VERIFY(button());
+            QAbstractButton *clicked = button();
+            clicked->setFocus();
+            QTest::mouseClick(clicked, Qt::LeftButton);
+            QTRY_VERIFY(!button());
+            QVERIFY(m_view->findChild<DadavezaRuzControllerList *>()->isAncestorOf(
+                QApplication::focusWidget())); // the keyboard stays in the list when its row goes
         }
-        QCOMPARE(m_server->trustedControllers().addresses(), approved);
-        QCOMPARE(find(u"No approved controllers"_s)->isVisible(), approved.isEmpty());
+        QTEST(m_server->trustedControllers().addresses(), "approved");
+        QTEST(m_server->refusedControllers(), "refused");
+        QCOMPARE(find(u"No approved controllers"_s)->isVisible(),
+                 m_server->trustedControllers().addresses().isEmpty());
+    }
+
+    // Rows stay the same widgets while others come and go, and what was given up is counted.
+    void theListFollowsAFloodRowByRow()
+    {
+        m_switch->click();
+        QTRY_VERIFY(m_server->isRunning());
+        auto *pending = m_view->findChild<AddressRowList *>(u"pendingControllers"_s);
+        std::vector<std::unique_ptr<QTcpSocket>> pads;
+        QPointer<QWidget> first;
+        for (int n = 2; n <= 12; ++n) {
+            pads.push_back(std::make_unique<QTcpSocket>());
+            pads.back()->bind(QHostAddress(u"127.0.0.%1"_s.arg(n)));
+            pads.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
+            QTRY_VERIFY(pending->row(u"127.0.0.%1"_s.arg(n)));
+            if (n == 5)
+                first = pending->row(u"127.0.0.5"_s);
+        }
+        QCOMPARE(pending->addresses().size(), 8);
+        QCOMPARE(pending->row(u"127.0.0.5"_s), first.data());
+        QVERIFY(find(u"3 more requests were given up: too many controllers were waiting"_s));
+    }
+
+    void showsWhatItRefusedAndWhyItIsNotAdvertised()
+    {
+        m_view.reset();
+        DadavezaRuzServerPlatform platform;
+        platform.listenAddress = QHostAddress::LocalHost;
+        platform.makePublisher = [] { return std::make_unique<BrokenPublisher>(); };
+        m_server.reset(new DadavezaRuzServer(platform, new TrustedControllers({}, {}), 0));
+        openView();
+        m_switch->click();
+        const QString problem = u"Not advertised on the local network: The DNS-SD daemon is not "
+                                u"running. Pads can still connect by address or pairing code."_s;
+        QTRY_VERIFY(find(problem) && find(problem)->isVisible());
+
+        QTcpSocket browser;
+        browser.connectToHost(QHostAddress::LocalHost, m_server->port());
+        browser.write("POST / HTTP/1.1\r\n\r\n");
+        auto *log = m_view->findChild<QPlainTextEdit *>(u"activityLog"_s);
+        QTRY_VERIFY(log->toPlainText().contains(u"Refused a web request from 127.0.0.1"_s));
+        QVERIFY(log->toPlainText().contains(problem));
     }
 };
 

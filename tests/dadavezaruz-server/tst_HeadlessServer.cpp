@@ -10,8 +10,34 @@
 using namespace hb;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+QString freePort()
+{
+    QTcpServer probe; // find a free port, then leave it to the server
+    probe.listen(QHostAddress::LocalHost, 0);
+    return QString::number(probe.serverPort());
+}
+
+} // namespace
+
 class TestHeadlessServer : public QObject {
     Q_OBJECT
+
+    QTemporaryDir m_home; // the server's configuration folder: no trust file, no settings
+
+    // huebench-server on a free port with `display` as its X display (none when empty).
+    void startServer(QProcess &server, const QString &display, QStringList arguments = {})
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_home.path());
+        if (display.isEmpty())
+            environment.remove(u"DISPLAY"_s);
+        else
+            environment.insert(u"DISPLAY"_s, display);
+        server.setProcessEnvironment(environment);
+        server.start(QStringLiteral(HUEBENCH_SERVER_BINARY), arguments << u"--port"_s << freePort());
+    }
 
 private Q_SLOTS:
     void readsItsCommandLine_data()
@@ -19,14 +45,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("outcome"); // the options read, or the start of the complaint
 
-        QTest::newRow("defaults") << QString() << u"port 58432, control, allow []"_s;
+        QTest::newRow("defaults") << QString() << u"port 58432, control, allow [], loud"_s;
         QTest::newRow("all options")
-            << u"--port 6000 --command-key SUPER --allow ::ffff:192.0.2.9 --allow fe80::2"_s
-            << u"port 6000, super, allow [192.0.2.9 fe80::2]"_s;
+            << u"--port 6000 --command-key SUPER --allow ::ffff:169.254.1.9 --allow fd00::2 "
+               u"--allow 100.64.0.9 --quiet"_s
+            << u"port 6000, super, allow [169.254.1.9 fd00::2 100.64.0.9], quiet"_s;
         QTest::newRow("port 0") << u"--port 0"_s << u"--port takes a number"_s;
         QTest::newRow("port too big") << u"--port 65536"_s << u"--port takes a number"_s;
         QTest::newRow("missing value") << u"--allow"_s << u"--allow needs a value"_s;
-        QTest::newRow("host name") << u"--allow studio"_s << u"--allow takes an IP address"_s;
+        QTest::newRow("host name") << u"--allow studio"_s << u"--allow: “studio” is not an IP address"_s;
+        QTest::newRow("never served")
+            << u"--allow 203.0.113.5"_s
+            << u"--allow: 203.0.113.5 is not on the local network: controllers there are never "
+               u"served"_s;
         QTest::newRow("bad key") << u"--command-key meta"_s << u"--command-key takes"_s;
         QTest::newRow("unknown") << u"-x"_s << u"unknown option: -x"_s;
     }
@@ -40,9 +71,9 @@ private Q_SLOTS:
             QStringList{u"huebench-server"_s} + arguments.split(u' ', Qt::SkipEmptyParts));
         const auto *options = std::get_if<HeadlessServerOptions>(&parsed);
         const QString read = !options ? std::get<QString>(parsed)
-            : u"port %1, %2, allow [%3]"_s.arg(QString::number(options->port),
+            : u"port %1, %2, allow [%3], %4"_s.arg(QString::number(options->port),
                   options->commandKey == CommandKey::Super ? u"super"_s : u"control"_s,
-                  options->allowed.join(u' '));
+                  options->allowed.join(u' '), options->quiet ? u"quiet"_s : u"loud"_s);
         QVERIFY2(read.startsWith(outcome), qPrintable(read));
     }
 
@@ -51,37 +82,74 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QFile file(dir.filePath(u"allow"_s));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("# controllers\n192.0.2.7  # grading suite\n\n  fd00::7\nstudio\n192.0.2.7\n");
+        file.write("# controllers\n169.254.0.7  # grading suite\n\n  fd00::7\nstudio\n"
+                   "198.51.100.1\n169.254.0.7\n");
         file.close();
 
-        HeadlessServerOptions options{.allowed = {u"192.0.2.1"_s}, .trustFile = file.fileName()};
+        HeadlessServerOptions options{.allowed = {u"fd00::1"_s}, .trustFile = file.fileName()};
         QStringList problems;
         QCOMPARE(HeadlessServer::allowedAddresses(options, &problems),
-                 (QStringList{u"192.0.2.1"_s, u"192.0.2.7"_s, u"fd00::7"_s}));
-        QCOMPARE(problems, QStringList{file.fileName() + u":5: not an IP address: studio"_s});
+                 (QStringList{u"fd00::1"_s, u"169.254.0.7"_s, u"fd00::7"_s}));
+        QCOMPARE(problems,
+                 (QStringList{file.fileName() + u":5: “studio” is not an IP address"_s,
+                              file.fileName() + u":6: 198.51.100.1 is not on the local network: "
+                                                u"controllers there are never served"_s}));
+    }
+
+    void withoutADisplayItFailsAtOnce()
+    {
+        QProcess server;
+        startServer(server, {});
+        QVERIFY(server.waitForFinished(10000));
+        QCOMPARE(server.exitCode(), 1);
+        QCOMPARE(server.readAllStandardOutput(), QByteArray());
+        QCOMPARE(server.readAllStandardError().trimmed(),
+                 "Failed to start: keystrokes cannot be posted: no X display could be opened: "
+                 "DISPLAY is not set");
     }
 
     void runsUntilTerminated()
     {
-        QTcpServer probe; // find a free port, then leave it to the server
-        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-        const QString port = QString::number(probe.serverPort());
-        probe.close();
-
-        QTemporaryDir home; // the server inherits a configuration folder of its own and no display
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-        qunsetenv("DISPLAY");
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "runs in scripts/test-env, which has one");
         QProcess server;
-        server.start(QStringLiteral(HUEBENCH_SERVER_BINARY), {u"--port"_s, port});
+        startServer(server, qEnvironmentVariable("DISPLAY"), {u"--quiet"_s});
         QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10000);
         const QString status = QString::fromUtf8(server.readLine()).trimmed();
-        QVERIFY2(status.contains(port + u" (keystrokes cannot be posted: "_s), qPrintable(status));
+        QVERIFY2(status.startsWith(u"Server running"_s), qPrintable(status));
 
         ::kill(pid_t(server.processId()), SIGTERM);
         QVERIFY(server.waitForFinished(10000));
         QCOMPARE(server.exitStatus(), QProcess::NormalExit);
         QCOMPARE(server.exitCode(), 0);
-        QVERIFY(server.readAllStandardOutput().trimmed().endsWith("Stopped"));
+        const QByteArray output = server.readAllStandardOutput();
+        QVERIFY2(!output.contains('\x1b'), output.constData()); // quiet: no QR code drawn
+        QVERIFY(output.trimmed().endsWith("Stopped"));
+        QCOMPARE(server.readAllStandardError(), QByteArray());
+    }
+
+    // Xlib would end the process its own way; the server says why and exits with status 1, so
+    // that a service manager restarts it.
+    void exitsWhenTheDisplayGoesAway()
+    {
+        QProcess xvfb;
+        xvfb.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s,
+                               u"-screen"_s, u"0"_s, u"640x480x24"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 10000);
+        const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
+
+        QProcess server;
+        startServer(server, display);
+        QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10000);
+        QVERIFY(server.readLine().startsWith("Server running"));
+        xvfb.terminate();
+        QVERIFY(xvfb.waitForFinished(10000));
+
+        QVERIFY(server.waitForFinished(10000));
+        QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.exitCode(), 1);
+        const QByteArray errors = server.readAllStandardError();
+        QVERIFY2(errors.startsWith("Server failed: keystrokes cannot be posted: "), errors.constData());
+        QVERIFY2(!errors.contains("XIO"), errors.constData()); // not Xlib's own way out
     }
 };
 
