@@ -1,9 +1,13 @@
 // The shortcut server end to end on loopback: how long a press takes from the controller's write
-// to the posted key, and how many presses per second it serves from ten controllers at once while
-// the main thread's event loop stays responsive.
+// to the posted key, how long to the key's arrival in a real X window that is already in front,
+// and how many presses per second it serves from ten controllers at once while the main thread's
+// event loop stays responsive.
 #include "dadavezaruz-server/DadavezaRuzServer.h"
+#include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
+#include "platform/keyboard/AppActivator.h"
 #include "platform/keyboard/KeyEventPoster.h"
+#include "platform/keyboard/X11AppActivator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,6 +16,9 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+// After every Qt header: Xlib defines Bool, Status, None, ... as macros.
+#include "support/X11TestWindow.h"
 
 #include <algorithm>
 #include <atomic>
@@ -103,6 +110,60 @@ void pressToPostedKey(benchmark::State &state)
     QCoreApplication::processEvents();
 }
 BENCHMARK(pressToPostedKey)->UseManualTime()->Iterations(10000)->Unit(benchmark::kMicrosecond);
+
+// The whole road on the real X server of $DISPLAY: the pad's line, the check that the target's
+// window is already in front (so no activation and no pause), XTEST, and the key press event
+// read by the window's own client.
+void pressToFocusedWindow(benchmark::State &state)
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        state.SkipWithError("needs an X display ($DISPLAY)");
+        return;
+    }
+    const Window window = makeX11TestWindow(display, "resolve", "ResolveMain");
+    XSync(display, False);
+    QElapsedTimer waited;
+    waited.start();
+    while (X11AppActivator().activate(QStringLiteral("resolve")) ==
+               AppActivator::Activation::NotRunning &&
+           waited.elapsed() < 5000) {
+    }
+
+    DadavezaRuzServerPlatform platform = systemServerPlatform(CommandKey::Control);
+    platform.makePublisher = {};
+    platform.listenAddress = QHostAddress::LocalHost;
+    DadavezaRuzServer server(std::move(platform), new TrustedControllers({}, {}), 0);
+    startAndWait(server);
+    QTcpSocket controller;
+    controller.connectToHost(QHostAddress::LocalHost, server.port());
+    controller.waitForConnected();
+    controller.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    const QByteArray press = R"({"keyCombo":"l","appTarget":"resolve"})" "\n";
+
+    std::vector<double> micros;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        controller.write(press);
+        controller.waitForBytesWritten();
+        for (XEvent event;;) {
+            XWindowEvent(display, window, KeyPressMask, &event);
+            if (!IsModifierKey(XLookupKeysym(&event.xkey, 0)))
+                break;
+        }
+        const double elapsed = double(timer.nsecsElapsed()) / 1000.0;
+        state.SetIterationTime(elapsed / 1e6);
+        micros.push_back(elapsed);
+    }
+    std::sort(micros.begin(), micros.end());
+    const auto percentile = [&](double p) { return micros[size_t(p * double(micros.size() - 1))]; };
+    state.counters["p50_us"] = percentile(0.50);
+    state.counters["p99_us"] = percentile(0.99);
+    server.stop();
+    XCloseDisplay(display);
+}
+BENCHMARK(pressToFocusedWindow)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
 void linesPerSecondFromTenControllers(benchmark::State &state)
 {

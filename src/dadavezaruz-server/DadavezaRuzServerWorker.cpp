@@ -6,6 +6,7 @@
 #include "dadavezaruz-server/ShortcutTarget.h"
 #include "dadavezaruz/ServerStatusMessage.h"
 #include "dadavezaruz/ShortcutMessage.h"
+#include "dadavezaruz/TcpSocketControl.h"
 #include "platform/keyboard/AppActivator.h"
 #include "platform/keyboard/KeyEventPoster.h"
 
@@ -198,6 +199,9 @@ void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
         return;
     }
 
+    // A pad whose network went away is noticed within about half a minute, so that it does not
+    // hold a place among the controllers waiting for an answer.
+    TcpSocketControl::enableKeepAlive(socket->socketDescriptor(), 10, 5, 3);
     auto *connection = new Connection(socket, this);
     Controller controller{address, Access::Closing, kind != ControllerAccess::Kind::Loopback};
     enum class Decision { Serve, Wait, Refuse } decision = Decision::Serve;

@@ -34,6 +34,16 @@ bool isLocalNetworkRefusal(const QString &description)
     return containsAny(description, {"denied"_L1, "PolicyDenied"_L1, "-65570"_L1});
 }
 
+// What the status line says while the server would not type a press; nothing when it would.
+QString notServedText(std::optional<ServerStatusMessage::Status> status)
+{
+    if (status == ServerStatusMessage::Status::WaitingForApproval)
+        return DadavezaRuzConnection::waitingForApprovalText();
+    if (status == ServerStatusMessage::Status::Refused)
+        return DadavezaRuzConnection::refusedText();
+    return {};
+}
+
 bool isDiscoveryRefusal(const Error &error)
 {
     return error.code == ServiceDiscoveryError::DaemonNotRunning
@@ -69,6 +79,11 @@ QString DadavezaRuzConnection::probeFinishedText()
     return u"Permission probe finished. If a Local Network alert appeared, tap Allow, then "
            u"Rescan. Otherwise use QR/manual IP."_s;
 }
+QString DadavezaRuzConnection::waitingForApprovalText()
+{
+    return u"Waiting for approval on the server"_s;
+}
+QString DadavezaRuzConnection::refusedText() { return u"Refused by the server"_s; }
 
 DadavezaRuzConnection::DadavezaRuzConnection(Settings &settings, DadavezaRuzTransport &transport,
                                              ServiceDiscovery &discovery, QObject *parent)
@@ -138,13 +153,17 @@ void DadavezaRuzConnection::startLink(std::unique_ptr<DadavezaRuzLink> link, boo
     ++m_attempt;
     m_link.reset(link.release());
     m_linkByService = byService;
+    setServerStatus(std::nullopt); // each server speaks for itself, and may not speak at all
     connect(m_link.get(), &DadavezaRuzLink::reported, this, &DadavezaRuzConnection::onLinkReport);
+    connect(m_link.get(), &DadavezaRuzLink::serverStatusReceived, this,
+            &DadavezaRuzConnection::onServerStatus);
     m_link->start();
 }
 
 void DadavezaRuzConnection::dropLink()
 {
     m_link.reset(); // its reports stop here, even those already on their way
+    setServerStatus(std::nullopt);
 }
 
 void DadavezaRuzConnection::disconnectFromHost()
@@ -168,6 +187,14 @@ void DadavezaRuzConnection::onLinkReport(DadavezaRuzLink::Report report,
         setLastError(waitingText() + description);
         break;
     case DadavezaRuzLink::Report::Failed:
+        if (m_serverStatus == ServerStatusMessage::Status::Refused) {
+            // The server closes the connection it refused: that is its answer, not a network
+            // failure, and asking again would only be refused again.
+            setLastError(refusedText());
+            setState({State::Failed, refusedText()});
+            qCInfo(lcConnection) << "Refused by the server";
+            return;
+        }
         if (m_linkByService) {
             setLastError(description);
         } else if (isLocalNetworkRefusal(description)) {
@@ -198,6 +225,19 @@ void DadavezaRuzConnection::onLinkReport(DadavezaRuzLink::Report report,
     }
 }
 
+void DadavezaRuzConnection::onServerStatus(ServerStatusMessage::Status status)
+{
+    qCInfo(lcConnection).noquote() << "Server status:" << ServerStatusMessage::wireValue(status);
+    const QString before = notServedText(m_serverStatus);
+    setServerStatus(status);
+    const QString now = notServedText(status);
+    // Only the status line's own words are replaced: another error stays until it is replaced.
+    if (!now.isEmpty())
+        setLastError(now);
+    else if (!before.isEmpty() && m_lastError == before)
+        setLastError({});
+}
+
 void DadavezaRuzConnection::onTimeout(quint64 attempt)
 {
     if (attempt != m_attempt || m_state.kind != State::Connecting)
@@ -219,6 +259,10 @@ void DadavezaRuzConnection::send(const QString &keyCombo, const QString &appTarg
 {
     if (m_state.kind != State::Connected || !m_link)
         return;
+    if (const QString notServed = notServedText(m_serverStatus); !notServed.isEmpty()) {
+        setLastError(notServed);
+        return;
+    }
     const QByteArray frame = ShortcutMessage{keyCombo, appTarget}.encode();
     // A dropped link may still finish a send before it is gone: only the current one counts.
     m_link->send(frame, [self = QPointer(this), link = m_link.get(), label](
@@ -448,6 +492,14 @@ void DadavezaRuzConnection::setLastError(const QString &text)
         return;
     m_lastError = text;
     Q_EMIT lastErrorChanged();
+}
+
+void DadavezaRuzConnection::setServerStatus(std::optional<ServerStatusMessage::Status> status)
+{
+    if (status == m_serverStatus)
+        return;
+    m_serverStatus = status;
+    Q_EMIT serverStatusChanged();
 }
 
 void DadavezaRuzConnection::setBonjourBlocked(bool blocked, const QString &reason)

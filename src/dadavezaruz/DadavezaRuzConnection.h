@@ -4,6 +4,7 @@
 #include "dadavezaruz/DadavezaRuzLink.h"
 #include "dadavezaruz/DiscoveredHost.h"
 #include "dadavezaruz/SavedHostList.h"
+#include "dadavezaruz/ServerStatusMessage.h"
 
 #include <QList>
 #include <QObject>
@@ -12,6 +13,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace hb {
 
@@ -31,6 +33,10 @@ struct ServiceInstance;
 // Lives on the main thread; every observed field changes there. Sockets run on the transport's
 // network thread. Only the current attempt counts: reports of links that were replaced, and
 // timeouts of earlier attempts, are ignored.
+//
+// A server may say whether it types this pad's presses (serverStatus()). While it waits for its
+// user's approval, or after it refused, presses are not sent and the status line says why; a
+// server that says nothing is served as before.
 class DadavezaRuzConnection : public QObject {
     Q_OBJECT
     Q_PROPERTY(hb::DadavezaRuzConnection::State state READ state NOTIFY stateChanged)
@@ -38,6 +44,8 @@ class DadavezaRuzConnection : public QObject {
     Q_PROPERTY(quint16 port READ port NOTIFY portChanged)
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
     Q_PROPERTY(QString lastSentLabel READ lastSentLabel NOTIFY lastSentLabelChanged)
+    Q_PROPERTY(std::optional<hb::ServerStatusMessage::Status> serverStatus READ serverStatus NOTIFY
+                   serverStatusChanged)
     Q_PROPERTY(QList<hb::DiscoveredHost> discoveredHosts READ discoveredHosts NOTIFY
                    discoveredHostsChanged)
     Q_PROPERTY(QList<hb::SavedHost> savedHosts READ savedHosts NOTIFY savedHostsChanged)
@@ -66,6 +74,8 @@ public:
     static QString discoveryErrorText();
     static QString probeGrantedText();
     static QString probeFinishedText();
+    static QString waitingForApprovalText();
+    static QString refusedText();
 
     static constexpr int kProbeMsec = 1000;
     static constexpr int kMaxReconnectDelay = 30; // seconds
@@ -80,6 +90,8 @@ public:
     quint16 port() const { return m_port; }
     QString lastError() const { return m_lastError; }
     QString lastSentLabel() const { return m_lastSentLabel; }
+    // What the server of the current attempt last said; nothing until it says something.
+    std::optional<ServerStatusMessage::Status> serverStatus() const { return m_serverStatus; }
     QList<DiscoveredHost> discoveredHosts() const { return m_discoveredHosts; }
     QList<SavedHost> savedHosts() const { return m_savedHosts; }
     bool autoConnectEnabled() const { return m_autoConnectEnabled; }
@@ -92,7 +104,8 @@ public:
 
     void connectToHost(const QString &host, quint16 port);
     void disconnectFromHost();
-    // Sends one press; does nothing unless connected.
+    // Sends one press; does nothing unless connected. A press the server would not type is not
+    // sent: the status line says why instead.
     void send(const QString &keyCombo, const QString &appTarget, const QString &label);
     // Connects to the last server, else to the most recent saved host.
     void autoConnect();
@@ -118,6 +131,7 @@ Q_SIGNALS:
     void portChanged();
     void lastErrorChanged();
     void lastSentLabelChanged();
+    void serverStatusChanged();
     void discoveredHostsChanged();
     void savedHostsChanged();
     void autoConnectEnabledChanged();
@@ -129,6 +143,7 @@ private:
     void startLink(std::unique_ptr<DadavezaRuzLink> link, bool byService);
     void dropLink();
     void onLinkReport(DadavezaRuzLink::Report report, const QString &description);
+    void onServerStatus(ServerStatusMessage::Status status);
     void onTimeout(quint64 attempt);
     void onSent(const QString &label, const QString &errorDescription);
     void storeLastHost(const QString &host, quint16 port);
@@ -144,6 +159,7 @@ private:
     void setHostAddress(const QString &host);
     void setPort(quint16 port);
     void setLastError(const QString &text);
+    void setServerStatus(std::optional<ServerStatusMessage::Status> status);
     void setBonjourBlocked(bool blocked, const QString &reason = {});
     void setSavedHosts(const QList<SavedHost> &hosts);
     void setReconnectDelay(int seconds);
@@ -157,6 +173,7 @@ private:
     quint16 m_port;
     QString m_lastError;
     QString m_lastSentLabel;
+    std::optional<ServerStatusMessage::Status> m_serverStatus;
     QList<DiscoveredHost> m_discoveredHosts;
     QList<SavedHost> m_savedHosts;
     bool m_autoConnectEnabled = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dadavezaruz/ServerStatusMessage.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -16,8 +18,8 @@ struct DadavezaRuzPeer {
 };
 
 // One connection attempt to a server, seen from the main thread. The socket itself lives on the
-// network thread; every report and send completion arrives here queued, on the main thread.
-// Destroying the link closes it, and no report or completion arrives after that.
+// network thread; every report, status and send completion arrives here queued, on the main
+// thread. Destroying the link closes it, and no report or completion arrives after that.
 class DadavezaRuzLink : public QObject {
     Q_OBJECT
 
@@ -30,7 +32,7 @@ public:
     };
     Q_ENUM(Report)
 
-    // Called on the main thread with the error's description, empty when the bytes left.
+    // Called on the main thread with the error's description, empty when the frame arrived.
     using SendCompletion = std::function<void(const QString &errorDescription)>;
 
     using QObject::QObject;
@@ -44,6 +46,8 @@ public:
 
 Q_SIGNALS:
     void reported(hb::DadavezaRuzLink::Report report, const QString &description);
+    // A status line from the server, after Ready and before any Failed report.
+    void serverStatusReceived(hb::ServerStatusMessage::Status status);
 };
 
 } // namespace hb

@@ -47,6 +47,7 @@ const QString kConnecting = u"Connecting…"_s;
 const QString kConnectedTo = u"Connected to "_s;
 const QString kErrorPrefix = u"Error: "_s;
 const QString kReconnecting = u" — reconnecting in %1 s…"_s;
+const QString kSeparator = u" — "_s;
 const QString kSentPrefix = u"Sent: "_s;
 const QString kRename = u"Rename"_s;
 const QString kRenameTitle = u"Rename Page"_s;
@@ -88,6 +89,11 @@ QString DadavezaRuzView::statusText(const DadavezaRuzConnection &connection)
         break;
     case State::Connected:
         text = kConnectedTo + connection.hostAddress();
+        // Connected is not enough when the server will not type the presses: say why.
+        if (connection.serverStatus() == ServerStatusMessage::Status::WaitingForApproval)
+            text += kSeparator + DadavezaRuzConnection::waitingForApprovalText();
+        else if (connection.serverStatus() == ServerStatusMessage::Status::Refused)
+            text += kSeparator + DadavezaRuzConnection::refusedText();
         break;
     case State::Failed:
         text = kErrorPrefix + state.message;
@@ -173,6 +179,7 @@ DadavezaRuzView::DadavezaRuzView(ModelStore &store, Settings &settings,
     });
     connect(m_connection.get(), &DadavezaRuzConnection::hostAddressChanged, this, &DadavezaRuzView::refreshStatus);
     connect(m_connection.get(), &DadavezaRuzConnection::reconnectDelayChanged, this, &DadavezaRuzView::refreshStatus);
+    connect(m_connection.get(), &DadavezaRuzConnection::serverStatusChanged, this, &DadavezaRuzView::refreshStatus);
     connect(m_connection.get(), &DadavezaRuzConnection::lastSentLabelChanged, this, &DadavezaRuzView::showSentLabel);
 
     refreshPages();
@@ -358,7 +365,10 @@ void DadavezaRuzView::refreshGrid()
 void DadavezaRuzView::refreshStatus()
 {
     m_status->setText(statusText(*m_connection));
-    const QColor dot = m_connection->isConnected() ? kGreen : kRed;
+    const bool served = m_connection->isConnected()
+        && m_connection->serverStatus().value_or(ServerStatusMessage::Status::Ready)
+            == ServerStatusMessage::Status::Ready;
+    const QColor dot = served ? kGreen : kRed;
     m_statusDot->setStyleSheet(u"background: %1; border-radius: 4px;"_s.arg(dot.name()));
 }
 

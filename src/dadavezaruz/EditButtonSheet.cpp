@@ -3,6 +3,8 @@
 #include "common/ColorHex.h"
 #include "common/FormSection.h"
 #include "common/IconLibrary.h"
+#include "dadavezaruz/KeyCombo.h"
+#include "dadavezaruz/KeyComboRecorderButton.h"
 #include "dadavezaruz/PresetPickerSheet.h"
 #include "dadavezaruz/ShortcutButtonCell.h"
 #include "dadavezaruz/ShortcutPreset.h"
@@ -271,10 +273,46 @@ QWidget *EditButtonSheet::buildKeySection()
     auto *section = new FormSection(kKeySection);
     m_keyCombo = textField(kKeyPlaceholder, u"keyComboField"_s);
     m_keyCombo->setAccessibleName(kKeySection);
-    section->body()->addWidget(m_keyCombo);
+    auto *record = new KeyComboRecorderButton;
+    record->setObjectName(u"recordKeyCombo"_s);
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_keyCombo, 1);
+    row->addWidget(record);
+    section->body()->addLayout(row);
+    m_keyProblem = new QLabel;
+    m_keyProblem->setObjectName(u"keyComboProblem"_s);
+    m_keyProblem->setWordWrap(true);
+    m_keyProblem->setStyleSheet(u"color: %1;"_s.arg(destructiveColor().name()));
+    m_keyProblem->hide();
+    section->body()->addWidget(m_keyProblem);
     section->body()->addWidget(noteLabel(kKeyNote));
     connect(m_keyCombo, &QLineEdit::textEdited, this, &EditButtonSheet::textEdited);
+    connect(record, &KeyComboRecorderButton::recorded, this, [this](const QString &combo) {
+        m_keyCombo->setText(combo);
+        m_button.keyCombo = combo;
+        refreshKeyProblem();
+        save();
+    });
+    connect(record, &KeyComboRecorderButton::unsupported, this,
+            [this](const QString &description) { showKeyProblem(description); });
     return section;
+}
+
+void EditButtonSheet::refreshKeyProblem()
+{
+    const auto parsed = parseKeyCombo(m_button.keyCombo);
+    showKeyProblem(parsed ? QString() : parsed.error().description);
+}
+
+void EditButtonSheet::showKeyProblem(const QString &text)
+{
+    m_keyProblem->setText(text);
+    m_keyProblem->setVisible(!text.isEmpty());
+}
+
+QString EditButtonSheet::keyProblemText() const
+{
+    return m_keyProblem->isHidden() ? QString() : m_keyProblem->text();
 }
 
 QWidget *EditButtonSheet::buildTargetSection()
@@ -318,6 +356,7 @@ void EditButtonSheet::refresh()
     m_label->setText(m_button.label);
     m_symbol->setText(m_button.sfSymbol);
     m_keyCombo->setText(m_button.keyCombo);
+    refreshKeyProblem();
     refreshSymbolPreview();
     refreshTargets();
 
@@ -390,6 +429,7 @@ void EditButtonSheet::textEdited()
     m_button.label = m_label->text();
     m_button.sfSymbol = m_symbol->text();
     m_button.keyCombo = m_keyCombo->text();
+    refreshKeyProblem();
     refreshSymbolPreview();
     m_typingSave.start();
 }

@@ -35,6 +35,8 @@ public:
     const ShortcutButton &button() const { return m_button; }
     // The failure on show, empty when the last change was stored.
     QString errorText() const;
+    // What is wrong with the key combination as typed, empty when a server can press it.
+    QString keyProblemText() const;
 
     // The bytes of a PNG or JPEG file of at most kMaxImageBytes, unchanged; anything else is
     // refused with a reason fit to show.
@@ -69,6 +71,8 @@ private:
     void refresh();
     void refreshSymbolPreview();
     void refreshTargets();
+    void refreshKeyProblem();
+    void showKeyProblem(const QString &text);
     void textEdited();
     void saveTyping();
     void save();
@@ -92,6 +96,7 @@ private:
     QPushButton *m_removeImage = nullptr;
     QToolButton *m_colorWell = nullptr;
     QLineEdit *m_keyCombo = nullptr;
+    QLabel *m_keyProblem = nullptr;
     QComboBox *m_target = nullptr;
     QLabel *m_error = nullptr;
 };

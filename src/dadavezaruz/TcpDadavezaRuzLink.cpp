@@ -73,6 +73,11 @@ void TcpDadavezaRuzLink::open(const QString &host, quint16 port)
             toMainThread(self, [sendId, errorDescription](TcpDadavezaRuzLink *link) {
                 link->onSent(sendId, errorDescription);
             });
+        },
+        [self](ServerStatusMessage::Status status) {
+            toMainThread(self, [status](TcpDadavezaRuzLink *link) {
+                Q_EMIT link->serverStatusReceived(status);
+            });
         });
     m_worker->moveToThread(m_sockets->thread());
     QMetaObject::invokeMethod(

@@ -25,6 +25,7 @@ struct FakeLink : DadavezaRuzLink {
     }
     DadavezaRuzPeer peer() const override { return remote; }
     void report(Report what, const QString &description = {}) { Q_EMIT reported(what, description); }
+    void status(ServerStatusMessage::Status what) { Q_EMIT serverStatusReceived(what); }
 };
 
 struct FakeTransport : DadavezaRuzTransport {

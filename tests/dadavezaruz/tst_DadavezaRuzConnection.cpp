@@ -22,6 +22,7 @@ using namespace Qt::StringLiterals;
 
 using State = DadavezaRuzConnection::State;
 using Report = DadavezaRuzLink::Report;
+using Status = ServerStatusMessage::Status;
 
 namespace {
 
@@ -233,6 +234,76 @@ private Q_SLOTS:
         m_connection->connectToHost(u"other"_s, 58432);
         link.completions.takeFirst()(QString());
         QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
+    }
+
+    void pressesFollowTheServersWord_data()
+    {
+        QTest::addColumn<QList<Status>>("said");   // by the server before the press
+        QTest::addColumn<bool>("closes");           // after the press
+        QTest::addColumn<int>("frames");            // sent for the press
+        QTest::addColumn<QString>("sentLabel");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<State>("state");
+        QTest::addColumn<int>("reconnectDelay");
+
+        const QString waiting = u"Waiting for approval on the server"_s;
+        const QString refused = u"Refused by the server"_s;
+        const QString closed = u"The remote host closed the connection"_s;
+        const State connected{State::Connected, {}};
+
+        QTest::newRow("server that says nothing") << QList<Status>{} << false << 1 << u"Undo"_s
+                                                  << QString() << connected << 0;
+        QTest::newRow("waiting for approval") << QList{Status::WaitingForApproval} << false << 0
+                                              << QString() << waiting << connected << 0;
+        QTest::newRow("approved") << QList{Status::WaitingForApproval, Status::Ready} << false << 1
+                                  << u"Undo"_s << QString() << connected << 0;
+        QTest::newRow("refused") << QList{Status::WaitingForApproval, Status::Refused} << false << 0
+                                 << QString() << refused << connected << 0;
+        QTest::newRow("refused, then closed") << QList{Status::Refused} << true << 0 << QString()
+                                              << refused << State{State::Failed, refused} << 0;
+        QTest::newRow("closed while ready") << QList{Status::Ready} << true << 1 << u"Undo"_s
+                                            << u"Connection failed: "_s + closed
+                                            << State{State::Failed, closed} << 1;
+    }
+
+    void pressesFollowTheServersWord()
+    {
+        QFETCH(QList<Status>, said);
+        QFETCH(bool, closes);
+        QFETCH(int, frames);
+        QFETCH(QString, sentLabel);
+        QFETCH(QString, status);
+        QFETCH(State, state);
+        QFETCH(int, reconnectDelay);
+
+        m_connection->setReconnectAutomatically(true);
+        FakeLink &link = connectedLink();
+        for (Status word : std::as_const(said))
+            link.status(word);
+        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        QCOMPARE(link.frames.size(), frames);
+        for (const FakeLink::SendCompletion &done : std::as_const(link.completions))
+            done(QString());
+        if (closes)
+            link.report(Report::Failed, u"The remote host closed the connection"_s);
+        QCOMPARE(m_connection->lastSentLabel(), sentLabel);
+        QCOMPARE(m_connection->lastError(), status);
+        QCOMPARE(m_connection->state(), state);
+        QCOMPARE(m_connection->reconnectDelay(), reconnectDelay);
+    }
+
+    void eachAttemptHearsOnlyItsOwnServer()
+    {
+        FakeLink &first = connectedLink(u"first"_s);
+        first.status(Status::WaitingForApproval);
+        QPointer<FakeLink> old = &first;
+        FakeLink &second = connectedLink(u"second"_s);
+        QCOMPARE(m_connection->serverStatus(), std::nullopt);
+        if (old)
+            old->status(Status::Refused); // a replaced link's word counts for nothing
+        QCOMPARE(m_connection->serverStatus(), std::nullopt);
+        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        QCOMPARE(second.frames.size(), 1);
     }
 
     void autoConnect_data()

@@ -23,6 +23,7 @@ using namespace Qt::StringLiterals;
 
 using State = DadavezaRuzConnection::State;
 using Report = DadavezaRuzLink::Report;
+using Status = ServerStatusMessage::Status;
 
 class TestDadavezaRuzView : public QObject {
     Q_OBJECT
@@ -147,6 +148,50 @@ private Q_SLOTS:
         QTRY_COMPARE(m_view->feedbackButtonID(), std::nullopt); // 0.3 s later
         m_view->tapCell(0, 0); // an empty cell outside edit mode
         QCOMPARE(buttonsOf(custom).size(), 1);
+    }
+
+    void statusLineSaysWhyAPressWasNotTyped_data()
+    {
+        QTest::addColumn<QList<Status>>("said"); // by the server before the tap
+        QTest::addColumn<bool>("closes");         // after the tap
+        QTest::addColumn<QString>("statusLine");
+        QTest::addColumn<QString>("sentLine");
+
+        QTest::newRow("server that says nothing") << QList<Status>{} << false
+                                                  << u"Connected to studio"_s << u"Sent: Undo"_s;
+        QTest::newRow("waiting for approval")
+            << QList{Status::WaitingForApproval} << false
+            << u"Connected to studio — Waiting for approval on the server"_s << QString();
+        QTest::newRow("refused") << QList{Status::Refused} << true
+                                 << u"Error: Refused by the server"_s << QString();
+    }
+
+    void statusLineSaysWhyAPressWasNotTyped()
+    {
+        QFETCH(QList<Status>, said);
+        QFETCH(bool, closes);
+        QFETCH(QString, statusLine);
+        QFETCH(QString, sentLine);
+
+        m_view->show();
+        ShortcutPad pad(*m_store);
+        const qint64 custom = pages()[2].id;
+        ShortcutButton button = pad.addButton(custom, 0, 0).value();
+        button.keyCombo = u"cmd+z"_s;
+        button.label = u"Undo"_s;
+        QVERIFY(pad.updateButton(button));
+        m_view->selectPage(custom);
+        connectView();
+        FakeLink &link = *m_transport->last();
+        for (Status word : std::as_const(said))
+            link.status(word);
+        m_view->tapCell(0, 0);
+        for (const FakeLink::SendCompletion &done : std::as_const(link.completions))
+            done(QString());
+        if (closes)
+            link.report(Report::Failed, u"The remote host closed the connection"_s);
+        QCOMPARE(m_view->findChild<QLabel *>(u"statusText"_s)->text(), statusLine);
+        QCOMPARE(m_view->findChild<QLabel *>(u"sentLabel"_s)->text(), sentLine);
     }
 
     void editModeTapsEditAndAdd()

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -29,6 +30,10 @@ private Q_SLOTS:
     void imageFiles();
     void deleteRemovesTheRecord();
     void failuresStayOnTheSheet();
+    void keysAreCheckedAsTyped_data();
+    void keysAreCheckedAsTyped();
+    void keysAreRecorded_data();
+    void keysAreRecorded();
 
 private:
     ShortcutButton stored() const;
@@ -208,3 +213,69 @@ void TestEditButtonSheet::failuresStayOnTheSheet()
 
 QTEST_MAIN(TestEditButtonSheet)
 #include "tst_EditButtonSheet.moc"
+
+void TestEditButtonSheet::keysAreCheckedAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("fine") << u"cmd+shift+c"_s << QString();
+    QTest::newRow("unknown parts") << u"ctrl+shft+blah"_s << u"Unknown names “shft” and “blah”"_s;
+    QTest::newRow("no key yet") << u"ctrl+"_s << u"“ctrl” is a modifier: add a key after it, e.g. ctrl+c"_s;
+    QTest::newRow("nothing") << QString() << QString();
+}
+
+void TestEditButtonSheet::keysAreCheckedAsTyped()
+{
+    QFETCH(QString, typed);
+    EditButtonSheet sheet(*m_pad, m_button);
+    auto *field = sheet.findChild<QLineEdit *>(u"keyComboField"_s);
+    field->selectAll();
+    QTest::keyClicks(field, typed.isEmpty() ? u"x"_s : typed);
+    if (typed.isEmpty())
+        QTest::keyClick(field, Qt::Key_Backspace);
+    QTEST(sheet.keyProblemText(), "problem");
+}
+
+void TestEditButtonSheet::keysAreRecorded_data()
+{
+    QTest::addColumn<QList<int>>("keys"); // pressed in turn, the last with the modifiers
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("combo"); // in the field, and stored
+    QTest::addColumn<QString>("problem");
+
+    const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("modifiers first, then the key")
+        << QList<int>{Qt::Key_Control, Qt::Key_Shift, Qt::Key_S} << ctrlShift
+        << u"ctrl+shift+s"_s << QString();
+    QTest::newRow("a window shortcut is recorded, not run")
+        << QList<int>{Qt::Key_W} << int(Qt::ControlModifier) << u"ctrl+w"_s << QString();
+    QTest::newRow("escape alone stops recording")
+        << QList<int>{Qt::Key_Escape} << 0 << u"cmd+k"_s << QString();
+    QTest::newRow("a key a pad cannot send")
+        << QList<int>{Qt::Key_Delete} << 0 << u"cmd+k"_s
+        << u"That key cannot be sent by a pad. Keys: a-z, 0-9, punctuation, space, return, tab, "
+           u"backspace, esc, f1-f12, arrows, home, end, page up and down."_s;
+}
+
+void TestEditButtonSheet::keysAreRecorded()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, modifiers);
+    ShortcutButton button = stored();
+    button.keyCombo = u"cmd+k"_s;
+    QVERIFY(m_pad->updateButton(button));
+
+    EditButtonSheet sheet(*m_pad, m_button);
+    sheet.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+    auto *record = sheet.findChild<QPushButton *>(u"recordKeyCombo"_s);
+    record->click();
+    QVERIFY(record->isChecked());
+    for (int key : keys)
+        QTest::keyClick(record, Qt::Key(key), Qt::KeyboardModifiers(key == keys.last() ? modifiers : 0));
+    QVERIFY(!record->isChecked());
+    QVERIFY(sheet.isVisible()); // neither Escape nor Ctrl+W reached the sheet
+    QTEST(sheet.findChild<QLineEdit *>(u"keyComboField"_s)->text(), "combo");
+    QTEST(stored().keyCombo, "combo");
+    QTEST(sheet.keyProblemText(), "problem");
+}

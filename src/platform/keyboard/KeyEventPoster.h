@@ -10,12 +10,14 @@ namespace hb {
 // Posts key presses as if typed, to whatever window has the keyboard focus.
 //
 // Key codes are the virtual key codes of an ANSI Mac keyboard (the numbers keyCodeMap() gives);
-// each stands for the symbol that key carries on a US layout. Modifier masks use the same flag
+// each stands for the symbol that key carries on a US layout, and arrives as that symbol with
+// exactly the modifiers asked for, whatever layout is in use. Modifier masks use the same flag
 // bits as KeyCombo.h. An implementation is used from one thread at a time.
 class KeyEventPoster {
 public:
     // Told once, on the poster's thread, when a poster that was available stops being so for
-    // good (the display went away); the reason is fit to show.
+    // good (the display went away); the reason is fit to show. Implementations call it from the
+    // thread's event loop where they can, not from inside one of their own calls.
     using LostHandler = std::function<void(const QString &reason)>;
 
     virtual ~KeyEventPoster() = default;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -86,11 +87,13 @@ bool hasProperty(Display *display, Window window, Atom property)
     return found;
 }
 
-bool classMatches(Display *display, Window window, const QString &windowClass)
+// Whether the WM_CLASS instance or class part of `window` is `windowClass`; nothing when the
+// window has no WM_CLASS.
+std::optional<bool> classMatches(Display *display, Window window, const QString &windowClass)
 {
     XClassHint hint{};
     if (!XGetClassHint(display, window, &hint))
-        return false;
+        return std::nullopt;
     const auto equal = [&windowClass](const char *part) {
         return part && QString::fromLatin1(part).compare(windowClass, Qt::CaseInsensitive) == 0;
     };
@@ -162,15 +165,18 @@ Window parentOf(Display *display, Window window)
     return parent == root ? 0 : parent;
 }
 
-// The keyboard focus is on `window` or a window inside it, so typed keys reach it.
-bool holdsFocus(Display *display, Window window)
+Window focusWindow(Display *display)
 {
     Window focus = 0;
     int revertTo = 0;
     XGetInputFocus(display, &focus, &revertTo);
-    if (focus == None || focus == PointerRoot)
-        return false;
-    for (Window current = focus; current; current = parentOf(display, current)) {
+    return focus == PointerRoot ? 0 : focus;
+}
+
+// The keyboard focus is on `window` or a window inside it, so typed keys reach it.
+bool holdsFocus(Display *display, Window window)
+{
+    for (Window current = focusWindow(display); current; current = parentOf(display, current)) {
         if (current == window)
             return true;
     }
@@ -196,23 +202,46 @@ QString X11AppActivator::unavailableReason() const
     return m_connection.failureReason();
 }
 
+// The client window that holds the keyboard focus is the first window with a WM_CLASS on the way
+// up from the focus window: usually the focus window itself, so this takes two round trips.
+bool X11AppActivator::focusedClientMatches(const QString &windowClass)
+{
+    Display *display = m_connection.display();
+    Window current = focusWindow(display);
+    for (int depth = 0; current && depth <= kMaxFrameDepth && !m_connection.isLost(); ++depth) {
+        if (const std::optional<bool> matches = classMatches(display, current, windowClass))
+            return *matches && !m_connection.isLost();
+        current = parentOf(display, current);
+    }
+    return false;
+}
+
 AppActivator::Activation X11AppActivator::activate(const QString &windowClass)
 {
     Display *display = m_connection.display();
     // An empty class would match every window that leaves a part of WM_CLASS empty.
     if (!display || windowClass.isEmpty())
         return Activation::NotRunning;
+    // After each step that waits for the server: a connection found lost takes no more requests.
+    const auto lost = [this] { return m_connection.isLost(); };
     m_connection.discardEvents();
-    const Window root = DefaultRootWindow(display);
-    const bool ewmh = hasEwmhManager(display, root);
+    if (lost())
+        return Activation::NotRunning;
+    if (focusedClientMatches(windowClass))
+        return Activation::AlreadyActive;
 
+    const Window root = DefaultRootWindow(display);
+    const bool ewmh = !lost() && hasEwmhManager(display, root);
+    if (lost())
+        return Activation::NotRunning;
     const std::vector<Window> clients =
         ewmh ? listProperty(display, root, atom(display, "_NET_CLIENT_LIST"), XA_WINDOW)
              : treeClients(display, root);
-    const auto found = std::ranges::find_if(
-        clients, [&](Window client) { return classMatches(display, client, windowClass); });
+    const auto found = std::ranges::find_if(clients, [&](Window client) {
+        return lost() || classMatches(display, client, windowClass) == true;
+    });
     m_connection.takeError(); // windows that vanished while being read were simply skipped
-    if (found == clients.end())
+    if (lost() || found == clients.end())
         return Activation::NotRunning;
     const Window window = *found;
 
@@ -222,16 +251,16 @@ AppActivator::Activation X11AppActivator::activate(const QString &windowClass)
         XRaiseWindow(display, window);
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
     }
-    if (m_connection.takeError()) // gone meanwhile, or not viewable
+    if (m_connection.takeError() || lost()) // gone meanwhile, or not viewable
         return Activation::NotRunning;
 
     const auto deadline = std::chrono::steady_clock::now() + m_focusTimeout;
     while (!holdsFocus(display, window)) {
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (lost() || std::chrono::steady_clock::now() >= deadline)
             return Activation::NotRunning;
         std::this_thread::sleep_for(kFocusPollInterval);
     }
-    return Activation::Activated;
+    return lost() ? Activation::NotRunning : Activation::Activated;
 }
 
 } // namespace hb

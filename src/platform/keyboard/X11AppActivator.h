@@ -20,9 +20,17 @@ namespace hb {
 // manager also restores it when minimised and, as a rule, switches to its desktop); without one,
 // it is raised and given the input focus directly.
 //
-// activate() returns once the window (or one inside it) holds the keyboard focus, so that keys
-// posted next reach it; it gives up after focusTimeout and then returns false. A display that
-// cannot be opened makes every call return false.
+// activate() first looks at the client window that holds the keyboard focus (the focus window, or
+// the window it lies inside that carries a WM_CLASS): when that one has the class, it returns
+// AlreadyActive at once, having asked nothing of the window manager and changed nothing (two round
+// trips in the usual case, so that a press to the application in front stays quick). Otherwise it
+// activates the first matching client and returns Activated once that window (or one inside it)
+// holds the keyboard focus, so that keys posted next reach it; it gives up after focusTimeout and
+// then returns NotRunning, as it does when no window matches.
+//
+// A display that cannot be opened makes every call return NotRunning. So does one that goes away:
+// the loss never ends the process (see X11Connection), nothing more is sent on the connection,
+// and isAvailable() turns false.
 //
 // Threads: an Xlib connection belongs to one thread. Create, use and destroy an activator on the
 // same worker thread (the server's queue thread); do not share it.
@@ -44,6 +52,8 @@ public:
     Activation activate(const QString &windowClass) override;
 
 private:
+    bool focusedClientMatches(const QString &windowClass);
+
     X11Connection m_connection;
     std::chrono::milliseconds m_focusTimeout;
 };

@@ -2,6 +2,9 @@
 
 #include "platform/keyboard/MacKeyCodeToX11.h"
 
+#include <QAbstractEventDispatcher>
+#include <QSocketNotifier>
+
 // Xlib after every Qt header: it defines Bool, Status, None, ... as macros.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -27,8 +30,9 @@ constexpr std::size_t kMaxModifiers = 4;
 
 } // namespace
 
-X11KeyEventPoster::X11KeyEventPoster(const QString &displayName, CommandKey commandKey)
-    : m_connection(displayName), m_commandKey(commandKey)
+X11KeyEventPoster::X11KeyEventPoster(const QString &displayName, CommandKey commandKey,
+                                     std::size_t maxBoundKeys)
+    : m_connection(displayName), m_keyboard(m_connection, maxBoundKeys), m_commandKey(commandKey)
 {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (m_connection.display() &&
@@ -48,15 +52,60 @@ QString X11KeyEventPoster::unavailableReason() const
     return m_connection.failureReason();
 }
 
+void X11KeyEventPoster::setLostHandler(LostHandler handler)
+{
+    m_lostHandler = std::move(handler);
+    watchConnection();
+    reportLoss();
+}
+
+void X11KeyEventPoster::watchConnection()
+{
+    if (m_watch || !m_connection.display() || !QAbstractEventDispatcher::instance())
+        return;
+    m_watch =
+        std::make_unique<QSocketNotifier>(qintptr(m_connection.socket()), QSocketNotifier::Read);
+    QObject::connect(m_watch.get(), &QSocketNotifier::activated, m_watch.get(),
+                     [this] { readEvents(); });
+}
+
+void X11KeyEventPoster::readEvents()
+{
+    m_keyboard.readEvents(); // notes map changes, and a server that went away
+    reportLoss();
+}
+
+void X11KeyEventPoster::reportLoss()
+{
+    if (!m_connection.isLost())
+        return;
+    if (m_watch)
+        m_watch->setEnabled(false); // the socket stays readable at its end
+    if (m_lossReported || !m_lostHandler)
+        return;
+    m_lossReported = true;
+    if (!m_watch) {
+        m_lostHandler(m_connection.failureReason());
+        return;
+    }
+    // Through the event loop, so that the handler may destroy the poster; dropped with it.
+    QMetaObject::invokeMethod(
+        m_watch.get(),
+        [handler = m_lostHandler, reason = m_connection.failureReason()] { handler(reason); },
+        Qt::QueuedConnection);
+}
+
 void X11KeyEventPoster::postKeyPress(quint16 keyCode, quint64 modifiers)
 {
-    Display *display = m_connection.display();
-    if (!display)
-        return;
-    m_connection.discardEvents();
+    watchConnection();
+    sendKeyPress(keyCode, modifiers);
+    reportLoss();
+}
+
+void X11KeyEventPoster::sendKeyPress(quint16 keyCode, quint64 modifiers)
+{
     const KeySym keysym = keysymForMacKeyCode(keyCode);
-    const KeyCode key = keysym == NoSymbol ? 0 : XKeysymToKeycode(display, keysym);
-    if (key == 0)
+    if (keysym == NoSymbol || !m_keyboard.update())
         return;
 
     const KeySym commandKeysym = m_commandKey == CommandKey::Super ? XK_Super_L : XK_Control_L;
@@ -71,7 +120,8 @@ void X11KeyEventPoster::postKeyPress(quint16 keyCode, quint64 modifiers)
     for (const auto &[flag, modifierKeysym] : modifierKeys) {
         if (!(modifiers & flag))
             continue;
-        const KeyCode modifierKey = XKeysymToKeycode(display, modifierKeysym);
+        const KeyCode modifierKey =
+            m_keyboard.keycodeFor(modifierKeysym, X11KeyboardMap::Binding::Never);
         // Without one of its modifiers the press would be another shortcut (or plain typing).
         if (modifierKey == 0)
             return;
@@ -79,6 +129,10 @@ void X11KeyEventPoster::postKeyPress(quint16 keyCode, quint64 modifiers)
         if (std::find(held.begin(), end, modifierKey) == end)
             held[heldCount++] = modifierKey;
     }
+    const KeyCode key = m_keyboard.keycodeFor(keysym, X11KeyboardMap::Binding::Allowed);
+    Display *display = m_connection.display();
+    if (key == 0 || !display)
+        return;
 
     for (std::size_t i = 0; i < heldCount; ++i)
         XTestFakeKeyEvent(display, held[i], True, CurrentTime);
@@ -86,7 +140,10 @@ void X11KeyEventPoster::postKeyPress(quint16 keyCode, quint64 modifiers)
     XTestFakeKeyEvent(display, key, False, CurrentTime);
     while (heldCount > 0)
         XTestFakeKeyEvent(display, held[--heldCount], False, CurrentTime);
-    XSync(display, False); // delivered before the next step of the caller
+    // Delivered before the next step of the caller. A binding the server refused (another client
+    // changed the map meanwhile) is found out by reading the map again.
+    if (m_connection.takeError())
+        m_keyboard.markStale();
 }
 
 } // namespace hb
