@@ -61,6 +61,15 @@ private:
     PressCounter &m_counter;
 };
 
+// The median and 99th percentile of the presses' times, in microseconds.
+void reportPercentiles(benchmark::State &state, std::vector<double> micros)
+{
+    std::sort(micros.begin(), micros.end());
+    const auto percentile = [&](double p) { return micros[size_t(p * double(micros.size() - 1))]; };
+    state.counters["p50_us"] = percentile(0.50);
+    state.counters["p99_us"] = percentile(0.99);
+}
+
 void startAndWait(DadavezaRuzServer &server)
 {
     QEventLoop loop;
@@ -103,10 +112,7 @@ void pressToPostedKey(benchmark::State &state)
         state.SetIterationTime(elapsed / 1e6);
         micros.push_back(elapsed);
     }
-    std::sort(micros.begin(), micros.end());
-    const auto percentile = [&](double p) { return micros[size_t(p * double(micros.size() - 1))]; };
-    state.counters["p50_us"] = percentile(0.50);
-    state.counters["p99_us"] = percentile(0.99);
+    reportPercentiles(state, micros);
     QCoreApplication::processEvents();
 }
 BENCHMARK(pressToPostedKey)->UseManualTime()->Iterations(10000)->Unit(benchmark::kMicrosecond);
@@ -156,10 +162,7 @@ void pressToFocusedWindow(benchmark::State &state)
         state.SetIterationTime(elapsed / 1e6);
         micros.push_back(elapsed);
     }
-    std::sort(micros.begin(), micros.end());
-    const auto percentile = [&](double p) { return micros[size_t(p * double(micros.size() - 1))]; };
-    state.counters["p50_us"] = percentile(0.50);
-    state.counters["p99_us"] = percentile(0.99);
+    reportPercentiles(state, micros);
     server.stop();
     XCloseDisplay(display);
 }

@@ -12,6 +12,12 @@ using namespace Qt::StringLiterals;
 ControllerApprovalPrompt::ControllerApprovalPrompt(DadavezaRuzServer &server, QWidget *window)
     : QObject(window), m_server(server), m_window(window)
 {
+    m_arming.setSingleShot(true);
+    m_arming.setInterval(kArmingDelay);
+    connect(&m_arming, &QTimer::timeout, this, [this] {
+        if (m_allow)
+            m_allow->setEnabled(true);
+    });
     connect(&m_server, &DadavezaRuzServer::pendingApprovalsChanged, this,
             &ControllerApprovalPrompt::askNext);
     askNext();
@@ -43,21 +49,35 @@ void ControllerApprovalPrompt::askNext()
     const QStringList pending = m_server.pendingApprovals();
     if (m_box && pending.contains(m_asking))
         return; // still waiting for this answer
-    closeBox();
-    if (pending.isEmpty() || !m_window)
+    if (pending.isEmpty() || !m_window) {
+        closeBox();
         return;
-
+    }
     m_asking = pending.first();
-    m_box = new QMessageBox(QMessageBox::Question, u"Allow Controller?"_s, question(m_asking),
+    if (!m_box)
+        makeBox();
+    // The same question window asks about the next controller, so that a stream of requests
+    // does not open a stream of windows; "Allow" waits a moment after each change, so that a
+    // click meant for one controller never allows another.
+    m_box->setText(question(m_asking));
+    m_allow->setEnabled(false);
+    m_arming.start();
+    m_box->show();
+}
+
+void ControllerApprovalPrompt::makeBox()
+{
+    m_box = new QMessageBox(QMessageBox::Question, u"Allow Controller?"_s, QString(),
                             QMessageBox::NoButton, m_window);
     m_box->setObjectName(u"controllerApprovalPrompt"_s);
     m_box->setWindowModality(Qt::NonModal);
-    QPushButton *allow = m_box->addButton(u"Allow"_s, QMessageBox::AcceptRole);
+    m_allow = m_box->addButton(u"Allow"_s, QMessageBox::AcceptRole);
     QPushButton *refuse = m_box->addButton(u"Don\u2019t Allow"_s, QMessageBox::RejectRole);
     m_box->setDefaultButton(refuse);
     m_box->setEscapeButton(refuse); // also what closing the window answers
-    connect(m_box, &QMessageBox::finished, this, [this, allow, address = m_asking] {
-        const bool allowed = m_box && m_box->clickedButton() == allow;
+    connect(m_box, &QMessageBox::finished, this, [this] {
+        const bool allowed = m_box && m_box->clickedButton() == m_allow;
+        const QString address = m_asking;
         m_box->deleteLater();
         m_box = nullptr;
         if (allowed)
@@ -65,7 +85,6 @@ void ControllerApprovalPrompt::askNext()
         else
             m_server.decline(address);
     });
-    m_box->show();
 }
 
 } // namespace hb

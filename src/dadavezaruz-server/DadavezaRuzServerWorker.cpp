@@ -309,8 +309,8 @@ void DadavezaRuzServerWorker::wait(Connection *connection)
     if (m_pending.size() > kMaxPendingApprovals) {
         const QString oldest = m_pending.takeFirst();
         ++m_droppedApprovals;
-        note(u"dropped "_s + oldest, u"Too many controllers are waiting for approval: gave up "
-                                     u"the request from "_s + oldest);
+        note(u"dropped"_s, u"Too many controllers are waiting for approval: the oldest requests "
+                           u"are given up, first the one from "_s + oldest);
         for (Connection *dropped : m_waiting.take(oldest))
             close(dropped);
     }

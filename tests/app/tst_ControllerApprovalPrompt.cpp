@@ -24,6 +24,12 @@ class TestControllerApprovalPrompt : public QObject {
         return m_window->findChild<QMessageBox *>(u"controllerApprovalPrompt"_s);
     }
 
+    QAbstractButton *allowButton() const
+    {
+        const QList<QAbstractButton *> buttons = box()->buttons();
+        return *std::ranges::find(buttons, u"Allow"_s, &QAbstractButton::text);
+    }
+
     // A controller at 127.0.0.N, which stands for one on the local network.
     void connectFrom(int n)
     {
@@ -68,7 +74,8 @@ private Q_SLOTS:
         QTRY_VERIFY(box() && box()->isVisible());
         QCOMPARE(box()->text(), ControllerApprovalPrompt::question(u"127.0.0.2"_s));
         QVERIFY(!box()->isModal()); // the window, and the server's switch, stay usable
-        box()->buttons().constFirst()->click(); // "Allow"
+        QTRY_VERIFY(allowButton()->isEnabled());
+        allowButton()->click();
         QTRY_COMPARE(m_server->trustedControllers().addresses(), QStringList{u"127.0.0.2"_s});
 
         QTRY_VERIFY(box() && box()->text() == ControllerApprovalPrompt::question(u"127.0.0.3"_s));
@@ -99,13 +106,24 @@ private Q_SLOTS:
         QCOMPARE(m_server->trustedControllers().addresses(), QStringList());
     }
 
+    // The question moves on to the next controller in the same window, and a click on "Allow"
+    // that was meant for the one before does not count for the next.
     void aControllerThatLeavesIsNoLongerAskedAbout()
     {
         connectFrom(5);
-        QTRY_VERIFY(box() && box()->isVisible());
+        connectFrom(6);
+        QTRY_VERIFY(box() && box()->text() == ControllerApprovalPrompt::question(u"127.0.0.5"_s));
+        QTRY_VERIFY(allowButton()->isEnabled());
+        QMessageBox *asking = box();
+        m_controllers.takeFirst()->abort();
+        QTRY_COMPARE(box()->text(), ControllerApprovalPrompt::question(u"127.0.0.6"_s));
+        QCOMPARE(box(), asking);
+        QVERIFY(!allowButton()->isEnabled());
+
         m_controllers.takeFirst()->abort();
         QTRY_VERIFY(!box() || !box()->isVisible());
         QCOMPARE(m_server->refusedControllers(), QStringList());
+        QCOMPARE(m_server->trustedControllers().addresses(), QStringList());
     }
 };
 
