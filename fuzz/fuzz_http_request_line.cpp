@@ -3,8 +3,8 @@
 // Differential: the hand-written check agrees with a regular expression of the request line on
 // every input; and no line that starts like a pad's JSON object is ever taken for a request.
 
-#include "dadavezaruz-server/HttpRequestLine.h"
 #include "FuzzCheck.h"
+#include "dadavezaruz-server/HttpRequestLine.h"
 
 #include <QRegularExpression>
 

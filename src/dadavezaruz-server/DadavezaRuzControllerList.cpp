@@ -42,14 +42,15 @@ DadavezaRuzControllerList::DadavezaRuzControllerList(DadavezaRuzServer &server, 
     : QWidget(parent), m_server(server)
 {
     m_pendingTitle = secondary(kWaiting, u"pendingTitle"_s, this);
-    m_pending = new AddressRowList(
-        {{kAllow, [this](const QString &address) { m_server.approve(address); }},
-         {kDeny, [this](const QString &address) { m_server.decline(address); }}},
-        this);
+    m_pending =
+        new AddressRowList({{kAllow, [this](const QString &address) { m_server.approve(address); }},
+                            {kDeny, [this](const QString &address) { m_server.decline(address); }}},
+                           this);
     m_pending->setObjectName(u"pendingControllers"_s);
     m_dropped = secondary({}, u"droppedApprovals"_s, this);
     m_approved = new AddressRowList(
-        {{kRemove, [this](const QString &address) { m_server.trustedControllers().remove(address); }}},
+        {{kRemove,
+          [this](const QString &address) { m_server.trustedControllers().remove(address); }}},
         this);
     m_approved->setObjectName(u"approvedControllers"_s);
     m_noneApproved = secondary(kNoApprovedControllers, u"noApprovedControllers"_s, this);
@@ -75,15 +76,17 @@ DadavezaRuzControllerList::DadavezaRuzControllerList(DadavezaRuzServer &server, 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    for (QWidget *part : std::initializer_list<QWidget *>{m_pendingTitle, m_pending, m_dropped,
-                                                          m_approved, m_noneApproved,
-                                                          m_refusedTitle, m_refused})
+    for (QWidget *part :
+         std::initializer_list<QWidget *>{m_pendingTitle, m_pending, m_dropped, m_approved,
+                                          m_noneApproved, m_refusedTitle, m_refused})
         layout->addWidget(part);
     layout->addLayout(addressRow);
     layout->addWidget(m_addressProblem);
 
-    connect(allowAddress, &QPushButton::clicked, this, &DadavezaRuzControllerList::allowTypedAddress);
-    connect(m_address, &QLineEdit::returnPressed, this, &DadavezaRuzControllerList::allowTypedAddress);
+    connect(allowAddress, &QPushButton::clicked, this,
+            &DadavezaRuzControllerList::allowTypedAddress);
+    connect(m_address, &QLineEdit::returnPressed, this,
+            &DadavezaRuzControllerList::allowTypedAddress);
     connect(m_address, &QLineEdit::textEdited, m_addressProblem, &QWidget::hide);
     connect(&m_server, &DadavezaRuzServer::pendingApprovalsChanged, this,
             &DadavezaRuzControllerList::refresh);

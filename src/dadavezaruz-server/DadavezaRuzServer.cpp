@@ -36,17 +36,17 @@ DadavezaRuzServer &DadavezaRuzServer::shared()
     static QPointer<DadavezaRuzServer> instance;
     if (!instance) {
         const Settings settings;
-        auto *trusted = new TrustedControllers(
-            [] { return ServerSettings::trustedControllers(Settings()); },
-            [](const QStringList &addresses) {
-                Settings store;
-                ServerSettings::setTrustedControllers(store, addresses);
-            });
+        auto *trusted =
+            new TrustedControllers([] { return ServerSettings::trustedControllers(Settings()); },
+                                   [](const QStringList &addresses) {
+                                       Settings store;
+                                       ServerSettings::setTrustedControllers(store, addresses);
+                                   });
         DadavezaRuzServerOptions options;
         options.allowHint = [](const QString &) { return kAllowOnScreen; };
-        instance = new DadavezaRuzServer(systemServerPlatform(ServerSettings::commandKey(settings)),
-                                         trusted, kDadavezaRuzPort, options,
-                                         QCoreApplication::instance());
+        instance =
+            new DadavezaRuzServer(systemServerPlatform(ServerSettings::commandKey(settings)),
+                                  trusted, kDadavezaRuzPort, options, QCoreApplication::instance());
     }
     return *instance;
 }
@@ -119,8 +119,8 @@ void DadavezaRuzServer::stop()
         m_publisher->unpublish();
     setAdvertisementProblem({});
     // Synchronously, so that no key is posted once stop() has returned.
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->stop(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker] { worker->stop(); }, Qt::BlockingQueuedConnection);
     onPendingApprovals();
     setRunning(false, kStopped);
 }

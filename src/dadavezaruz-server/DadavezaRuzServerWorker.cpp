@@ -254,7 +254,8 @@ void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
     }
 }
 
-bool DadavezaRuzServerWorker::isOwnAddress(const QHostAddress &peer, const QHostAddress &local) const
+bool DadavezaRuzServerWorker::isOwnAddress(const QHostAddress &peer,
+                                           const QHostAddress &local) const
 {
     if (plain(peer) == plain(local))
         return true;
@@ -271,7 +272,8 @@ void DadavezaRuzServerWorker::onLine(Connection *connection, const QByteArray &l
         return;
     }
     if (it->access == Access::Served)
-        handleLine(line); // a waiting controller's presses are dropped: the user allows it, not its backlog
+        handleLine(line); // a waiting controller's presses are dropped: the user allows it, not its
+                          // backlog
 }
 
 void DadavezaRuzServerWorker::onLineDropped(Connection *connection)
@@ -284,8 +286,8 @@ void DadavezaRuzServerWorker::onLineDropped(Connection *connection)
 
 void DadavezaRuzServerWorker::closeAsWebRequest(Connection *connection, const QString &address)
 {
-    note(u"web "_s + address, u"Refused a web request from "_s + address +
-                                  u": web pages may not send shortcuts"_s);
+    note(u"web "_s + address,
+         u"Refused a web request from "_s + address + u": web pages may not send shortcuts"_s);
     close(connection);
 }
 
@@ -310,7 +312,8 @@ void DadavezaRuzServerWorker::wait(Connection *connection)
         const QString oldest = m_pending.takeFirst();
         ++m_droppedApprovals;
         note(u"dropped"_s, u"Too many controllers are waiting for approval: the oldest requests "
-                           u"are given up, first the one from "_s + oldest);
+                           u"are given up, first the one from "_s +
+                               oldest);
         for (Connection *dropped : m_waiting.take(oldest))
             close(dropped);
     }
@@ -378,7 +381,8 @@ void DadavezaRuzServerWorker::announcePending()
     {
         QMutexLocker lock(&m_announceMutex);
         const PendingApprovals now{m_pending, m_droppedApprovals};
-        if (now.addresses == m_pendingSnapshot.addresses && now.dropped == m_pendingSnapshot.dropped)
+        if (now.addresses == m_pendingSnapshot.addresses &&
+            now.dropped == m_pendingSnapshot.dropped)
             return;
         m_pendingSnapshot = now;
         announce = !std::exchange(m_pendingAnnounced, true);
@@ -442,8 +446,9 @@ const DadavezaRuzServerWorker::ParsedCombo &DadavezaRuzServerWorker::parsed(cons
         if (m_parsedCombos.size() >= kMaxRememberedCombos)
             m_parsedCombos.clear();
         const auto reading = parseKeyCombo(keyCombo);
-        found = m_parsedCombos.insert(keyCombo, reading ? ParsedCombo{*reading, {}}
-                                                        : ParsedCombo{{}, reading.error().description});
+        found =
+            m_parsedCombos.insert(keyCombo, reading ? ParsedCombo{*reading, {}}
+                                                    : ParsedCombo{{}, reading.error().description});
     }
     return *found;
 }

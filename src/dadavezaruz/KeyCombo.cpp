@@ -84,8 +84,8 @@ Expected<std::optional<KeyPress>> parseKeyCombo(const QString &text)
     const bool keyKnown = code != keyCodeMap().cend();
     if (!keyKnown && unknown.isEmpty() && modifierFlag(keyName) != 0) {
         return Error{KeyComboError::kDomain, KeyComboError::NoKey,
-                     quoted(key) + u" is a modifier: add a key after it, e.g. "_s + pieces.join(u'+') +
-                         u"+c"_s};
+                     quoted(key) + u" is a modifier: add a key after it, e.g. "_s +
+                         pieces.join(u'+') + u"+c"_s};
     }
     if (!keyKnown)
         unknown.append(key);

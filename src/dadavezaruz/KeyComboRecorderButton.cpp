@@ -55,8 +55,8 @@ void KeyComboRecorderButton::keyPressEvent(QKeyEvent *event)
     }
     event->accept();
     const Qt::KeyboardModifiers modifiers =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                              Qt::MetaModifier);
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (KeyComboRecording::isModifierKey(event->key()))
         return; // the key itself is still to come
     if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {

@@ -72,9 +72,21 @@ class TestDadavezaRuzServer : public QObject {
     QStringList m_trustStore;
     std::unique_ptr<DadavezaRuzServer> m_server;
 
-    void record(const QString &event) { QMutexLocker lock(&m_mutex); m_events.append(event); }
-    QStringList seen() { QMutexLocker lock(&m_mutex); return m_events; }
-    bool send(QTcpSocket &to, QByteArray b) { to.write(b); return to.waitForBytesWritten(); }
+    void record(const QString &event)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_events.append(event);
+    }
+    QStringList seen()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_events;
+    }
+    bool send(QTcpSocket &to, QByteArray b)
+    {
+        to.write(b);
+        return to.waitForBytesWritten();
+    }
 
     void makeServer(const QString &keyboardProblem = {},
                     Activation activation = Activation::Activated,
@@ -97,9 +109,11 @@ class TestDadavezaRuzServer : public QObject {
         };
         platform.listenAddress = QHostAddress::LocalHost;
         platform.classifyPeer = &kindOf;
-        platform.isOwnAddress = [](const QHostAddress &ip) { return ip == QHostAddress(u"127.0.0.50"_s); };
-        auto *trusted = new TrustedControllers(
-            [this] { return m_trustStore; }, [this](const auto &list) { m_trustStore = list; });
+        platform.isOwnAddress = [](const QHostAddress &ip) {
+            return ip == QHostAddress(u"127.0.0.50"_s);
+        };
+        auto *trusted = new TrustedControllers([this] { return m_trustStore; },
+                                               [this](const auto &list) { m_trustStore = list; });
         m_server = std::make_unique<DadavezaRuzServer>(std::move(platform), trusted, 0, options);
         m_events.clear();
     }
@@ -121,9 +135,12 @@ class TestDadavezaRuzServer : public QObject {
     // The next status line the server sent, or what the socket's state says instead.
     static QByteArray statusLine(QTcpSocket &socket)
     {
-        if (!QTest::qWaitFor([&] { return socket.canReadLine() ||
-                                          socket.state() == QAbstractSocket::UnconnectedState; },
-                             5000))
+        if (!QTest::qWaitFor(
+                [&] {
+                    return socket.canReadLine() ||
+                           socket.state() == QAbstractSocket::UnconnectedState;
+                },
+                5000))
             return "(nothing)";
         return socket.canReadLine() ? socket.readLine().trimmed() : QByteArray("(closed)");
     }
@@ -168,14 +185,21 @@ private Q_SLOTS:
         QTest::newRow("two frames in one write")
             << goodEvents + QStringList{u"key 49 0"_s} << u"space \u2192 global"_s
             << QByteArrayList{good + frame("space", "global")};
-        QTest::newRow("one frame over three writes, CRLF") << goodEvents << goodCommand
+        QTest::newRow("one frame over three writes, CRLF")
+            << goodEvents << goodCommand
             << QByteArrayList{crlf.first(10), crlf.sliced(10, 20), crlf.sliced(30)};
-        QTest::newRow("bad lines, then a good one") << goodEvents << goodCommand
-            << QByteArrayList{"\n{nope\n", R"({"keyCombo":"c"})" "\n",
-                              R"({"keyCombo":"c","appTarget":7})" "\n" + good};
-        QTest::newRow("a first line of junk is not a web request") << goodEvents << goodCommand
-            << QByteArrayList{"hello pad\n" + good};
-        QTest::newRow("over-long line after a good one") << goodEvents + goodEvents << goodCommand
+        QTest::newRow("bad lines, then a good one")
+            << goodEvents << goodCommand
+            << QByteArrayList{"\n{nope\n",
+                              R"({"keyCombo":"c"})"
+                              "\n",
+                              R"({"keyCombo":"c","appTarget":7})"
+                              "\n" +
+                                  good};
+        QTest::newRow("a first line of junk is not a web request")
+            << goodEvents << goodCommand << QByteArrayList{"hello pad\n" + good};
+        QTest::newRow("over-long line after a good one")
+            << goodEvents + goodEvents << goodCommand
             << QByteArrayList{good, QByteArray(70000, 'x'), "\n" + good};
         QTest::newRow("target in upper case, no key")
             << QStringList{u"activate obs"_s, u"pause 80"_s} << u"++ \u2192 OBS"_s
@@ -219,10 +243,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("request");
         const QByteArray body = frame("h", "global");
         QTest::newRow("POST with a pad line as its body")
-            << "POST / HTTP/1.1\r\nHost: 127.0.0.1:58432\r\nContent-Type: text/plain\r\n\r\n\n" + body;
+            << "POST / HTTP/1.1\r\nHost: 127.0.0.1:58432\r\nContent-Type: text/plain\r\n\r\n\n" +
+                   body;
         QTest::newRow("WebSocket upgrade")
             << "GET /x HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n" + body;
-        QTest::newRow("request line split over writes") << "PO" "ST / HTTP/1.0\r\n\r\n" + body;
+        QTest::newRow("request line split over writes") << "PO"
+                                                           "ST / HTTP/1.0\r\n\r\n" +
+                                                               body;
         QTest::newRow("target too long for a line")
             << "GET /" + QByteArray(70000, 'a') + " HTTP/1.1\r\n\r\n" + body;
     }
@@ -283,10 +310,12 @@ private Q_SLOTS:
         QTest::newRow("this machine") << 1 << kReady << QString();
         QTest::newRow("own address on the network") << 50 << kReady << QString();
         QTest::newRow("local network") << 2 << kWaiting << QString();
-        QTest::newRow("carrier or VPN network") << 100 << kRefused
+        QTest::newRow("carrier or VPN network")
+            << 100 << kRefused
             << u"addresses in 100.64.0.0/10 (carrier and VPN networks) are served only when "
                u"allowed by address"_s;
-        QTest::newRow("internet") << 200 << QByteArray("(closed)")
+        QTest::newRow("internet")
+            << 200 << QByteArray("(closed)")
             << u"Refused a connection from 127.0.0.200: controllers outside the local network "
                u"are never served"_s;
     }
@@ -298,7 +327,8 @@ private Q_SLOTS:
         auto controller = connectController(from);
         QVERIFY(controller);
         QTEST(statusLine(*controller), "status");
-        QVERIFY(send(*controller, frame("j", "global")) || controller->state() != QAbstractSocket::ConnectedState);
+        QVERIFY(send(*controller, frame("j", "global")) ||
+                controller->state() != QAbstractSocket::ConnectedState);
         QTest::qWait(50);
         QFETCH(QByteArray, status);
         QCOMPARE(seen(), status == kReady ? QStringList{u"key 38 0"_s} : QStringList());
@@ -381,7 +411,8 @@ private Q_SLOTS:
         QCOMPARE(m_server->allowAddress(u"203.0.113.9"_s),
                  std::optional(u"203.0.113.9 is not on the local network: controllers there are "
                                u"never served"_s));
-        QCOMPARE(m_server->allowAddress(u"studio"_s), std::optional(u"“studio” is not an IP address"_s));
+        QCOMPARE(m_server->allowAddress(u"studio"_s),
+                 std::optional(u"“studio” is not an IP address"_s));
         QVERIFY(!m_server->allowAddress(u" 127.0.0.100 "_s)); // stands for a VPN address here
         auto controller = connectController(100);
         QCOMPARE(statusLine(*controller), kReady);
@@ -391,7 +422,9 @@ private Q_SLOTS:
     {
         DadavezaRuzServerOptions headless;
         headless.asksForApproval = false;
-        headless.allowHint = [](const QString &address) -> QString { return u"allow "_s + address; };
+        headless.allowHint = [](const QString &address) -> QString {
+            return u"allow "_s + address;
+        };
         makeServer({}, Activation::Activated, headless);
         QVERIFY(startServer());
         auto neighbour = connectController(2);
@@ -423,7 +456,8 @@ private Q_SLOTS:
         QSignalSpy failed(m_server.get(), &DadavezaRuzServer::failed);
         m_server->start();
         QTRY_COMPARE(failed.size(), 1);
-        QCOMPARE(m_server->statusText(), u"Failed to start: keystrokes cannot be posted: DISPLAY is not set"_s);
+        QCOMPARE(m_server->statusText(),
+                 u"Failed to start: keystrokes cannot be posted: DISPLAY is not set"_s);
     }
 };
 

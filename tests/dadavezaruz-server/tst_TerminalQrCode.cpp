@@ -26,8 +26,9 @@ QImage renderOnTerminal(const QString &text, QRgb defaultForeground, QRgb defaul
         QRgb foreground = defaultForeground, background = defaultBackground;
         QList<std::pair<QRgb, QRgb>> row;
         for (qsizetype i = 0; i < line.size();) {
-            const QRegularExpressionMatch match = escape.match(line, i,
-                QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+            const QRegularExpressionMatch match =
+                escape.match(line, i, QRegularExpression::NormalMatch,
+                             QRegularExpression::AnchorAtOffsetMatchOption);
             if (match.hasMatch()) {
                 for (const QString &part : match.captured(1).split(u';')) {
                     const int n = part.toInt();

@@ -34,12 +34,14 @@ void TestKeyCombo::parse_data()
     QTest::newRow("unknown key") << u"f13"_s << u"Unknown key “f13”"_s;
     QTest::newRow("misspelt modifier is not dropped")
         << u"ctrl+shft+c"_s << u"Unknown modifier “shft”"_s;
-    QTest::newRow("several, as typed") << u"ctrl+Shft+blah"_s << u"Unknown names “Shft” and “blah”"_s;
+    QTest::newRow("several, as typed")
+        << u"ctrl+Shft+blah"_s << u"Unknown names “Shft” and “blah”"_s;
     QTest::newRow("three") << u"x1+y2+z3"_s << u"Unknown names “x1”, “y2” and “z3”"_s;
     QTest::newRow("hyper is not ignored") << u"hyper+c"_s << u"Unknown modifier “hyper”"_s;
     QTest::newRow("blanks round the plus")
         << u"cmd + c"_s << u"Unknown names “cmd ” and “ c” — remove the spaces around “+”"_s;
-    QTest::newRow("lone modifier") << u"cmd"_s << u"“cmd” is a modifier: add a key after it, e.g. cmd+c"_s;
+    QTest::newRow("lone modifier")
+        << u"cmd"_s << u"“cmd” is a modifier: add a key after it, e.g. cmd+c"_s;
     QTest::newRow("ends with a modifier")
         << u"cmd+shift"_s << u"“shift” is a modifier: add a key after it, e.g. cmd+shift+c"_s;
     QTest::newRow("plus has no name") << u"cmd+plus"_s << u"Unknown key “plus”"_s;

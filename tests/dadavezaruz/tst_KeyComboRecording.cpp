@@ -19,7 +19,8 @@ private Q_SLOTS:
         const int shift = Qt::ShiftModifier;
         QTest::newRow("letter") << int(Qt::Key_C) << 0 << u"c"_s;
         QTest::newRow("all modifiers, in order")
-            << int(Qt::Key_C) << int(Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)
+            << int(Qt::Key_C)
+            << int(Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)
             << u"cmd+ctrl+alt+shift+c"_s;
         QTest::newRow("keypad digit") << int(Qt::Key_5) << int(Qt::KeypadModifier) << u"5"_s;
         QTest::newRow("shift+1 types !") << int(Qt::Key_Exclam) << shift << u"shift+1"_s;

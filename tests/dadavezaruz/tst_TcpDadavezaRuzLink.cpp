@@ -1,24 +1,19 @@
-// The pad's real TCP link against a stand-in server on loopback: what the server says back, and
-// how the connection acts on it.
+// The pad's real TCP link against a stand-in server on loopback: how it reads what the server
+// says back (what the connection makes of it is tested with the fake network).
 
 #include "FakeDadavezaRuzNetwork.h"
 #include "ScriptedShortcutServer.h"
 
-#include "common/Settings.h"
-#include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/ServerStatusMessage.h"
-#include "dadavezaruz/ShortcutMessage.h"
 #include "dadavezaruz/TcpDadavezaRuzTransport.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace hb;
 using namespace hb::test;
 using namespace Qt::StringLiterals;
 
-using State = DadavezaRuzConnection::State;
 using Status = ServerStatusMessage::Status;
 
 namespace {
@@ -28,23 +23,14 @@ QByteArray line(Status status)
     return ServerStatusMessage{status}.encode();
 }
 
-QByteArray frame(const QString &keyCombo)
-{
-    return ShortcutMessage{keyCombo, u"resolve"_s}.encode();
-}
-
 } // namespace
 
 class TestTcpDadavezaRuzLink : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
     FakeDiscovery m_discovery;
 
 private Q_SLOTS:
-    void init() { m_settings = std::make_unique<Settings>(m_dir.filePath(u"settings.ini"_s)); }
-
     void readsStatusLines_data()
     {
         QTest::addColumn<QList<QByteArray>>("chunks"); // written one after another
@@ -101,66 +87,6 @@ private Q_SLOTS:
         for (const QList<QVariant> &report : std::as_const(reports))
             QVERIFY(report.at(0).value<DadavezaRuzLink::Report>() !=
                     DadavezaRuzLink::Report::Failed);
-    }
-
-    void pressesFollowTheServersWord_data()
-    {
-        QTest::addColumn<QByteArray>("greeting");
-        QTest::addColumn<QByteArray>("received");  // at the server, once it said "ready"
-        QTest::addColumn<QString>("sentBefore");   // the pad's "Sent:" label before that
-        QTest::addColumn<QString>("statusBefore"); // …and its status line
-
-        const QByteArray both = frame(u"cmd+z"_s) + frame(u"cmd+shift+z"_s);
-        QTest::newRow("server that says nothing") << QByteArray() << both << u"Undo"_s << QString();
-        QTest::newRow("waiting for approval")
-            << line(Status::WaitingForApproval) << frame(u"cmd+shift+z"_s) << QString()
-            << DadavezaRuzConnection::waitingForApprovalText();
-    }
-
-    void pressesFollowTheServersWord()
-    {
-        QFETCH(QByteArray, greeting);
-        QFETCH(QByteArray, received);
-        QFETCH(QString, sentBefore);
-        QFETCH(QString, statusBefore);
-
-        ScriptedShortcutServer server(greeting);
-        QVERIFY(server.listen());
-        TcpDadavezaRuzTransport transport(m_discovery);
-        DadavezaRuzConnection connection(*m_settings, transport, m_discovery);
-        connection.connectToHost(u"127.0.0.1"_s, server.port());
-        QTRY_COMPARE(connection.state().kind, State::Connected);
-        QTRY_COMPARE(connection.lastError(), statusBefore);
-
-        connection.send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
-        if (!sentBefore.isEmpty())
-            QTRY_COMPARE(connection.lastSentLabel(), sentBefore);
-        QCOMPARE(connection.lastSentLabel(), sentBefore);
-        QCOMPARE(connection.lastError(), statusBefore);
-
-        server.say(line(Status::Ready));
-        QTRY_COMPARE(connection.serverStatus(), Status::Ready);
-        QCOMPARE(connection.lastError(), QString());
-        connection.send(u"cmd+shift+z"_s, u"resolve"_s, u"Redo"_s);
-        QTRY_COMPARE(connection.lastSentLabel(), u"Redo"_s);
-        QTRY_COMPARE(server.received(), received);
-    }
-
-    void refusalEndsTheConnectionForGood()
-    {
-        ScriptedShortcutServer server(line(Status::WaitingForApproval));
-        QVERIFY(server.listen());
-        TcpDadavezaRuzTransport transport(m_discovery);
-        DadavezaRuzConnection connection(*m_settings, transport, m_discovery);
-        connection.setReconnectAutomatically(true);
-        connection.connectToHost(u"127.0.0.1"_s, server.port());
-        QTRY_COMPARE(connection.serverStatus(), Status::WaitingForApproval);
-
-        server.say(line(Status::Refused));
-        server.close();
-        QTRY_COMPARE(connection.state(), (State{State::Failed, u"Refused by the server"_s}));
-        QCOMPARE(connection.lastError(), u"Refused by the server"_s);
-        QCOMPARE(connection.reconnectDelay(), 0);
     }
 };
 

@@ -23,7 +23,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, asked);
         hb::OwnAddresses own([] {
-            return QList<QHostAddress>{QHostAddress(u"192.0.2.5"_s), QHostAddress(u"fe80::5%eth1"_s)};
+            return QList<QHostAddress>{QHostAddress(u"192.0.2.5"_s),
+                                       QHostAddress(u"fe80::5%eth1"_s)};
         });
         QTEST(own.contains(QHostAddress(asked)), "own");
     }
@@ -32,13 +33,23 @@ private Q_SLOTS:
     {
         QList<QHostAddress> current{QHostAddress(u"192.0.2.5"_s)};
         int reads = 0;
-        hb::OwnAddresses fresh([&] { ++reads; return current; }, std::chrono::milliseconds(0));
+        hb::OwnAddresses fresh(
+            [&] {
+                ++reads;
+                return current;
+            },
+            std::chrono::milliseconds(0));
         QVERIFY(fresh.contains(QHostAddress(u"192.0.2.5"_s)));
         current = {QHostAddress(u"192.0.2.9"_s)}; // the machine moved to another network
         QVERIFY(fresh.contains(QHostAddress(u"192.0.2.9"_s)));
         QVERIFY(!fresh.contains(QHostAddress(u"192.0.2.5"_s)));
 
-        hb::OwnAddresses cached([&] { ++reads; return current; }, std::chrono::hours(1));
+        hb::OwnAddresses cached(
+            [&] {
+                ++reads;
+                return current;
+            },
+            std::chrono::hours(1));
         reads = 0;
         for (int i = 0; i < 3; ++i)
             cached.contains(QHostAddress(u"192.0.2.9"_s));
