@@ -15,7 +15,7 @@ const QString kFailedToStart = QStringLiteral("Failed to start: ");
 const QString kListener = QStringLiteral("Listener: ");
 const QString kSendFailed = QStringLiteral("Send failed: ");
 const QString kListeningOnPort = QStringLiteral("Listening on port ");
-const QString kTarget = QStringLiteral(" \u2014 Mac target: ");
+const QString kTarget = QStringLiteral(" \u2014 meter connects to: ");
 const QString kThisDevice = QStringLiteral("this device");
 
 } // namespace

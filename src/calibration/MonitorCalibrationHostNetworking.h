@@ -64,7 +64,7 @@ public:
     // Tells the meter which patch is shown; does nothing without a meter.
     void sendShowPatch(const MonitorCalibrationPatch &patch);
 
-    // "Listening on port 8765 — Mac target: 192.0.2.7:8765", or "…this device:8765".
+    // "Listening on port 8765 — meter connects to: 192.0.2.7:8765", or "…this device:8765".
     static QString listeningText(quint16 port, const std::optional<QString> &address);
 
     QThread *listenerThread() const { return m_listenerThread; }

@@ -15,7 +15,7 @@
 namespace hb {
 namespace {
 
-const QString kTitle = QStringLiteral("iPhone Meter (Optional)");
+const QString kTitle = QStringLiteral("Phone Meter (Optional)");
 const QString kPortRow = QStringLiteral("Port");
 const QString kAddressRow = QStringLiteral("Address");
 const QString kConnectedRow = QStringLiteral("Connected");

@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 const QString kStopped = u"Stopped"_s;
 const QString kFailedToStart = u"Failed to start: "_s;
-const QString kRunningTarget = u"Server running \u2014 iPhone target: "_s;
+const QString kRunningTarget = u"Server running \u2014 pads connect to: "_s;
 const QString kRunningOnPort = u"Server running on port "_s;
 const QString kServerFailed = u"Server failed: "_s;
 const QString kKeyboardLost = u"keystrokes cannot be posted: "_s;

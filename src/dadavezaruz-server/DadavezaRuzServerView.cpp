@@ -29,16 +29,13 @@ const QString kNoActivity = QStringLiteral("Refused controllers and presses that
 const QString kRequirementsSection = QStringLiteral("Requirements");
 const QString kRunSwitch = QStringLiteral("Run DadavezaRuz Server");
 const QString kPortRow = QStringLiteral("Port");
-const QString kAddressRow = QStringLiteral("Mac IP");
+const QString kAddressRow = QStringLiteral("IP Address");
 const QString kNone = QStringLiteral("\u2014");
 const QString kLastCommand = QStringLiteral("Last command: ");
 const QString kPairingHint = QStringLiteral("Scan with the pad to pair");
-const QString kAccessibility = QStringLiteral(
-    "Accessibility permission is required to send shortcuts to Resolve or OBS. Grant it in "
-    "System Settings \u2192 Privacy & Security \u2192 Accessibility.");
-const QString kLinuxKeystrokes = QStringLiteral(
-    "On Linux, keystrokes are sent through the X server (XTEST); Wayland sessions need an X11 "
-    "session or XWayland for the target application.");
+const QString kKeystrokes = QStringLiteral(
+    "Shortcuts are typed through the X server (XTEST), so no permission is asked for. In a "
+    "Wayland session the target application must run under XWayland, or use an X11 session.");
 
 // Pixels per QR module at a device pixel ratio of 1: about 120 pixels across for an IPv4 code.
 constexpr int kQrModulePixels = 4;
@@ -196,9 +193,7 @@ QWidget *DadavezaRuzServerView::buildRequirementsSection()
 {
     auto *section = new FormSection(kRequirementsSection);
     section->body()->addWidget(
-        smallSecondaryLabel(kAccessibility, QStringLiteral("accessibilityRequirement"), nullptr));
-    section->body()->addWidget(
-        smallSecondaryLabel(kLinuxKeystrokes, QStringLiteral("linuxRequirement"), nullptr));
+        smallSecondaryLabel(kKeystrokes, QStringLiteral("keystrokeRequirement"), nullptr));
     return section;
 }
 

@@ -80,7 +80,7 @@ void TestMonitorCalibrationHostNetworking::startsOnceAndReportsListening()
     const QString port = QString::number(host.listeningPort());
     QCOMPARE(status.size(), 2);
     QCOMPARE(status.at(0).at(0).toString(),
-             u"Listening on port "_s + port + u" \u2014 Mac target: "_s + target + u':' + port);
+             u"Listening on port "_s + port + u" \u2014 meter connects to: "_s + target + u':' + port);
     QCOMPARE(host.targetAddress(), address);
     QTest::qWait(50);
     QCOMPARE(status.size(), 2); // the second start made no listener of its own

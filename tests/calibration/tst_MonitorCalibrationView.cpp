@@ -70,7 +70,7 @@ void TestMonitorCalibrationView::cleanup()
     m_view.reset();
 }
 
-// Connects a meter and presses "Send to iPhone" once, so the meter knows the step on screen.
+// Connects a meter and presses "Send to Meter" once, so the meter knows the step on screen.
 QList<MonitorCalibrationPatch> TestMonitorCalibrationView::connectMeter()
 {
     m_meter = std::make_unique<TestMeter>();

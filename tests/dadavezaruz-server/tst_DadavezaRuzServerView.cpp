@@ -76,21 +76,13 @@ private Q_SLOTS:
 
     void switchRunsTheServer()
     {
-        for (const QString &text :
-             {u"Port"_s, u"Mac IP"_s, u"\u2014"_s, u"Scan with the pad to pair"_s, u"Stopped"_s,
-              u"Last command: \u2014"_s, u"No approved controllers"_s,
-              u"Accessibility permission is required to send shortcuts to Resolve or OBS. Grant it "
-              u"in System Settings \u2192 Privacy & Security \u2192 Accessibility."_s,
-              u"On Linux, keystrokes are sent through the X server (XTEST); Wayland sessions need "
-              u"an X11 session or XWayland for the target application."_s})
-            QVERIFY2(find(text), qPrintable(text));
         QVERIFY(!find(u"Scan with the pad to pair"_s)->isVisible()); // no address, no code
 
         m_address = u"192.0.2.7"_s; // known only once the machine joins the network
         m_switch->click();
         QTRY_VERIFY(m_server->isRunning() && m_switch->isChecked());
         const QString code = u"192.0.2.7:%1"_s.arg(m_server->port());
-        const QString status = u"Server running \u2014 iPhone target: "_s + code +
+        const QString status = u"Server running \u2014 pads connect to: "_s + code +
                                u" (keystrokes cannot be posted: no key poster)"_s;
         for (const QString &text : {QString::number(m_server->port()), *m_address, code, status})
             QVERIFY2(find(text), qPrintable(text));
