@@ -1,6 +1,7 @@
 #include "dadavezaruz-server/DadavezaRuzServerWorker.h"
 
 #include "calibration/MonitorCalibrationLineDelimitedConnection.h"
+#include "common/TextHelpers.h"
 #include "dadavezaruz-server/ControllerAccess.h"
 #include "dadavezaruz-server/HttpRequestLine.h"
 #include "dadavezaruz-server/ShortcutTarget.h"
@@ -9,6 +10,7 @@
 #include "dadavezaruz/TcpSocketControl.h"
 #include "platform/keyboard/AppActivator.h"
 #include "platform/keyboard/KeyEventPoster.h"
+#include "platform/netif/PlainAddress.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -28,18 +30,8 @@ constexpr int kRefusalGraceMs = 2000;
 constexpr qint64 kNoteIntervalMs = 60'000;
 constexpr qsizetype kMaxNotedKinds = 1024;
 constexpr qsizetype kMaxRememberedCombos = 1024;
-
-QString quoted(const QString &text)
-{
-    return u'\u201C' + text + u'\u201D';
-}
-
-QHostAddress plain(const QHostAddress &address)
-{
-    bool isIPv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
-    return isIPv4 ? QHostAddress(ipv4) : address;
-}
+// Longest combination text kept in memory (a pad's are a few characters).
+constexpr qsizetype kMaxComboKey = 64;
 
 } // namespace
 
@@ -139,40 +131,46 @@ void DadavezaRuzServerWorker::stop()
 void DadavezaRuzServerWorker::setTrusted(const QStringList &addresses)
 {
     m_trusted = QSet<QString>(addresses.cbegin(), addresses.cend());
-    for (const QString &address : QStringList(m_pending)) {
-        if (!m_trusted.contains(address))
-            continue;
-        m_pending.removeAll(address);
-        for (Connection *connection : m_waiting.take(address))
-            serve(connection);
-    }
+    answerWaiting(m_trusted, &DadavezaRuzServerWorker::serve);
     // A controller no longer allowed stops here; it is asked about again when it comes back.
-    const auto revoked = controllersWhere([this](const Controller &controller) {
-        return controller.access == Access::Served && controller.needsTrust &&
-               !m_trusted.contains(controller.address);
-    });
-    for (Connection *connection : revoked)
-        close(connection);
+    stopServing([this](const QString &address) { return !m_trusted.contains(address); },
+                &DadavezaRuzServerWorker::close);
     announcePending();
 }
 
 void DadavezaRuzServerWorker::setRefused(const QStringList &addresses)
 {
     m_refused = QSet<QString>(addresses.cbegin(), addresses.cend());
+    answerWaiting(m_refused, &DadavezaRuzServerWorker::refuse);
+    stopServing([this](const QString &address) { return m_refused.contains(address); },
+                &DadavezaRuzServerWorker::refuse);
+    announcePending();
+}
+
+void DadavezaRuzServerWorker::answerWaiting(const QSet<QString> &answered, Action act)
+{
     for (const QString &address : QStringList(m_pending)) {
-        if (!m_refused.contains(address))
+        if (!answered.contains(address))
             continue;
         m_pending.removeAll(address);
         for (Connection *connection : m_waiting.take(address))
-            refuse(connection);
+            (this->*act)(connection);
     }
-    const auto refused = controllersWhere([this](const Controller &controller) {
-        return controller.access == Access::Served && controller.needsTrust &&
-               m_refused.contains(controller.address);
-    });
-    for (Connection *connection : refused)
-        refuse(connection);
-    announcePending();
+}
+
+void DadavezaRuzServerWorker::stopServing(const std::function<bool(const QString &)> &stopped,
+                                          Action act)
+{
+    // Collected first: acting on a connection may drop it from the table.
+    QList<Connection *> found;
+    for (auto it = m_controllers.cbegin(); it != m_controllers.cend(); ++it) {
+        const Controller &controller = it.value();
+        if (controller.access == Access::Served && controller.needsTrust &&
+            stopped(controller.address))
+            found.append(it.key());
+    }
+    for (Connection *connection : found)
+        (this->*act)(connection);
 }
 
 void DadavezaRuzServerWorker::accept()
@@ -257,9 +255,9 @@ void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
 bool DadavezaRuzServerWorker::isOwnAddress(const QHostAddress &peer,
                                            const QHostAddress &local) const
 {
-    if (plain(peer) == plain(local))
+    if (plainAddress(peer) == plainAddress(local))
         return true;
-    return m_platform.isOwnAddress && m_platform.isOwnAddress(plain(peer));
+    return m_platform.isOwnAddress && m_platform.isOwnAddress(plainAddress(peer));
 }
 
 void DadavezaRuzServerWorker::onLine(Connection *connection, const QByteArray &line)
@@ -364,17 +362,6 @@ void DadavezaRuzServerWorker::takeOutOfWaiting(Connection *connection, const QSt
     announcePending();
 }
 
-QList<DadavezaRuzServerWorker::Connection *>
-DadavezaRuzServerWorker::controllersWhere(const std::function<bool(const Controller &)> &test) const
-{
-    QList<Connection *> found;
-    for (auto it = m_controllers.cbegin(); it != m_controllers.cend(); ++it) {
-        if (test(it.value()))
-            found.append(it.key());
-    }
-    return found;
-}
-
 void DadavezaRuzServerWorker::announcePending()
 {
     bool announce = false;
@@ -427,11 +414,11 @@ void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
 
 void DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
 {
-    const ParsedCombo &combo = parsed(message.keyCombo);
+    const ParsedCombo combo = parsed(message.keyCombo);
     if (!combo.problem.isEmpty()) {
         // Never some other key in its place, and no window brought forward for nothing.
-        note(u"combo "_s + message.keyCombo,
-             u"Not typed: "_s + quoted(message.keyCombo) + u" \u2014 "_s + combo.problem);
+        note(u"combo "_s + message.keyCombo.first(std::min(message.keyCombo.size(), kMaxComboKey)),
+             u"Not typed: "_s + inQuotes(message.keyCombo) + u" \u2014 "_s + combo.problem);
         return;
     }
     activateTarget(message.appTarget); // even when the combination names no key at all
@@ -439,18 +426,21 @@ void DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
         m_poster->postKeyPress(combo.press->keyCode, combo.press->modifiers);
 }
 
-const DadavezaRuzServerWorker::ParsedCombo &DadavezaRuzServerWorker::parsed(const QString &keyCombo)
+DadavezaRuzServerWorker::ParsedCombo DadavezaRuzServerWorker::parsed(const QString &keyCombo)
 {
-    auto found = m_parsedCombos.constFind(keyCombo);
-    if (found == m_parsedCombos.cend()) {
+    const auto found = m_parsedCombos.constFind(keyCombo);
+    if (found != m_parsedCombos.cend())
+        return *found;
+    const auto reading = parseKeyCombo(keyCombo);
+    const ParsedCombo combo = reading ? ParsedCombo{*reading, {}}
+                                      : ParsedCombo{{}, reading.error().description};
+    // Only combinations of a sensible length are kept, so that the memory stays small.
+    if (keyCombo.size() <= kMaxComboKey) {
         if (m_parsedCombos.size() >= kMaxRememberedCombos)
             m_parsedCombos.clear();
-        const auto reading = parseKeyCombo(keyCombo);
-        found =
-            m_parsedCombos.insert(keyCombo, reading ? ParsedCombo{*reading, {}}
-                                                    : ParsedCombo{{}, reading.error().description});
+        m_parsedCombos.insert(keyCombo, combo);
     }
-    return *found;
+    return combo;
 }
 
 void DadavezaRuzServerWorker::activateTarget(const QString &appTarget)

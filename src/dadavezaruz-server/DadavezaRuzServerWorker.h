@@ -109,14 +109,18 @@ private:
     void close(Connection *connection);
     void drop(Connection *connection);
     void takeOutOfWaiting(Connection *connection, const QString &address);
-    QList<Connection *> controllersWhere(const std::function<bool(const Controller &)> &test) const;
+    using Action = void (DadavezaRuzServerWorker::*)(Connection *);
+    // Each connection waiting at an address in `answered` is taken out of waiting and acted on.
+    void answerWaiting(const QSet<QString> &answered, Action act);
+    // Each served connection from elsewhere whose address is `stopped` is acted on.
+    void stopServing(const std::function<bool(const QString &)> &stopped, Action act);
     void announcePending();
     void note(const QString &key, const QString &line);
     QString allowHint(const QString &address) const;
 
     void handleLine(const QByteArray &line);
     void postShortcut(const ShortcutMessage &message);
-    const ParsedCombo &parsed(const QString &keyCombo);
+    ParsedCombo parsed(const QString &keyCombo);
     void activateTarget(const QString &appTarget);
 
     DadavezaRuzServerPlatform m_platform;

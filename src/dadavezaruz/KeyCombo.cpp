@@ -1,5 +1,6 @@
 #include "dadavezaruz/KeyCombo.h"
 
+#include "common/TextHelpers.h"
 #include "dadavezaruz/KeyCodeMap.h"
 
 #include <QStringList>
@@ -23,20 +24,19 @@ quint64 modifierFlag(const QString &name)
     return 0;
 }
 
-QString quoted(const QString &text)
-{
-    return u'\u201C' + text + u'\u201D';
-}
-
-// “a”, “a” and “b”, “a”, “b” and “c”.
+// “a”, “a” and “b”, “a”, “b” and “c”; past three names, “a”, “b”, “c” and 5 more.
 QString quotedList(const QStringList &names)
 {
+    constexpr qsizetype kMaxShown = 3;
+    const qsizetype shown = std::min(names.size(), kMaxShown);
     QString text;
-    for (qsizetype i = 0; i < names.size(); ++i) {
+    for (qsizetype i = 0; i < shown; ++i) {
         if (i > 0)
             text += i + 1 == names.size() ? u" and "_s : u", "_s;
-        text += quoted(names[i]);
+        text += inQuotes(names[i], 40);
     }
+    if (names.size() > shown)
+        text += u" and %1 more"_s.arg(names.size() - shown);
     return text;
 }
 
@@ -51,7 +51,7 @@ Error unknownNames(const QStringList &names, bool lastIsUnknown)
     if (names.size() > 1)
         text = u"Unknown names "_s + quotedList(names);
     else
-        text = (lastIsUnknown ? u"Unknown key "_s : u"Unknown modifier "_s) + quoted(names[0]);
+        text = (lastIsUnknown ? u"Unknown key "_s : u"Unknown modifier "_s) + inQuotes(names[0], 40);
     for (const QString &name : names) {
         if (name.trimmed() != name && isKnownName(name.trimmed().toLower())) {
             text += u" \u2014 remove the spaces around \u201C+\u201D"_s;
@@ -84,8 +84,8 @@ Expected<std::optional<KeyPress>> parseKeyCombo(const QString &text)
     const bool keyKnown = code != keyCodeMap().cend();
     if (!keyKnown && unknown.isEmpty() && modifierFlag(keyName) != 0) {
         return Error{KeyComboError::kDomain, KeyComboError::NoKey,
-                     quoted(key) + u" is a modifier: add a key after it, e.g. "_s +
-                         pieces.join(u'+') + u"+c"_s};
+                     inQuotes(key, 40) + u" is a modifier: add a key after it, e.g. "_s +
+                         (pieces.size() <= 4 ? pieces.join(u'+') : key) + u"+c"_s};
     }
     if (!keyKnown)
         unknown.append(key);

@@ -1,22 +1,10 @@
 #include "platform/netif/OwnAddresses.h"
 
+#include "platform/netif/PlainAddress.h"
+
 #include <QNetworkInterface>
 
 namespace hb {
-namespace {
-
-QHostAddress plain(QHostAddress address)
-{
-    bool isIPv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
-    if (isIPv4)
-        return QHostAddress(ipv4);
-    address.setScopeId(QString());
-    return address;
-}
-
-} // namespace
-
 OwnAddresses::OwnAddresses(Reader reader, std::chrono::milliseconds maxAge)
     : m_reader(reader ? std::move(reader) : Reader(&QNetworkInterface::allAddresses)),
       m_maxAge(maxAge)
@@ -30,11 +18,11 @@ bool OwnAddresses::contains(const QHostAddress &address)
     if (!m_read || now - m_readAt >= m_maxAge) {
         m_addresses.clear();
         for (const QHostAddress &own : m_reader())
-            m_addresses.append(plain(own));
+            m_addresses.append(plainAddress(own));
         m_readAt = now;
         m_read = true;
     }
-    return m_addresses.contains(plain(address));
+    return m_addresses.contains(plainAddress(address));
 }
 
 } // namespace hb
