@@ -11,24 +11,8 @@ class TestCatalogueModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void onlyToolsWithScreensCanBeChosen();
     void everySymbolHasItsOwnIcon();
 };
-
-void TestCatalogueModel::onlyToolsWithScreensCanBeChosen()
-{
-    const std::set<ToolId> available{ToolId::FeetFrames, ToolId::DadavezaRuz};
-    const CatalogueModel model(available);
-    for (int row = 0; row < model.rowCount(); ++row) {
-        const QModelIndex index = model.index(row, 0);
-        const bool isTool = CatalogueModel::kind(index) == CatalogueModel::Kind::Tool;
-        const bool choosable = isTool && available.contains(CatalogueModel::tool(index));
-        QCOMPARE(bool(model.flags(index) & Qt::ItemIsSelectable), choosable);
-        QCOMPARE(bool(model.flags(index) & Qt::ItemIsEnabled), choosable || !isTool);
-        if (isTool)
-            QCOMPARE(model.indexOf(CatalogueModel::tool(index)), index);
-    }
-}
 
 void TestCatalogueModel::everySymbolHasItsOwnIcon()
 {

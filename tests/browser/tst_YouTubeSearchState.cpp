@@ -1,3 +1,4 @@
+#include "browser/NavigationPolicy.h"
 #include "browser/YouTubeSearchSite.h"
 #include "browser/YouTubeSearchState.h"
 #include "common/Settings.h"
@@ -7,8 +8,12 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using hb::NavigationPolicy;
 using hb::YouTubeSearchSite;
 using hb::YouTubeSearchState;
+using Decision = NavigationPolicy::Decision;
+
+Q_DECLARE_METATYPE(NavigationPolicy::Decision)
 
 class tst_YouTubeSearchState : public QObject {
     Q_OBJECT
@@ -20,7 +25,8 @@ private Q_SLOTS:
     void save_data();
     void save();
     void useChannelPageThenShowAgain();
-    void siteSurvivesARestart();
+    void decide_data();
+    void decide();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -39,14 +45,11 @@ void tst_YouTubeSearchState::targetURL_data()
     QTest::addColumn<QUrl>("target");
 
     const QUrl channel = YouTubeSearchSite::channelVideosPage();
-    QTest::newRow("empty") << QString() << channel;
     QTest::newRow("blank") << u" \t\n "_s << channel;
-    QTest::newRow("with scheme") << u"https://search.example.org/app"_s
-                                 << QUrl(u"https://search.example.org/app"_s);
     QTest::newRow("trimmed") << u"\n http://127.0.0.1:8080/ \r\n"_s
                              << QUrl(u"http://127.0.0.1:8080/"_s);
-    QTest::newRow("without scheme") << u"search.example.org/app"_s
-                                    << QUrl(u"https://search.example.org/app"_s);
+    QTest::newRow("without scheme")
+        << u"search.example.org/app"_s << QUrl(u"https://search.example.org/app"_s);
     QTest::newRow("unparsable either way") << u"http://exa mple.org"_s << channel;
 }
 
@@ -66,13 +69,10 @@ void tst_YouTubeSearchState::save_data()
     QTest::addColumn<QString>("saved");
 
     QTest::newRow("blank") << u"  \n"_s << QString();
-    QTest::newRow("https") << u"https://search.example.org"_s << u"https://search.example.org"_s;
     QTest::newRow("http") << u" http://127.0.0.1:8080/x "_s << u"http://127.0.0.1:8080/x"_s;
     QTest::newRow("no scheme") << u"search.example.org"_s << u"https://search.example.org"_s;
     QTest::newRow("scheme test is case-sensitive")
         << u"HTTP://search.example.org"_s << u"https://HTTP://search.example.org"_s;
-    QTest::newRow("another scheme") << u"ftp://files.example.org"_s
-                                    << u"https://ftp://files.example.org"_s;
 }
 
 void tst_YouTubeSearchState::save()
@@ -109,17 +109,48 @@ void tst_YouTubeSearchState::useChannelPageThenShowAgain()
     QCOMPARE(state.draftUrl(), QString());
 }
 
-void tst_YouTubeSearchState::siteSurvivesARestart()
+void tst_YouTubeSearchState::decide_data()
 {
-    {
-        YouTubeSearchState state(*m_settings);
-        state.setDraftUrl(u"search.example.org"_s);
-        state.save();
-    }
-    hb::Settings reopened(m_settings->fileName());
-    YouTubeSearchState state(reopened);
-    QCOMPARE(state.targetURL(), QUrl(u"https://search.example.org"_s));
-    QVERIFY(state.allowedHosts().contains(u"search.example.org"_s));
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<QUrl>("url");
+    QTest::addColumn<Decision>("decision");
+
+    const QString none; // the channel's hosts only
+    QTest::newRow("no url") << none << QUrl() << Decision::Cancel;
+    QTest::newRow("no host") << none << QUrl(u"about:blank"_s) << Decision::Allow;
+    QTest::newRow("exact host") << none << QUrl(u"https://www.youtube.com/watch?v=x"_s)
+                                << Decision::Allow;
+    QTest::newRow("scheme and port ignored")
+        << none << QUrl(u"ftp://youtu.be:2121/x"_s) << Decision::Allow;
+    QTest::newRow("upper case host")
+        << none << QUrl(u"https://WWW.YouTube.COM/"_s) << Decision::Allow;
+    QTest::newRow("subdomain of a suffix")
+        << none << QUrl(u"https://music.youtube.com/"_s) << Decision::Allow;
+    QTest::newRow("label only contains the name")
+        << none << QUrl(u"https://notyoutube.com/"_s) << Decision::Block;
+    QTest::newRow("allowed name inside another domain")
+        << none << QUrl(u"https://youtube.com.example.net/"_s) << Decision::Block;
+    QTest::newRow("suffix without its dot")
+        << none << QUrl(u"https://evilytimg.com/"_s) << Decision::Block;
+    QTest::newRow("other host") << none << QUrl(u"https://127.0.0.2/"_s) << Decision::Block;
+    QTest::newRow("site host") << u"https://search.example.org/app"_s
+                               << QUrl(u"http://search.example.org:8080/q?x=1"_s)
+                               << Decision::Allow;
+    QTest::newRow("site host, any case")
+        << u"  Search.Example.ORG  "_s << QUrl(u"https://search.example.org/"_s) << Decision::Allow;
+    QTest::newRow("site host is exact, not a suffix")
+        << u"https://example.org"_s << QUrl(u"https://sub.example.org/"_s) << Decision::Block;
+}
+
+void tst_YouTubeSearchState::decide()
+{
+    QFETCH(QString, site);
+    QFETCH(QUrl, url);
+    QFETCH(Decision, decision);
+    m_settings->setYoutubeSearchSiteUrl(site);
+    YouTubeSearchState state(*m_settings);
+    QCOMPARE(NavigationPolicy::decide(url, state.allowedHosts(), state.allowedHostSuffixes()),
+             decision);
 }
 
 QTEST_GUILESS_MAIN(tst_YouTubeSearchState)

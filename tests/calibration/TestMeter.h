@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/MonitorCalibrationHostNetworking.h"
 #include "calibration/MonitorCalibrationMessage.h"
 
 #include <QHostAddress>
@@ -61,6 +62,17 @@ private:
     QList<MonitorCalibrationPatch> m_patches;
     bool m_garbage = false;
 };
+
+// A host on a free loopback port that reports `address` as the one meters connect to.
+inline MonitorCalibrationHostNetworking::Options
+loopbackOptions(std::optional<QString> address = {})
+{
+    MonitorCalibrationHostNetworking::Options options;
+    options.port = 0;
+    options.listenAddress = QHostAddress::LocalHost;
+    options.localAddress = [address] { return address; };
+    return options;
+}
 
 inline MonitorCalibrationMeasurementPayload reading(double meanR)
 {

@@ -4,7 +4,6 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 
 using namespace hb;
 using namespace hb::test;
@@ -16,15 +15,6 @@ Q_DECLARE_METATYPE(std::optional<hb::MonitorCalibrationMeasurementPayload>)
 namespace {
 
 const QString kReady = u"Connection: ready"_s;
-
-MonitorCalibrationHostNetworking::Options loopbackOptions(std::optional<QString> address = {})
-{
-    MonitorCalibrationHostNetworking::Options options;
-    options.port = 0;
-    options.listenAddress = QHostAddress::LocalHost;
-    options.localAddress = [address] { return address; };
-    return options;
-}
 
 QByteArray frame(const MonitorCalibrationPayload &payload)
 {
@@ -38,7 +28,8 @@ QString decodeFailure(const QByteArray &line)
     const auto envelope = decodeEnvelope(line);
     if (!envelope)
         return u"Decode failed: "_s + envelope.error().description;
-    return u"Decode failed: "_s + decodePayload(envelope->type, envelope->payload).error().description;
+    return u"Decode failed: "_s +
+           decodePayload(envelope->type, envelope->payload).error().description;
 }
 
 } // namespace
@@ -68,10 +59,6 @@ void TestMonitorCalibrationHostNetworking::startsOnceAndReportsListening()
     QFETCH(std::optional<QString>, address);
     QFETCH(QString, target);
     MonitorCalibrationHostNetworking host(loopbackOptions(address));
-    QCOMPARE(host.statusText(), u"Idle"_s);
-    QCOMPARE(host.listenerThread()->objectName(), u"MonitorCalibrationHostNetworking.listener"_s);
-    QCOMPARE(host.connectionThread()->objectName(),
-             u"MonitorCalibrationHostNetworking.connection"_s);
     QSignalSpy status(&host, &MonitorCalibrationHostNetworking::statusTextChanged);
 
     host.start();
@@ -79,8 +66,9 @@ void TestMonitorCalibrationHostNetworking::startsOnceAndReportsListening()
     QTRY_COMPARE(host.statusText(), u"Listener: ready"_s);
     const QString port = QString::number(host.listeningPort());
     QCOMPARE(status.size(), 2);
-    QCOMPARE(status.at(0).at(0).toString(),
-             u"Listening on port "_s + port + u" \u2014 meter connects to: "_s + target + u':' + port);
+    QCOMPARE(status.at(0).at(0).toString(), u"Listening on port "_s + port +
+                                                u" \u2014 meter connects to: "_s + target + u':' +
+                                                port);
     QCOMPARE(host.targetAddress(), address);
     QTest::qWait(50);
     QCOMPARE(status.size(), 2); // the second start made no listener of its own
@@ -112,22 +100,17 @@ void TestMonitorCalibrationHostNetworking::handlesMeterLines_data()
     const std::optional<QString> noName;
     const std::optional<MonitorCalibrationMeasurementPayload> noReading;
 
-    QTest::newRow("hello sets the name")
-        << QByteArrayList{frame(hello(u"Studio iPhone"_s))} << QStringList{}
-        << std::optional<QString>(u"Studio iPhone"_s) << noReading;
-    QTest::newRow("a reading replaces the last")
-        << QByteArrayList{frame(reading(0.1)), frame(reading(0.2))} << QStringList{} << noName
-        << std::optional(reading(0.2));
-    QTest::newRow("meter error") << QByteArrayList{frame(MonitorCalibrationErrorPayload{u"Too dark"_s})}
+    QTest::newRow("a reading replaces the last, one without iso leaves it")
+        << QByteArrayList{frame(reading(0.1)), frame(reading(0.3)), noIso}
+        << QStringList{decodeFailure(noIso)} << noName << std::optional(reading(0.3));
+    QTest::newRow("meter error") << QByteArrayList{frame(
+                                        MonitorCalibrationErrorPayload{u"Too dark"_s})}
                                  << QStringList{u"Meter error: Too dark"_s} << noName << noReading;
     QTest::newRow("bad lines keep the connection")
         << QByteArrayList{"", "not json", "\r", rawPayload, frame(hello(u"Later"_s))}
         << QStringList{decodeFailure(""), decodeFailure("not json"), decodeFailure("\r"),
                        decodeFailure(rawPayload)}
         << std::optional<QString>(u"Later"_s) << noReading;
-    QTest::newRow("reading without iso leaves the last one")
-        << QByteArrayList{frame(reading(0.3)), noIso} << QStringList{decodeFailure(noIso)} << noName
-        << std::optional(reading(0.3));
     QTest::newRow("over-long line is dropped")
         << QByteArrayList{QByteArray(MonitorCalibrationMeterLink::kMaxLineLength + 1, 'x'),
                           frame(hello(u"After"_s))}

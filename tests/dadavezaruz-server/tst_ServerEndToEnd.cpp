@@ -51,11 +51,6 @@ class TestServerEndToEnd : public QObject {
     QMap<QString, Window> m_windows; // by the name the activator finds them by
     std::unique_ptr<DadavezaRuzServer> m_server;
 
-    static bool setLayout(const QString &layout)
-    {
-        return QProcess::execute(u"setxkbmap"_s, {layout}) == 0;
-    }
-
     // Key presses other than modifiers that reached the windows so far, as "window keysym state".
     QStringList takePresses()
     {
@@ -126,9 +121,7 @@ private Q_SLOTS:
         QTest::newRow("an unknown key is not typed and brings nothing forward")
             << u"bystander"_s << R"({"keyCombo":"f13","appTarget":"OBS"})"_ba
             << QStringList{u"bystander Escape 0"_s};
-        QTest::newRow("a symbol typed exactly on a German layout")
-            << u"resolve"_s << R"({"keyCombo":"cmd+/","appTarget":"resolve"})"_ba
-            << QStringList{u"resolve slash %1"_s.arg(ControlMask), u"resolve Escape 0"_s};
+
     }
 
     void framesReachTheirWindows()
@@ -145,14 +138,9 @@ private Q_SLOTS:
         QVERIFY(controller.waitForConnected(5000));
         // The Escape goes wherever the focus is afterwards, so it must land beside the key.
         controller.write(frame + "\n{\"keyCombo\":\"esc\",\"appTarget\":\"global\"}\n");
-        const bool german = QByteArray(QTest::currentDataTag()).contains("German");
-        if (german)
-            QVERIFY(setLayout(u"de"_s));
         QStringList seen;
         (void)QTest::qWaitFor([&] { return (seen += takePresses()).contains(presses.constLast()); },
                               5000);
-        if (german)
-            QVERIFY(setLayout(u"us"_s));
         QCOMPARE(seen, presses);
     }
 

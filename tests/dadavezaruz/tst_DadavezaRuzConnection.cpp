@@ -168,14 +168,6 @@ private Q_SLOTS:
         QCOMPARE(m_connection->isBonjourBlocked(), blocked);
     }
 
-    void waitingKeepsConnecting()
-    {
-        m_connection->connectToHost(u"studio"_s, 58432);
-        m_transport.last()->report(Report::Waiting, u"no route"_s);
-        QCOMPARE(m_connection->state().kind, State::Connecting);
-        QCOMPARE(m_connection->lastError(), u"Waiting for network path: no route"_s);
-    }
-
     void eachTimeoutEndsOnlyItsOwnAttempt()
     {
         m_connection->setConnectTimeout(300);

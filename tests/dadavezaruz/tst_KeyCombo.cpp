@@ -37,6 +37,8 @@ void TestKeyCombo::parse_data()
     QTest::newRow("several, as typed")
         << u"ctrl+Shft+blah"_s << u"Unknown names “Shft” and “blah”"_s;
     QTest::newRow("three") << u"x1+y2+z3"_s << u"Unknown names “x1”, “y2” and “z3”"_s;
+    QTest::newRow("many, cut short") // a pad's line may be 64 KiB long
+        << u"a1+b2+c3+d4+"_s + QString(100, u'e') << u"Unknown names “a1”, “b2”, “c3” and 2 more"_s;
     QTest::newRow("hyper is not ignored") << u"hyper+c"_s << u"Unknown modifier “hyper”"_s;
     QTest::newRow("blanks round the plus")
         << u"cmd + c"_s << u"Unknown names “cmd ” and “ c” — remove the spaces around “+”"_s;

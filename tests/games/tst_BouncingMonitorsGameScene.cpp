@@ -43,6 +43,7 @@ struct Game {
         for (const MonitorDraws &monitor : monitors)
             random.push(monitor.values());
         scene.didMoveToView();
+        scene.didMoveToView(); // set-up runs once: the draws counted below would show a second
         scene.setOnScoreChanged([this](qint64 score) { scores.append(score); });
         scene.setOnTargetChanged([this](double hue) { targets.append(hue); });
     }
@@ -231,46 +232,27 @@ private Q_SLOTS:
         QCOMPARE(game.scores, (QList<qint64>{0, 10}));
     }
 
-    void spawnDrawsInOrderWithinRanges_data()
+    // The spawn area never inverts, even before the field is laid out.
+    void spawnAreaOnSmallFields_data()
     {
         QTest::addColumn<QSizeF>("size");
-        QTest::addColumn<double>("maxX");
-        QTest::addColumn<double>("maxY");
-
-        QTest::newRow("narrow and tall") << QSizeF(199, 1000) << 160.0 << 960.0;
-        QTest::newRow("800 x 600") << QSizeF(800, 600) << 760.0 << 560.0;
-        QTest::newRow("not laid out yet") << QSizeF() << 160.0 << 160.0;
+        QTest::addColumn<QPointF>("far"); // the far corner of the spawn area
+        QTest::newRow("narrow and tall") << QSizeF(199, 1000) << QPointF(160, 960);
+        QTest::newRow("not laid out yet") << QSizeF() << QPointF(160, 160);
     }
 
-    void spawnDrawsInOrderWithinRanges()
+    void spawnAreaOnSmallFields()
     {
         QFETCH(QSizeF, size);
-        QFETCH(double, maxX);
-        QFETCH(double, maxY);
-
+        QFETCH(QPointF, far);
         ScriptedRandom random;
         Scene scene(random.source());
         scene.setSize(size);
         scene.setMonitorCount(4);
-        random.push({0.3});
-        random.push(MonitorDraws{0.1, {maxX, maxY}}.values());
         scene.didMoveToView();
-        scene.didMoveToView(); // set-up runs once
-
-        const std::pair<double, double> perMonitor[] = {{0, 1},
-                                                        {54, 92},
-                                                        {1.05, 1.35},
-                                                        {40, maxX},
-                                                        {40, maxY},
-                                                        {110, 260},
-                                                        {0, 2 * std::numbers::pi},
-                                                        {-2.4, 2.4}};
-        QList<std::pair<double, double>> expected{{0, 1}};
-        for (int i = 0; i < 4; ++i)
-            expected.append(QList(std::begin(perMonitor), std::end(perMonitor)));
-        QCOMPARE(random.ranges(), expected);
-        QCOMPARE(scene.monitorNodes().at(0).position, QPointF(maxX, maxY));
-        QCOMPARE(scene.monitorNodes().at(1).position, QPointF(40, 40));
+        // The Target, then the first monitor's hue, height, aspect, x and y.
+        QCOMPARE(random.ranges().at(4), std::pair(40.0, far.x()));
+        QCOMPARE(random.ranges().at(5), std::pair(40.0, far.y()));
     }
 
     void resetSpawnsTheClampedCount_data()

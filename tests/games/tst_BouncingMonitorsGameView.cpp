@@ -44,11 +44,6 @@ class TestBouncingMonitorsGameView : public QObject {
         QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(40, field->height() - 40), 200);
     }
 
-    static QString labelText(BouncingMonitorsGameView &view, const QString &name)
-    {
-        return view.findChild<QLabel *>(name)->text();
-    }
-
 private Q_SLOTS:
     void bestScoreOutlivesTheScreen()
     {
@@ -65,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(Settings(settingsFile()).integer(SettingsKey::gamesBouncingMonitorsBestScore),
                  qint64(20));
         auto view = showView();
-        QCOMPARE(labelText(*view, u"bestScoreLabel"_s), u"Best: 20"_s);
+        QCOMPARE(view->findChild<QLabel *>(u"bestScoreLabel"_s)->text(), u"Best: 20"_s);
         clickMonitors(*view);
         QTRY_COMPARE(view->score(), qint64(10));
         QCOMPARE(view->bestScore(), qint64(20));

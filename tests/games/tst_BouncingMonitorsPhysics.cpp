@@ -70,7 +70,6 @@ void TestBouncingMonitorsPhysics::elasticAndContained_data()
     QTest::addColumn<quint32>("seed");
 
     QTest::newRow("4 on 800 x 600") << 4LL << QSizeF(800, 600) << QSizeF(800, 600) << 1u;
-    QTest::newRow("24 on 1280 x 800") << 24LL << QSizeF(1280, 800) << QSizeF(1280, 800) << 3u;
     QTest::newRow("24 crowded on 640 x 400") << 24LL << QSizeF(640, 400) << QSizeF(640, 400) << 7u;
     QTest::newRow("18, then the window shrinks")
         << 18LL << QSizeF(1280, 800) << QSizeF(900, 560) << 6u;

@@ -1,28 +1,46 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayList>
 #include <QFile>
+#include <QList>
 #include <QString>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 namespace hb::test {
 
-// Writes a template: a ZIP archive with "definition.json" at its root. False when libzip fails.
-inline bool writeTemplate(const QString &path, const QByteArray &definition)
+struct Entry {
+    QByteArray path; // a folder when it ends with "/"
+    QByteArray data;
+    bool symbolicLink = false;
+};
+using Entries = QList<Entry>;
+
+// Writes the entries as a ZIP archive (a template when one is "definition.json"), deflated;
+// `patch` holds the hex of bytes in the archive to replace, and of what replaces them.
+inline bool writeArchive(const QString &path, const Entries &entries,
+                         const QByteArrayList &patch = {})
 {
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
+    zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
+    if (!zip)
         return false;
-    zip_source_t *source = zip_source_buffer(archive, definition.constData(),
-                                             zip_uint64_t(definition.size()), 0);
-    if (!source || zip_file_add(archive, "definition.json", source, ZIP_FL_ENC_UTF_8) < 0) {
-        zip_source_free(source);
-        zip_discard(archive);
-        return false;
+    for (const Entry &e : entries) {
+        const zip_int64_t at =
+            zip_file_add(zip, e.path.constData(),
+                         zip_source_buffer(zip, e.data.constData(), e.data.size(), 0), 0);
+        if (at < 0 || (e.symbolicLink && zip_file_set_external_attributes(
+                                             zip, at, 0, ZIP_OPSYS_UNIX, (S_IFLNK | 0777) << 16)))
+            return false;
     }
-    return zip_close(archive) == 0;
+    QFile file(path);
+    if (zip_close(zip) != 0 || !file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray bytes = file.readAll();
+    const QByteArray from = QByteArray::fromHex(patch.value(0));
+    const QByteArray to = QByteArray::fromHex(patch.value(1));
+    return patch.isEmpty() || (from.size() == to.size() && bytes.contains(from) && file.seek(0) &&
+                               file.write(QByteArray(bytes).replace(from, to)) == bytes.size());
 }
 
 } // namespace hb::test

@@ -1,7 +1,7 @@
+#include "TestTemplate.h"
 #include "mogrt/MogrtConvertCommand.h"
 #include "mogrt/MogrtImport.h"
 #include "mogrt/MogrtLibrary.h"
-#include "TestTemplate.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,163 +39,155 @@ class TestMogrtLibrary : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void listsSettingFilesInOrder();
-    void numbersTakenNames();
-    void renames_data();
-    void renames();
-    void removeAndFolderFailures();
-    void importRemovesItsCopy_data();
-    void importRemovesItsCopy();
-    void commandLine();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_library = std::make_unique<MogrtLibrary>(
+            [path = m_dir->path()]() -> Expected<QString> { return path; });
+    }
+
+    void listsSettingFilesInOrder()
+    {
+        for (const QString &name :
+             {u"b.setting"_s, u"A.setting"_s, u"c.setting"_s, u"Other.SETTING"_s, u"notes.txt"_s,
+              u".hidden.setting"_s, u"\u00C9clair.setting"_s, u"E\u0301t\u00E9.setting"_s,
+              u"Z.setting"_s})
+            touch(m_dir->filePath(name));
+        QVERIFY(QDir(m_dir->path()).mkdir(u"folder.setting"_s));
+
+        const auto items = m_library->load();
+        QVERIFY(items);
+        // Lower-cased and composed, then by scalar value: "é" (U+00E9) sorts after "z".
+        QCOMPARE(names(*items), (QStringList{u"A"_s, u"b"_s, u"c"_s, u"Other"_s, u"Z"_s,
+                                             u"\u00C9clair"_s, u"E\u0301t\u00E9"_s}));
+        QCOMPARE(items->first().fileURL, m_dir->filePath(u"A.setting"_s));
+        QCOMPARE(items->first().id, items->first().fileURL);
+    }
+
+    void numbersTakenNames()
+    {
+        QStringList stored;
+        for (int i = 0; i < 3; ++i) {
+            const auto path = m_library->store(u"Title"_s, u"macro \u00E9"_s);
+            QVERIFY(path);
+            stored.append(QFileInfo(*path).fileName());
+        }
+        QCOMPARE(stored,
+                 (QStringList{u"Title.setting"_s, u"Title 2.setting"_s, u"Title 3.setting"_s}));
+        QCOMPARE(names(*m_library->load()), (QStringList{u"Title"_s, u"Title 2"_s, u"Title 3"_s}));
+        QFile file(m_dir->filePath(u"Title 2.setting"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "macro \xc3\xa9"_ba); // UTF-8, no byte-order mark
+        QCOMPARE(QFileInfo(*m_library->store({}, u"x"_s)).fileName(), u"Untitled.setting"_s);
+    }
+
+    void renames_data()
+    {
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QString>("result"); // the file name after, or the error's start
+        QTest::newRow("new name") << u"  Lower Third "_s << u"Lower Third.setting"_s;
+        QTest::newRow("same name") << u"Title"_s << u"Title.setting"_s;
+        QTest::newRow("taken") << u"Other"_s << u"\u201COther\u201D already exists."_s;
+        QTest::newRow("blank") << u" "_s << u"A name cannot be empty."_s;
+        QTest::newRow("slash") << u"a/b"_s << u"\u201Ca/b\u201D cannot be used as a name."_s;
+    }
+
+    void renames()
+    {
+        QFETCH(QString, newName);
+        QFETCH(QString, result);
+        touch(m_dir->filePath(u"Title.setting"_s), "macro");
+        touch(m_dir->filePath(u"Other.setting"_s), "other");
+
+        const auto renamed = m_library->rename(m_dir->filePath(u"Title.setting"_s), newName);
+        if (result.endsWith(u".setting"_s)) {
+            QVERIFY(renamed);
+            QCOMPARE(*renamed, m_dir->filePath(result));
+            QFile file(*renamed);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), "macro"_ba);
+        } else {
+            QVERIFY(!renamed);
+            QCOMPARE(renamed.error().description, result);
+            QVERIFY(QFile::exists(m_dir->filePath(u"Title.setting"_s)));
+        }
+        QVERIFY(QFile::exists(m_dir->filePath(u"Other.setting"_s)));
+    }
+
+    void removeAndFolderFailures()
+    {
+        touch(m_dir->filePath(u"Last.setting"_s));
+        QVERIFY(m_library->remove(m_dir->filePath(u"Last.setting"_s)));
+        QCOMPARE(m_library->load()->size(), 0);
+        QVERIFY(!m_library->remove(m_dir->filePath(u"Last.setting"_s)));
+
+        const MogrtLibrary gone(
+            [path = m_dir->filePath(u"missing"_s)]() -> Expected<QString> { return path; });
+        QVERIFY(!gone.load());
+        QVERIFY(!gone.store(u"x"_s, u"y"_s));
+    }
+
+    void importRemovesItsCopy_data()
+    {
+        QTest::addColumn<QByteArray>("definition"); // empty: not a ZIP at all
+        QTest::addColumn<QString>("outcome");       // the stored name, or the error's start
+        QTest::newRow("template") << R"({"clientControls":[]})"_ba << u"Lower Third.setting"_s;
+        QTest::newRow("not a ZIP") << QByteArray() << u"Could not open archive: "_s;
+        QTest::newRow("bad definition") << "{"_ba << QString();
+    }
+
+    void importRemovesItsCopy()
+    {
+        QFETCH(QByteArray, definition);
+        QFETCH(QString, outcome);
+        QTemporaryDir picked;
+        const QString source = picked.filePath(u"Lower Third.mogrt"_s);
+        if (definition.isEmpty())
+            touch(source, "not a zip");
+        else
+            QVERIFY(test::writeArchive(source, {{"definition.json", definition}}));
+        const QStringList before = temporaryFolders();
+
+        const auto stored = importMogrt(source, *m_library);
+        QCOMPARE(temporaryFolders(), before);
+        QVERIFY(QFile::exists(source));
+        if (outcome.endsWith(u".setting"_s)) {
+            QVERIFY(stored);
+            QCOMPARE(QFileInfo(*stored).fileName(), outcome);
+        } else {
+            QVERIFY(!stored);
+            QVERIFY2(stored.error().description.startsWith(outcome),
+                     qPrintable(stored.error().description));
+            QCOMPARE(m_library->load()->size(), 0);
+        }
+    }
+
+    void commandLine()
+    {
+        QTemporaryDir picked;
+        const QString good = picked.filePath(u"Title.mogrt"_s);
+        const QString bad = picked.filePath(u"Broken.mogrt"_s);
+        QVERIFY(test::writeArchive(good, {{"definition.json", "{}"}}));
+        touch(bad);
+        const QString output = m_dir->filePath(u"out"_s);
+        std::FILE *out = std::tmpfile();
+        std::FILE *err = std::tmpfile();
+
+        QCOMPARE(runMogrtConvertCommand({good, u"-o"_s, output, good}, *m_library, out, err), 0);
+        QCOMPARE(QDir(output).entryList(QDir::Files),
+                 (QStringList{u"Title 2.setting"_s, u"Title.setting"_s}));
+        QCOMPARE(runMogrtConvertCommand({bad, good}, *m_library, out, err), 1);
+        QVERIFY(QFile::exists(m_dir->filePath(u"Title.setting"_s)));
+        QCOMPARE(runMogrtConvertCommand({u"-o"_s}, *m_library, out, err), 2);
+        QCOMPARE(runMogrtConvertCommand({}, *m_library, out, err), 2);
+        std::fclose(out);
+        std::fclose(err);
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MogrtLibrary> m_library;
 };
-
-void TestMogrtLibrary::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_library = std::make_unique<MogrtLibrary>(
-        [path = m_dir->path()]() -> Expected<QString> { return path; });
-}
-
-void TestMogrtLibrary::listsSettingFilesInOrder()
-{
-    for (const QString &name : {u"b.setting"_s, u"A.setting"_s, u"c.setting"_s, u"Other.SETTING"_s,
-                                u"notes.txt"_s, u".hidden.setting"_s, u"\u00C9clair.setting"_s,
-                                u"E\u0301t\u00E9.setting"_s, u"Z.setting"_s})
-        touch(m_dir->filePath(name));
-    QVERIFY(QDir(m_dir->path()).mkdir(u"folder.setting"_s));
-
-    const auto items = m_library->load();
-    QVERIFY(items);
-    // Lower-cased and composed, then by scalar value: "é" (U+00E9) sorts after "z".
-    QCOMPARE(names(*items), (QStringList{u"A"_s, u"b"_s, u"c"_s, u"Other"_s, u"Z"_s,
-                                         u"\u00C9clair"_s, u"E\u0301t\u00E9"_s}));
-    QCOMPARE(items->first().fileURL, m_dir->filePath(u"A.setting"_s));
-    QCOMPARE(items->first().id, items->first().fileURL);
-}
-
-void TestMogrtLibrary::numbersTakenNames()
-{
-    QStringList stored;
-    for (int i = 0; i < 3; ++i) {
-        const auto path = m_library->store(u"Title"_s, u"macro \u00E9"_s);
-        QVERIFY(path);
-        stored.append(QFileInfo(*path).fileName());
-    }
-    QCOMPARE(stored, (QStringList{u"Title.setting"_s, u"Title 2.setting"_s, u"Title 3.setting"_s}));
-    QCOMPARE(names(*m_library->load()), (QStringList{u"Title"_s, u"Title 2"_s, u"Title 3"_s}));
-    QFile file(m_dir->filePath(u"Title 2.setting"_s));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), "macro \xc3\xa9"_ba); // UTF-8, no byte-order mark
-    QCOMPARE(QFileInfo(*m_library->store({}, u"x"_s)).fileName(), u"Untitled.setting"_s);
-}
-
-void TestMogrtLibrary::renames_data()
-{
-    QTest::addColumn<QString>("newName");
-    QTest::addColumn<QString>("result"); // the file name after, or the error's start
-    QTest::newRow("new name") << u"  Lower Third "_s << u"Lower Third.setting"_s;
-    QTest::newRow("same name") << u"Title"_s << u"Title.setting"_s;
-    QTest::newRow("taken") << u"Other"_s << u"\u201COther\u201D already exists."_s;
-    QTest::newRow("blank") << u" "_s << u"A name cannot be empty."_s;
-    QTest::newRow("slash") << u"a/b"_s << u"\u201Ca/b\u201D cannot be used as a name."_s;
-}
-
-void TestMogrtLibrary::renames()
-{
-    QFETCH(QString, newName);
-    QFETCH(QString, result);
-    touch(m_dir->filePath(u"Title.setting"_s), "macro");
-    touch(m_dir->filePath(u"Other.setting"_s), "other");
-
-    const auto renamed = m_library->rename(m_dir->filePath(u"Title.setting"_s), newName);
-    if (result.endsWith(u".setting"_s)) {
-        QVERIFY(renamed);
-        QCOMPARE(*renamed, m_dir->filePath(result));
-        QFile file(*renamed);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "macro"_ba);
-    } else {
-        QVERIFY(!renamed);
-        QCOMPARE(renamed.error().description, result);
-        QVERIFY(QFile::exists(m_dir->filePath(u"Title.setting"_s)));
-    }
-    QVERIFY(QFile::exists(m_dir->filePath(u"Other.setting"_s)));
-}
-
-void TestMogrtLibrary::removeAndFolderFailures()
-{
-    touch(m_dir->filePath(u"Last.setting"_s));
-    QVERIFY(m_library->remove(m_dir->filePath(u"Last.setting"_s)));
-    QCOMPARE(m_library->load()->size(), 0);
-    QVERIFY(!m_library->remove(m_dir->filePath(u"Last.setting"_s)));
-
-    const MogrtLibrary gone([path = m_dir->filePath(u"missing"_s)]() -> Expected<QString> {
-        return path;
-    });
-    QVERIFY(!gone.load());
-    QVERIFY(!gone.store(u"x"_s, u"y"_s));
-}
-
-void TestMogrtLibrary::importRemovesItsCopy_data()
-{
-    QTest::addColumn<QByteArray>("definition"); // empty: not a ZIP at all
-    QTest::addColumn<QString>("outcome");       // the stored name, or the error's start
-    QTest::newRow("template") << R"({"clientControls":[]})"_ba << u"Lower Third.setting"_s;
-    QTest::newRow("not a ZIP") << QByteArray() << u"Could not open archive: "_s;
-    QTest::newRow("bad definition") << "{"_ba << QString();
-}
-
-void TestMogrtLibrary::importRemovesItsCopy()
-{
-    QFETCH(QByteArray, definition);
-    QFETCH(QString, outcome);
-    QTemporaryDir picked;
-    const QString source = picked.filePath(u"Lower Third.mogrt"_s);
-    if (definition.isEmpty())
-        touch(source, "not a zip");
-    else
-        QVERIFY(test::writeTemplate(source, definition));
-    const QStringList before = temporaryFolders();
-
-    const auto stored = importMogrt(source, *m_library);
-    QCOMPARE(temporaryFolders(), before);
-    QVERIFY(QFile::exists(source));
-    if (outcome.endsWith(u".setting"_s)) {
-        QVERIFY(stored);
-        QCOMPARE(QFileInfo(*stored).fileName(), outcome);
-    } else {
-        QVERIFY(!stored);
-        QVERIFY2(stored.error().description.startsWith(outcome),
-                 qPrintable(stored.error().description));
-        QCOMPARE(m_library->load()->size(), 0);
-    }
-}
-
-void TestMogrtLibrary::commandLine()
-{
-    QTemporaryDir picked;
-    const QString good = picked.filePath(u"Title.mogrt"_s);
-    const QString bad = picked.filePath(u"Broken.mogrt"_s);
-    QVERIFY(test::writeTemplate(good, "{}"));
-    touch(bad);
-    const QString output = m_dir->filePath(u"out"_s);
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-
-    QCOMPARE(runMogrtConvertCommand({good, u"-o"_s, output, good}, *m_library, out, err), 0);
-    QCOMPARE(QDir(output).entryList(QDir::Files), (QStringList{u"Title 2.setting"_s, u"Title.setting"_s}));
-    QCOMPARE(runMogrtConvertCommand({bad, good}, *m_library, out, err), 1);
-    QVERIFY(QFile::exists(m_dir->filePath(u"Title.setting"_s)));
-    QCOMPARE(runMogrtConvertCommand({u"-o"_s}, *m_library, out, err), 2);
-    QCOMPARE(runMogrtConvertCommand({}, *m_library, out, err), 2);
-    std::fclose(out);
-    std::fclose(err);
-}
 
 QTEST_GUILESS_MAIN(TestMogrtLibrary)
 #include "tst_MogrtLibrary.moc"

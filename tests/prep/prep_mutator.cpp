@@ -14,10 +14,7 @@
 #include "prep/PrepChecklist.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QRandomGenerator>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <cstdio>
 
@@ -29,6 +26,14 @@ namespace {
 QString shown(const QString &text)
 {
     return QString(text).replace(u'\n', u"\\n"_s);
+}
+
+// What `describe` says of a change that returned, or its error.
+template <typename T, typename F> Expected<QString> said(const Expected<T> &result, F describe)
+{
+    if (!result)
+        return result.error();
+    return describe();
 }
 
 // One change, described.
@@ -44,9 +49,8 @@ Expected<QString> mutate(PrepChecklist &list, QRandomGenerator &random)
     if (roll < 12) {
         const auto created = list.createProject(u" Project %1 "_s.arg(random.bounded(1000)),
                                                 notes[random.bounded(int(notes.size()))]);
-        if (!created)
-            return created.error();
-        return u"createProject %1 %2"_s.arg(created->id).arg(created->name);
+        return said(created,
+                    [&] { return u"createProject %1 %2"_s.arg(created->id).arg(created->name); });
     }
 
     const PrepProject project = projects->at(random.bounded(int(projects->size())));
@@ -60,49 +64,39 @@ Expected<QString> mutate(PrepChecklist &list, QRandomGenerator &random)
     if (roll < 40) {
         const QString title = random.bounded(10) == 0 ? u" \n"_s : u" Task %1 "_s.arg(roll);
         const auto added = list.addTask(project.id, title);
-        if (!added)
-            return added.error();
-        return u"addTask %1 %2"_s.arg(project.id).arg(*added ? (*added)->id : 0);
+        return said(added, [&] {
+            return u"addTask %1 %2"_s.arg(project.id).arg(*added ? (*added)->id : 0);
+        });
     }
-    if (roll < 58) {
-        const auto done = list.toggleTask(task, project.id);
-        if (!done)
-            return done.error();
-        return u"toggleTask %1 %2"_s.arg(task).arg(project.id);
-    }
+    if (roll < 58)
+        return said(list.toggleTask(task, project.id),
+                    [&] { return u"toggleTask %1 %2"_s.arg(task).arg(project.id); });
     if (roll < 70) {
         const bool isDone = random.bounded(2) == 1;
-        const auto done =
-            list.saveTaskEdits(task, u" Edited %1"_s.arg(roll), notes[roll % 4], isDone);
-        if (!done)
-            return done.error();
-        return u"saveTaskEdits %1 %2"_s.arg(task).arg(isDone);
+        return said(list.saveTaskEdits(task, u" Edited %1"_s.arg(roll), notes[roll % 4], isDone),
+                    [&] { return u"saveTaskEdits %1 %2"_s.arg(task).arg(isDone); });
     }
     if (roll < 82) {
         const QString draft = notes[random.bounded(int(notes.size()))];
         const auto saved = list.saveProjectNotes(project.id, draft);
-        if (!saved)
-            return saved.error();
-        return u"saveProjectNotes %1 %2 %3"_s.arg(project.id).arg(shown(draft)).arg(*saved);
+        return said(saved, [&] {
+            return u"saveProjectNotes %1 %2 %3"_s.arg(project.id).arg(shown(draft)).arg(*saved);
+        });
     }
     if (roll < 94) {
         const int size = int(tasks->size());
         const QList<int> positions{int(random.bounded(size + 1)), int(random.bounded(size + 1))};
-        const auto done = list.deleteTasks(project.id, positions);
-        if (!done)
-            return done.error();
-        return u"deleteTasks %1 %2,%3"_s.arg(project.id).arg(positions[0]).arg(positions[1]);
+        return said(list.deleteTasks(project.id, positions), [&] {
+            return u"deleteTasks %1 %2,%3"_s.arg(project.id).arg(positions[0]).arg(positions[1]);
+        });
     }
     if (roll < 97) {
         const auto copy = list.duplicateProject(project.id);
-        if (!copy)
-            return copy.error();
-        return u"duplicateProject %1 %2"_s.arg(project.id).arg(copy->id);
+        return said(copy,
+                    [&] { return u"duplicateProject %1 %2"_s.arg(project.id).arg(copy->id); });
     }
-    const auto done = list.deleteProjects({project.id});
-    if (!done)
-        return done.error();
-    return u"deleteProjects %1"_s.arg(project.id);
+    return said(list.deleteProjects({project.id}),
+                [&] { return u"deleteProjects %1"_s.arg(project.id); });
 }
 
 } // namespace

@@ -7,11 +7,8 @@
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
 
-#include <QCryptographicHash>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -38,6 +38,23 @@ Error errorOf(const QSignalSpy &spy, int argument = 0)
     return spy.isEmpty() ? Error() : spy.first().at(argument).value<Error>();
 }
 
+// The instance names, by port, that avahi-browse (a client we did not write) resolves now.
+QMap<int, QString> browseWithAvahi()
+{
+    QProcess browser;
+    browser.start(u"avahi-browse"_s, {u"-rtp"_s, kType});
+    browser.waitForFinished(5000);
+    QMap<int, QString> seen;
+    for (const QByteArray &line : browser.readAllStandardOutput().split('\n')) {
+        // =;iface;proto;name;type;domain;host;address;port;txt for each resolved service, the
+        // name escaped (" #2" as "\032\0352"; the test names themselves need no escaping)
+        const QList<QByteArray> f = line.split(';');
+        if (f.value(0) == "=" && f.size() >= 10)
+            seen.insert(f[8].toInt(), QString::fromUtf8(f[3]));
+    }
+    return seen;
+}
+
 } // namespace
 
 class TestAvahiServiceDiscovery : public QObject {
@@ -68,6 +85,27 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(results.size() > changes && latest(results).isEmpty(), kTimeout);
         QCOMPARE(ready.size(), 1);
         QVERIFY(failed.isEmpty());
+    }
+
+    // Advertising on loopback and withdrawal are proven through the server by tst_ServerEndToEnd.
+    void collidingNamesStayDistinctAcrossARepublish()
+    {
+        const QString name =
+            u"HuebenchTest-"_s + QString::number(QCoreApplication::applicationPid());
+        AvahiServicePublisher first, second;
+        first.publish(name, kType, 47821);
+        QTRY_COMPARE_WITH_TIMEOUT(first.state(), ServicePublisher::State::Established, kTimeout);
+        second.publish(name, kType, 47822); // taken: published under Avahi's alternative
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), ServicePublisher::State::Established, kTimeout);
+        first.publish(name, kType, 47823); // replaces its own entry, so must not collide with it
+        QTRY_COMPARE_WITH_TIMEOUT(first.state(), ServicePublisher::State::Established, kTimeout);
+
+        QMap<int, QString> seen;
+        QTRY_VERIFY_WITH_TIMEOUT((seen = browseWithAvahi()).contains(47822) && seen.contains(47823),
+                                 kTimeout);
+        QCOMPARE(seen.value(47823), name);
+        const QString renamed = seen.value(47822);
+        QVERIFY2(renamed != name && renamed.startsWith(name), qPrintable(renamed));
     }
 
     void resolve_data()
@@ -150,11 +188,15 @@ private Q_SLOTS:
             const auto browser = discovery.browse(kType, u"local"_s);
             const auto lookup = discovery.resolve(kPublished);
             const auto check = discovery.checkDaemon();
+            AvahiServicePublisher publisher;
+            publisher.publish(kName, kType, kPort);
             QSignalSpy browseFailed(browser.get(), &ServiceBrowser::failed);
             QSignalSpy lookupFailed(lookup.get(), &ServiceLookup::failed);
             QSignalSpy checked(check.get(), &ServiceDaemonCheck::finished);
-            QTRY_VERIFY_WITH_TIMEOUT(
-                !browseFailed.isEmpty() && !lookupFailed.isEmpty() && !checked.isEmpty(), kTimeout);
+            QTRY_VERIFY_WITH_TIMEOUT(!browseFailed.isEmpty() && !lookupFailed.isEmpty() &&
+                                         !checked.isEmpty() &&
+                                         publisher.state() == ServicePublisher::State::Failed,
+                                     kTimeout);
 
             const Error expected{u"dnssd"_s, ServiceDiscoveryError::DaemonNotRunning,
                                  u"The DNS-SD daemon is not running"_s};
@@ -162,6 +204,7 @@ private Q_SLOTS:
             QCOMPARE(errorOf(lookupFailed), expected);
             QCOMPARE(checked.first().at(0).toBool(), false);
             QCOMPARE(errorOf(checked, 1), expected);
+            QCOMPARE(publisher.errorText(), expected.description);
             return;
         }
         // libdbus reads the system bus address once per process, so the jobs run in a child.

@@ -245,13 +245,6 @@ private Q_SLOTS:
                         "<w:r><w:t>, yes, </w:t></w:r>") +
                   "<w:fldSimple w:instr=' PAGE '><w:r><w:t>7</w:t></w:r></w:fldSimple></w:p>"),
              u"Page 3 of , yes, 7"_s);
-        text("docx table cells in reading order", Docx,
-             docx("<w:tbl><w:tblPr><w:tblW w:w='0' w:type='auto'/></w:tblPr><w:tblGrid><w:gridCol "
-                  "w:w='4320'/></w:tblGrid><w:tr><w:tc><w:tcPr><w:tcW w:w='4320'/></w:tcPr>" +
-                  paragraph("A1") + "</w:tc><w:tc>" + paragraph("B1") + paragraph("B1b") +
-                  "</w:tc></w:tr><w:tr><w:tc>" + paragraph("A2") +
-                  "</w:tc><w:tc><w:p/></w:tc></w:tr></w:tbl>" + paragraph("after")),
-             u"A1\nB1\nB1b\nA2\n\nafter"_s);
         text("docx hyphens, symbols, alternate content", Docx,
              docx("<w:p><w:r><w:t>non</w:t><w:noBreakHyphen/><w:t xml:space='preserve'>stop co"
                   "</w:t><w:softHyphen/><w:t>operate</w:t><w:sym w:font='Wingdings' w:char='F0FC'/>"
