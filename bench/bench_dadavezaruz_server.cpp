@@ -83,13 +83,14 @@ std::unique_ptr<DadavezaRuzServer> runningServer(PressCounter &counter)
     DadavezaRuzServerPlatform platform;
     platform.makePoster = [&counter] { return std::make_unique<CountingPoster>(counter); };
     platform.listenAddress = QHostAddress::LocalHost;
-    auto server = std::make_unique<DadavezaRuzServer>(
-        std::move(platform), new TrustedControllers({}, {}), 0);
+    auto server =
+        std::make_unique<DadavezaRuzServer>(std::move(platform), new TrustedControllers({}, {}), 0);
     startAndWait(*server);
     return server;
 }
 
-const QByteArray kPress = R"({"keyCombo":"cmd+shift+c","appTarget":"global"})" "\n";
+const QByteArray kPress = R"({"keyCombo":"cmd+shift+c","appTarget":"global"})"
+                          "\n";
 
 void pressToPostedKey(benchmark::State &state)
 {
@@ -145,7 +146,8 @@ void pressToFocusedWindow(benchmark::State &state)
     controller.connectToHost(QHostAddress::LocalHost, server.port());
     controller.waitForConnected();
     controller.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    const QByteArray press = R"({"keyCombo":"l","appTarget":"resolve"})" "\n";
+    const QByteArray press = R"({"keyCombo":"l","appTarget":"resolve"})"
+                             "\n";
 
     std::vector<double> micros;
     for (auto _ : state) {
@@ -228,7 +230,10 @@ void linesPerSecondFromTenControllers(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kControllers * linesEach);
     state.counters["main_loop_longest_stall_ms"] = longestStallMs;
 }
-BENCHMARK(linesPerSecondFromTenControllers)->Arg(100000)->UseManualTime()->Iterations(3)
+BENCHMARK(linesPerSecondFromTenControllers)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -4,9 +4,9 @@
 // of the table and only the four modifier bits, none without a '+'. A refusal names at least one
 // piece of the text, so the user can see what to mend.
 
+#include "FuzzCheck.h"
 #include "dadavezaruz/KeyCodeMap.h"
 #include "dadavezaruz/KeyCombo.h"
-#include "FuzzCheck.h"
 
 #include <algorithm>
 #include <cstddef>

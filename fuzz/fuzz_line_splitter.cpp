@@ -20,8 +20,8 @@ QByteArrayList split(QByteArrayView stream, QByteArrayView cuts)
     qsizetype cut = 0;
     while (at < stream.size()) {
         // Each cut byte gives the next chunk's length (1 to 256); one chunk when there are none.
-        const qsizetype length = cuts.isEmpty() ? stream.size()
-                                                : qsizetype(quint8(cuts[cut++ % cuts.size()])) + 1;
+        const qsizetype length =
+            cuts.isEmpty() ? stream.size() : qsizetype(quint8(cuts[cut++ % cuts.size()])) + 1;
         const QByteArrayView chunk = stream.sliced(at, std::min(length, stream.size() - at));
         splitter.append(chunk, [&lines](QByteArray line) {
             if (line.size() > kLimit || line.contains('\n'))

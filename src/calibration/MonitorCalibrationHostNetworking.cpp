@@ -49,10 +49,11 @@ MonitorCalibrationHostNetworking::MonitorCalibrationHostNetworking(Options optio
     // with this object.
     connect(m_listener, &MonitorCalibrationListener::listening, this,
             &MonitorCalibrationHostNetworking::onListening);
-    connect(m_listener, &MonitorCalibrationListener::listenFailed, this, [this](const QString &error) {
-        m_hasListener = false;
-        setStatusText(kFailedToStart + error);
-    });
+    connect(m_listener, &MonitorCalibrationListener::listenFailed, this,
+            [this](const QString &error) {
+                m_hasListener = false;
+                setStatusText(kFailedToStart + error);
+            });
     connect(m_listener, &MonitorCalibrationListener::stateReported, this,
             [this](const QString &state) { setStatusText(kListener + state); });
     connect(m_listener, &MonitorCalibrationListener::connectionArrived, m_link,
@@ -95,10 +96,9 @@ void MonitorCalibrationHostNetworking::start()
     if (m_hasListener)
         return;
     m_hasListener = true;
-    QMetaObject::invokeMethod(m_listener, [listener = m_listener, address = m_options.listenAddress,
-                                           port = m_options.port] {
-        listener->listenOn(address, port);
-    });
+    QMetaObject::invokeMethod(m_listener,
+                              [listener = m_listener, address = m_options.listenAddress,
+                               port = m_options.port] { listener->listenOn(address, port); });
 }
 
 void MonitorCalibrationHostNetworking::stop()
@@ -108,20 +108,23 @@ void MonitorCalibrationHostNetworking::stop()
     shutDownWorkers();
     // Queued behind the workers' last reports ("Listener: cancelled", "Connection: cancelled"),
     // so the status line ends on "Stopped".
-    QMetaObject::invokeMethod(this, [this] {
-        setConnectedDeviceName(std::nullopt);
-        setStatusText(kStopped);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            setConnectedDeviceName(std::nullopt);
+            setStatusText(kStopped);
+        },
+        Qt::QueuedConnection);
 }
 
 void MonitorCalibrationHostNetworking::shutDownWorkers()
 {
     // Blocking, listener first: a stream accepted before the listener closed reaches the link
     // before the link drops its connection, so none is left behind.
-    QMetaObject::invokeMethod(m_listener, [listener = m_listener] { listener->cancel(); },
-                              Qt::BlockingQueuedConnection);
-    QMetaObject::invokeMethod(m_link, [link = m_link] { link->drop(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_listener, [listener = m_listener] { listener->cancel(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_link, [link = m_link] { link->drop(); }, Qt::BlockingQueuedConnection);
 }
 
 void MonitorCalibrationHostNetworking::sendShowPatch(const MonitorCalibrationPatch &patch)

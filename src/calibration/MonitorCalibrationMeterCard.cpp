@@ -54,9 +54,9 @@ QLabel *secondary(QLabel *label)
 
 } // namespace
 
-MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(MonitorCalibrationHostNetworking &networking,
-                                                         const MonitorCalibrationMeterLog &log,
-                                                         QWidget *parent)
+MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
+    MonitorCalibrationHostNetworking &networking, const MonitorCalibrationMeterLog &log,
+    QWidget *parent)
     : QWidget(parent), m_networking(networking), m_log(log)
 {
     setObjectName(QStringLiteral("meterCard"));

@@ -52,8 +52,7 @@ MonitorCalibrationView::MonitorCalibrationView(QWidget *parent)
 
 MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking::Options options,
                                                QWidget *parent)
-    : QWidget(parent), m_networking(std::move(options)),
-      m_currentPatch(referencePatch(m_step))
+    : QWidget(parent), m_networking(std::move(options)), m_currentPatch(referencePatch(m_step))
 {
     setWindowTitle(kTitle);
     auto *backdrop = new Backdrop;
@@ -125,7 +124,8 @@ QWidget *MonitorCalibrationView::buildHeader()
     row->addSpacing(8);
     row->addWidget(m_fullScreenSwitch);
 
-    connect(m_fullScreenSwitch, &ToggleSwitch::clicked, this, &MonitorCalibrationView::setFullScreen);
+    connect(m_fullScreenSwitch, &ToggleSwitch::clicked, this,
+            &MonitorCalibrationView::setFullScreen);
     connect(m_displays, &QComboBox::activated, this, [this] {
         Settings().setText(SettingsKey::calibrationFullScreenDisplay,
                            m_displays->currentData().toString());
@@ -282,8 +282,8 @@ bool MonitorCalibrationView::cardsSideBySide() const
 void MonitorCalibrationView::arrangeCards()
 {
     const int available = width() - 2 * kPadding;
-    const bool sideBySide =
-        available >= kStepCardMinimumWidth + kSpacing + MonitorCalibrationMeterCard::kSideBySideWidth;
+    const bool sideBySide = available >= kStepCardMinimumWidth + kSpacing +
+                                             MonitorCalibrationMeterCard::kSideBySideWidth;
     m_cards->setDirection(sideBySide ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     if (sideBySide)
         m_meterCard->setFixedWidth(MonitorCalibrationMeterCard::kSideBySideWidth);
@@ -308,7 +308,8 @@ void MonitorCalibrationView::resizeEvent(QResizeEvent *event)
     arrangeCards();
 }
 
-void MonitorCalibrationView::recordMeasurement(const MonitorCalibrationMeasurementPayload &measurement)
+void MonitorCalibrationView::recordMeasurement(
+    const MonitorCalibrationMeasurementPayload &measurement)
 {
     m_log.append({QDateTime::currentDateTimeUtc(), m_step, m_currentPatch, measurement});
     m_meterCard->refresh();

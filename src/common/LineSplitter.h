@@ -21,7 +21,6 @@ public:
     void append(QByteArrayView chunk, const std::function<void(QByteArray)> &onLine,
                 const std::function<void()> &onDropped = {});
 
-
     // Bytes held for an unfinished line.
     qsizetype pending() const { return m_buffer.size(); }
     // True while the rest of an over-long line is being skipped.

@@ -34,8 +34,10 @@ class DadavezaRuzServer : public QObject {
     Q_PROPERTY(QString lastCommand READ lastCommand NOTIFY lastCommandChanged)
     Q_PROPERTY(QStringList pendingApprovals READ pendingApprovals NOTIFY pendingApprovalsChanged)
     Q_PROPERTY(int droppedApprovals READ droppedApprovals NOTIFY pendingApprovalsChanged)
-    Q_PROPERTY(QStringList refusedControllers READ refusedControllers NOTIFY refusedControllersChanged)
-    Q_PROPERTY(QString advertisementProblem READ advertisementProblem NOTIFY advertisementProblemChanged)
+    Q_PROPERTY(
+        QStringList refusedControllers READ refusedControllers NOTIFY refusedControllersChanged)
+    Q_PROPERTY(
+        QString advertisementProblem READ advertisementProblem NOTIFY advertisementProblemChanged)
     Q_PROPERTY(QStringList log READ log NOTIFY logged)
 
 public:
@@ -46,9 +48,8 @@ public:
     static DadavezaRuzServer &shared();
 
     // `port` 0 lets the system choose (tests); `port` then shows the chosen one once running.
-    DadavezaRuzServer(DadavezaRuzServerPlatform platform, TrustedControllers *trusted,
-                      quint16 port, DadavezaRuzServerOptions options = {},
-                      QObject *parent = nullptr);
+    DadavezaRuzServer(DadavezaRuzServerPlatform platform, TrustedControllers *trusted, quint16 port,
+                      DadavezaRuzServerOptions options = {}, QObject *parent = nullptr);
     ~DadavezaRuzServer() override;
 
     bool isRunning() const { return m_isRunning; }

@@ -1,11 +1,11 @@
 #include "dadavezaruz-server/DadavezaRuzServerView.h"
 
 #include "common/Backdrop.h"
+#include "common/FormSection.h"
+#include "common/ToggleSwitch.h"
 #include "dadavezaruz-server/DadavezaRuzControllerList.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
-#include "common/FormSection.h"
 #include "dadavezaruz-server/PairingQrCode.h"
-#include "common/ToggleSwitch.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -101,9 +101,8 @@ DadavezaRuzServerView::DadavezaRuzServerView(DadavezaRuzServer &server, LocalAdd
             &DadavezaRuzServerView::refresh);
     connect(&m_server, &DadavezaRuzServer::advertisementProblemChanged, this,
             &DadavezaRuzServerView::refresh);
-    connect(&m_server, &DadavezaRuzServer::logged, this, [this] {
-        m_log->appendPlainText(m_server.log().constLast());
-    });
+    connect(&m_server, &DadavezaRuzServer::logged, this,
+            [this] { m_log->appendPlainText(m_server.log().constLast()); });
 
     m_address = m_localAddress ? m_localAddress() : std::nullopt;
     refresh();

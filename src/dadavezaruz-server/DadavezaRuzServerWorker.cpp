@@ -432,8 +432,8 @@ DadavezaRuzServerWorker::ParsedCombo DadavezaRuzServerWorker::parsed(const QStri
     if (found != m_parsedCombos.cend())
         return *found;
     const auto reading = parseKeyCombo(keyCombo);
-    const ParsedCombo combo = reading ? ParsedCombo{*reading, {}}
-                                      : ParsedCombo{{}, reading.error().description};
+    const ParsedCombo combo =
+        reading ? ParsedCombo{*reading, {}} : ParsedCombo{{}, reading.error().description};
     // Only combinations of a sensible length are kept, so that the memory stays small.
     if (keyCombo.size() <= kMaxComboKey) {
         if (m_parsedCombos.size() >= kMaxRememberedCombos)

@@ -134,7 +134,7 @@ private:
     QSet<QString> m_refused;
 
     QHash<QString, QList<Connection *>> m_waiting; // by address, oldest first
-    QStringList m_pending;                         // addresses with waiting connections, oldest first
+    QStringList m_pending; // addresses with waiting connections, oldest first
     int m_droppedApprovals = 0;
 
     // When each kind of line was last noted, so that a flood makes one line, not thousands.

@@ -41,7 +41,8 @@ DadavezaRuzServerOptions HeadlessServer::serverOptions(const HeadlessServerOptio
     return server;
 }
 
-QStringList HeadlessServer::allowedAddresses(const HeadlessServerOptions &options, QStringList *problems)
+QStringList HeadlessServer::allowedAddresses(const HeadlessServerOptions &options,
+                                             QStringList *problems)
 {
     QStringList addresses = options.allowed;
     const QString path = options.trustFilePath();

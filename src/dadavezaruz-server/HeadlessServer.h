@@ -30,7 +30,8 @@ public:
 
     // The addresses of the command line and the trust file (comments after '#', blank lines and
     // text that is no address that could be allowed are skipped, each with a problem).
-    static QStringList allowedAddresses(const HeadlessServerOptions &options, QStringList *problems);
+    static QStringList allowedAddresses(const HeadlessServerOptions &options,
+                                        QStringList *problems);
 
     DadavezaRuzServer &server() const { return *m_server; }
     void start();

@@ -19,10 +19,12 @@ QString HeadlessServerOptions::usage()
            u"  --port N                 listen on TCP port N (default 58432)\n"
            u"  --command-key KEY        post the pad's cmd as control (default) or super\n"
            u"  --allow ADDRESS          serve the controller at ADDRESS on the local network\n"
-           u"                           (repeatable; controllers on this machine are always served)\n"
+           u"                           (repeatable; controllers on this machine are always "
+           u"served)\n"
            u"  --trust-file FILE        read allowed addresses from FILE, one a line\n"
            u"                           (default %1)\n"
-           u"  --quiet                  print no QR code (status lines only, e.g. for the journal)\n"
+           u"  --quiet                  print no QR code (status lines only, e.g. for the "
+           u"journal)\n"
            u"  -h, --help               show this text\n"
            u"\n"
            u"Status lines go to standard output, errors to standard error. The exit status is 1\n"
@@ -36,7 +38,8 @@ QString HeadlessServerOptions::defaultTrustFile()
            u"/Huebench/huebench-server.allow";
 }
 
-std::variant<HeadlessServerOptions, QString> HeadlessServerOptions::parse(const QStringList &arguments)
+std::variant<HeadlessServerOptions, QString>
+HeadlessServerOptions::parse(const QStringList &arguments)
 {
     HeadlessServerOptions options;
     for (qsizetype i = 1; i < arguments.size(); ++i) {

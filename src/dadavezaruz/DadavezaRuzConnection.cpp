@@ -46,30 +46,51 @@ QString notServedText(std::optional<ServerStatusMessage::Status> status)
 
 bool isDiscoveryRefusal(const Error &error)
 {
-    return error.code == ServiceDiscoveryError::DaemonNotRunning
-        || containsAny(error.description,
+    return error.code == ServiceDiscoveryError::DaemonNotRunning ||
+           containsAny(error.description,
                        {"NoAuth"_L1, "PolicyDenied"_L1, "-65555"_L1, "-65570"_L1});
 }
 
 } // namespace
 
-QString DadavezaRuzConnection::emptyHostText() { return u"Please enter a host IP or name"_s; }
-QString DadavezaRuzConnection::invalidPortText() { return u"Invalid port"_s; }
-QString DadavezaRuzConnection::waitingText() { return u"Waiting for network path: "_s; }
+QString DadavezaRuzConnection::emptyHostText()
+{
+    return u"Please enter a host IP or name"_s;
+}
+QString DadavezaRuzConnection::invalidPortText()
+{
+    return u"Invalid port"_s;
+}
+QString DadavezaRuzConnection::waitingText()
+{
+    return u"Waiting for network path: "_s;
+}
 QString DadavezaRuzConnection::localNetworkDeniedText()
 {
     return u"Local network access denied. Enable 'Huebench' in Settings → Privacy & Security → "
            u"Local Network."_s;
 }
-QString DadavezaRuzConnection::connectionFailedText() { return u"Connection failed: "_s; }
-QString DadavezaRuzConnection::timedOutText() { return u"Connection timed out (5s)"_s; }
-QString DadavezaRuzConnection::timedOutMessage() { return u"Connection timed out"_s; }
+QString DadavezaRuzConnection::connectionFailedText()
+{
+    return u"Connection failed: "_s;
+}
+QString DadavezaRuzConnection::timedOutText()
+{
+    return u"Connection timed out (5s)"_s;
+}
+QString DadavezaRuzConnection::timedOutMessage()
+{
+    return u"Connection timed out"_s;
+}
 QString DadavezaRuzConnection::discoveryBlockedText()
 {
     return u"Local network/Bonjour discovery is blocked. Use the QR code or type the Mac’s IP "
            u"address manually."_s;
 }
-QString DadavezaRuzConnection::discoveryErrorText() { return u"Discovery error: "_s; }
+QString DadavezaRuzConnection::discoveryErrorText()
+{
+    return u"Discovery error: "_s;
+}
 QString DadavezaRuzConnection::probeGrantedText()
 {
     return u"Local network access granted. Discovering your Mac…"_s;
@@ -83,7 +104,10 @@ QString DadavezaRuzConnection::waitingForApprovalText()
 {
     return u"Waiting for approval on the server"_s;
 }
-QString DadavezaRuzConnection::refusedText() { return u"Refused by the server"_s; }
+QString DadavezaRuzConnection::refusedText()
+{
+    return u"Refused by the server"_s;
+}
 
 DadavezaRuzConnection::DadavezaRuzConnection(Settings &settings, DadavezaRuzTransport &transport,
                                              ServiceDiscovery &discovery, QObject *parent)
@@ -145,7 +169,8 @@ void DadavezaRuzConnection::beginAttempt(const QString &host, quint16 port)
     qCInfo(lcConnection) << "Connecting to" << trimmed << "port" << port;
     startLink(m_transport.linkTo(trimmed, port), false);
     // Each attempt has its own timer: a later attempt is never ended by an earlier one's.
-    QTimer::singleShot(m_connectTimeoutMsec, this, [this, attempt = m_attempt] { onTimeout(attempt); });
+    QTimer::singleShot(m_connectTimeoutMsec, this,
+                       [this, attempt = m_attempt] { onTimeout(attempt); });
 }
 
 void DadavezaRuzConnection::startLink(std::unique_ptr<DadavezaRuzLink> link, bool byService)
@@ -174,8 +199,7 @@ void DadavezaRuzConnection::disconnectFromHost()
     setState({State::Disconnected, {}});
 }
 
-void DadavezaRuzConnection::onLinkReport(DadavezaRuzLink::Report report,
-                                         const QString &description)
+void DadavezaRuzConnection::onLinkReport(DadavezaRuzLink::Report report, const QString &description)
 {
     qCInfo(lcConnection) << "Connection state:" << report << description;
     switch (report) {
@@ -265,8 +289,8 @@ void DadavezaRuzConnection::send(const QString &keyCombo, const QString &appTarg
     }
     const QByteArray frame = ShortcutMessage{keyCombo, appTarget}.encode();
     // A dropped link may still finish a send before it is gone: only the current one counts.
-    m_link->send(frame, [self = QPointer(this), link = m_link.get(), label](
-                            const QString &errorDescription) {
+    m_link->send(frame, [self = QPointer(this), link = m_link.get(),
+                         label](const QString &errorDescription) {
         if (!self || self->m_link.get() != link)
             return;
         self->onSent(label, errorDescription);
@@ -289,7 +313,8 @@ void DadavezaRuzConnection::autoConnect()
         return;
     const QString host = m_settings.text(SettingsKey::dadavezaruzLastHost);
     if (!host.isEmpty()) {
-        const std::optional<qint64> stored = m_settings.integer(SettingsKey::dadavezaruzLastHostPort);
+        const std::optional<qint64> stored =
+            m_settings.integer(SettingsKey::dadavezaruzLastHostPort);
         const bool usable = stored && *stored > 0 && *stored <= 65535;
         connectToHost(host, usable ? quint16(*stored) : kDadavezaRuzPort);
     } else if (!m_savedHosts.isEmpty()) {
@@ -332,7 +357,8 @@ void DadavezaRuzConnection::onBrowseResults(const QList<ServiceInstance> &result
     for (const ServiceInstance &service : results) {
         hosts.append({newUuidText(), service.name, service.type, service.domain, std::nullopt});
         qCInfo(lcConnection).noquote()
-            << "Found service:" << (QStringList{service.name, service.type, service.domain}.join('.'_L1));
+            << "Found service:"
+            << (QStringList{service.name, service.type, service.domain}.join('.'_L1));
     }
     m_lookups.clear();
     m_discoveredHosts = hosts;
@@ -398,7 +424,8 @@ void DadavezaRuzConnection::rememberHost(const QString &host, quint16 port)
 {
     if (host.trimmed().isEmpty())
         return;
-    setSavedHosts(SavedHostList::remember(m_savedHosts, host, port, QDateTime::currentDateTimeUtc()));
+    setSavedHosts(
+        SavedHostList::remember(m_savedHosts, host, port, QDateTime::currentDateTimeUtc()));
 }
 
 void DadavezaRuzConnection::forgetHost(const QString &id)

@@ -18,7 +18,6 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QHideEvent>
-#include <QShowEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +26,7 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QSequentialAnimationGroup>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTimer>
@@ -65,7 +65,8 @@ const QColor kRed(0xFC, 0x44, 0x44);
 
 QGradientStops padStops()
 {
-    return {{0.0, QColor::fromRgbF(0.05f, 0.07f, 0.14f)}, {1.0, QColor::fromRgbF(0.04f, 0.05f, 0.10f)}};
+    return {{0.0, QColor::fromRgbF(0.05f, 0.07f, 0.14f)},
+            {1.0, QColor::fromRgbF(0.04f, 0.05f, 0.10f)}};
 }
 
 QIcon symbolIcon(const QString &symbol, const QColor &color)
@@ -163,8 +164,8 @@ DadavezaRuzView::DadavezaRuzView(ModelStore &store, Settings &settings,
             selectPage(m_pages->pages()[index].id);
     });
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
-        if (index >= 0 && index < m_pages->pages().size() && currentPage()
-            && m_pages->pages()[index].id != currentPage()->id)
+        if (index >= 0 && index < m_pages->pages().size() && currentPage() &&
+            m_pages->pages()[index].id != currentPage()->id)
             selectPage(m_pages->pages()[index].id);
     });
     connect(m_tabs, &QWidget::customContextMenuRequested, this, &DadavezaRuzView::showTabMenu);
@@ -177,10 +178,14 @@ DadavezaRuzView::DadavezaRuzView(ModelStore &store, Settings &settings,
         refreshStatus();
         refreshWifi();
     });
-    connect(m_connection.get(), &DadavezaRuzConnection::hostAddressChanged, this, &DadavezaRuzView::refreshStatus);
-    connect(m_connection.get(), &DadavezaRuzConnection::reconnectDelayChanged, this, &DadavezaRuzView::refreshStatus);
-    connect(m_connection.get(), &DadavezaRuzConnection::serverStatusChanged, this, &DadavezaRuzView::refreshStatus);
-    connect(m_connection.get(), &DadavezaRuzConnection::lastSentLabelChanged, this, &DadavezaRuzView::showSentLabel);
+    connect(m_connection.get(), &DadavezaRuzConnection::hostAddressChanged, this,
+            &DadavezaRuzView::refreshStatus);
+    connect(m_connection.get(), &DadavezaRuzConnection::reconnectDelayChanged, this,
+            &DadavezaRuzView::refreshStatus);
+    connect(m_connection.get(), &DadavezaRuzConnection::serverStatusChanged, this,
+            &DadavezaRuzView::refreshStatus);
+    connect(m_connection.get(), &DadavezaRuzConnection::lastSentLabelChanged, this,
+            &DadavezaRuzView::showSentLabel);
 
     refreshPages();
     refreshStatus();
@@ -365,9 +370,9 @@ void DadavezaRuzView::refreshGrid()
 void DadavezaRuzView::refreshStatus()
 {
     m_status->setText(statusText(*m_connection));
-    const bool served = m_connection->isConnected()
-        && m_connection->serverStatus().value_or(ServerStatusMessage::Status::Ready)
-            == ServerStatusMessage::Status::Ready;
+    const bool served = m_connection->isConnected() &&
+                        m_connection->serverStatus().value_or(ServerStatusMessage::Status::Ready) ==
+                            ServerStatusMessage::Status::Ready;
     const QColor dot = served ? kGreen : kRed;
     m_statusDot->setStyleSheet(u"background: %1; border-radius: 4px;"_s.arg(dot.name()));
 }
@@ -376,7 +381,8 @@ void DadavezaRuzView::refreshWifi()
 {
     const bool connected = m_connection->isConnected();
     const QColor secondary = palette().color(QPalette::PlaceholderText);
-    m_wifi->setIcon(connected ? symbolIcon(u"wifi"_s, kTeal) : symbolIcon(u"wifi.slash"_s, secondary));
+    m_wifi->setIcon(connected ? symbolIcon(u"wifi"_s, kTeal)
+                              : symbolIcon(u"wifi.slash"_s, secondary));
 }
 
 void DadavezaRuzView::showSentLabel()
@@ -406,7 +412,8 @@ void DadavezaRuzView::tapCell(int row, int col)
 {
     if (row < 0 || row >= ShortcutGrid::kRows || col < 0 || col >= ShortcutGrid::kColumns)
         return;
-    const std::optional<ShortcutButton> &button = m_grid->cells()[size_t(ShortcutGrid::indexOf(row, col))];
+    const std::optional<ShortcutButton> &button =
+        m_grid->cells()[size_t(ShortcutGrid::indexOf(row, col))];
     if (button && m_editMode) {
         openEditor(button->id);
     } else if (button) {
@@ -467,13 +474,14 @@ void DadavezaRuzView::showTabMenu(const QPoint &at)
         return;
     const ShortcutPage page = m_pages->pages()[index];
     QMenu menu(this);
-    QAction *rename = menu.addAction(symbolIcon(u"pencil"_s, palette().color(QPalette::WindowText)), kRename);
+    QAction *rename =
+        menu.addAction(symbolIcon(u"pencil"_s, palette().color(QPalette::WindowText)), kRename);
     QAction *remove = menu.addAction(symbolIcon(u"trash"_s, kRed), kDeletePage);
     QAction *chosen = menu.exec(m_tabs->mapToGlobal(at));
     if (chosen == rename) {
         bool ok = false;
-        const QString name = QInputDialog::getText(this, kRenameTitle, kPageName,
-                                                   QLineEdit::Normal, page.name, &ok);
+        const QString name =
+            QInputDialog::getText(this, kRenameTitle, kPageName, QLineEdit::Normal, page.name, &ok);
         if (ok)
             renamePage(page.id, name);
     } else if (chosen == remove) {

@@ -51,7 +51,8 @@ Error unknownNames(const QStringList &names, bool lastIsUnknown)
     if (names.size() > 1)
         text = u"Unknown names "_s + quotedList(names);
     else
-        text = (lastIsUnknown ? u"Unknown key "_s : u"Unknown modifier "_s) + inQuotes(names[0], 40);
+        text =
+            (lastIsUnknown ? u"Unknown key "_s : u"Unknown modifier "_s) + inQuotes(names[0], 40);
     for (const QString &name : names) {
         if (name.trimmed() != name && isKnownName(name.trimmed().toLower())) {
             text += u" \u2014 remove the spaces around \u201C+\u201D"_s;

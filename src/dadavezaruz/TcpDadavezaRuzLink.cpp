@@ -10,8 +10,7 @@ namespace hb {
 namespace {
 
 // Runs `work` on the main thread, unless `link` is gone by then.
-template <typename Work>
-void toMainThread(const QPointer<TcpDadavezaRuzLink> &link, Work work)
+template <typename Work> void toMainThread(const QPointer<TcpDadavezaRuzLink> &link, Work work)
 {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),

@@ -17,7 +17,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
 
         const auto row = [](const char *address, Kind kind, const char *text) {
-            QTest::newRow(address) << QString::fromLatin1(address) << kind << QString::fromLatin1(text);
+            QTest::newRow(address)
+                << QString::fromLatin1(address) << kind << QString::fromLatin1(text);
         };
         row("127.0.0.1", Kind::Loopback, "127.0.0.1");
         row("::1", Kind::Loopback, "::1");

@@ -1,15 +1,15 @@
-#include "dadavezaruz-server/DadavezaRuzServer.h"
-#include "dadavezaruz-server/DadavezaRuzServerView.h"
 #include "dadavezaruz-server/AddressRowList.h"
 #include "dadavezaruz-server/DadavezaRuzControllerList.h"
+#include "dadavezaruz-server/DadavezaRuzServer.h"
+#include "dadavezaruz-server/DadavezaRuzServerView.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "platform/dnssd/ServicePublisher.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QLabel>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -130,7 +130,8 @@ private Q_SLOTS:
             << QStringList{u"pendingControllers/Allow"_s, u"approvedControllers/Remove"_s} << none
             << none;
         QTest::newRow("deny, then allow after all")
-            << QStringList{u"pendingControllers/Deny"_s, u"refusedControllers/Allow"_s} << pad << none;
+            << QStringList{u"pendingControllers/Deny"_s, u"refusedControllers/Allow"_s} << pad
+            << none;
         QTest::newRow("deny, then ask again")
             << QStringList{u"pendingControllers/Deny"_s, u"refusedControllers/Ask Again"_s} << none
             << none;
@@ -148,9 +149,12 @@ private Q_SLOTS:
             const auto button = [&]() -> QAbstractButton * {
                 auto *list = m_view->findChild<AddressRowList *>(click.section(u'/', 0, 0));
                 QWidget *row = list ? list->row(u"127.0.0.2"_s) : nullptr;
-                const auto buttons = row ? row->findChildren<QAbstractButton *>() : QList<QAbstractButton *>();
-                const auto found = std::ranges::find(buttons, click.section(u'/', 1), &QAbstractButton::text);
-                return found == buttons.end() || !(*found)->isVisibleTo(m_view.get()) ? nullptr : *found;
+                const auto buttons =
+                    row ? row->findChildren<QAbstractButton *>() : QList<QAbstractButton *>();
+                const auto found =
+                    std::ranges::find(buttons, click.section(u'/', 1), &QAbstractButton::text);
+                return found == buttons.end() || !(*found)->isVisibleTo(m_view.get()) ? nullptr
+                                                                                      : *found;
             };
             QTRY_VERIFY(button());
             QAbstractButton *clicked = button();

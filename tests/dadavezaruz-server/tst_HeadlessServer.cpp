@@ -36,7 +36,8 @@ class TestHeadlessServer : public QObject {
         else
             environment.insert(u"DISPLAY"_s, display);
         server.setProcessEnvironment(environment);
-        server.start(QStringLiteral(HUEBENCH_SERVER_BINARY), arguments << u"--port"_s << freePort());
+        server.start(QStringLiteral(HUEBENCH_SERVER_BINARY),
+                     arguments << u"--port"_s << freePort());
     }
 
 private Q_SLOTS:
@@ -53,7 +54,8 @@ private Q_SLOTS:
         QTest::newRow("port 0") << u"--port 0"_s << u"--port takes a number"_s;
         QTest::newRow("port too big") << u"--port 65536"_s << u"--port takes a number"_s;
         QTest::newRow("missing value") << u"--allow"_s << u"--allow needs a value"_s;
-        QTest::newRow("host name") << u"--allow studio"_s << u"--allow: “studio” is not an IP address"_s;
+        QTest::newRow("host name")
+            << u"--allow studio"_s << u"--allow: “studio” is not an IP address"_s;
         QTest::newRow("never served")
             << u"--allow 203.0.113.5"_s
             << u"--allow: 203.0.113.5 is not on the local network: controllers there are never "
@@ -67,13 +69,15 @@ private Q_SLOTS:
         QFETCH(QString, arguments);
         QFETCH(QString, outcome);
 
-        const auto parsed = HeadlessServerOptions::parse(
-            QStringList{u"huebench-server"_s} + arguments.split(u' ', Qt::SkipEmptyParts));
+        const auto parsed = HeadlessServerOptions::parse(QStringList{u"huebench-server"_s} +
+                                                         arguments.split(u' ', Qt::SkipEmptyParts));
         const auto *options = std::get_if<HeadlessServerOptions>(&parsed);
-        const QString read = !options ? std::get<QString>(parsed)
-            : u"port %1, %2, allow [%3], %4"_s.arg(QString::number(options->port),
-                  options->commandKey == CommandKey::Super ? u"super"_s : u"control"_s,
-                  options->allowed.join(u' '), options->quiet ? u"quiet"_s : u"loud"_s);
+        const QString read =
+            !options ? std::get<QString>(parsed)
+                     : u"port %1, %2, allow [%3], %4"_s.arg(
+                           QString::number(options->port),
+                           options->commandKey == CommandKey::Super ? u"super"_s : u"control"_s,
+                           options->allowed.join(u' '), options->quiet ? u"quiet"_s : u"loud"_s);
         QVERIFY2(read.startsWith(outcome), qPrintable(read));
     }
 
@@ -132,8 +136,8 @@ private Q_SLOTS:
     void exitsWhenTheDisplayGoesAway()
     {
         QProcess xvfb;
-        xvfb.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s,
-                               u"-screen"_s, u"0"_s, u"640x480x24"_s});
+        xvfb.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-screen"_s,
+                               u"0"_s, u"640x480x24"_s});
         QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 10000);
         const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
 
@@ -148,7 +152,8 @@ private Q_SLOTS:
         QCOMPARE(server.exitStatus(), QProcess::NormalExit);
         QCOMPARE(server.exitCode(), 1);
         const QByteArray errors = server.readAllStandardError();
-        QVERIFY2(errors.startsWith("Server failed: keystrokes cannot be posted: "), errors.constData());
+        QVERIFY2(errors.startsWith("Server failed: keystrokes cannot be posted: "),
+                 errors.constData());
         QVERIFY2(!errors.contains("XIO"), errors.constData()); // not Xlib's own way out
     }
 };

@@ -121,7 +121,6 @@ private Q_SLOTS:
         QTest::newRow("an unknown key is not typed and brings nothing forward")
             << u"bystander"_s << R"({"keyCombo":"f13","appTarget":"OBS"})"_ba
             << QStringList{u"bystander Escape 0"_s};
-
     }
 
     void framesReachTheirWindows()

@@ -24,7 +24,10 @@ struct FakeLink : DadavezaRuzLink {
         completions.append(std::move(done));
     }
     DadavezaRuzPeer peer() const override { return remote; }
-    void report(Report what, const QString &description = {}) { Q_EMIT reported(what, description); }
+    void report(Report what, const QString &description = {})
+    {
+        Q_EMIT reported(what, description);
+    }
     void status(ServerStatusMessage::Status what) { Q_EMIT serverStatusReceived(what); }
 };
 
@@ -53,7 +56,8 @@ struct FakeBrowser : ServiceBrowser {
     void cancel() override {}
     void fail(int code, const QString &description)
     {
-        Q_EMIT failed(Error{QString::fromLatin1(ServiceDiscoveryError::kDomain), code, description});
+        Q_EMIT failed(
+            Error{QString::fromLatin1(ServiceDiscoveryError::kDomain), code, description});
     }
 };
 struct FakeLookup : ServiceLookup {

@@ -91,7 +91,8 @@ class TestDadavezaRuzConnection : public QObject {
 
     DadavezaRuzConnection &makeConnection()
     {
-        m_connection = std::make_unique<DadavezaRuzConnection>(*m_settings, m_transport, m_discovery);
+        m_connection =
+            std::make_unique<DadavezaRuzConnection>(*m_settings, m_transport, m_discovery);
         return *m_connection;
     }
     FakeLink &connectedLink(const QString &host = u"studio"_s)
@@ -120,10 +121,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("linkTarget"); // empty: no attempt
         QTest::addColumn<QString>("status");
 
-        QTest::newRow("trimmed") << u"  192.168.1.20 \n"_s << 58432 << u"192.168.1.20:58432"_s << QString();
+        QTest::newRow("trimmed") << u"  192.168.1.20 \n"_s << 58432 << u"192.168.1.20:58432"_s
+                                 << QString();
         QTest::newRow("blank") << u" \t\n"_s << 58432 << QString()
                                << DadavezaRuzConnection::emptyHostText();
-        QTest::newRow("port 0") << u"studio"_s << 0 << QString() << DadavezaRuzConnection::invalidPortText();
+        QTest::newRow("port 0") << u"studio"_s << 0 << QString()
+                                << DadavezaRuzConnection::invalidPortText();
     }
 
     void connectChecksHostAndPort()
@@ -136,7 +139,8 @@ private Q_SLOTS:
         m_connection->connectToHost(host, quint16(port));
         QCOMPARE(m_transport.last() ? m_transport.last()->target : QString(), linkTarget);
         QCOMPARE(m_connection->lastError(), status);
-        QCOMPARE(m_connection->state().kind, linkTarget.isEmpty() ? State::Disconnected : State::Connecting);
+        QCOMPARE(m_connection->state().kind,
+                 linkTarget.isEmpty() ? State::Disconnected : State::Connecting);
         if (!linkTarget.isEmpty())
             QVERIFY(m_transport.last()->started);
     }
@@ -213,7 +217,8 @@ private Q_SLOTS:
         QVERIFY(link.frames.isEmpty());
         link.report(Report::Ready);
         m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
-        QCOMPARE(link.frames, QList<QByteArray>{R"({"keyCombo":"cmd+z","appTarget":"resolve"})" "\n"});
+        QCOMPARE(link.frames, QList<QByteArray>{R"({"keyCombo":"cmd+z","appTarget":"resolve"})"
+                                                "\n"});
         QCOMPARE(m_connection->lastSentLabel(), QString()); // not before the bytes left
         link.completions.takeFirst()(QString());
         QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
@@ -230,9 +235,9 @@ private Q_SLOTS:
 
     void pressesFollowTheServersWord_data()
     {
-        QTest::addColumn<QList<Status>>("said");   // by the server before the press
-        QTest::addColumn<bool>("closes");           // after the press
-        QTest::addColumn<int>("frames");            // sent for the press
+        QTest::addColumn<QList<Status>>("said"); // by the server before the press
+        QTest::addColumn<bool>("closes");        // after the press
+        QTest::addColumn<int>("frames");         // sent for the press
         QTest::addColumn<QString>("sentLabel");
         QTest::addColumn<QString>("status");
         QTest::addColumn<State>("state");
@@ -243,8 +248,8 @@ private Q_SLOTS:
         const QString closed = u"The remote host closed the connection"_s;
         const State connected{State::Connected, {}};
 
-        QTest::newRow("server that says nothing") << QList<Status>{} << false << 1 << u"Undo"_s
-                                                  << QString() << connected << 0;
+        QTest::newRow("server that says nothing")
+            << QList<Status>{} << false << 1 << u"Undo"_s << QString() << connected << 0;
         QTest::newRow("waiting for approval") << QList{Status::WaitingForApproval} << false << 0
                                               << QString() << waiting << connected << 0;
         QTest::newRow("approved") << QList{Status::WaitingForApproval, Status::Ready} << false << 1
@@ -253,9 +258,9 @@ private Q_SLOTS:
                                  << QString() << refused << connected << 0;
         QTest::newRow("refused, then closed") << QList{Status::Refused} << true << 0 << QString()
                                               << refused << State{State::Failed, refused} << 0;
-        QTest::newRow("closed while ready") << QList{Status::Ready} << true << 1 << u"Undo"_s
-                                            << u"Connection failed: "_s + closed
-                                            << State{State::Failed, closed} << 1;
+        QTest::newRow("closed while ready")
+            << QList{Status::Ready} << true << 1 << u"Undo"_s << u"Connection failed: "_s + closed
+            << State{State::Failed, closed} << 1;
     }
 
     void pressesFollowTheServersWord()
@@ -308,7 +313,8 @@ private Q_SLOTS:
         QTest::newRow("last host") << u"studio"_s << qint64(6000) << true << u"studio:6000"_s;
         QTest::newRow("stored port 0") << u"studio"_s << qint64(0) << true << u"studio:58432"_s;
         QTest::newRow("no stored port") << u"studio"_s << qint64(-1) << true << u"studio:58432"_s;
-        QTest::newRow("port out of range") << u"studio"_s << qint64(70000) << true << u"studio:58432"_s;
+        QTest::newRow("port out of range")
+            << u"studio"_s << qint64(70000) << true << u"studio:58432"_s;
         QTest::newRow("first saved host") << QString() << qint64(-1) << true << u"newer:7000"_s;
         QTest::newRow("disabled") << u"studio"_s << qint64(6000) << false << QString();
     }
@@ -450,7 +456,8 @@ private Q_SLOTS:
 
     void connectToDiscoveredTakesThePeer()
     {
-        m_connection->connectToDiscovered({u"id"_s, u"Huebench"_s, u"_huebench._tcp"_s, u"local."_s, {}});
+        m_connection->connectToDiscovered(
+            {u"id"_s, u"Huebench"_s, u"_huebench._tcp"_s, u"local."_s, {}});
         FakeLink &link = *m_transport.last();
         QCOMPARE(link.target, u"Huebench"_s);
         QCOMPARE(m_connection->state().kind, State::Connecting);

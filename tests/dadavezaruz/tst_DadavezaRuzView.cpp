@@ -39,14 +39,16 @@ class TestDadavezaRuzView : public QObject {
         m_view.reset();
         auto transport = std::make_unique<FakeTransport>();
         m_transport = transport.get();
-        m_view = std::make_unique<DadavezaRuzView>(*m_store, *m_settings,
-                                                   std::make_unique<FakeDiscovery>(),
-                                                   std::move(transport));
+        m_view = std::make_unique<DadavezaRuzView>(
+            *m_store, *m_settings, std::make_unique<FakeDiscovery>(), std::move(transport));
         m_view->resize(800, 700);
         return *m_view;
     }
     QList<ShortcutPage> pages() const { return ShortcutPad(*m_store).pages().value(); }
-    QList<ShortcutButton> buttonsOf(qint64 page) const { return ShortcutPad(*m_store).buttons(page).value(); }
+    QList<ShortcutButton> buttonsOf(qint64 page) const
+    {
+        return ShortcutPad(*m_store).buttons(page).value();
+    }
     QString tabNames() const
     {
         QTabBar *tabs = m_view->findChild<QTabBar *>(u"pageTabs"_s);
@@ -91,7 +93,8 @@ private Q_SLOTS:
 
         for (const ShortcutPage &page : pages())
             m_view->deletePage(page.id);
-        QCOMPARE(m_view->findChild<QStackedWidget *>()->currentWidget()->objectName(), u"emptyState"_s);
+        QCOMPARE(m_view->findChild<QStackedWidget *>()->currentWidget()->objectName(),
+                 u"emptyState"_s);
         QCOMPARE(m_view->findChild<QLabel *>(u"emptyText"_s)->text(), u"No pages yet"_s);
         m_view->hide();
         m_view->show();
@@ -146,19 +149,19 @@ private Q_SLOTS:
         const qsizetype sent = m_transport->last() ? m_transport->last()->frames.size() : 0;
         QCOMPARE(sent, frames);
         QTRY_COMPARE(m_view->feedbackButtonID(), std::nullopt); // 0.3 s later
-        m_view->tapCell(0, 0); // an empty cell outside edit mode
+        m_view->tapCell(0, 0);                                  // an empty cell outside edit mode
         QCOMPARE(buttonsOf(custom).size(), 1);
     }
 
     void statusLineSaysWhyAPressWasNotTyped_data()
     {
         QTest::addColumn<QList<Status>>("said"); // by the server before the tap
-        QTest::addColumn<bool>("closes");         // after the tap
+        QTest::addColumn<bool>("closes");        // after the tap
         QTest::addColumn<QString>("statusLine");
         QTest::addColumn<QString>("sentLine");
 
-        QTest::newRow("server that says nothing") << QList<Status>{} << false
-                                                  << u"Connected to studio"_s << u"Sent: Undo"_s;
+        QTest::newRow("server that says nothing")
+            << QList<Status>{} << false << u"Connected to studio"_s << u"Sent: Undo"_s;
         QTest::newRow("waiting for approval")
             << QList{Status::WaitingForApproval} << false
             << u"Connected to studio — Waiting for approval on the server"_s << QString();
@@ -221,13 +224,15 @@ private Q_SLOTS:
 
     void connectionSheetInputs_data()
     {
-        QTest::addColumn<QString>("current");  // host:port connected to, or empty
-        QTest::addColumn<QString>("saved");    // host:port remembered, or empty
+        QTest::addColumn<QString>("current"); // host:port connected to, or empty
+        QTest::addColumn<QString>("saved");   // host:port remembered, or empty
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
         QTest::newRow("nothing") << QString() << QString() << QString() << u"58432"_s;
-        QTest::newRow("saved host") << QString() << u"edit-bay:6000"_s << u"edit-bay"_s << u"6000"_s;
-        QTest::newRow("current host") << u"studio:7000"_s << u"edit-bay:6000"_s << u"studio"_s << u"7000"_s;
+        QTest::newRow("saved host")
+            << QString() << u"edit-bay:6000"_s << u"edit-bay"_s << u"6000"_s;
+        QTest::newRow("current host")
+            << u"studio:7000"_s << u"edit-bay:6000"_s << u"studio"_s << u"7000"_s;
     }
 
     void connectionSheetInputs()
@@ -238,9 +243,11 @@ private Q_SLOTS:
         QFETCH(QString, port);
         DadavezaRuzConnection &connection = m_view->connection();
         if (!saved.isEmpty())
-            connection.rememberHost(saved.section(u':', 0, 0), quint16(saved.section(u':', 1).toUInt()));
+            connection.rememberHost(saved.section(u':', 0, 0),
+                                    quint16(saved.section(u':', 1).toUInt()));
         if (!current.isEmpty())
-            connection.connectToHost(current.section(u':', 0, 0), quint16(current.section(u':', 1).toUInt()));
+            connection.connectToHost(current.section(u':', 0, 0),
+                                     quint16(current.section(u':', 1).toUInt()));
         QCOMPARE(ConnectionSheet::initialInputs(connection), (ConnectionSheet::Inputs{host, port}));
     }
 
@@ -281,7 +288,8 @@ private Q_SLOTS:
         sheet->openScanner();
         QVERIFY(sheet->scanner());
         sheet->scanner()->scanImage(QImage(200, 200, QImage::Format_RGB32)); // no code in it
-        QCOMPARE(sheet->findChild<QLabel *>(u"scannedError"_s)->text(), u"Could not read QR code"_s);
+        QCOMPARE(sheet->findChild<QLabel *>(u"scannedError"_s)->text(),
+                 u"Could not read QR code"_s);
         QVERIFY(sheet->isVisible());
         QVERIFY(m_transport->links.isEmpty());
 

@@ -7,8 +7,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -220,7 +220,8 @@ void TestEditButtonSheet::keysAreCheckedAsTyped_data()
     QTest::addColumn<QString>("problem");
     QTest::newRow("fine") << u"cmd+shift+c"_s << QString();
     QTest::newRow("unknown parts") << u"ctrl+shft+blah"_s << u"Unknown names “shft” and “blah”"_s;
-    QTest::newRow("no key yet") << u"ctrl+"_s << u"“ctrl” is a modifier: add a key after it, e.g. ctrl+c"_s;
+    QTest::newRow("no key yet") << u"ctrl+"_s
+                                << u"“ctrl” is a modifier: add a key after it, e.g. ctrl+c"_s;
     QTest::newRow("nothing") << QString() << QString();
 }
 
@@ -245,8 +246,8 @@ void TestEditButtonSheet::keysAreRecorded_data()
 
     const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
     QTest::newRow("modifiers first, then the key")
-        << QList<int>{Qt::Key_Control, Qt::Key_Shift, Qt::Key_S} << ctrlShift
-        << u"ctrl+shift+s"_s << QString();
+        << QList<int>{Qt::Key_Control, Qt::Key_Shift, Qt::Key_S} << ctrlShift << u"ctrl+shift+s"_s
+        << QString();
     QTest::newRow("a window shortcut is recorded, not run")
         << QList<int>{Qt::Key_W} << int(Qt::ControlModifier) << u"ctrl+w"_s << QString();
     QTest::newRow("escape alone stops recording")
@@ -272,7 +273,8 @@ void TestEditButtonSheet::keysAreRecorded()
     record->click();
     QVERIFY(record->isChecked());
     for (int key : keys)
-        QTest::keyClick(record, Qt::Key(key), Qt::KeyboardModifiers(key == keys.last() ? modifiers : 0));
+        QTest::keyClick(record, Qt::Key(key),
+                        Qt::KeyboardModifiers(key == keys.last() ? modifiers : 0));
     QVERIFY(!record->isChecked());
     QVERIFY(sheet.isVisible()); // neither Escape nor Ctrl+W reached the sheet
     QTEST(sheet.findChild<QLineEdit *>(u"keyComboField"_s)->text(), "combo");

@@ -38,8 +38,8 @@ private Q_SLOTS:
                                      << QStringList{u"studio:1"_s, u"Studio:1"_s};
         QTest::newRow("trimmed") << QStringList{u" studio \n:1"_s, u"studio:1"_s}
                                  << QStringList{u"studio:1"_s};
-        QTest::newRow("blank ignored") << QStringList{u"  :1"_s, u"studio:1"_s}
-                                       << QStringList{u"studio:1"_s};
+        QTest::newRow("blank ignored")
+            << QStringList{u"  :1"_s, u"studio:1"_s} << QStringList{u"studio:1"_s};
         QStringList eleven, tenNewest;
         for (int i = 0; i < 11; ++i)
             eleven.append(u"host%1:1"_s.arg(i));
@@ -58,7 +58,8 @@ private Q_SLOTS:
         for (const QString &entry : remembered) {
             const qsizetype colon = entry.lastIndexOf(u':');
             now = now.addSecs(1);
-            list = SavedHostList::remember(list, entry.left(colon), quint16(entry.mid(colon + 1).toUInt()), now);
+            list = SavedHostList::remember(list, entry.left(colon),
+                                           quint16(entry.mid(colon + 1).toUInt()), now);
         }
         QCOMPARE(hostsOf(list), expected);
         QCOMPARE(list.constFirst().lastUsed, now);
@@ -70,10 +71,10 @@ private Q_SLOTS:
 
     void storedForm()
     {
-        const QList<SavedHost> list{
-            {u"5F1C2B3A-0000-4000-8000-00000000000A"_s, u"studio \"A\""_s, 58432,
-             kReference.addMSecs(786412800250)},
-            {u"5F1C2B3A-0000-4000-8000-00000000000B"_s, u"10.0.0.2"_s, 6000, kReference.addSecs(-60)}};
+        const QList<SavedHost> list{{u"5F1C2B3A-0000-4000-8000-00000000000A"_s, u"studio \"A\""_s,
+                                     58432, kReference.addMSecs(786412800250)},
+                                    {u"5F1C2B3A-0000-4000-8000-00000000000B"_s, u"10.0.0.2"_s, 6000,
+                                     kReference.addSecs(-60)}};
         const QByteArray json =
             "[{\"id\":\"5F1C2B3A-0000-4000-8000-00000000000A\",\"host\":\"studio \\\"A\\\"\","
             "\"port\":58432,\"lastUsed\":786412800.25},"
@@ -89,8 +90,10 @@ private Q_SLOTS:
         const QByteArray id = R"("id":"5F1C2B3A-0000-4000-8000-00000000000A")";
         QTest::newRow("not JSON") << QByteArray("[{");
         QTest::newRow("bad id") << QByteArray(R"([{"id":"x","host":"a","port":1,"lastUsed":0}])");
-        QTest::newRow("port text") << QByteArray("[{" + id + R"(,"host":"a","port":"1","lastUsed":0}])");
-        QTest::newRow("port too big") << QByteArray("[{" + id + R"(,"host":"a","port":65536,"lastUsed":0}])");
+        QTest::newRow("port text")
+            << QByteArray("[{" + id + R"(,"host":"a","port":"1","lastUsed":0}])");
+        QTest::newRow("port too big")
+            << QByteArray("[{" + id + R"(,"host":"a","port":65536,"lastUsed":0}])");
         QTest::newRow("no lastUsed") << QByteArray("[{" + id + R"(,"host":"a","port":1}])");
         QTest::newRow("one bad of two")
             << QByteArray("[{" + id + R"(,"host":"a","port":1,"lastUsed":0},7])");
