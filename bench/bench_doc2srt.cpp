@@ -26,20 +26,24 @@ constexpr int kCues = 2000;
 
 QByteArray paragraph(const QByteArray &text)
 {
-    return "<w:p><w:pPr><w:spacing w:after=\"0\"/></w:pPr><w:r><w:rPr><w:rFonts w:ascii=\"Calibri\"/>"
-           "<w:sz w:val=\"22\"/></w:rPr><w:t xml:space=\"preserve\">" + text + "</w:t></w:r></w:p>";
+    return "<w:p><w:pPr><w:spacing w:after=\"0\"/></w:pPr><w:r><w:rPr><w:rFonts "
+           "w:ascii=\"Calibri\"/>"
+           "<w:sz w:val=\"22\"/></w:rPr><w:t xml:space=\"preserve\">" +
+           text + "</w:t></w:r></w:p>";
 }
 
 QByteArray stamp(qint64 msec)
 {
     return QString::asprintf("%02lld:%02lld:%02lld,%03lld", msec / 3600000, msec / 60000 % 60,
-                             msec / 1000 % 60, msec % 1000).toLatin1();
+                             msec / 1000 % 60, msec % 1000)
+        .toLatin1();
 }
 
 QByteArray documentXml()
 {
-    static const QList<QByteArray> words{"so", "the", "grade", "on", "this", "shot", "needs",
-                                         "a", "little", "more", "warmth", "in", "highlights"};
+    static const QList<QByteArray> words{"so",     "the",   "grade",     "on",     "this",
+                                         "shot",   "needs", "a",         "little", "more",
+                                         "warmth", "in",    "highlights"};
     QRandomGenerator random(7);
     QByteArray body;
     qint64 at = 0;
@@ -58,7 +62,8 @@ QByteArray documentXml()
     }
     return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
            R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
-           "<w:body>" + body + "</w:body></w:document>";
+           "<w:body>" +
+           body + "</w:body></w:document>";
 }
 
 struct Transcript {
@@ -70,16 +75,23 @@ struct Transcript {
     {
         const QList<std::pair<QByteArray, QByteArray>> entries{
             {"[Content_Types].xml",
-             R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-             R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
+             R"(<?xml version="1.0" encoding="UTF-8"?>)"
+             R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+             R"(<Default Extension="rels")"
+             R"( ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
              R"(<Default Extension="xml" ContentType="application/xml"/>)"
-             R"(<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>)"},
+             R"(<Override PartName="/word/document.xml" ContentType="application/)"
+             R"(vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/></Types>)"},
             {"_rels/.rels",
-             R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-             R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>)"},
+             R"(<?xml version="1.0" encoding="UTF-8"?>)"
+             R"(<Relationships)"
+             R"( xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+             R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/)"
+             R"(2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>)"},
             {"word/document.xml", documentXml()}};
         int error = 0;
-        zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        zip_t *zip =
+            zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
         if (!folder.isValid() || !zip)
             return;
         for (const auto &[name, content] : entries) {
@@ -112,7 +124,8 @@ void BM_Doc2SrtVersusPandoc(benchmark::State &state)
         state.SkipWithError("could not build the transcript");
         return;
     }
-    const QByteArray pandoc = "pandoc -f docx -t plain '" + QFile::encodeName(bench.path) + "' > /dev/null";
+    const QByteArray pandoc =
+        "pandoc -f docx -t plain '" + QFile::encodeName(bench.path) + "' > /dev/null";
     double convertTotal = 0;
     double pandocTotal = 0;
     qsizetype cues = 0;

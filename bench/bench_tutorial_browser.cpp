@@ -78,13 +78,12 @@ void report(const char *moment, double milliseconds)
     qint64 all = 0;
     for (qint64 pid : tree)
         all += pssKiB(pid);
-    std::printf("%-34s %8.0f ms   app %4lld MB   with helpers %4lld MB   processes %lld\n",
-                moment, milliseconds, own / 1024, all / 1024, qint64(tree.size()));
+    std::printf("%-34s %8.0f ms   app %4lld MB   with helpers %4lld MB   processes %lld\n", moment,
+                milliseconds, own / 1024, all / 1024, qint64(tree.size()));
     std::fflush(stdout);
 }
 
-template<typename Predicate>
-bool waitFor(Predicate done, int timeoutMs)
+template <typename Predicate> bool waitFor(Predicate done, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -134,9 +133,9 @@ int main(int argc, char *argv[])
     clock.restart();
     (*app)->contentView()->choose(hb::ToolId::YouTubeSearch);
     auto *screen = qobject_cast<hb::YouTubeSearchView *>((*app)->contentView()->currentScreen());
-    if (!screen || !waitFor([&] {
-            return screen->state().webStatusText().startsWith(u"Loaded: "_s);
-        }, 60000)) {
+    if (!screen ||
+        !waitFor([&] { return screen->state().webStatusText().startsWith(u"Loaded: "_s); },
+                 60000)) {
         std::fprintf(stderr, "the page did not load\n");
         return 1;
     }

@@ -5,8 +5,8 @@
 // having to find its way through Base64. Whatever decodes is written again, and that frame must
 // be one ASCII line that decodes to the same payload and writes back to the same bytes.
 
-#include "calibration/MonitorCalibrationMessage.h"
 #include "FuzzCheck.h"
+#include "calibration/MonitorCalibrationMessage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Reading the text of a .doc: whatever the bytes, the reader ends with text that keeps to the
 // text limit or with an error of its own domain that says why; every offset the file gives is
 // checked before it is read (AddressSanitizer watches). The input is the file itself.
-#include "platform/documents/DocTextReader.h"
 #include "DocumentTextFuzz.h"
+#include "platform/documents/DocTextReader.h"
 
 #include <cstddef>
 #include <cstdint>

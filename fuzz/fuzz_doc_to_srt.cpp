@@ -4,8 +4,8 @@
 // Every cue's times have the SubRip form, and the rendered text numbers the cues from 1 and
 // ends with exactly one line feed.
 
-#include "converters/DocToSRTConverter.h"
 #include "FuzzCheck.h"
+#include "converters/DocToSRTConverter.h"
 
 #include <QRegularExpression>
 
@@ -20,16 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using hb::DocToSRTConverter;
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QList<hb::SRTCue> cues = DocToSRTConverter::buildCues(DocToSRTConverter::splitLines(text));
+    const QList<hb::SRTCue> cues =
+        DocToSRTConverter::buildCues(DocToSRTConverter::splitLines(text));
     static const QRegularExpression stamp(QStringLiteral(R"(^\d{2}:\d{2}:\d{2},\d{3}$)"),
                                           QRegularExpression::UseUnicodePropertiesOption);
     for (const hb::SRTCue &cue : cues) {
         check(stamp.match(cue.start).hasMatch() && stamp.match(cue.end).hasMatch(), "stamp form");
-        check(cue.lines.isEmpty() || (!cue.lines.constFirst().isEmpty() && !cue.lines.constLast().isEmpty()),
+        check(cue.lines.isEmpty() ||
+                  (!cue.lines.constFirst().isEmpty() && !cue.lines.constLast().isEmpty()),
               "no blank line at either end of a cue");
     }
     const QString srt = DocToSRTConverter::renderSRT(cues);
-    check(srt.endsWith(QLatin1Char('\n')) && !srt.endsWith(QStringLiteral("\n\n")), "one final line feed");
+    check(srt.endsWith(QLatin1Char('\n')) && !srt.endsWith(QStringLiteral("\n\n")),
+          "one final line feed");
     check(cues.isEmpty() || srt.startsWith(QStringLiteral("1\n")), "numbered from 1");
     return 0;
 }

@@ -1,8 +1,8 @@
 // Reading the text of a .docx: whatever the bytes, the reader ends with text that keeps to the
 // text limit or with an error of its own domain that says why, and never inflates more than the
 // unpacking limit. The input is the file itself.
-#include "platform/documents/DocxTextReader.h"
 #include "DocumentTextFuzz.h"
+#include "platform/documents/DocxTextReader.h"
 
 #include <cstddef>
 #include <cstdint>

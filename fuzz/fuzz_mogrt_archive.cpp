@@ -3,9 +3,9 @@
 //
 // The destination sits four folders below a private work folder, so an entry that climbs out
 // with up to four ".." components would show up there.
+#include "FuzzCheck.h"
 #include "mogrt/MogrtConverter.h"
 #include "platform/zip/ZipArchive.h"
-#include "FuzzCheck.h"
 
 #include <QCoreApplication>
 #include <QDir>

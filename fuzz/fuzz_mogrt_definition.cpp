@@ -1,7 +1,7 @@
 // Reading a template's "definition.json": any bytes either decode or fail cleanly, and looking a
 // control up by its own name always finds one (perhaps an earlier one with the same key).
-#include "mogrt/MogrtDefinition.h"
 #include "FuzzCheck.h"
+#include "mogrt/MogrtDefinition.h"
 
 #include <cstddef>
 #include <cstdint>

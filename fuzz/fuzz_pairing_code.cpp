@@ -3,8 +3,8 @@
 // A readable code always has a host, with no colon and no space or tab at either end; and a
 // host without outer white space, written back as "host:port", reads as the same code.
 
-#include "dadavezaruz/PairingCode.h"
 #include "FuzzCheck.h"
+#include "dadavezaruz/PairingCode.h"
 
 #include <cstddef>
 #include <cstdint>

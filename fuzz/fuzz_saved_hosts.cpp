@@ -3,8 +3,8 @@
 // Whatever it reads is at most what the writer could have written: writing it back and reading
 // that again gives the same list.
 
-#include "dadavezaruz/SavedHostList.h"
 #include "FuzzCheck.h"
+#include "dadavezaruz/SavedHostList.h"
 
 #include <cstddef>
 #include <cstdint>

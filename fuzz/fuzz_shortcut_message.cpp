@@ -5,8 +5,8 @@
 // Writing: any two UTF-16 strings (lone surrogates and NULs included) make one frame of one line
 // that reads back as exactly the same message.
 
-#include "dadavezaruz/ShortcutMessage.h"
 #include "FuzzCheck.h"
+#include "dadavezaruz/ShortcutMessage.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -46,8 +46,8 @@ int headerTextHeight(const QFont &base, const QString &subtitle, int width)
 {
     const QFontMetrics title(headerTitleFont(base));
     const QFontMetrics sub(headerSubtitleFont(base));
-    const QRect bounds = sub.boundingRect(QRect(0, 0, std::max(width, 1), 10000),
-                                          Qt::TextWordWrap, subtitle);
+    const QRect bounds =
+        sub.boundingRect(QRect(0, 0, std::max(width, 1), 10000), Qt::TextWordWrap, subtitle);
     return title.height() + kHeaderTextSpacing + bounds.height();
 }
 
@@ -58,27 +58,31 @@ int headerTextWidth(int rowWidth)
 
 void drawSymbol(QPainter *painter, const QModelIndex &index, const QRect &target)
 {
-    const QImage image = IconLibrary::render(
-        index.data(CatalogueModel::SymbolRole).toString(), target.size() * painter->device()->devicePixelRatio(),
-        index.data(CatalogueModel::PrimaryColorRole).value<QColor>(),
-        index.data(CatalogueModel::SecondaryColorRole).value<QColor>());
+    const QImage image =
+        IconLibrary::render(index.data(CatalogueModel::SymbolRole).toString(),
+                            target.size() * painter->device()->devicePixelRatio(),
+                            index.data(CatalogueModel::PrimaryColorRole).value<QColor>(),
+                            index.data(CatalogueModel::SecondaryColorRole).value<QColor>());
     painter->drawImage(target, image);
 }
 
 } // namespace
 
-QSize CatalogueDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+QSize CatalogueDelegate::sizeHint(const QStyleOptionViewItem &option,
+                                  const QModelIndex &index) const
 {
     const QFontMetrics metrics(option.font);
     switch (CatalogueModel::kind(index)) {
     case CatalogueModel::Kind::Header: {
         const int rowWidth = option.widget ? option.widget->width() : 200;
-        const int text = headerTextHeight(option.font, index.data(CatalogueModel::SubtitleRole).toString(),
-                                          headerTextWidth(rowWidth));
+        const int text =
+            headerTextHeight(option.font, index.data(CatalogueModel::SubtitleRole).toString(),
+                             headerTextWidth(rowWidth));
         return {kBadgeSide + 2 * kRowPadding, std::max(kBadgeSide, text) + 3 * kRowPadding};
     }
     case CatalogueModel::Kind::Section:
-        return {metrics.horizontalAdvance(index.data().toString()), metrics.height() + 2 * kRowPadding + 6};
+        return {metrics.horizontalAdvance(index.data().toString()),
+                metrics.height() + 2 * kRowPadding + 6};
     case CatalogueModel::Kind::Tool:
         break;
     }
@@ -180,10 +184,11 @@ void CatalogueDelegate::paintTool(QPainter *painter, const QStyleOptionViewItem 
 
     const int textLeft = icon.right() + 1 + kRowPadding + 2;
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::WindowText));
-    painter->drawText(QRect(textLeft, option.rect.top(), option.rect.right() - textLeft,
-                            option.rect.height()),
-                      Qt::AlignLeft | Qt::AlignVCenter, index.data().toString());
+    painter->setPen(
+        option.palette.color(selected ? QPalette::HighlightedText : QPalette::WindowText));
+    painter->drawText(
+        QRect(textLeft, option.rect.top(), option.rect.right() - textLeft, option.rect.height()),
+        Qt::AlignLeft | Qt::AlignVCenter, index.data().toString());
 }
 
 } // namespace hb

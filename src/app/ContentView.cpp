@@ -29,7 +29,8 @@ ContentView::ContentView(ScreenFactories screens, QWidget *parent)
     : QWidget(parent), m_screens(std::move(screens)),
       m_model(new CatalogueModel(availableTools(m_screens), this))
 {
-    m_navigation = new NavigationViewWrapper(buildSidebar(), ToolCatalogue::placeholderText(), this);
+    m_navigation =
+        new NavigationViewWrapper(buildSidebar(), ToolCatalogue::placeholderText(), this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_navigation);

@@ -9,8 +9,7 @@ namespace hb {
 
 NavigationViewWrapper::NavigationViewWrapper(QWidget *sidebar, const QString &placeholderText,
                                              QWidget *parent)
-    : QWidget(parent),
-      m_splitter(new QSplitter(Qt::Horizontal, this)),
+    : QWidget(parent), m_splitter(new QSplitter(Qt::Horizontal, this)),
       m_detailStack(new QStackedWidget(m_splitter)),
       m_placeholder(new QLabel(placeholderText, m_detailStack))
 {

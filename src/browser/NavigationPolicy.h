@@ -15,7 +15,7 @@ public:
     enum class Decision {
         Cancel, // nothing to navigate to; said to nobody
         Allow,
-        Block,  // refused, and the user is told
+        Block, // refused, and the user is told
     };
 
     static Decision decide(const QUrl &url, const QSet<QString> &allowedHosts,

@@ -18,13 +18,13 @@ inline constexpr QLatin1StringView channelVideosPage{"https://www.youtube.com/@h
 
 // Host names allowed as they stand, lower case.
 inline constexpr std::array<QLatin1StringView, 10> exactHosts{
-    QLatin1StringView{"www.youtube.com"},           // main web host
-    QLatin1StringView{"youtube.com"},               // bare domain
-    QLatin1StringView{"m.youtube.com"},             // mobile web host
-    QLatin1StringView{"accounts.google.com"},       // sign-in
-    QLatin1StringView{"youtu.be"},                  // short links
+    QLatin1StringView{"www.youtube.com"},     // main web host
+    QLatin1StringView{"youtube.com"},         // bare domain
+    QLatin1StringView{"m.youtube.com"},       // mobile web host
+    QLatin1StringView{"accounts.google.com"}, // sign-in
+    QLatin1StringView{"youtu.be"},            // short links
     QLatin1StringView{"www.youtu.be"},
-    QLatin1StringView{"i.ytimg.com"},               // thumbnails
+    QLatin1StringView{"i.ytimg.com"}, // thumbnails
     QLatin1StringView{"ytimg.com"},
     QLatin1StringView{"lh3.googleusercontent.com"}, // user content images
     QLatin1StringView{"yt3.ggpht.com"},             // channel avatars

@@ -73,9 +73,8 @@ void YouTubeSearchView::prepareApplication()
 
 YouTubeSearchView::YouTubeSearchView(Settings &settings, UrlOpener openUrl, QWidget *parent)
     : QWidget(parent), m_state(new YouTubeSearchState(settings, this)),
-      m_openUrl(openUrl ? std::move(openUrl) : UrlOpener([](const QUrl &url) {
-          QDesktopServices::openUrl(url);
-      }))
+      m_openUrl(openUrl ? std::move(openUrl)
+                        : UrlOpener([](const QUrl &url) { QDesktopServices::openUrl(url); }))
 {
     setWindowTitle(kTitle);
 
@@ -214,7 +213,8 @@ QWidget *YouTubeSearchView::buildBrowser()
     } navigation[] = {
         {u"backButton"_s, QWebEnginePage::Back, {Qt::ALT | Qt::Key_Left, Qt::Key_Back}},
         {u"forwardButton"_s, QWebEnginePage::Forward, {Qt::ALT | Qt::Key_Right, Qt::Key_Forward}},
-        {u"reloadButton"_s, QWebEnginePage::Reload,
+        {u"reloadButton"_s,
+         QWebEnginePage::Reload,
          {Qt::Key_F5, Qt::CTRL | Qt::Key_R, Qt::Key_Refresh}},
     };
     for (std::size_t i = 0; i < m_navigationButtons.size(); ++i) {

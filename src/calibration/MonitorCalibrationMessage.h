@@ -41,7 +41,8 @@ struct MonitorCalibrationPatch {
         return make(name, level, level, level);
     }
 
-    friend bool operator==(const MonitorCalibrationPatch &, const MonitorCalibrationPatch &) = default;
+    friend bool operator==(const MonitorCalibrationPatch &,
+                           const MonitorCalibrationPatch &) = default;
 };
 
 struct MonitorCalibrationHelloPayload {
@@ -104,7 +105,7 @@ enum class MonitorCalibrationMessageError {
     NotAnObject,
     MissingKey,
     WrongType,
-    UnknownType,  // the envelope's "type", or a role that is not a wire value
+    UnknownType, // the envelope's "type", or a role that is not a wire value
     InvalidBase64,
     NonFiniteNumber,
     InvalidId, // a patch id that is not a UUID

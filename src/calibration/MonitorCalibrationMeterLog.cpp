@@ -22,8 +22,8 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
-const char *const kStepKeys[] = {"brightness", "contrast", "gamma", "grayscale", "primaries",
-                                 "uniformity"};
+const char *const kStepKeys[] = {"brightness", "contrast",  "gamma",
+                                 "grayscale",  "primaries", "uniformity"};
 
 } // namespace
 
@@ -50,7 +50,8 @@ QByteArray MonitorCalibrationMeterLog::toCsv() const
     return csv;
 }
 
-double MonitorCalibrationMeterLog::luminance(const MonitorCalibrationMeasurementPayload &measurement)
+double
+MonitorCalibrationMeterLog::luminance(const MonitorCalibrationMeasurementPayload &measurement)
 {
     return 0.2126 * measurement.meanR + 0.7152 * measurement.meanG + 0.0722 * measurement.meanB;
 }

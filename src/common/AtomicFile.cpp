@@ -8,8 +8,8 @@ namespace hb {
 Expected<Done> writeFileAtomically(const QString &path, QByteArrayView bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return Error{QString::fromLatin1(kFileErrorDomain), int(file.error()),

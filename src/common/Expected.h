@@ -12,8 +12,7 @@ namespace hb {
 // This is the subset of std::expected<T, Error> the project uses. libstdc++ 12 only offers
 // std::expected to compilers with full C++20 concepts, which rules out the clang that builds the
 // fuzz targets on Debian 12; one small type used everywhere keeps both compilers on the same code.
-template <typename T>
-class Expected {
+template <typename T> class Expected {
 public:
     Expected(const T &value) : m_state(std::in_place_index<0>, value) {}
     Expected(T &&value) : m_state(std::in_place_index<0>, std::move(value)) {}

@@ -16,7 +16,6 @@ struct LaterDeleter {
     }
 };
 
-template <typename T>
-using LaterPtr = std::unique_ptr<T, LaterDeleter>;
+template <typename T> using LaterPtr = std::unique_ptr<T, LaterDeleter>;
 
 } // namespace hb

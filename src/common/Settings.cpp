@@ -6,7 +6,8 @@ namespace hb {
 
 Settings::Settings()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Huebench"), QStringLiteral("Huebench")))
+                                             QStringLiteral("Huebench"),
+                                             QStringLiteral("Huebench")))
 {
 }
 

@@ -47,8 +47,8 @@ int runDocToSRTCommand(const QStringList &arguments, std::FILE *out, std::FILE *
         return 2;
     }
     if (outputFolder && !toOutput && !QDir().mkpath(*outputFolder)) {
-        print(err, u"huebench-convert doc2srt: the folder \u201C"_s + *outputFolder
-                       + u"\u201D could not be created"_s);
+        print(err, u"huebench-convert doc2srt: the folder \u201C"_s + *outputFolder +
+                       u"\u201D could not be created"_s);
         return 1;
     }
 

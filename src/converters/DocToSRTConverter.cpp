@@ -18,8 +18,9 @@ QRegularExpression pattern(const QString &text)
 
 // The expressions a transcript is read with, compiled once.
 struct Patterns {
-    const QRegularExpression timing = pattern(
-        uR"((?<s>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?)\s*(?:-->|-{2}>|→)\s*(?<e>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?))"_s);
+    const QRegularExpression timing = pattern(uR"((?<s>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?))"
+                                              uR"(\s*(?:-->|-{2}>|→)\s*)"
+                                              uR"((?<e>\d{2}:\d{2}:\d{2}(?:[\.,]\d{1,3})?))"_s);
     const QRegularExpression timestamp = pattern(uR"(^(\d{2}:\d{2}:\d{2})(?:,(\d{1,3}))?$)"_s);
     const QRegularExpression numberedLine = pattern(uR"(^\d+\s+\S+)"_s);
     const QRegularExpression cueNumber = pattern(uR"(^\d+$)"_s);

@@ -167,9 +167,10 @@ QWidget *DocToSRTView::buildOutput()
     m_copy->setObjectName(u"copyButton"_s);
     m_copy->setShortcut(QKeySequence(u"Ctrl+Shift+C"_s));
     connect(m_copy, &QPushButton::clicked, this, &DocToSRTView::copySRT);
-    m_share = new QPushButton(IconLibrary::icon(u"square.and.arrow.up"_s, palette().color(QPalette::ButtonText),
-                                                IconLibrary::monochromeSecondary(palette().color(QPalette::ButtonText))),
-                              kShare);
+    m_share = new QPushButton(
+        IconLibrary::icon(u"square.and.arrow.up"_s, palette().color(QPalette::ButtonText),
+                          IconLibrary::monochromeSecondary(palette().color(QPalette::ButtonText))),
+        kShare);
     m_share->setObjectName(u"shareButton"_s);
     auto *menu = new QMenu(m_share);
     QAction *save = menu->addAction(kSave, this, &DocToSRTView::chooseSaveFile);
@@ -205,7 +206,8 @@ void DocToSRTView::importDocument(const QString &path)
     setErrorMessage({});
     m_selectedFileName = QFileInfo(path).fileName();
     m_fileName->setText(m_selectedFileName);
-    m_suggestedName = QDir(QFileInfo(path).absolutePath()).filePath(QFileInfo(path).completeBaseName() + u".srt"_s);
+    m_suggestedName = QDir(QFileInfo(path).absolutePath())
+                          .filePath(QFileInfo(path).completeBaseName() + u".srt"_s);
     setStatus(kReading.arg(m_selectedFileName));
     m_choose->setEnabled(false);
 
@@ -235,7 +237,7 @@ void DocToSRTView::showResult(const Expected<DocToSRTResult> &result)
     m_preview->setPlainText(result->preview);
     m_outputSRT = result->srt;
     m_output->setPlainText(m_outputSRT);
-    setStatus(result->cueCount == 0 ? kNoCues
+    setStatus(result->cueCount == 0   ? kNoCues
               : result->cueCount == 1 ? kOneCue
                                       : kCues.arg(result->cueCount));
 }
@@ -251,8 +253,8 @@ void DocToSRTView::chooseSaveFile()
     if (m_outputSRT.isEmpty())
         return;
     const QString start = m_suggestedName.isEmpty()
-        ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-        : m_suggestedName;
+                              ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                              : m_suggestedName;
     const QString path = QFileDialog::getSaveFileName(this, kSave, start, kSrtFiles);
     if (!path.isEmpty())
         saveSRT(path);
@@ -275,7 +277,8 @@ void DocToSRTView::openInDefaultApp()
     if (m_outputSRT.isEmpty())
         return;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    const QString base = m_suggestedName.isEmpty() ? u"subtitles.srt"_s : QFileInfo(m_suggestedName).fileName();
+    const QString base =
+        m_suggestedName.isEmpty() ? u"subtitles.srt"_s : QFileInfo(m_suggestedName).fileName();
     const QString path = QDir(folder).filePath(base);
     if (saveSRT(path))
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));

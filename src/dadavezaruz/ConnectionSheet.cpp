@@ -39,15 +39,18 @@ const QString kPreferences = u"Preferences"_s;
 const QString kAutoConnect = u"Auto-connect on launch"_s;
 const QString kReconnect = u"Reconnect automatically"_s;
 const QString kBlockedTitle = u"Automatic Discovery Blocked"_s;
-const QString kBlockedLine1 = u"Your device or simulator is currently blocking Bonjour/mDNS discovery."_s;
-const QString kBlockedLine2 = u"Use the QR code or type the Mac’s IP address shown in Terminal below."_s;
+const QString kBlockedLine1 =
+    u"Your device or simulator is currently blocking Bonjour/mDNS discovery."_s;
+const QString kBlockedLine2 =
+    u"Use the QR code or type the Mac’s IP address shown in Terminal below."_s;
 const QString kRequestPermission = u"Request Local Network Permission"_s;
 const QString kDiscoveredTitle = u"Discovered Macs"_s;
 const QString kRescan = u"Rescan"_s;
 const QString kNoneFound = u"No Macs found automatically"_s;
-const QString kNoneFoundHelp = u"Make sure the Mac server is running and both devices are on the same "
-                               u"Wi-Fi. A USB cable also works because it creates a direct network "
-                               u"between the devices."_s;
+const QString kNoneFoundHelp =
+    u"Make sure the Mac server is running and both devices are on the same "
+    u"Wi-Fi. A USB cable also works because it creates a direct network "
+    u"between the devices."_s;
 const QString kRecentTitle = u"Recent Connections"_s;
 const QString kPortPrefix = u"Port "_s;
 const QString kDelete = u"Delete"_s;
@@ -99,7 +102,8 @@ QLabel *secondaryLabel(const QString &text)
 
 QPushButton *symbolButton(const QString &text, const QString &symbol, const QColor &color)
 {
-    auto *button = new QPushButton(IconLibrary::icon(symbol, color, IconLibrary::monochromeSecondary(color)), text);
+    auto *button = new QPushButton(
+        IconLibrary::icon(symbol, color, IconLibrary::monochromeSecondary(color)), text);
     button->setStyleSheet(u"QPushButton { color: %1; text-align: left; }"_s.arg(color.name()));
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
@@ -205,11 +209,16 @@ ConnectionSheet::ConnectionSheet(DadavezaRuzConnection &connection, Settings &se
         refreshStatus();
         refreshRecent();
     });
-    connect(&m_connection, &DadavezaRuzConnection::portChanged, this, &ConnectionSheet::refreshStatus);
-    connect(&m_connection, &DadavezaRuzConnection::isBonjourBlockedChanged, this, &ConnectionSheet::refreshBlocked);
-    connect(&m_connection, &DadavezaRuzConnection::discoveredHostsChanged, this, &ConnectionSheet::refreshDiscovered);
-    connect(&m_connection, &DadavezaRuzConnection::savedHostsChanged, this, &ConnectionSheet::refreshRecent);
-    connect(&m_connection, &DadavezaRuzConnection::lastErrorChanged, this, &ConnectionSheet::refreshError);
+    connect(&m_connection, &DadavezaRuzConnection::portChanged, this,
+            &ConnectionSheet::refreshStatus);
+    connect(&m_connection, &DadavezaRuzConnection::isBonjourBlockedChanged, this,
+            &ConnectionSheet::refreshBlocked);
+    connect(&m_connection, &DadavezaRuzConnection::discoveredHostsChanged, this,
+            &ConnectionSheet::refreshDiscovered);
+    connect(&m_connection, &DadavezaRuzConnection::savedHostsChanged, this,
+            &ConnectionSheet::refreshRecent);
+    connect(&m_connection, &DadavezaRuzConnection::lastErrorChanged, this,
+            &ConnectionSheet::refreshError);
     connect(&m_connection, &DadavezaRuzConnection::autoConnectEnabledChanged, this,
             [this] { m_autoConnect->setChecked(m_connection.autoConnectEnabled()); });
 
@@ -246,7 +255,8 @@ QWidget *ConnectionSheet::buildStatus()
     m_disconnect->setObjectName(u"disconnect"_s);
     m_disconnect->setFlat(true);
     m_disconnect->setStyleSheet(u"QPushButton { color: %1; text-align: left; }"_s.arg(kRed.name()));
-    connect(m_disconnect, &QPushButton::clicked, this, [this] { m_connection.disconnectFromHost(); });
+    connect(m_disconnect, &QPushButton::clicked, this,
+            [this] { m_connection.disconnectFromHost(); });
     section->body()->addWidget(m_disconnect);
     return section;
 }
@@ -261,7 +271,8 @@ QWidget *ConnectionSheet::buildPreferences()
             [this](bool on) { m_connection.setAutoConnectEnabled(on); });
     m_reconnect = new ToggleSwitch(kReconnect);
     m_reconnect->setObjectName(u"reconnect"_s);
-    m_reconnect->setChecked(m_settings.integer(SettingsKey::dadavezaruzReconnectAutomatically).value_or(0) != 0);
+    m_reconnect->setChecked(
+        m_settings.integer(SettingsKey::dadavezaruzReconnectAutomatically).value_or(0) != 0);
     connect(m_reconnect, &ToggleSwitch::toggled, this, [this](bool on) {
         m_settings.setInteger(SettingsKey::dadavezaruzReconnectAutomatically, on ? 1 : 0);
         m_connection.setReconnectAutomatically(on);
@@ -359,11 +370,13 @@ QWidget *ConnectionSheet::buildRecent()
             return;
         m_recent->setCurrentItem(item);
         QMenu menu(this);
-        QAction *forget = menu.addAction(IconLibrary::icon(u"trash"_s, kRed, IconLibrary::monochromeSecondary(kRed)), kDelete);
+        QAction *forget = menu.addAction(
+            IconLibrary::icon(u"trash"_s, kRed, IconLibrary::monochromeSecondary(kRed)), kDelete);
         if (menu.exec(m_recent->viewport()->mapToGlobal(at)) == forget)
             forgetSelectedHost();
     });
-    auto *forgetKey = new QShortcut(QKeySequence::Delete, m_recent, nullptr, nullptr, Qt::WidgetShortcut);
+    auto *forgetKey =
+        new QShortcut(QKeySequence::Delete, m_recent, nullptr, nullptr, Qt::WidgetShortcut);
     connect(forgetKey, &QShortcut::activated, this, &ConnectionSheet::forgetSelectedHost);
     section->body()->addWidget(m_recent);
     m_recentEmpty = new QLabel(kNoSavedHosts);
@@ -468,8 +481,10 @@ void ConnectionSheet::refreshStatus()
                                                {State::Connected, kConnected},
                                                {State::Failed, kConnectionFailed}};
     m_statusHeadline->setText(headlines.value(state.kind));
-    m_statusDot->setStyleSheet(u"background: %1; border-radius: 5px;"_s.arg((connected ? kGreen : kRed).name()));
-    m_statusEndpoint->setText(m_connection.hostAddress() + u':' + QString::number(m_connection.port()));
+    m_statusDot->setStyleSheet(
+        u"background: %1; border-radius: 5px;"_s.arg((connected ? kGreen : kRed).name()));
+    m_statusEndpoint->setText(m_connection.hostAddress() + u':' +
+                              QString::number(m_connection.port()));
     m_statusEndpoint->setVisible(connected);
     m_disconnect->setEnabled(state.kind != State::Disconnected);
 }
@@ -487,8 +502,9 @@ void ConnectionSheet::refreshDiscovered()
     for (const DiscoveredHost &host : m_connection.discoveredHosts()) {
         auto *item = new QListWidgetItem(m_discovered);
         item->setData(Qt::AccessibleTextRole, host.name);
-        QWidget *row = listRow(u"desktopcomputer"_s, kTeal, host.name, host.resolvedIP.value_or(QString()),
-                               u"chevron.right"_s, palette().color(QPalette::PlaceholderText));
+        QWidget *row =
+            listRow(u"desktopcomputer"_s, kTeal, host.name, host.resolvedIP.value_or(QString()),
+                    u"chevron.right"_s, palette().color(QPalette::PlaceholderText));
         item->setSizeHint(row->sizeHint());
         m_discovered->setItemWidget(item, row);
     }

@@ -41,7 +41,8 @@ public:
 
     // On the local network, through the DNS-SD daemon.
     DadavezaRuzView(ModelStore &store, Settings &settings, QWidget *parent = nullptr);
-    DadavezaRuzView(ModelStore &store, Settings &settings, std::unique_ptr<ServiceDiscovery> discovery,
+    DadavezaRuzView(ModelStore &store, Settings &settings,
+                    std::unique_ptr<ServiceDiscovery> discovery,
                     std::unique_ptr<DadavezaRuzTransport> transport, QWidget *parent = nullptr);
     ~DadavezaRuzView() override;
 

@@ -19,7 +19,8 @@ struct PairingCode {
 
 // Reads "host" or "host:port". Gives nothing when no host is left after trimming; a missing,
 // empty or unreadable port (anything but decimal digits with at most one leading '+', up to
-// 65535) gives the protocol port, kDadavezaRuzPort. Port 0 is passed on as 0 for the connect step to reject.
+// 65535) gives the protocol port, kDadavezaRuzPort. Port 0 is passed on as 0 for the connect step
+// to reject.
 std::optional<PairingCode> parsePairingCode(const QString &text);
 
 // A port typed or scanned: decimal digits with at most one leading '+', valued 0 to 65535, taken

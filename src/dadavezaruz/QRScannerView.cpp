@@ -24,12 +24,14 @@ namespace hb {
 namespace {
 
 const QString kTitle = u"Scan QR Code"_s;
-const QString kNotice = u"Pair from a picture of the server’s QR code: choose an image file, paste a "
-                        u"screenshot (Ctrl+V) or drop an image here."_s;
+const QString kNotice =
+    u"Pair from a picture of the server’s QR code: choose an image file, paste a "
+    u"screenshot (Ctrl+V) or drop an image here."_s;
 const QString kChooseImage = u"Choose Image…"_s;
 const QString kPasteImage = u"Paste Image"_s;
 const QString kNoImage = u"That file is not an image this program can read."_s;
-const QString kNoClipboardImage = u"The clipboard holds no image. Take a screenshot of the QR code first."_s;
+const QString kNoClipboardImage =
+    u"The clipboard holds no image. Take a screenshot of the QR code first."_s;
 
 QImage imageFromMime(const QMimeData *mime)
 {
@@ -52,9 +54,9 @@ QRScannerView::QRScannerView(QWidget *parent) : QDialog(parent), m_problem(new Q
     setAcceptDrops(true);
 
     auto *symbol = new QLabel;
-    symbol->setPixmap(IconLibrary::pixmap(u"qrcode.viewfinder"_s, QSize(56, 56), QColor(u"#18D3BC"_s),
-                                          IconLibrary::monochromeSecondary(QColor(u"#18D3BC"_s)),
-                                          devicePixelRatioF()));
+    symbol->setPixmap(IconLibrary::pixmap(
+        u"qrcode.viewfinder"_s, QSize(56, 56), QColor(u"#18D3BC"_s),
+        IconLibrary::monochromeSecondary(QColor(u"#18D3BC"_s)), devicePixelRatioF()));
     symbol->setAlignment(Qt::AlignCenter);
     auto *notice = new QLabel(kNotice);
     notice->setObjectName(u"notice"_s);
@@ -125,8 +127,8 @@ void QRScannerView::chooseFile()
     QStringList patterns;
     for (const QByteArray &format : QImageReader::supportedImageFormats())
         patterns.append(u"*."_s + QString::fromLatin1(format));
-    const QString path = QFileDialog::getOpenFileName(
-        this, kChooseImage, {}, tr("Images (%1)").arg(patterns.join(u' ')));
+    const QString path = QFileDialog::getOpenFileName(this, kChooseImage, {},
+                                                      tr("Images (%1)").arg(patterns.join(u' ')));
     if (!path.isEmpty())
         scanFile(path);
 }

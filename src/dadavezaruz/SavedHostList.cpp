@@ -49,9 +49,9 @@ QList<SavedHost> SavedHostList::decode(const QByteArray &json)
         const QJsonValue port = entry.value("port"_L1);
         const QJsonValue lastUsed = entry.value("lastUsed"_L1);
         const double portNumber = port.toDouble(-1);
-        if (!id.isString() || !isIdText(id.toString()) || !host.isString() || !port.isDouble()
-            || portNumber < 0 || portNumber > 65535 || portNumber != std::floor(portNumber)
-            || !lastUsed.isDouble())
+        if (!id.isString() || !isIdText(id.toString()) || !host.isString() || !port.isDouble() ||
+            portNumber < 0 || portNumber > 65535 || portNumber != std::floor(portNumber) ||
+            !lastUsed.isDouble())
             return {};
         const auto msec = std::llround(lastUsed.toDouble() * 1000.0);
         hosts.append({id.toString().toUpper(), host.toString(), quint16(portNumber),
@@ -67,22 +67,21 @@ QByteArray SavedHostList::encode(const QList<SavedHost> &hosts)
         if (json.size() > 1)
             json += ',';
         const double seconds = double(referenceDate().msecsTo(saved.lastUsed)) / 1000.0;
-        json += "{\"id\":" + jsonString(saved.id) + ",\"host\":" + jsonString(saved.host)
-              + ",\"port\":" + QByteArray::number(saved.port) + ",\"lastUsed\":"
-              + QByteArray::number(seconds, 'f', QLocale::FloatingPointShortest) + '}';
+        json += "{\"id\":" + jsonString(saved.id) + ",\"host\":" + jsonString(saved.host) +
+                ",\"port\":" + QByteArray::number(saved.port) + ",\"lastUsed\":" +
+                QByteArray::number(seconds, 'f', QLocale::FloatingPointShortest) + '}';
     }
     return json + ']';
 }
 
-QList<SavedHost> SavedHostList::remember(QList<SavedHost> hosts, const QString &host,
-                                         quint16 port, const QDateTime &now)
+QList<SavedHost> SavedHostList::remember(QList<SavedHost> hosts, const QString &host, quint16 port,
+                                         const QDateTime &now)
 {
     const QString trimmed = host.trimmed();
     if (trimmed.isEmpty())
         return hosts;
-    hosts.removeIf([&](const SavedHost &saved) {
-        return saved.host == trimmed && saved.port == port;
-    });
+    hosts.removeIf(
+        [&](const SavedHost &saved) { return saved.host == trimmed && saved.port == port; });
     hosts.prepend({newUuidText(), trimmed, port, now.toUTC()});
     if (hosts.size() > kMaxEntries)
         hosts.resize(kMaxEntries);

@@ -31,7 +31,8 @@ QVariant imageValue(const std::optional<QByteArray> &image)
 
 Expected<qint64> insertPage(QSqlDatabase &db, const QString &name, int sortOrder)
 {
-    auto query = ModelStore::prepare(db, u"INSERT INTO ShortcutPage (name, sortOrder) VALUES (?, ?)"_s);
+    auto query =
+        ModelStore::prepare(db, u"INSERT INTO ShortcutPage (name, sortOrder) VALUES (?, ?)"_s);
     if (!query)
         return query.error();
     query->addBindValue(text(name));
@@ -51,10 +52,9 @@ Expected<qint64> insertButton(QSqlDatabase &db, const ShortcutButton &button)
     if (!query)
         return query.error();
     for (const QVariant &value :
-         {QVariant(button.page), QVariant(button.page), text(button.label),
-          text(button.sfSymbol), text(button.colorHex), text(button.keyCombo),
-          text(button.appTarget), QVariant(button.row), QVariant(button.col),
-          imageValue(button.customImageData)})
+         {QVariant(button.page), QVariant(button.page), text(button.label), text(button.sfSymbol),
+          text(button.colorHex), text(button.keyCombo), text(button.appTarget),
+          QVariant(button.row), QVariant(button.col), imageValue(button.customImageData)})
         query->addBindValue(value);
     if (const auto done = ModelStore::exec(*query); !done)
         return done.error();
@@ -120,7 +120,8 @@ Expected<QList<ShortcutPage>> ShortcutPad::pages() const
         return padError(u"The pages could not be read."_s);
     QList<ShortcutPage> pages;
     while (query.next())
-        pages.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
+        pages.append(
+            {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
     return pages;
 }
 
@@ -144,7 +145,8 @@ Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where,
     auto query = ModelStore::prepare(
         m_store.database(),
         u"SELECT id, page, label, sfSymbol, colorHex, keyCombo, appTarget, row, col, "
-        u"customImageData FROM ShortcutButton WHERE "_s + where);
+        u"customImageData FROM ShortcutButton WHERE "_s +
+            where);
     if (!query)
         return query.error();
     query->addBindValue(key);

@@ -21,7 +21,8 @@ class TcpDadavezaRuzLink final : public DadavezaRuzLink {
 public:
     // `sockets` lives on the network thread and becomes the parent of this link's socket.
     TcpDadavezaRuzLink(QObject *sockets, const QString &host, quint16 port);
-    TcpDadavezaRuzLink(QObject *sockets, ServiceDiscovery &discovery, const ServiceInstance &service);
+    TcpDadavezaRuzLink(QObject *sockets, ServiceDiscovery &discovery,
+                       const ServiceInstance &service);
     ~TcpDadavezaRuzLink() override;
 
     void start() override;

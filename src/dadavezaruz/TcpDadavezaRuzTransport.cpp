@@ -18,7 +18,8 @@ TcpDadavezaRuzTransport::~TcpDadavezaRuzTransport()
 {
     // Whatever sockets are left (a link dropped but not yet deleted, say) close on their thread.
     QObject *sockets = m_sockets;
-    QMetaObject::invokeMethod(sockets, [sockets] { delete sockets; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        sockets, [sockets] { delete sockets; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }

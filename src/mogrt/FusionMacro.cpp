@@ -164,9 +164,8 @@ QString fusionNumber(double value)
 
     // Shortest round-trip digits in exponent form, e.g. "-1.2345e+20", then laid out anew.
     char buffer[64];
-    const std::to_chars_result result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                      std::chars_format::scientific);
+    const std::to_chars_result result = std::to_chars(
+        buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
     const std::string_view scientific(buffer, result.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits(scientific.substr(0, e));
@@ -241,8 +240,8 @@ QString makeFusionMacro(const QString &macroName, const QList<MogrtControl> &con
         u"\t\t\tInputs = {"_s,
         u"\t\t\t\tBackground = Input { SourceOp = \"StrokeBG\", Source = \"Output\", },"_s,
         u"\t\t\t\tForeground = Input { SourceOp = \"Text1\", Source = \"Output\", },"_s,
-        input(u"Center", u"Point("_s % number(in.position.x / kFrameWidth) % u", "_s
-                             % number(in.position.y / kFrameHeight) % u")"_s),
+        input(u"Center", u"Point("_s % number(in.position.x / kFrameWidth) % u", "_s %
+                             number(in.position.y / kFrameHeight) % u")"_s),
         u"\t\t\t},"_s,
         u"\t\t},"_s,
         u"\t\tXf1 = Transform {"_s,

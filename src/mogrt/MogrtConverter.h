@@ -11,10 +11,10 @@ inline constexpr char kMogrtConverterDomain[] = "MogrtFusionConverter";
 // Error codes of the converter's own failures (file-system and JSON errors keep theirs).
 enum class MogrtConverterError {
     CannotOpenArchive = 1,
-    UnsafeEntry,      // a path outside the folder, or a symbolic link
-    ArchiveTooLarge,  // too many entries, or too many bytes once unpacked
-    ExtractFailed,    // an entry could not be read or written (a CRC mismatch, a full disk)
-    FileSystem,       // a folder or file could not be made or read
+    UnsafeEntry,     // a path outside the folder, or a symbolic link
+    ArchiveTooLarge, // too many entries, or too many bytes once unpacked
+    ExtractFailed,   // an entry could not be read or written (a CRC mismatch, a full disk)
+    FileSystem,      // a folder or file could not be made or read
 };
 
 // Limits on what an archive may unpack to; checked before anything is written.

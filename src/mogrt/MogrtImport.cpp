@@ -13,8 +13,8 @@ namespace {
 
 Error fileError(const QString &description)
 {
-    return Error{QString::fromLatin1(kMogrtConverterDomain),
-                 int(MogrtConverterError::FileSystem), description};
+    return Error{QString::fromLatin1(kMogrtConverterDomain), int(MogrtConverterError::FileSystem),
+                 description};
 }
 
 } // namespace

@@ -207,9 +207,9 @@ void MogrtToFusionLibraryView::onBatchFinished(const QList<MogrtImportQueue::Out
     QStringList failures;
     for (const MogrtImportQueue::Outcome &outcome : outcomes) {
         if (!outcome.stored)
-            failures.append(outcomes.size() == 1 ? outcome.error
-                                                 : QFileInfo(outcome.source).fileName() + u": " +
-                                                       outcome.error);
+            failures.append(outcomes.size() == 1
+                                ? outcome.error
+                                : QFileInfo(outcome.source).fileName() + u": " + outcome.error);
     }
     if (failures.size() < outcomes.size())
         loadLibrary(); // clears an earlier message
@@ -273,9 +273,9 @@ void MogrtToFusionLibraryView::askToRename(int row)
     if (row < 0 || row >= m_items.size())
         return;
     bool accepted = false;
-    const QString name = QInputDialog::getText(this, QStringLiteral("Rename"),
-                                               QStringLiteral("Name:"), QLineEdit::Normal,
-                                               m_items[row].displayName, &accepted);
+    const QString name =
+        QInputDialog::getText(this, QStringLiteral("Rename"), QStringLiteral("Name:"),
+                              QLineEdit::Normal, m_items[row].displayName, &accepted);
     if (accepted)
         renameItem(row, name);
 }

@@ -31,7 +31,8 @@ constexpr int kNotesMaximumLines = 6;
 
 NewPrepProjectView::NewPrepProjectView(PrepChecklist &checklist, QWidget *parent)
     : QDialog(parent), m_checklist(checklist), m_header(new PrepScreenHeader(kTitle)),
-      m_name(new QLineEdit), m_notes(new PrepGrowingTextEdit(kNotesMinimumLines, kNotesMaximumLines))
+      m_name(new QLineEdit),
+      m_notes(new PrepGrowingTextEdit(kNotesMinimumLines, kNotesMaximumLines))
 {
     setWindowTitle(kTitle);
     setModal(true);
@@ -88,8 +89,8 @@ void NewPrepProjectView::create()
 {
     if (m_name->text().trimmed().isEmpty())
         return;
-    const Expected<PrepProject> created = m_checklist.createProject(m_name->text(),
-                                                                   m_notes->toPlainText());
+    const Expected<PrepProject> created =
+        m_checklist.createProject(m_name->text(), m_notes->toPlainText());
     if (!created) {
         m_header->setErrorText(kCreateFailed + created.error().description);
         return;

@@ -20,7 +20,8 @@ public:
     // Asks where to save the project's file; empty when the user cancels.
     static QString choosePath(QWidget *parent, const QString &projectName);
     // Writes the project's Markdown to `path`, replacing the file whole or leaving it as it was.
-    static Expected<Done> write(const PrepChecklist &checklist, qint64 project, const QString &path);
+    static Expected<Done> write(const PrepChecklist &checklist, qint64 project,
+                                const QString &path);
     // The status text of a failed export.
     static QString failureText(const Error &error);
 };

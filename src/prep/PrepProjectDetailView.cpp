@@ -88,7 +88,8 @@ PrepProjectDetailView::PrepProjectDetailView(PrepChecklist &checklist, qint64 pr
     setTabOrder(m_add, m_list);
     setFocusProxy(m_taskField);
 
-    connect(m_header, &PrepScreenHeader::backRequested, this, &PrepProjectDetailView::backRequested);
+    connect(m_header, &PrepScreenHeader::backRequested, this,
+            &PrepProjectDetailView::backRequested);
     connect(exportButton, &QPushButton::clicked, this, &PrepProjectDetailView::chooseExportFile);
     connect(&store, &ModelStore::changed, this, &PrepProjectDetailView::reload);
 
@@ -232,7 +233,8 @@ void PrepProjectDetailView::fitRowHeights()
     for (int row = 0; row < m_list->count(); ++row) {
         QListWidgetItem *item = m_list->item(row);
         if (const QWidget *widget = m_list->itemWidget(item)) {
-            const int height = std::max(widget->heightForWidth(width), widget->minimumSizeHint().height());
+            const int height =
+                std::max(widget->heightForWidth(width), widget->minimumSizeHint().height());
             if (item->sizeHint() != QSize(width, height))
                 item->setSizeHint(QSize(width, height));
         }
@@ -296,7 +298,8 @@ void PrepProjectDetailView::deleteTasks(const QList<int> &rows)
 
 void PrepProjectDetailView::saveNotes()
 {
-    if (const auto saved = m_checklist.saveProjectNotes(m_projectId, m_notes->toPlainText()); !saved)
+    if (const auto saved = m_checklist.saveProjectNotes(m_projectId, m_notes->toPlainText());
+        !saved)
         report(kNotesFailed, saved.error());
 }
 

@@ -56,7 +56,8 @@ QSize PrepProjectRowDelegate::sizeHint(const QStyleOptionViewItem &option,
 {
     int height = QFontMetrics(headlineFont(option.font)).height();
     if (const qsizetype lines = notesLines(option, index).size(); lines > 0)
-        height += kTextSpacing + int(lines) * QFontMetrics(subheadlineFont(option.font)).lineSpacing();
+        height +=
+            kTextSpacing + int(lines) * QFontMetrics(subheadlineFont(option.font)).lineSpacing();
     return {textWidth(option) + 2 * kPaddingX, height + 2 * kPaddingY};
 }
 
@@ -95,7 +96,8 @@ void PrepProjectRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     const QFont subheadline = subheadlineFont(option.font);
     const int lineSpacing = QFontMetrics(subheadline).lineSpacing();
     painter->setFont(subheadline);
-    painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+    painter->setPen(
+        palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
     for (const QString &line : notesLines(option, index)) {
         painter->drawText(QRect(x, y, width, lineSpacing),
                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);

@@ -21,8 +21,9 @@ constexpr int kBackIconSide = 16;
 // The icon set has a chevron pointing right only; Back points the other way.
 QIcon backIcon(const QColor &color)
 {
-    const QImage chevron = IconLibrary::render(u"chevron.right"_s, QSize(kBackIconSide, kBackIconSide) * 2,
-                                               color, IconLibrary::monochromeSecondary(color));
+    const QImage chevron =
+        IconLibrary::render(u"chevron.right"_s, QSize(kBackIconSide, kBackIconSide) * 2, color,
+                            IconLibrary::monochromeSecondary(color));
     QPixmap pixmap = QPixmap::fromImage(chevron.mirrored(true, false));
     pixmap.setDevicePixelRatio(2);
     return QIcon(pixmap);
@@ -82,7 +83,8 @@ void PrepScreenHeader::setTitle(const QString &title)
 void PrepScreenHeader::enableBack(QWidget *screen)
 {
     m_back->show();
-    for (const QKeySequence &keys : {QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::Key_Escape)}) {
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::Key_Escape)}) {
         auto *shortcut = new QShortcut(keys, screen);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
         connect(shortcut, &QShortcut::activated, m_back, &QPushButton::click);

@@ -42,7 +42,8 @@ PrepTaskDetailView::PrepTaskDetailView(PrepChecklist &checklist, const PrepTask 
     auto *save = new QPushButton(kSave);
     save->setObjectName(u"saveButton"_s);
     save->setShortcut(QKeySequence::Save);
-    save->setToolTip(u"Save (%1)"_s.arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
+    save->setToolTip(
+        u"Save (%1)"_s.arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
     m_header->addAction(save);
     m_header->enableBack(this);
 
@@ -90,9 +91,8 @@ QString PrepTaskDetailView::errorText() const
 
 void PrepTaskDetailView::save()
 {
-    const Expected<Done> saved = m_checklist.saveTaskEdits(m_taskId, m_title->text(),
-                                                          m_details->toPlainText(),
-                                                          m_done->isChecked());
+    const Expected<Done> saved = m_checklist.saveTaskEdits(
+        m_taskId, m_title->text(), m_details->toPlainText(), m_done->isChecked());
     if (!saved) {
         m_header->setErrorText(kSaveFailed + saved.error().description);
         return;

@@ -30,12 +30,11 @@ PrepTaskRow::PrepTaskRow(const PrepTask &task, QWidget *parent)
 {
     const QFontMetrics metrics = fontMetrics();
     const int symbolSide = metrics.height();
-    const QColor symbolColor =
-        task.isDone ? kGreen : palette().color(QPalette::PlaceholderText);
+    const QColor symbolColor = task.isDone ? kGreen : palette().color(QPalette::PlaceholderText);
     m_symbol->setObjectName(u"statusSymbol"_s);
-    m_symbol->setPixmap(IconLibrary::pixmap(symbolName(), QSize(symbolSide, symbolSide), symbolColor,
-                                            IconLibrary::monochromeSecondary(symbolColor),
-                                            devicePixelRatioF()));
+    m_symbol->setPixmap(
+        IconLibrary::pixmap(symbolName(), QSize(symbolSide, symbolSide), symbolColor,
+                            IconLibrary::monochromeSecondary(symbolColor), devicePixelRatioF()));
 
     m_title->setObjectName(u"taskTitle"_s);
     m_title->setTextFormat(Qt::PlainText);

@@ -71,9 +71,12 @@ ProjectPrepChecklistView::ProjectPrepChecklistView(ModelStore &store, QWidget *p
     layout->addWidget(m_stack);
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &ProjectPrepChecklistView::refreshList);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ProjectPrepChecklistView::refreshList);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ProjectPrepChecklistView::refreshList);
-    connect(m_model, &QAbstractItemModel::layoutChanged, this, &ProjectPrepChecklistView::refreshList);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            &ProjectPrepChecklistView::refreshList);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this,
+            &ProjectPrepChecklistView::refreshList);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this,
+            &ProjectPrepChecklistView::refreshList);
     // A failed reload keeps the rows as they were and says so only in the model's error text.
     connect(&m_store, &ModelStore::changed, this, &ProjectPrepChecklistView::refreshList);
     refreshList();
@@ -97,11 +100,11 @@ QWidget *ProjectPrepChecklistView::buildListPage()
     auto *newProject = new QPushButton(kNewProject);
     newProject->setObjectName(u"newProjectButton"_s);
     const QColor iconColor = palette().color(QPalette::ButtonText);
-    newProject->setIcon(IconLibrary::icon(kNewSymbol, iconColor,
-                                          IconLibrary::monochromeSecondary(iconColor)));
+    newProject->setIcon(
+        IconLibrary::icon(kNewSymbol, iconColor, IconLibrary::monochromeSecondary(iconColor)));
     newProject->setShortcut(QKeySequence::New);
-    newProject->setToolTip(u"%1 (%2)"_s.arg(kNewProject, QKeySequence(QKeySequence::New)
-                                                             .toString(QKeySequence::NativeText)));
+    newProject->setToolTip(u"%1 (%2)"_s.arg(
+        kNewProject, QKeySequence(QKeySequence::New).toString(QKeySequence::NativeText)));
     newProject->setAutoDefault(false);
     m_header = new PrepScreenHeader(kTitle);
     m_header->addAction(newProject);
@@ -331,7 +334,8 @@ void ProjectPrepChecklistView::exportProject(int row, const QString &path)
     const QList<PrepProject> &shown = m_model->projects();
     if (row < 0 || row >= shown.size())
         return;
-    if (const auto written = PrepMarkdownExport::write(m_checklist, shown[row].id, path); !written) {
+    if (const auto written = PrepMarkdownExport::write(m_checklist, shown[row].id, path);
+        !written) {
         m_header->setErrorText(PrepMarkdownExport::failureText(written.error()));
         return;
     }

@@ -71,12 +71,11 @@ void TestColorHex::everyByteSurvivesARoundTrip()
 {
     // Covers every preset colour: channels are independent and each takes every value here.
     for (int value = 0; value < 256; ++value) {
-        const QString text =
-            QStringLiteral("#%1%2%3")
-                .arg(value, 2, 16, QLatin1Char('0'))
-                .arg(255 - value, 2, 16, QLatin1Char('0'))
-                .arg((value * 7) % 256, 2, 16, QLatin1Char('0'))
-                .toUpper();
+        const QString text = QStringLiteral("#%1%2%3")
+                                 .arg(value, 2, 16, QLatin1Char('0'))
+                                 .arg(255 - value, 2, 16, QLatin1Char('0'))
+                                 .arg((value * 7) % 256, 2, 16, QLatin1Char('0'))
+                                 .toUpper();
         QCOMPARE(hexFromColor(colorFromHex(text)), text);
     }
 }

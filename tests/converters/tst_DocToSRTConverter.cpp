@@ -81,10 +81,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("document");
         QTest::addColumn<QString>("srt");
 
-        QTest::newRow("two cues")
-            << QStringList{u"1"_s, u"00:00:01,000 --> 00:00:02,000"_s, u"Hello"_s, QString(),
-                           u"2"_s, u"00:00:03.5 → 00:00:04"_s,         u"World"_s}
-            << u"1\n00:00:01,000 --> 00:00:02,000\nHello\n\n2\n00:00:03,500 --> 00:00:04,000\nWorld\n"_s;
+        QTest::newRow("two cues") << QStringList{u"1"_s,     u"00:00:01,000 --> 00:00:02,000"_s,
+                                                 u"Hello"_s, QString(),
+                                                 u"2"_s,     u"00:00:03.5 → 00:00:04"_s,
+                                                 u"World"_s}
+                                  << u"1\n00:00:01,000 --> 00:00:02,000\nHello\n\n"
+                                     u"2\n00:00:03,500 --> 00:00:04,000\nWorld\n"_s;
         QTest::newRow("nothing timed") << QStringList{u"Just prose."_s, u"More."_s} << u"\n"_s;
         QTest::newRow("heading before the first cue")
             << QStringList{u"12 Interview notes"_s, u"00:00:01,000 --> 00:00:02,000"_s, u"Hi"_s}

@@ -24,15 +24,19 @@ bool writeDocx(const QString &path, const QStringList &lines)
 {
     QByteArray body;
     for (const QString &line : lines)
-        body += "<w:p><w:r><w:t xml:space=\"preserve\">" + line.toHtmlEscaped().toUtf8() + "</w:t></w:r></w:p>";
+        body += "<w:p><w:r><w:t xml:space=\"preserve\">" + line.toHtmlEscaped().toUtf8() +
+                "</w:t></w:r></w:p>";
     const QByteArray document =
-        R"(<?xml version="1.0" encoding="UTF-8"?><w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)"
-        + body + "</w:body></w:document>";
+        R"(<?xml version="1.0" encoding="UTF-8"?>)"
+        R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
+        R"(<w:body>)" +
+        body + "</w:body></w:document>";
     int error = 0;
     zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!zip)
         return false;
-    zip_source_t *source = zip_source_buffer(zip, document.constData(), zip_uint64_t(document.size()), 0);
+    zip_source_t *source =
+        zip_source_buffer(zip, document.constData(), zip_uint64_t(document.size()), 0);
     if (zip_file_add(zip, "word/document.xml", source, 0) < 0) {
         zip_discard(zip);
         return false;
@@ -45,7 +49,8 @@ QStringList transcript(int cues)
     QStringList lines;
     for (int i = 1; i <= cues; ++i) {
         lines << QString::number(i)
-              << QString::asprintf("00:%02d:%02d,000 --> 00:%02d:%02d,500", i / 60, i % 60, i / 60, i % 60)
+              << QString::asprintf("00:%02d:%02d,000 --> 00:%02d:%02d,500", i / 60, i % 60, i / 60,
+                                   i % 60)
               << u"Line %1 — ça va <b>bien"_s.arg(i) << QString();
     }
     return lines;
@@ -93,7 +98,8 @@ private Q_SLOTS:
         QCOMPARE(view.selectedFileName(), u"Interview.docx"_s);
         QCOMPARE(view.errorMessage(), QString());
         QVERIFY(view.inputPreview().startsWith(u"1\n00:00:01,000 --> 00:00:01,500\n"_s));
-        QVERIFY(view.outputSRT().startsWith(u"1\n00:00:01,000 --> 00:00:01,500\nLine 1 — ça va <b>bien</b>\n\n2\n"_s));
+        QVERIFY(view.outputSRT().startsWith(
+            u"1\n00:00:01,000 --> 00:00:01,500\nLine 1 — ça va <b>bien</b>\n\n2\n"_s));
 
         view.copySRT();
         QCOMPARE(QApplication::clipboard()->text(), view.outputSRT());
@@ -133,8 +139,8 @@ private Q_SLOTS:
         srt.close();
 
         QProcess process;
-        process.start(ffmpeg, {u"-nostdin"_s, u"-loglevel"_s, u"error"_s, u"-i"_s, srtPath,
-                               u"-f"_s, u"webvtt"_s, u"-"_s});
+        process.start(ffmpeg, {u"-nostdin"_s, u"-loglevel"_s, u"error"_s, u"-i"_s, srtPath, u"-f"_s,
+                               u"webvtt"_s, u"-"_s});
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(process.readAllStandardError(), QByteArray());
@@ -166,7 +172,8 @@ private Q_SLOTS:
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, expected);
 
-        run = runCommand({doc, dir.filePath(u"missing.docx"_s), u"-o"_s, dir.filePath(u"subs"_s)}, dir.path());
+        run = runCommand({doc, dir.filePath(u"missing.docx"_s), u"-o"_s, dir.filePath(u"subs"_s)},
+                         dir.path());
         QCOMPARE(run.status, 1);
         QVERIFY(QFile::exists(dir.filePath(u"subs/Talk.srt"_s)));
         QVERIFY(run.err.startsWith(dir.filePath(u"missing.docx"_s) + u": "_s));

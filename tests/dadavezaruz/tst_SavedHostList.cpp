@@ -78,7 +78,8 @@ private Q_SLOTS:
         const QByteArray json =
             "[{\"id\":\"5F1C2B3A-0000-4000-8000-00000000000A\",\"host\":\"studio \\\"A\\\"\","
             "\"port\":58432,\"lastUsed\":786412800.25},"
-            R"({"id":"5F1C2B3A-0000-4000-8000-00000000000B","host":"10.0.0.2","port":6000,"lastUsed":-60}])";
+            R"({"id":"5F1C2B3A-0000-4000-8000-00000000000B","host":"10.0.0.2","port":6000,)"
+            R"("lastUsed":-60}])";
         QCOMPARE(SavedHostList::encode(list), json);
         QCOMPARE(SavedHostList::decode(json), list);
         QCOMPARE(SavedHostList::forget(list, list[0].id), list.mid(1));

@@ -22,8 +22,8 @@ class ZipArchive {
 public:
     struct Entry {
         qint64 index = 0;
-        QString path;          // as stored, decoded the library's default way
-        qint64 size = 0;       // uncompressed, as the central directory says
+        QString path;    // as stored, decoded the library's default way
+        qint64 size = 0; // uncompressed, as the central directory says
         bool isDirectory = false;
         bool isSymbolicLink = false; // a Unix symbolic link (from the entry's external attributes)
     };
