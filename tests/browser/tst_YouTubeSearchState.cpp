@@ -15,7 +15,7 @@ using Decision = NavigationPolicy::Decision;
 
 Q_DECLARE_METATYPE(NavigationPolicy::Decision)
 
-class tst_YouTubeSearchState : public QObject {
+class TestYouTubeSearchState : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -33,13 +33,13 @@ private:
     std::unique_ptr<hb::Settings> m_settings;
 };
 
-void tst_YouTubeSearchState::init()
+void TestYouTubeSearchState::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_settings = std::make_unique<hb::Settings>(m_dir->filePath(u"settings.ini"_s));
 }
 
-void tst_YouTubeSearchState::targetURL_data()
+void TestYouTubeSearchState::targetURL_data()
 {
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QUrl>("target");
@@ -53,7 +53,7 @@ void tst_YouTubeSearchState::targetURL_data()
     QTest::newRow("unparsable either way") << u"http://exa mple.org"_s << channel;
 }
 
-void tst_YouTubeSearchState::targetURL()
+void TestYouTubeSearchState::targetURL()
 {
     QFETCH(QString, setting);
     QFETCH(QUrl, target);
@@ -63,7 +63,7 @@ void tst_YouTubeSearchState::targetURL()
     QCOMPARE(state.siteURL().has_value(), target != YouTubeSearchSite::channelVideosPage());
 }
 
-void tst_YouTubeSearchState::save_data()
+void TestYouTubeSearchState::save_data()
 {
     QTest::addColumn<QString>("draft");
     QTest::addColumn<QString>("saved");
@@ -75,7 +75,7 @@ void tst_YouTubeSearchState::save_data()
         << u"HTTP://search.example.org"_s << u"https://HTTP://search.example.org"_s;
 }
 
-void tst_YouTubeSearchState::save()
+void TestYouTubeSearchState::save()
 {
     QFETCH(QString, draft);
     QFETCH(QString, saved);
@@ -91,7 +91,7 @@ void tst_YouTubeSearchState::save()
     QCOMPARE(siteChanged.size(), 1);
 }
 
-void tst_YouTubeSearchState::useChannelPageThenShowAgain()
+void TestYouTubeSearchState::useChannelPageThenShowAgain()
 {
     m_settings->setYoutubeSearchSiteUrl(u"https://search.example.org"_s);
     YouTubeSearchState state(*m_settings);
@@ -109,7 +109,7 @@ void tst_YouTubeSearchState::useChannelPageThenShowAgain()
     QCOMPARE(state.draftUrl(), QString());
 }
 
-void tst_YouTubeSearchState::decide_data()
+void TestYouTubeSearchState::decide_data()
 {
     QTest::addColumn<QString>("site");
     QTest::addColumn<QUrl>("url");
@@ -142,7 +142,7 @@ void tst_YouTubeSearchState::decide_data()
         << u"https://example.org"_s << QUrl(u"https://sub.example.org/"_s) << Decision::Block;
 }
 
-void tst_YouTubeSearchState::decide()
+void TestYouTubeSearchState::decide()
 {
     QFETCH(QString, site);
     QFETCH(QUrl, url);
@@ -153,5 +153,5 @@ void tst_YouTubeSearchState::decide()
              decision);
 }
 
-QTEST_GUILESS_MAIN(tst_YouTubeSearchState)
+QTEST_GUILESS_MAIN(TestYouTubeSearchState)
 #include "tst_YouTubeSearchState.moc"

@@ -35,7 +35,7 @@ QString linkPage(const QString &title, const QString &links)
 
 } // namespace
 
-class tst_YouTubeSearchView : public QObject {
+class TestYouTubeSearchView : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -59,7 +59,7 @@ private:
     QList<QUrl> m_opened;
 };
 
-void tst_YouTubeSearchView::init()
+void TestYouTubeSearchView::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_settings = std::make_unique<hb::Settings>(m_dir->filePath(u"settings.ini"_s));
@@ -76,12 +76,12 @@ void tst_YouTubeSearchView::init()
     m_opened.clear();
 }
 
-void tst_YouTubeSearchView::cleanup()
+void TestYouTubeSearchView::cleanup()
 {
     m_view.reset();
 }
 
-void tst_YouTubeSearchView::openScreen(const QString &site)
+void TestYouTubeSearchView::openScreen(const QString &site)
 {
     m_settings->setYoutubeSearchSiteUrl(site);
     m_view = std::make_unique<YouTubeSearchView>(*m_settings,
@@ -90,7 +90,7 @@ void tst_YouTubeSearchView::openScreen(const QString &site)
     m_view->show();
 }
 
-void tst_YouTubeSearchView::clickWithMouse(const QString &id)
+void TestYouTubeSearchView::clickWithMouse(const QString &id)
 {
     QPoint centre(-1, -1);
     page()->runJavaScript(
@@ -106,7 +106,7 @@ void tst_YouTubeSearchView::clickWithMouse(const QString &id)
     QTest::mouseClick(content, Qt::LeftButton, {}, centre);
 }
 
-void tst_YouTubeSearchView::blocksOtherHostsAndLoadsAllowedOnes()
+void TestYouTubeSearchView::blocksOtherHostsAndLoadsAllowedOnes()
 {
     openScreen(m_site->origin() + u"/"_s);
     const QString home = m_site->origin() + u"/"_s;
@@ -157,7 +157,7 @@ void tst_YouTubeSearchView::blocksOtherHostsAndLoadsAllowedOnes()
     QCOMPARE(engine->parentWidget(), m_view->findChild<hb::WebView *>());
 }
 
-void tst_YouTubeSearchView::savedSiteReplacesTheOldOneAndFailuresShow()
+void TestYouTubeSearchView::savedSiteReplacesTheOldOneAndFailuresShow()
 {
     // A port on the other loopback address that was just given up: nothing listens there.
     quint16 closedPort = 0;
@@ -200,7 +200,7 @@ void tst_YouTubeSearchView::savedSiteReplacesTheOldOneAndFailuresShow()
     QCOMPARE(m_site->pageRequests(), requests); // nothing reloads by itself
 }
 
-void tst_YouTubeSearchView::slowPageTimesOut()
+void TestYouTubeSearchView::slowPageTimesOut()
 {
     // A server that takes the connection and never answers.
     QTcpServer silent;
@@ -222,7 +222,7 @@ int main(int argc, char *argv[])
     QStandardPaths::setTestModeEnabled(true);
     YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
-    tst_YouTubeSearchView test;
+    TestYouTubeSearchView test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -5,7 +5,7 @@
 
 using hb::Backdrop;
 
-class tst_Backdrop : public QObject {
+class TestBackdrop : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -13,7 +13,7 @@ private Q_SLOTS:
     void followsSizeAndStops();
 };
 
-void tst_Backdrop::followsSizeAndStops_data()
+void TestBackdrop::followsSizeAndStops_data()
 {
     QTest::addColumn<QSize>("first");
     QTest::addColumn<QSize>("second");
@@ -22,7 +22,7 @@ void tst_Backdrop::followsSizeAndStops_data()
 }
 
 // The corners carry the first and last stops at every size, and new stops show at once.
-void tst_Backdrop::followsSizeAndStops()
+void TestBackdrop::followsSizeAndStops()
 {
     QFETCH(QSize, first);
     QFETCH(QSize, second);
@@ -45,5 +45,5 @@ void tst_Backdrop::followsSizeAndStops()
     QVERIFY(cornersAre(second, Qt::green, Qt::yellow));
 }
 
-QTEST_MAIN(tst_Backdrop)
+QTEST_MAIN(TestBackdrop)
 #include "tst_Backdrop.moc"

@@ -45,7 +45,7 @@ constexpr char kUsedNames[] =
 
 } // namespace
 
-class tst_IconLibrary : public QObject {
+class TestIconLibrary : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -112,5 +112,5 @@ private Q_SLOTS:
 
 } // namespace hb
 
-QTEST_MAIN(hb::tst_IconLibrary)
+QTEST_MAIN(hb::TestIconLibrary)
 #include "tst_IconLibrary.moc"

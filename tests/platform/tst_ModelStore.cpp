@@ -46,7 +46,7 @@ Expected<Done> run(ModelStore &store, const QStringList &statements)
 
 } // namespace
 
-class tst_ModelStore : public QObject {
+class TestModelStore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -144,5 +144,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ModelStore)
+QTEST_GUILESS_MAIN(TestModelStore)
 #include "tst_ModelStore.moc"

@@ -37,7 +37,7 @@ PrepTask parseTask(const QString &text)
 
 } // namespace
 
-class tst_PrepChecklist : public QObject {
+class TestPrepChecklist : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -377,5 +377,5 @@ private:
     qint64 m_ticks = 0;
 };
 
-QTEST_GUILESS_MAIN(tst_PrepChecklist)
+QTEST_GUILESS_MAIN(TestPrepChecklist)
 #include "tst_PrepChecklist.moc"

@@ -66,7 +66,7 @@ struct Run {
 
 } // namespace
 
-class tst_PrepDurability : public QObject {
+class TestPrepDurability : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -118,5 +118,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PrepDurability)
+QTEST_GUILESS_MAIN(TestPrepDurability)
 #include "tst_PrepDurability.moc"

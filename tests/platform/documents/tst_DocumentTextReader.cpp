@@ -193,7 +193,7 @@ enum Reader { Docx, Doc, Either };
 
 Q_DECLARE_METATYPE(hb::DocumentTextLimits)
 
-class tst_DocumentTextReader : public QObject {
+class TestDocumentTextReader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -386,5 +386,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_DocumentTextReader)
+QTEST_GUILESS_MAIN(TestDocumentTextReader)
 #include "tst_DocumentTextReader.moc"
