@@ -15,6 +15,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "BenchRuns.h"
+
 #include <benchmark/benchmark.h>
 
 // After every Qt header: Xlib defines Bool, Status, None, ... as macros.
@@ -116,7 +118,10 @@ void pressToPostedKey(benchmark::State &state)
     reportPercentiles(state, micros);
     QCoreApplication::processEvents();
 }
-BENCHMARK(pressToPostedKey)->UseManualTime()->Iterations(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(pressToPostedKey)
+    ->UseManualTime()
+    ->Iterations(hb::bench::runs(10000))
+    ->Unit(benchmark::kMicrosecond);
 
 // The whole road on the real X server of $DISPLAY: the pad's line, the check that the target's
 // window is already in front (so no activation and no pause), XTEST, and the key press event
@@ -168,7 +173,10 @@ void pressToFocusedWindow(benchmark::State &state)
     server.stop();
     XCloseDisplay(display);
 }
-BENCHMARK(pressToFocusedWindow)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(pressToFocusedWindow)
+    ->UseManualTime()
+    ->Iterations(hb::bench::runs(2000))
+    ->Unit(benchmark::kMicrosecond);
 
 void linesPerSecondFromTenControllers(benchmark::State &state)
 {
@@ -231,9 +239,9 @@ void linesPerSecondFromTenControllers(benchmark::State &state)
     state.counters["main_loop_longest_stall_ms"] = longestStallMs;
 }
 BENCHMARK(linesPerSecondFromTenControllers)
-    ->Arg(100000)
+    ->Arg(hb::bench::isSmokeRun() ? 1000 : 100000)
     ->UseManualTime()
-    ->Iterations(3)
+    ->Iterations(hb::bench::runs(3))
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

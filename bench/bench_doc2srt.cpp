@@ -13,6 +13,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "BenchRuns.h"
+
 #include <benchmark/benchmark.h>
 #include <zip.h>
 
@@ -159,4 +161,7 @@ void BM_Doc2SrtVersusPandoc(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_Doc2SrtVersusPandoc)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Doc2SrtVersusPandoc)
+    ->Iterations(hb::bench::runs(5))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

@@ -15,6 +15,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "BenchRuns.h"
+
 #include <benchmark/benchmark.h>
 #include <zip.h>
 
@@ -126,4 +128,7 @@ void BM_ConvertVersusUnzip(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_ConvertVersusUnzip)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertVersusUnzip)
+    ->Iterations(hb::bench::runs(5))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
