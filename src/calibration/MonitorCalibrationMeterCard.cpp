@@ -60,6 +60,26 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     : QWidget(parent), m_networking(networking), m_log(log)
 {
     setObjectName(QStringLiteral("meterCard"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kPlatePadding, kPlatePadding, kPlatePadding, kPlatePadding);
+    layout->setSpacing(8);
+    addLinkSection(layout);
+    addMeasurementSection(layout);
+    layout->addStretch(1);
+    layout->addLayout(buildButtons());
+
+    connect(&m_networking, &MonitorCalibrationHostNetworking::statusTextChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::connectedDeviceNameChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::lastMeasurementChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    refresh();
+}
+
+// The title, the link's status, and its port, address and meter in two columns.
+void MonitorCalibrationMeterCard::addLinkSection(QVBoxLayout *layout)
+{
     auto *title = new QLabel(kTitle, this);
     QFont headline = title->font();
     headline.setWeight(QFont::DemiBold);
@@ -86,7 +106,14 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
         rows->addWidget(fields[row].second, row, 1);
         fields[row].second->setAlignment(Qt::AlignRight | Qt::AlignTop);
     }
+    layout->addWidget(title);
+    layout->addWidget(m_status);
+    layout->addLayout(rows);
+}
 
+// Below a divider: the latest reading, the tracking chart and the session's count of readings.
+void MonitorCalibrationMeterCard::addMeasurementSection(QVBoxLayout *layout)
+{
     auto *divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
     divider->setForegroundRole(QPalette::Mid);
@@ -102,6 +129,17 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     m_chart->setObjectName(QStringLiteral("trackingChart"));
     m_logCount = secondary(plainLabel(QStringLiteral("logCount"), this));
 
+    layout->addWidget(divider);
+    layout->addWidget(m_noMeasurement);
+    for (QLabel *line : std::as_const(m_measurementLines))
+        layout->addWidget(line);
+    layout->addWidget(m_chart);
+    layout->addWidget(m_logCount);
+}
+
+// Start and Stop drive the host; Save Log asks the screen to save the session's readings.
+QHBoxLayout *MonitorCalibrationMeterCard::buildButtons()
+{
     auto *start = new QPushButton(kStart, this);
     start->setObjectName(QStringLiteral("startButton"));
     auto *stop = new QPushButton(kStop, this);
@@ -113,32 +151,10 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     buttons->addWidget(stop);
     buttons->addStretch(1);
     buttons->addWidget(m_saveLog);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPlatePadding, kPlatePadding, kPlatePadding, kPlatePadding);
-    layout->setSpacing(8);
-    layout->addWidget(title);
-    layout->addWidget(m_status);
-    layout->addLayout(rows);
-    layout->addWidget(divider);
-    layout->addWidget(m_noMeasurement);
-    for (QLabel *line : std::as_const(m_measurementLines))
-        layout->addWidget(line);
-    layout->addWidget(m_chart);
-    layout->addWidget(m_logCount);
-    layout->addStretch(1);
-    layout->addLayout(buttons);
-
     connect(start, &QPushButton::clicked, &m_networking, &MonitorCalibrationHostNetworking::start);
     connect(stop, &QPushButton::clicked, &m_networking, &MonitorCalibrationHostNetworking::stop);
     connect(m_saveLog, &QPushButton::clicked, this, &MonitorCalibrationMeterCard::saveLogRequested);
-    connect(&m_networking, &MonitorCalibrationHostNetworking::statusTextChanged, this,
-            &MonitorCalibrationMeterCard::refresh);
-    connect(&m_networking, &MonitorCalibrationHostNetworking::connectedDeviceNameChanged, this,
-            &MonitorCalibrationMeterCard::refresh);
-    connect(&m_networking, &MonitorCalibrationHostNetworking::lastMeasurementChanged, this,
-            &MonitorCalibrationMeterCard::refresh);
-    refresh();
+    return buttons;
 }
 
 void MonitorCalibrationMeterCard::refresh()

@@ -2,8 +2,10 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace hb {
 
@@ -33,6 +35,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void addLinkSection(QVBoxLayout *layout);
+    void addMeasurementSection(QVBoxLayout *layout);
+    QHBoxLayout *buildButtons();
+
     MonitorCalibrationHostNetworking &m_networking;
     const MonitorCalibrationMeterLog &m_log;
     QLabel *m_status;

@@ -13,18 +13,18 @@ namespace hb {
 
 Expected<DocToSRTResult> DocToSRTImport::importFile(const QString &path)
 {
-    const QString domain = QString::fromLatin1(DocumentTextError::kDomain);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Error{domain, DocumentTextError::NotADocument,
-                     u"The file could not be read: "_s + file.errorString()};
+        return documentTextError(DocumentTextError::NotADocument,
+                                 u"The file could not be read: "_s + file.errorString());
     if (file.size() > kMaxFileBytes)
-        return Error{domain, DocumentTextError::TooLarge,
-                     u"The file is larger than 1 GiB; no Word transcript is that large."_s};
+        return documentTextError(
+            DocumentTextError::TooLarge,
+            u"The file is larger than 1 GiB; no Word transcript is that large."_s);
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size())
-        return Error{domain, DocumentTextError::NotADocument,
-                     u"The file could not be read: "_s + file.errorString()};
+        return documentTextError(DocumentTextError::NotADocument,
+                                 u"The file could not be read: "_s + file.errorString());
 
     Expected<QString> text = DocumentTextReader::read(bytes);
     if (!text)

@@ -8,14 +8,14 @@
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QVBoxLayout;
 
 namespace hb {
 
+class ConnectionStatusSection;
 class DadavezaRuzConnection;
+class DiscoveredHostsSection;
 class FormSection;
+class SavedHostsSection;
 class Settings;
 class ToggleSwitch;
 
@@ -48,38 +48,26 @@ public:
     QRScannerView *scanner() const { return m_scanner; }
 
 private:
-    QWidget *buildStatus();
+    QWidget *buildContent();
     QWidget *buildPreferences();
     QWidget *buildBlocked();
     QWidget *buildDiscovered();
     QWidget *buildRecent();
     QWidget *buildManual();
     QWidget *buildHelp();
-
-    void refreshStatus();
+    void followConnection();
     void refreshBlocked();
-    void refreshDiscovered();
-    void refreshRecent();
-    void refreshError();
-    void forgetSelectedHost();
 
     DadavezaRuzConnection &m_connection;
     Settings &m_settings;
 
-    QLabel *m_statusDot = nullptr;
-    QLabel *m_statusHeadline = nullptr;
-    QLabel *m_statusEndpoint = nullptr;
-    QPushButton *m_disconnect = nullptr;
+    ConnectionStatusSection *m_status = nullptr;
     ToggleSwitch *m_autoConnect = nullptr;
     ToggleSwitch *m_reconnect = nullptr;
     FormSection *m_blocked = nullptr;
     QLabel *m_blockedReason = nullptr;
-    QListWidget *m_discovered = nullptr;
-    QLabel *m_discoveredEmpty = nullptr;
-    QLabel *m_discoveredHelp = nullptr;
-    QLabel *m_error = nullptr;
-    QListWidget *m_recent = nullptr;
-    QLabel *m_recentEmpty = nullptr;
+    DiscoveredHostsSection *m_discovered = nullptr;
+    SavedHostsSection *m_recent = nullptr;
     QLineEdit *m_host = nullptr;
     QLineEdit *m_port = nullptr;
     QLabel *m_scannedError = nullptr;

@@ -1,34 +1,32 @@
 #pragma once
 
 #include "common/LaterDeleter.h"
+#include "dadavezaruz/DadavezaRuzDiscovery.h"
 #include "dadavezaruz/DadavezaRuzLink.h"
 #include "dadavezaruz/DiscoveredHost.h"
+#include "dadavezaruz/ReconnectSchedule.h"
 #include "dadavezaruz/SavedHostList.h"
+#include "dadavezaruz/SavedHostStore.h"
 #include "dadavezaruz/ServerStatusMessage.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
-#include <map>
 #include <memory>
 #include <optional>
 
 namespace hb {
 
 class DadavezaRuzTransport;
-class ServiceBrowser;
-class ServiceDaemonCheck;
 class ServiceDiscovery;
-class ServiceLookup;
 class Settings;
-struct Error;
-struct ServiceInstance;
 
 // The controller's link to one server: connection state, the user's one status line, sending
 // presses, the last server (reconnected when the pad opens), servers found on the network and
-// servers remembered across runs.
+// servers remembered across runs. This class runs the attempts and keeps the status line; the
+// servers found are DadavezaRuzDiscovery's, the remembered ones SavedHostStore's, and the waits
+// between automatic reconnections ReconnectSchedule's.
 //
 // Lives on the main thread; every observed field changes there. Sockets run on the transport's
 // network thread. Only the current attempt counts: reports of links that were replaced, and
@@ -70,15 +68,12 @@ public:
     static QString connectionFailedText();
     static QString timedOutText();
     static QString timedOutMessage();
-    static QString discoveryBlockedText();
-    static QString discoveryErrorText();
-    static QString probeGrantedText();
-    static QString probeFinishedText();
+    static QString discoveryBlockedText() { return DadavezaRuzDiscovery::blockedText(); }
+    static QString discoveryErrorText() { return DadavezaRuzDiscovery::errorText(); }
+    static QString probeGrantedText() { return DadavezaRuzDiscovery::probeGrantedText(); }
+    static QString probeFinishedText() { return DadavezaRuzDiscovery::probeFinishedText(); }
     static QString waitingForApprovalText();
     static QString refusedText();
-
-    static constexpr int kProbeMsec = 1000;
-    static constexpr int kMaxReconnectDelay = 30; // seconds
 
     DadavezaRuzConnection(Settings &settings, DadavezaRuzTransport &transport,
                           ServiceDiscovery &discovery, QObject *parent = nullptr);
@@ -92,15 +87,15 @@ public:
     QString lastSentLabel() const { return m_lastSentLabel; }
     // What the server of the current attempt last said; nothing until it says something.
     std::optional<ServerStatusMessage::Status> serverStatus() const { return m_serverStatus; }
-    QList<DiscoveredHost> discoveredHosts() const { return m_discoveredHosts; }
-    QList<SavedHost> savedHosts() const { return m_savedHosts; }
+    QList<DiscoveredHost> discoveredHosts() const { return m_discovery.hosts(); }
+    QList<SavedHost> savedHosts() const { return m_savedHosts.hosts(); }
     bool autoConnectEnabled() const { return m_autoConnectEnabled; }
     void setAutoConnectEnabled(bool enabled);
-    bool isBonjourBlocked() const { return m_isBonjourBlocked; }
+    bool isBonjourBlocked() const { return m_discovery.isBlocked(); }
     // Why discovery is blocked, when the platform said (e.g. "The DNS-SD daemon is not running").
-    QString blockedReason() const { return m_blockedReason; }
+    QString blockedReason() const { return m_discovery.blockedReason(); }
     // Seconds until the next automatic reconnection, 0 when none is planned.
-    int reconnectDelay() const { return m_reconnectDelay; }
+    int reconnectDelay() const { return m_reconnect.delay(); }
 
     void connectToHost(const QString &host, quint16 port);
     void disconnectFromHost();
@@ -110,13 +105,13 @@ public:
     // Connects to the last server, else to the most recent saved host.
     void autoConnect();
 
-    void startBrowsing();
-    void rescan(bool force);
+    void startBrowsing() { m_discovery.startBrowsing(); }
+    void rescan(bool force) { m_discovery.rescan(force); }
     void connectToDiscovered(const DiscoveredHost &host);
-    void rememberHost(const QString &host, quint16 port);
-    void forgetHost(const QString &id);
+    void rememberHost(const QString &host, quint16 port) { m_savedHosts.remember(host, port); }
+    void forgetHost(const QString &id) { m_savedHosts.forget(id); }
     // Asks whether the DNS-SD daemon answers; sends nothing on the network.
-    void probeLocalNetwork();
+    void probeLocalNetwork() { m_discovery.probe(); }
 
     // How long an attempt may stay connecting; 5 s unless a test shortens it.
     void setConnectTimeout(int msec) { m_connectTimeoutMsec = msec; }
@@ -146,27 +141,15 @@ private:
     void onServerStatus(ServerStatusMessage::Status status);
     void onTimeout(quint64 attempt);
     void onSent(const QString &label, const QString &errorDescription);
-    void storeLastHost(const QString &host, quint16 port);
-    void onBrowserFailed(const Error &error);
-    void onBrowseResults(const QList<ServiceInstance> &results);
-    void dropBrowser();
-    void onProbeFinished(bool answers, const Error &error);
     void connectionLost();
-    void cancelReconnect();
-    void reconnectTick();
 
     void setState(const State &state);
     void setHostAddress(const QString &host);
     void setPort(quint16 port);
     void setLastError(const QString &text);
     void setServerStatus(std::optional<ServerStatusMessage::Status> status);
-    void setBonjourBlocked(bool blocked, const QString &reason = {});
-    void setSavedHosts(const QList<SavedHost> &hosts);
-    void setReconnectDelay(int seconds);
 
-    Settings &m_settings;
     DadavezaRuzTransport &m_transport;
-    ServiceDiscovery &m_discovery;
 
     State m_state;
     QString m_hostAddress;
@@ -174,26 +157,19 @@ private:
     QString m_lastError;
     QString m_lastSentLabel;
     std::optional<ServerStatusMessage::Status> m_serverStatus;
-    QList<DiscoveredHost> m_discoveredHosts;
-    QList<SavedHost> m_savedHosts;
     bool m_autoConnectEnabled = true;
-    bool m_isBonjourBlocked = false;
-    QString m_blockedReason;
 
     LaterPtr<DadavezaRuzLink> m_link;
     bool m_linkByService = false; // made by connectToDiscovered
     quint64 m_attempt = 0;        // counts connection attempts; timers name theirs
     int m_connectTimeoutMsec = 5000;
-    LaterPtr<ServiceBrowser> m_browser;
-    std::map<QString, LaterPtr<ServiceLookup>> m_lookups; // by discovered host id
-    LaterPtr<ServiceDaemonCheck> m_probe;
-    QTimer m_probeTimer;
 
     bool m_reconnectAutomatically = false;
     bool m_wasConnected = false; // the current host answered once; losing it may reconnect
-    int m_nextReconnectDelay = 1;
-    int m_reconnectDelay = 0;
-    QTimer m_reconnectTimer; // one tick a second while a reconnection is planned
+
+    SavedHostStore m_savedHosts;
+    DadavezaRuzDiscovery m_discovery;
+    ReconnectSchedule m_reconnect;
 };
 
 } // namespace hb

@@ -8,13 +8,8 @@
 #include <memory>
 #include <optional>
 
-class QGraphicsOpacityEffect;
 class QLabel;
-class QPushButton;
-class QSequentialAnimationGroup;
 class QStackedWidget;
-class QTabBar;
-class QToolButton;
 
 namespace hb {
 
@@ -23,6 +18,9 @@ class DadavezaRuzConnection;
 class DadavezaRuzTransport;
 class EditButtonSheet;
 class ModelStore;
+class PadHeader;
+class PadStatusLine;
+class PageTabBar;
 class ServiceDiscovery;
 class Settings;
 class ShortcutGridView;
@@ -35,9 +33,6 @@ class DadavezaRuzView : public QWidget {
 
 public:
     static constexpr int kFeedbackMsec = 300;
-
-    // The status line for the connection's state.
-    static QString statusText(const DadavezaRuzConnection &connection);
 
     // On the local network, through the DNS-SD daemon.
     DadavezaRuzView(ModelStore &store, Settings &settings, QWidget *parent = nullptr);
@@ -67,16 +62,13 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    QWidget *buildPage();
     QWidget *buildHeader();
-    QWidget *buildStatusLine();
     QWidget *buildEmptyState();
     void refreshPages();
     void refreshGrid();
-    void refreshStatus();
-    void refreshWifi();
-    void showSentLabel();
     void showStoreError(const QString &text);
-    void showTabMenu(const QPoint &at);
+    void showPageMenu(const ShortcutPage &page, const QPoint &globalPos);
     void stepPage(int delta);
     void addPage(const QString &name);
 
@@ -93,16 +85,11 @@ private:
     std::optional<qint64> m_feedbackButtonID;
     quint64 m_feedbackTap = 0; // each tap clears only its own feedback
 
-    QToolButton *m_wifi = nullptr;
-    QPushButton *m_edit = nullptr;
-    QLabel *m_statusDot = nullptr;
-    QLabel *m_status = nullptr;
-    QLabel *m_sent = nullptr;
-    QGraphicsOpacityEffect *m_sentOpacity = nullptr;
-    QSequentialAnimationGroup *m_sentFade = nullptr;
+    PadHeader *m_header = nullptr;
+    PadStatusLine *m_statusLine = nullptr;
     QLabel *m_storeError = nullptr;
     QStackedWidget *m_body = nullptr;
-    QTabBar *m_tabs = nullptr;
+    PageTabBar *m_tabs = nullptr;
     ShortcutGridView *m_grid = nullptr;
     QPointer<ConnectionSheet> m_connectionSheet;
     QPointer<QWidget> m_addPageSheet;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dadavezaruz/ButtonImageFile.h"
 #include "dadavezaruz/ShortcutPad.h"
 
 #include <QDialog>
@@ -7,14 +8,16 @@
 
 #include <chrono>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QToolButton;
 
 namespace hb {
 
+class AppTargetPicker;
+class ButtonIconSection;
+class ButtonThumbnailSection;
+class ColorWell;
+class KeyComboSection;
 struct ShortcutPreset;
 
 // Edits one button of the pad. Every change goes to the store at once (typing after a short
@@ -25,7 +28,7 @@ class EditButtonSheet : public QDialog {
 
 public:
     // Larger image files are refused: the bytes are stored as they are, in the record.
-    static constexpr qint64 kMaxImageBytes = 10 * 1024 * 1024;
+    static constexpr qint64 kMaxImageBytes = ButtonImageFile::kMaxBytes;
     static constexpr std::chrono::milliseconds kTypingPause{300};
 
     EditButtonSheet(ShortcutPad &pad, qint64 buttonId, QWidget *parent = nullptr);
@@ -38,12 +41,8 @@ public:
     // What is wrong with the key combination as typed, empty when a server can press it.
     QString keyProblemText() const;
 
-    // The bytes of a PNG or JPEG file of at most kMaxImageBytes, unchanged; anything else is
-    // refused with a reason fit to show.
-    static Expected<QByteArray> readImageFile(const QString &path);
-
-    // The photo picker's choice: stores the file's bytes as the button's image. False, with
-    // the reason on the sheet, when the file is refused or the store fails.
+    // The photo picker's choice: stores the file's bytes (see ButtonImageFile) as the button's
+    // image. False, with the reason on the sheet, when the file is refused or the store fails.
     bool useImageFile(const QString &path);
     void removeCustomImage();
     void applyPresetChoice(const ShortcutPreset &preset);
@@ -67,19 +66,15 @@ private:
     QWidget *buildKeySection();
     QWidget *buildTargetSection();
     QWidget *buildDeleteSection();
+    QLabel *buildErrorLine();
     void load(qint64 buttonId);
     void refresh();
     void refreshSymbolPreview();
-    void refreshTargets();
-    void refreshKeyProblem();
-    void showKeyProblem(const QString &text);
     void textEdited();
     void saveTyping();
     void save();
     bool report(const Expected<Done> &result);
     void showError(const QString &text);
-    void openPresetPicker();
-    void openImagePicker();
     void openColorDialog();
 
     ShortcutPad &m_pad;
@@ -88,16 +83,11 @@ private:
 
     QWidget *m_form = nullptr;
     QLineEdit *m_label = nullptr;
-    QLineEdit *m_symbol = nullptr;
-    QLabel *m_symbolPreview = nullptr;
-    QPushButton *m_chooseImage = nullptr;
-    QWidget *m_imageInUse = nullptr;
-    QLabel *m_imagePreview = nullptr;
-    QPushButton *m_removeImage = nullptr;
-    QToolButton *m_colorWell = nullptr;
-    QLineEdit *m_keyCombo = nullptr;
-    QLabel *m_keyProblem = nullptr;
-    QComboBox *m_target = nullptr;
+    ButtonIconSection *m_icon = nullptr;
+    ButtonThumbnailSection *m_thumbnail = nullptr;
+    ColorWell *m_colorWell = nullptr;
+    KeyComboSection *m_keys = nullptr;
+    AppTargetPicker *m_target = nullptr;
     QLabel *m_error = nullptr;
 };
 

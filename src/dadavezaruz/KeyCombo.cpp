@@ -59,7 +59,7 @@ Error unknownNames(const QStringList &names, bool lastIsUnknown)
             break;
         }
     }
-    return Error{KeyComboError::kDomain, KeyComboError::UnknownName, text};
+    return Error::make(KeyComboError::UnknownName, text);
 }
 
 } // namespace
@@ -84,9 +84,9 @@ Expected<std::optional<KeyPress>> parseKeyCombo(const QString &text)
     const auto code = keyCodeMap().constFind(keyName);
     const bool keyKnown = code != keyCodeMap().cend();
     if (!keyKnown && unknown.isEmpty() && modifierFlag(keyName) != 0) {
-        return Error{KeyComboError::kDomain, KeyComboError::NoKey,
-                     inQuotes(key, 40) + u" is a modifier: add a key after it, e.g. "_s +
-                         (pieces.size() <= 4 ? pieces.join(u'+') : key) + u"+c"_s};
+        return Error::make(KeyComboError::NoKey,
+                           inQuotes(key, 40) + u" is a modifier: add a key after it, e.g. "_s +
+                               (pieces.size() <= 4 ? pieces.join(u'+') : key) + u"+c"_s);
     }
     if (!keyKnown)
         unknown.append(key);

@@ -25,13 +25,15 @@ struct KeyPress {
     friend bool operator==(const KeyPress &, const KeyPress &) = default;
 };
 
-namespace KeyComboError {
-inline const QString kDomain = QStringLiteral("KeyCombo");
-enum Code {
+// Error codes of the `KeyCombo` error domain.
+enum class KeyComboError {
     UnknownName = 1, // a piece names no key (last piece) or no modifier (earlier pieces)
     NoKey = 2,       // the last piece is a modifier: nothing to press it with
 };
-} // namespace KeyComboError
+inline QString errorDomain(KeyComboError)
+{
+    return QStringLiteral("KeyCombo");
+}
 
 // Reads a key combination such as "cmd+shift+c". The text is compared without regard to case but
 // not trimmed, and split at '+' with empty pieces dropped. The last piece is the key, every
@@ -39,7 +41,7 @@ enum Code {
 //
 // Gives no press (an empty optional) for a text of nothing but plus signs: there is nothing to
 // press. A piece that names nothing known, or a last piece that is a modifier, gives an Error
-// (domain KeyComboError::kDomain) whose description names the pieces, fit to show: such a
+// (a KeyComboError) whose description names the pieces, fit to show: such a
 // combination is never pressed as some other key.
 Expected<std::optional<KeyPress>> parseKeyCombo(const QString &text);
 

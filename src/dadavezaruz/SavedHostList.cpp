@@ -42,7 +42,7 @@ QList<SavedHost> SavedHostList::decode(const QByteArray &json)
     if (!document.isArray())
         return {};
     QList<SavedHost> hosts;
-    for (const QJsonValue &value : document.array()) {
+    for (const QJsonValue value : document.array()) {
         const QJsonObject entry = value.toObject();
         const QJsonValue id = entry.value("id"_L1);
         const QJsonValue host = entry.value("host"_L1);

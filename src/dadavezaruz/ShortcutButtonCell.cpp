@@ -89,8 +89,7 @@ QImage ShortcutButtonCell::thumbnail(const QByteArray &data)
     if (image.isNull())
         return {};
     const int side = std::min(image.width(), image.height());
-    const QImage square =
-        image.copy((image.width() - side) / 2, (image.height() - side) / 2, side, side);
+    QImage square = image.copy((image.width() - side) / 2, (image.height() - side) / 2, side, side);
     if (side <= kThumbnailMaxSide)
         return square;
     return square.scaled(kThumbnailMaxSide, kThumbnailMaxSide, Qt::IgnoreAspectRatio,

@@ -68,14 +68,13 @@ void appendJsonString(QByteArray &out, const QString &text)
         const char16_t unit = chars[i].unicode();
         if (const char *escape = shortEscape(unit)) {
             out.append(escape, 2);
-        } else if (unit < 0x20) {
-            appendJsonUnicodeEscape(out, unit);
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && chars[i + 1].isLowSurrogate()) {
             appendUtf8(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
             ++i;
-        } else if (QChar::isSurrogate(unit) || unit == 0xFEFF) {
-            // An unpaired surrogate has no UTF-8 form, and Qt's reader drops a raw U+FEFF at the
-            // start of a string as a byte-order mark: the escape keeps both intact.
+        } else if (unit < 0x20 || QChar::isSurrogate(unit) || unit == 0xFEFF) {
+            // JSON has no raw control characters, an unpaired surrogate has no UTF-8 form, and Qt's
+            // reader drops a raw U+FEFF at the start of a string as a byte-order mark: the escape
+            // keeps all of them intact.
             appendJsonUnicodeEscape(out, unit);
         } else {
             appendUtf8(out, unit);

@@ -13,11 +13,6 @@ using namespace Qt::StringLiterals;
 
 constexpr qsizetype kSeededButtonsPerPage = 16;
 
-Error padError(const QString &description)
-{
-    return Error{u"ShortcutPad"_s, 1, description};
-}
-
 // Qt binds a null QString as SQL NULL; an empty text must stay text.
 QVariant text(const QString &value)
 {
@@ -65,7 +60,7 @@ Expected<qint64> insertButton(QSqlDatabase &db, const ShortcutButton &button)
 Expected<qint64> insertSeededPage(QSqlDatabase &db, const QString &name, int sortOrder,
                                   const QString &category)
 {
-    const auto page = insertPage(db, name, sortOrder);
+    auto page = insertPage(db, name, sortOrder);
     if (!page)
         return page;
     int index = 0;
@@ -92,7 +87,7 @@ Expected<int> pageCount(const QSqlDatabase &db)
 {
     QSqlQuery query(db);
     if (!query.exec(u"SELECT COUNT(*) FROM ShortcutPage"_s) || !query.next())
-        return padError(u"The pages could not be counted."_s);
+        return Error::make(ShortcutPadError::PagesUnreadable, u"The pages could not be counted."_s);
     return query.value(0).toInt();
 }
 
@@ -117,7 +112,7 @@ Expected<QList<ShortcutPage>> ShortcutPad::pages() const
 {
     QSqlQuery query(m_store.database());
     if (!query.exec(u"SELECT id, name, sortOrder FROM ShortcutPage ORDER BY sortOrder, id"_s))
-        return padError(u"The pages could not be read."_s);
+        return Error::make(ShortcutPadError::PagesUnreadable, u"The pages could not be read."_s);
     QList<ShortcutPage> pages;
     while (query.next())
         pages.append(
@@ -227,7 +222,7 @@ Expected<Done> ShortcutPad::deletePage(qint64 page)
 Expected<ShortcutButton> ShortcutPad::addButton(qint64 page, int row, int col)
 {
     if (row < 0 || row >= ShortcutButton::kRows || col < 0 || col >= ShortcutButton::kColumns)
-        return padError(u"The cell is outside the grid."_s);
+        return Error::make(ShortcutPadError::OutsideGrid, u"The cell is outside the grid."_s);
     ShortcutButton button;
     button.page = page;
     button.row = row;

@@ -41,6 +41,16 @@ struct ShortcutButton {
     friend bool operator==(const ShortcutButton &, const ShortcutButton &) = default;
 };
 
+// Error codes of the `ShortcutPad` error domain; a failing store gives the store's own error.
+enum class ShortcutPadError {
+    PagesUnreadable = 1, // the pages could not be read or counted
+    OutsideGrid = 2,     // a cell past the grid's rows or columns
+};
+inline QString errorDomain(ShortcutPadError)
+{
+    return QStringLiteral("ShortcutPad");
+}
+
 // The pad's pages and buttons in the model store. Every change is saved before it returns; the
 // store's changed() signal tells live lists to refresh.
 class ShortcutPad {

@@ -91,7 +91,7 @@ void TcpDadavezaRuzLink::open(const QString &host, quint16 port)
 void TcpDadavezaRuzLink::send(const QByteArray &frame, SendCompletion done)
 {
     const quint64 sendId = ++m_nextSendId;
-    m_sends.insert(sendId, std::move(done));
+    m_sends.emplace(sendId, std::move(done));
     if (!m_worker) {
         onSent(sendId, DadavezaRuzSocketWorker::notOpenText());
         return;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QColor>
+
+namespace hb {
+
+// The accent colours of the pad's screens and sheets.
+struct PadColors {
+    static constexpr QColor purple{0x6B, 0x5C, 0xE7};
+    static constexpr QColor teal{0x18, 0xD3, 0xBC};
+    static constexpr QColor green{0x28, 0xB7, 0x4F};
+    static constexpr QColor red{0xFC, 0x44, 0x44}; // also what deletes or failed
+};
+
+} // namespace hb
