@@ -212,6 +212,7 @@ void linesPerSecondFromTenControllers(benchmark::State &state)
         QElapsedTimer wall;
         wall.start();
         std::vector<std::thread> controllers;
+        controllers.reserve(kControllers);
         for (int c = 0; c < kControllers; ++c) {
             controllers.emplace_back([&burst, port] {
                 QTcpSocket socket;

@@ -17,7 +17,7 @@ inline void checkDocumentText(const Expected<QString> &text)
     if (text) {
         check(text->size() * 2 <= kDocumentLimits.maxTextBytes, "the text keeps to the limit");
     } else {
-        check(text.error().domain == QLatin1StringView(DocumentTextError::kDomain),
+        check(text.error().domain == errorDomain(DocumentTextError::Damaged),
               "errors are of the documents domain");
         check(!text.error().description.isEmpty(), "a failure says why");
     }

@@ -13,11 +13,13 @@
 // gsf_infile_msole_new (opening and releasing such a file with libgsf alone leaks the same);
 // those leaks are libgsf's, not the reader's. GLib is built without frame pointers, so only the
 // slow unwinder sees that a leaked block comes from there.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the sanitizer runtime's hook
 extern "C" const char *__asan_default_options()
 {
     return "fast_unwind_on_malloc=0";
 }
 
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the sanitizer runtime's hook
 extern "C" const char *__lsan_default_suppressions()
 {
     return "leak:gsf_infile_msole_new\n";

@@ -23,7 +23,7 @@ QByteArrayList split(QByteArrayView stream, QByteArrayView cuts)
         const qsizetype length =
             cuts.isEmpty() ? stream.size() : qsizetype(quint8(cuts[cut++ % cuts.size()])) + 1;
         const QByteArrayView chunk = stream.sliced(at, std::min(length, stream.size() - at));
-        splitter.append(chunk, [&lines](QByteArray line) {
+        splitter.append(chunk, [&lines](const QByteArray &line) {
             if (line.size() > kLimit || line.contains('\n'))
                 std::abort();
             lines.append(line);

@@ -66,7 +66,7 @@ QStringList YouTubeSearchSite::allowedHostSuffixes()
 
 QString YouTubeSearchSite::savedSiteText(const QString &draftUrl)
 {
-    const QString text = draftUrl.trimmed();
+    QString text = draftUrl.trimmed();
     if (text.isEmpty())
         return {};
     if (text.startsWith(u"http://"_s) || text.startsWith(u"https://"_s))

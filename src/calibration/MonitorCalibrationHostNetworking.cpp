@@ -1,5 +1,6 @@
 #include "calibration/MonitorCalibrationHostNetworking.h"
 
+#include "calibration/CalibrationNetworkLogging.h"
 #include "calibration/MonitorCalibrationListener.h"
 #include "calibration/MonitorCalibrationMeterLink.h"
 #include "platform/netif/LocalAddress.h"
@@ -78,9 +79,11 @@ MonitorCalibrationHostNetworking::MonitorCalibrationHostNetworking(Options optio
 MonitorCalibrationHostNetworking::~MonitorCalibrationHostNetworking()
 {
     shutDownWorkers();
+    // One thread after the other: the listener sends to the link, and a sender destroyed on one
+    // thread while its receiver is destroyed on another races in QObject's disconnection.
     m_listenerThread->quit();
-    m_connectionThread->quit();
     m_listenerThread->wait();
+    m_connectionThread->quit();
     m_connectionThread->wait();
 }
 
@@ -153,6 +156,7 @@ void MonitorCalibrationHostNetworking::setStatusText(const QString &text)
 {
     if (m_statusText == text)
         return;
+    qCDebug(lcCalibrationNetwork).noquote() << "Status:" << text;
     m_statusText = text;
     Q_EMIT statusTextChanged(m_statusText);
 }

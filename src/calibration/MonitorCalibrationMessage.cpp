@@ -31,7 +31,7 @@ constexpr std::array kRoles{MonitorCalibrationRole::Host, MonitorCalibrationRole
 
 Error codecError(Code code, const QString &description)
 {
-    return Error{QString::fromLatin1(kMonitorCalibrationMessageDomain), int(code), description};
+    return Error::make(code, description);
 }
 
 // Received text quoted in a description, cut short so that a huge value cannot flood the screen.
@@ -253,7 +253,7 @@ private:
                  u"missing key \"%1\" in %2"_s.arg(QLatin1StringView(key), m_place));
             return {};
         }
-        const QJsonValue value = found.value();
+        QJsonValue value = found.value();
         if (!(value.*hasType)()) {
             fail(Code::WrongType, u"\"%1\" in %2 is not %3"_s.arg(QLatin1StringView(key), m_place,
                                                                   QLatin1StringView(typeName)));

@@ -96,20 +96,23 @@ struct MonitorCalibrationMessageEnvelope {
                            const MonitorCalibrationMessageEnvelope &) = default;
 };
 
-// Error domain and codes of the codec.
-inline constexpr char kMonitorCalibrationMessageDomain[] = "MonitorCalibrationMessage";
+// Error codes of the codec's error domain, `MonitorCalibrationMessage`.
 enum class MonitorCalibrationMessageError {
     NotEncodable = 1, // a number that is not finite
-    EmptyLine,
-    InvalidJson,
-    NotAnObject,
-    MissingKey,
-    WrongType,
-    UnknownType, // the envelope's "type", or a role that is not a wire value
-    InvalidBase64,
-    NonFiniteNumber,
-    InvalidId, // a patch id that is not a UUID
+    EmptyLine,        // nothing but line ends
+    InvalidJson,      // the line or the payload does not parse
+    NotAnObject,      // JSON, but not an object
+    MissingKey,       // a required key is absent
+    WrongType,        // a key holds the wrong JSON type
+    UnknownType,      // the envelope's "type", or a role that is not a wire value
+    InvalidBase64,    // the payload is not strict Base64
+    NonFiniteNumber,  // a number out of a double's range
+    InvalidId,        // a patch id that is not a UUID
 };
+inline QString errorDomain(MonitorCalibrationMessageError)
+{
+    return QStringLiteral("MonitorCalibrationMessage");
+}
 
 // The whole frame for the payload, its type taken from the alternative held. Fails only for a
 // number that is not finite. Compact JSON, "/" written as is, numbers as the shortest text that

@@ -1,5 +1,6 @@
 #include "calibration/MonitorCalibrationMeterLink.h"
 
+#include "calibration/CalibrationNetworkLogging.h"
 #include "calibration/MonitorCalibrationLineDelimitedConnection.h"
 
 #include <QTcpSocket>
@@ -28,6 +29,8 @@ void MonitorCalibrationMeterLink::adopt(qintptr socketDescriptor)
 {
     auto *socket = new QTcpSocket;
     if (!socket->setSocketDescriptor(socketDescriptor)) {
+        qCWarning(lcCalibrationNetwork).noquote()
+            << "A meter's connection could not be taken over:" << socket->errorString();
         delete socket;
         ::close(int(socketDescriptor));
         return;
@@ -38,9 +41,10 @@ void MonitorCalibrationMeterLink::adopt(qintptr socketDescriptor)
 
     // The callbacks run on this thread while the connection is alive; the connection is this
     // object's child, so it cannot outlive it.
-    connection->onStateUpdate = [this](MonitorCalibrationLineDelimitedConnection::State state) {
-        Q_EMIT statusReported(kConnection + state.description());
-    };
+    connection->onStateUpdate =
+        [this](const MonitorCalibrationLineDelimitedConnection::State &state) {
+            Q_EMIT statusReported(kConnection + state.description());
+        };
     connection->onLine = [this](const QByteArray &line) { handleLine(line); };
     connection->onLineDropped = [this] {
         Q_EMIT statusReported(kDecodeFailed + lineTooLongDescription());

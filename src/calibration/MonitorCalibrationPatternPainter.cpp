@@ -172,8 +172,9 @@ void paintPrimaries(QPainter &painter, const QRectF &area)
     painter.setPen(Qt::NoPen);
     for (int i = 0; i < patches.size(); ++i) {
         const MonitorCalibrationPatch &patch = patches[i];
-        const QRectF cell(area.left() + margin + (i % columns) * (width + spacing),
-                          area.top() + margin + (i / columns) * (height + spacing), width, height);
+        const int row = i / columns, column = i % columns;
+        const QRectF cell(area.left() + margin + column * (width + spacing),
+                          area.top() + margin + row * (height + spacing), width, height);
         painter.setBrush(levelColour(patch.r, patch.g, patch.b));
         painter.drawRoundedRect(cell, kCellRadius, kCellRadius);
         const QSizeF size = plateSize(patch.name, kCellLabelStyle);

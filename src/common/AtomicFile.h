@@ -7,6 +7,7 @@
 
 namespace hb {
 
+// The error domain of file writes; its codes are those of QFileDevice::FileError.
 inline constexpr char kFileErrorDomain[] = "File";
 
 // Writes the whole file or nothing: the bytes go to a temporary file beside `path`, which

@@ -155,7 +155,7 @@ QByteArray svgTemplate(const QString &path)
     if (it != cache.templates.constEnd())
         return *it;
     QFile file(path);
-    const QByteArray prepared =
+    QByteArray prepared =
         file.open(QIODevice::ReadOnly) ? prepareTemplate(file.readAll()) : QByteArray();
     cache.templates.insert(path, prepared);
     return prepared;
@@ -280,7 +280,7 @@ QImage IconLibrary::render(const QString &symbolName, QSize size, const QColor &
 
     svg.replace(kPrimaryToken, fillAttributes(primary));
     svg.replace(kSecondaryToken, fillAttributes(secondary));
-    const QImage image = drawSvg(svg, size);
+    QImage image = drawSvg(svg, size);
 
     QMutexLocker locker(&cache.mutex);
     cache.images.insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes() / 1024));

@@ -3,6 +3,7 @@
 #include "common/Settings.h"
 #include "dadavezaruz-server/ControllerAccess.h"
 #include "dadavezaruz-server/DadavezaRuzServerWorker.h"
+#include "dadavezaruz-server/ServerLogging.h"
 #include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "dadavezaruz/DadavezaRuzProtocol.h"
@@ -258,6 +259,7 @@ void DadavezaRuzServer::setAdvertisementProblem(const QString &problem)
 
 void DadavezaRuzServer::addToLog(const QString &line)
 {
+    qCDebug(lcServer).noquote() << line;
     m_log.append(QTime::currentTime().toString(u"HH:mm:ss"_s) + u"  "_s + line);
     if (m_log.size() > kMaxLogLines)
         m_log.remove(0, m_log.size() - kMaxLogLines);
@@ -271,6 +273,7 @@ void DadavezaRuzServer::setRunning(bool running, const QString &status)
         Q_EMIT isRunningChanged(m_isRunning);
     }
     if (m_statusText != status) {
+        qCDebug(lcServer).noquote() << "Status:" << status;
         m_statusText = status;
         Q_EMIT statusTextChanged(m_statusText);
     }

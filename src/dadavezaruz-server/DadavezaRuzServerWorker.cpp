@@ -229,9 +229,9 @@ void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
                                                      : Access::Closing;
     m_controllers.insert(connection, controller);
     m_connectionCount = m_controllers.size();
-    connection->onLine = [this, connection](QByteArray line) { onLine(connection, line); };
+    connection->onLine = [this, connection](const QByteArray &line) { onLine(connection, line); };
     connection->onLineDropped = [this, connection] { onLineDropped(connection); };
-    connection->onStateUpdate = [this, connection](Connection::State state) {
+    connection->onStateUpdate = [this, connection](const Connection::State &state) {
         using Kind = Connection::State::Kind;
         if (state.kind == Kind::Cancelled || state.kind == Kind::Failed)
             drop(connection);
@@ -432,7 +432,7 @@ DadavezaRuzServerWorker::ParsedCombo DadavezaRuzServerWorker::parsed(const QStri
     if (found != m_parsedCombos.cend())
         return *found;
     const auto reading = parseKeyCombo(keyCombo);
-    const ParsedCombo combo =
+    ParsedCombo combo =
         reading ? ParsedCombo{*reading, {}} : ParsedCombo{{}, reading.error().description};
     // Only combinations of a sensible length are kept, so that the memory stays small.
     if (keyCombo.size() <= kMaxComboKey) {

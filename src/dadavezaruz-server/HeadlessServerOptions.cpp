@@ -58,7 +58,7 @@ HeadlessServerOptions::parse(const QStringList &arguments)
             return u"unknown option: "_s + argument;
         if (i + 1 >= arguments.size())
             return argument + u" needs a value"_s;
-        const QString value = arguments[++i];
+        const QString &value = arguments[++i];
         if (argument == u"--port") {
             bool ok = false;
             const uint port = value.toUInt(&ok);

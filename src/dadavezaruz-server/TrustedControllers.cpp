@@ -2,7 +2,7 @@
 
 namespace hb {
 
-TrustedControllers::TrustedControllers(Load load, Save save, QObject *parent)
+TrustedControllers::TrustedControllers(const Load &load, Save save, QObject *parent)
     : QObject(parent), m_save(std::move(save)), m_addresses(load ? load() : QStringList())
 {
     m_addresses.removeAll(QString());

@@ -16,7 +16,7 @@ public:
     using Load = std::function<QStringList()>;
     using Save = std::function<void(const QStringList &)>;
 
-    TrustedControllers(Load load, Save save, QObject *parent = nullptr);
+    TrustedControllers(const Load &load, Save save, QObject *parent = nullptr);
 
     QStringList addresses() const { return m_addresses; }
     bool contains(const QString &address) const { return m_addresses.contains(address); }

@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
                      qPrintable(HeadlessServerOptions::usage()));
         return 2;
     }
-    const HeadlessServerOptions &options = std::get<HeadlessServerOptions>(parsed);
+    const HeadlessServerOptions &options = *std::get_if<HeadlessServerOptions>(&parsed);
     if (options.help) {
         std::fputs(qPrintable(HeadlessServerOptions::usage()), stdout);
         return 0;
@@ -38,6 +38,7 @@ int main(int argc, char *argv[])
 
     const CommandKey commandKey =
         options.commandKeyGiven ? options.commandKey : ServerSettings::commandKey(Settings());
+    // NOLINTNEXTLINE(performance-no-automatic-move): each load gets its own copy
     auto *trusted = new TrustedControllers([allowed] { return allowed; }, {});
     HeadlessServer headless(options, std::make_unique<DadavezaRuzServer>(
                                          systemServerPlatform(commandKey), trusted, options.port,

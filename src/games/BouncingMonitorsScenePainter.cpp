@@ -104,7 +104,7 @@ void BouncingMonitorsScenePainter::paint(QPainter &painter, const BouncingMonito
                                  sprite.bounds.width(), sprite.bounds.height()),
                           sprite.image);
         painter.restore();
-        sprites.insert(monitor.body, std::move(sprite));
+        sprites.emplace(monitor.body, std::move(sprite));
     }
     m_sprites.swap(sprites);
 

@@ -26,7 +26,7 @@ double closedRange(QRandomGenerator &random, double a, double b)
     return a + (b - a) * (double(random.bounded(steps + 1)) / double(steps));
 }
 
-ColorInvadersGame::Sources sourcesOver(std::shared_ptr<QRandomGenerator> random,
+ColorInvadersGame::Sources sourcesOver(const std::shared_ptr<QRandomGenerator> &random,
                                        ColorInvadersGame::Clock now)
 {
     if (!now)

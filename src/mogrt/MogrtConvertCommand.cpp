@@ -41,8 +41,8 @@ int runMogrtConvertCommand(const QStringList &arguments, const MogrtLibrary &def
     const MogrtLibrary library =
         outputFolder ? MogrtLibrary([folder = *outputFolder]() -> Expected<QString> {
             if (!QDir().mkpath(folder))
-                return Error{QString::fromLatin1(kMogrtLibraryDomain), 1,
-                             u"The folder \u201C" + folder + u"\u201D could not be created."};
+                return Error::make(MogrtLibraryError::FolderUnavailable,
+                                   u"The folder \u201C" + folder + u"\u201D could not be created.");
             return folder;
         })
                      : defaultLibrary;

@@ -3,6 +3,7 @@
 #include "common/TextHelpers.h"
 #include "mogrt/FusionMacro.h"
 #include "mogrt/MogrtDefinition.h"
+#include "mogrt/MogrtLogging.h"
 #include "platform/zip/ZipArchive.h"
 
 #include <QDir>
@@ -25,7 +26,7 @@ const QString kDefinitionFile = u"definition.json"_s;
 
 Error converterError(Code code, const QString &description)
 {
-    return Error{QString::fromLatin1(kMogrtConverterDomain), int(code), description};
+    return Error::make(code, description);
 }
 
 // An entry's path quoted in a description, cut short so that a crafted name cannot flood the
@@ -230,6 +231,8 @@ Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &li
         return definition.error();
     const QList<MogrtControl> controls = definition->clientControls.value_or(QList<MogrtControl>{});
     const QString name = lastExtensionRemoved(QFileInfo(mogrtFile).fileName());
+    qCDebug(lcTemplates).noquote()
+        << "Converting" << name << "with" << controls.size() << "control(s)";
     return makeFusionMacro(name, controls);
 }
 

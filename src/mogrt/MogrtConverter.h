@@ -6,16 +6,19 @@
 
 namespace hb {
 
-inline constexpr char kMogrtConverterDomain[] = "MogrtFusionConverter";
-
-// Error codes of the converter's own failures (file-system and JSON errors keep theirs).
+// Error codes of the converter's own failures, domain `MogrtFusionConverter` (file-system and
+// JSON errors keep theirs).
 enum class MogrtConverterError {
-    CannotOpenArchive = 1,
-    UnsafeEntry,     // a path outside the folder, or a symbolic link
-    ArchiveTooLarge, // too many entries, or too many bytes once unpacked
-    ExtractFailed,   // an entry could not be read or written (a CRC mismatch, a full disk)
-    FileSystem,      // a folder or file could not be made or read
+    CannotOpenArchive = 1, // not a ZIP archive, or unreadable
+    UnsafeEntry,           // a path outside the folder, or a symbolic link
+    ArchiveTooLarge,       // too many entries, or too many bytes once unpacked
+    ExtractFailed,         // an entry could not be read or written (a CRC mismatch, a full disk)
+    FileSystem,            // a folder or file could not be made or read
 };
+inline QString errorDomain(MogrtConverterError)
+{
+    return QStringLiteral("MogrtFusionConverter");
+}
 
 // Limits on what an archive may unpack to; checked before anything is written.
 struct ArchiveLimits {

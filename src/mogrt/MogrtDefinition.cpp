@@ -16,9 +16,9 @@ namespace {
 
 const QString kClientControls = u"clientControls"_s;
 
-Error definitionError(const QString &description)
+Error definitionError(MogrtDefinitionError code, const QString &description)
 {
-    return Error{QString::fromLatin1(kMogrtDefinitionDomain), 0, description};
+    return Error::make(code, description);
 }
 
 // Recursion follows the JSON's nesting, which QJsonDocument caps (1024 levels in Qt 6); deeper
@@ -87,7 +87,7 @@ std::optional<QList<MogrtControl>> decodeControls(const QJsonValue &json)
     const QJsonArray array = json.toArray();
     QList<MogrtControl> controls;
     controls.reserve(array.size());
-    for (const QJsonValue &element : array) {
+    for (const QJsonValue element : array) {
         auto control = decodeControl(element);
         if (!control)
             return std::nullopt;
@@ -130,10 +130,12 @@ Expected<MogrtDefinition> MogrtDefinition::decode(QByteArrayView json)
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray(), &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return definitionError(u"The definition is not valid JSON: "_s % parseError.errorString() %
-                               u" at offset "_s % QString::number(parseError.offset) % u'.');
+        return definitionError(MogrtDefinitionError::InvalidJson,
+                               u"The definition is not valid JSON: "_s % parseError.errorString() %
+                                   u" at offset "_s % QString::number(parseError.offset) % u'.');
     if (!document.isObject())
-        return definitionError(u"The definition is not a JSON object."_s);
+        return definitionError(MogrtDefinitionError::NotAnObject,
+                               u"The definition is not a JSON object."_s);
 
     const QJsonValue controls = document.object().value(kClientControls);
     MogrtDefinition definition;

@@ -50,7 +50,15 @@ struct MogrtDefinition {
     static Expected<MogrtDefinition> decode(QByteArrayView json);
 };
 
-inline constexpr char kMogrtDefinitionDomain[] = "MogrtDefinition";
+// Error codes of the `MogrtDefinition` error domain.
+enum class MogrtDefinitionError {
+    InvalidJson = 1, // the bytes do not parse
+    NotAnObject = 2, // the top level is not an object
+};
+inline QString errorDomain(MogrtDefinitionError)
+{
+    return QStringLiteral("MogrtDefinition");
+}
 
 // The first control whose display name (or, when that is absent or empty, name) equals `wanted`
 // once both are trimmed of white space and lower-cased.

@@ -2,6 +2,7 @@
 
 #include "common/TextHelpers.h"
 #include "mogrt/MogrtLibrary.h"
+#include "mogrt/MogrtLogging.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,7 @@ namespace {
 
 Error fileError(const QString &description)
 {
-    return Error{QString::fromLatin1(kMogrtConverterDomain), int(MogrtConverterError::FileSystem),
-                 description};
+    return Error::make(MogrtConverterError::FileSystem, description);
 }
 
 } // namespace
@@ -24,7 +24,7 @@ Expected<QString> copyToTemporary(const QString &path)
     const QString folder = QDir::temp().filePath(newUuidText());
     if (!QDir().mkpath(folder))
         return fileError(u"The folder \u201C" + folder + u"\u201D could not be created.");
-    const QString copy = QDir(folder).filePath(QFileInfo(path).fileName());
+    QString copy = QDir(folder).filePath(QFileInfo(path).fileName());
     QFile source(path);
     if (!source.copy(copy)) {
         const QString reason = source.errorString();
@@ -43,9 +43,17 @@ Expected<QString> importMogrt(const QString &path, const MogrtLibrary &library,
         return copy.error();
     const auto removeCopy = qScopeGuard([&] { QFileInfo(*copy).dir().removeRecursively(); });
     const auto text = convertMogrt(*copy, limits);
-    if (!text)
+    if (!text) {
+        qCDebug(lcTemplates).noquote()
+            << "Not converted" << path << "-" << text.error().description;
         return text.error();
-    return library.store(QFileInfo(*copy).completeBaseName(), *text);
+    }
+    auto stored = library.store(QFileInfo(*copy).completeBaseName(), *text);
+    if (stored)
+        qCDebug(lcTemplates).noquote() << "Imported" << path << "as" << *stored;
+    else
+        qCDebug(lcTemplates).noquote() << "Not stored" << path << "-" << stored.error().description;
+    return stored;
 }
 
 } // namespace hb

@@ -12,9 +12,9 @@
 namespace hb {
 namespace {
 
-Error libraryError(const QString &description)
+Error libraryError(MogrtLibraryError code, const QString &description)
 {
-    return Error{QString::fromLatin1(kMogrtLibraryDomain), 1, description};
+    return Error::make(code, description);
 }
 
 QString settingFileName(const QString &name)
@@ -38,11 +38,13 @@ Expected<QString> MogrtLibrary::defaultFolder()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty())
-        return libraryError(QStringLiteral("There is no Documents folder."));
-    const QString path = documents + u'/' + QLatin1StringView(kFolderName);
+        return libraryError(MogrtLibraryError::FolderUnavailable,
+                            QStringLiteral("There is no Documents folder."));
+    QString path = documents + u'/' + QLatin1StringView(kFolderName);
     if (!QDir().mkpath(path))
-        return libraryError(u"The folder \u201C" + QDir::toNativeSeparators(path) +
-                            u"\u201D could not be created.");
+        return libraryError(MogrtLibraryError::FolderUnavailable,
+                            u"The folder \u201C" + QDir::toNativeSeparators(path) +
+                                u"\u201D could not be created.");
     return path;
 }
 
@@ -58,8 +60,9 @@ Expected<QList<LibraryItem>> MogrtLibrary::load() const
         return path.error();
     QDir dir(*path);
     if (!dir.exists() || !dir.isReadable())
-        return libraryError(u"The folder \u201C" + QDir::toNativeSeparators(*path) +
-                            u"\u201D could not be read.");
+        return libraryError(MogrtLibraryError::FolderUnavailable,
+                            u"The folder \u201C" + QDir::toNativeSeparators(*path) +
+                                u"\u201D could not be read.");
     QList<LibraryItem> items;
     // Hidden files are left out by not asking for them.
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
@@ -93,8 +96,9 @@ Expected<Done> MogrtLibrary::remove(const QString &path) const
 {
     QFile file(path);
     if (!file.remove())
-        return libraryError(u"\u201C" + QFileInfo(path).fileName() +
-                            u"\u201D could not be removed: " + file.errorString());
+        return libraryError(MogrtLibraryError::FileSystem, u"\u201C" + QFileInfo(path).fileName() +
+                                                               u"\u201D could not be removed: " +
+                                                               file.errorString());
     return Done{};
 }
 
@@ -102,21 +106,25 @@ Expected<QString> MogrtLibrary::rename(const QString &path, const QString &newNa
 {
     const QString name = newName.trimmed();
     if (name.isEmpty())
-        return libraryError(QStringLiteral("A name cannot be empty."));
+        return libraryError(MogrtLibraryError::InvalidName,
+                            QStringLiteral("A name cannot be empty."));
     if (name.contains(u'/') || name.startsWith(u'.'))
-        return libraryError(u"\u201C" + name + u"\u201D cannot be used as a name.");
+        return libraryError(MogrtLibraryError::InvalidName,
+                            u"\u201C" + name + u"\u201D cannot be used as a name.");
     const QFileInfo current(path);
-    const QString target = current.dir().filePath(settingFileName(name));
+    QString target = current.dir().filePath(settingFileName(name));
     if (target == current.filePath())
         return target;
     // A name differing only in case is another file on this file system, but a taken one is not
     // replaced.
     if (QFileInfo::exists(target))
-        return libraryError(u"\u201C" + name + u"\u201D already exists.");
+        return libraryError(MogrtLibraryError::NameTaken,
+                            u"\u201C" + name + u"\u201D already exists.");
     QFile file(path);
     if (!file.rename(target))
-        return libraryError(u"\u201C" + current.completeBaseName() +
-                            u"\u201D could not be renamed: " + file.errorString());
+        return libraryError(MogrtLibraryError::FileSystem, u"\u201C" + current.completeBaseName() +
+                                                               u"\u201D could not be renamed: " +
+                                                               file.errorString());
     return target;
 }
 

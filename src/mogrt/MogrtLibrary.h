@@ -18,7 +18,17 @@ struct LibraryItem {
     friend bool operator==(const LibraryItem &, const LibraryItem &) = default;
 };
 
-inline constexpr char kMogrtLibraryDomain[] = "MogrtLibrary";
+// Error codes of the `MogrtLibrary` error domain (writing a file gives the file's own error).
+enum class MogrtLibraryError {
+    FolderUnavailable = 1, // the folder is missing, or cannot be made or read
+    InvalidName = 2,       // empty, or not usable as a file name
+    NameTaken = 3,         // another template has that name
+    FileSystem = 4,        // a file could not be removed or renamed
+};
+inline QString errorDomain(MogrtLibraryError)
+{
+    return QStringLiteral("MogrtLibrary");
+}
 
 // The library of converted templates: nothing but the ".setting" files of one folder, by
 // default "MogrtToFusion" in the user's Documents folder.

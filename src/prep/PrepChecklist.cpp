@@ -13,11 +13,10 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-constexpr int kNotFound = 1;
-
 Error notFound(const QString &what, qint64 id)
 {
-    return Error{u"PrepChecklist"_s, kNotFound, u"There is no %1 with id %2."_s.arg(what).arg(id)};
+    return Error::make(PrepChecklistError::NotFound,
+                       u"There is no %1 with id %2."_s.arg(what).arg(id));
 }
 
 // Qt binds a null QString as SQL NULL; an empty text must stay text.
@@ -38,8 +37,7 @@ Expected<QSqlQuery> run(const QSqlDatabase &db, const QString &sql, const QVaria
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql)) {
-        return Error{ModelStore::errorDomain(), int(ModelStore::ErrorCode::QueryFailed),
-                     query.lastError().text()};
+        return Error::make(ModelStore::ErrorCode::QueryFailed, query.lastError().text());
     }
     for (const QVariant &value : values)
         query.addBindValue(value);
@@ -163,8 +161,8 @@ Expected<qint64> selectNextSortOrder(const QSqlDatabase &db, qint64 project)
     if (!query)
         return query.error();
     if (!query->next()) {
-        return Error{ModelStore::errorDomain(), int(ModelStore::ErrorCode::QueryFailed),
-                     u"The next sort order could not be read."_s};
+        return Error::make(ModelStore::ErrorCode::QueryFailed,
+                           u"The next sort order could not be read."_s);
     }
     return query->value(0).toLongLong();
 }

@@ -12,12 +12,21 @@ namespace hb {
 
 class ModelStore;
 
+// Error codes of the `PrepChecklist` error domain.
+enum class PrepChecklistError {
+    NotFound = 1, // no project or task has that id
+};
+inline QString errorDomain(PrepChecklistError)
+{
+    return QStringLiteral("PrepChecklist");
+}
+
 // The checklist's records in the model store and every change the screens make to them. Each
 // operation reads the clock once and uses that instant for every time it writes; each change is
 // one committed transaction.
 //
-// An id that names no record gives an Error of the domain "PrepChecklist" (code 1) and changes
-// nothing; a failing store gives the store's own error. Positions outside a list are ignored.
+// An id that names no record gives a PrepChecklistError::NotFound and changes nothing; a failing
+// store gives the store's own error. Positions outside a list are ignored.
 class PrepChecklist {
 public:
     using Clock = std::function<QDateTime()>;

@@ -70,7 +70,7 @@ loopbackOptions(std::optional<QString> address = {})
     MonitorCalibrationHostNetworking::Options options;
     options.port = 0;
     options.listenAddress = QHostAddress::LocalHost;
-    options.localAddress = [address] { return address; };
+    options.localAddress = [address = std::move(address)] { return address; };
     return options;
 }
 

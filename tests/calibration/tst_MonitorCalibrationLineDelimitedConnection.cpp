@@ -37,8 +37,8 @@ void TestLineDelimitedConnection::init()
     QVERIFY(m_server.waitForNewConnection(5000));
     m_connection = std::make_unique<MonitorCalibrationLineDelimitedConnection>(
         m_server.nextPendingConnection());
-    m_connection->onLine = [this](QByteArray line) { m_lines.append(line); };
-    m_connection->onStateUpdate = [this](State state) { m_states.append(state); };
+    m_connection->onLine = [this](const QByteArray &line) { m_lines.append(line); };
+    m_connection->onStateUpdate = [this](const State &state) { m_states.append(state); };
     m_connection->start();
     QVERIFY(m_client.waitForConnected(5000));
 }

@@ -104,20 +104,20 @@ void TestMonitorCalibrationMessage::encodeRefusesNonFinite()
 {
     const auto nan = encodeFrame(Measurement{0, 0, 0, 0, 0, qQNaN()});
     QCOMPARE(failure(nan), u"\"iso\" in the measurement payload is not a finite number"_s);
-    QCOMPARE(nan.error().code, int(Code::NotEncodable));
+    QVERIFY(nan.error().is(Code::NotEncodable));
     const auto infinity = encodeFrame(ShowPatch{{kId, {}, 0, -qInf(), 0}});
     QCOMPARE(failure(infinity), u"\"g\" in the patch is not a finite number"_s);
-    QCOMPARE(infinity.error().code, int(Code::NotEncodable));
+    QVERIFY(infinity.error().is(Code::NotEncodable));
 }
 
 void TestMonitorCalibrationMessage::refusals_data()
 {
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<Code>("code");
     QTest::addColumn<QString>("mentions"); // in the description
 
     const auto row = [](const char *name, const QByteArray &line, Code code, const QString &text) {
-        QTest::newRow(name) << line << int(code) << text;
+        QTest::newRow(name) << line << code << text;
     };
     const auto badBase64 = [&](const char *name, const QByteArray &base64) {
         row(name, R"({"type":"error","payload":")" + base64 + "\"}", Code::InvalidBase64,
@@ -155,13 +155,13 @@ void TestMonitorCalibrationMessage::refusals_data()
 void TestMonitorCalibrationMessage::refusals()
 {
     QFETCH(QByteArray, line);
-    QFETCH(int, code);
+    QFETCH(Code, code);
     QFETCH(QString, mentions);
 
     const auto decoded = decodeLine(line);
     QVERIFY(!decoded);
     QCOMPARE(decoded.error().domain, u"MonitorCalibrationMessage"_s);
-    QVERIFY2(decoded.error().code == code, qPrintable(decoded.error().description));
+    QVERIFY2(decoded.error().is(code), qPrintable(decoded.error().description));
     QVERIFY2(decoded.error().description.contains(mentions),
              qPrintable(decoded.error().description));
 }

@@ -80,10 +80,12 @@ private Q_SLOTS:
                 addSample(step, size, {w - 1, 10}, grey(1));
             }
             const double cw = (w - 48 - 36) / 4, ch = (h - 48 - 12) / 2;
-            for (int i = 0; i < 8; ++i)
+            for (int i = 0; i < 8; ++i) {
+                const int row = i / 4, column = i % 4;
                 addSample(Step::Primaries, size,
-                          {24 + (i % 4) * (cw + 12) + cw / 2, 24 + (i / 4) * (ch + 12) + ch / 2},
+                          {24 + column * (cw + 12) + cw / 2, 24 + row * (ch + 12) + ch / 2},
                           primaries[i]);
+            }
             addSample(Step::Primaries, size, {24 + cw + 6, 24 + ch / 2}, grey(0));
             addSample(Step::Primaries, size, {24 + cw / 2, 24 + ch + 6}, grey(0));
             addSample(Step::Uniformity, size, {10, 10}, grey(0.9));

@@ -54,7 +54,7 @@ void TestLineSplitter::cutsChunksIntoLines()
     int droppedSeen = 0;
     for (const QByteArray &chunk : chunks) {
         splitter.append(
-            chunk, [&seen](QByteArray line) { seen.append(line); },
+            chunk, [&seen](const QByteArray &line) { seen.append(line); },
             [&droppedSeen] { ++droppedSeen; });
     }
     QCOMPARE(seen, lines);

@@ -22,7 +22,7 @@ using Record = std::function<void(const QString &)>;
 // activations and pauses asked of them. A `problem` makes the keyboard unavailable.
 struct Recorder : KeyEventPoster, AppActivator {
     Recorder(Record log, QString reason = {}, Activation answer = Activation::Activated)
-        : record(log), problem(reason), activation(answer)
+        : record(std::move(log)), problem(std::move(reason)), activation(answer)
     {
     }
     bool isAvailable() const override { return problem.isEmpty(); }
@@ -82,7 +82,7 @@ class TestDadavezaRuzServer : public QObject {
         QMutexLocker lock(&m_mutex);
         return m_events;
     }
-    bool send(QTcpSocket &to, QByteArray b)
+    bool send(QTcpSocket &to, const QByteArray &b)
     {
         to.write(b);
         return to.waitForBytesWritten();
@@ -400,6 +400,7 @@ private Q_SLOTS:
 
         // More connections from one address do not pile up either.
         std::vector<std::unique_ptr<QTcpSocket>> same;
+        same.reserve(6);
         for (int i = 0; i < 6; ++i)
             same.push_back(connectController(13));
         QTRY_COMPARE(m_server->worker()->connectionCount(),

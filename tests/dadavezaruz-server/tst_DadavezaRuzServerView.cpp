@@ -52,7 +52,8 @@ class TestDadavezaRuzServerView : public QObject {
         platform.classifyPeer = [](const QHostAddress &peer) { // 127.0.0.2: a pad on the network
             return peer.isEqual(QHostAddress::LocalHost) ? Loopback : LocalNetwork;
         };
-        m_server.reset(new DadavezaRuzServer(platform, new TrustedControllers({}, {}), port));
+        m_server =
+            std::make_unique<DadavezaRuzServer>(platform, new TrustedControllers({}, {}), port);
         openView();
     }
 
@@ -197,7 +198,7 @@ private Q_SLOTS:
         DadavezaRuzServerPlatform platform;
         platform.listenAddress = QHostAddress::LocalHost;
         platform.makePublisher = [] { return std::make_unique<BrokenPublisher>(); };
-        m_server.reset(new DadavezaRuzServer(platform, new TrustedControllers({}, {}), 0));
+        m_server = std::make_unique<DadavezaRuzServer>(platform, new TrustedControllers({}, {}), 0);
         openView();
         m_switch->click();
         const QString problem = u"Not advertised on the local network: The DNS-SD daemon is not "

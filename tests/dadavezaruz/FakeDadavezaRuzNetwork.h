@@ -54,10 +54,9 @@ struct FakeTransport : DadavezaRuzTransport {
 
 struct FakeBrowser : ServiceBrowser {
     void cancel() override {}
-    void fail(int code, const QString &description)
+    void fail(ServiceDiscoveryError code, const QString &description)
     {
-        Q_EMIT failed(
-            Error{QString::fromLatin1(ServiceDiscoveryError::kDomain), code, description});
+        Q_EMIT failed(Error::make(code, description));
     }
 };
 struct FakeLookup : ServiceLookup {

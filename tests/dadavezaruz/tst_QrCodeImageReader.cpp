@@ -36,8 +36,8 @@ private Q_SLOTS:
             const int side = picture == "huge"_L1 ? 7000 : 1200;
             image = QImage(side, side * 5 / 8, QImage::Format_ARGB32_Premultiplied);
             image.fill(QColor(30, 30, 40));
-            QPainter(&image).drawImage(side / 3, side / 10,
-                                       code.scaled(code.size() * (side / 1200)));
+            const int scale = side / 1200; // whole pixels a module
+            QPainter(&image).drawImage(side / 3, side / 10, code.scaled(code.size() * scale));
         } else if (picture == "transparent"_L1) {
             // Black modules on nothing: the background must read as white.
             image = QImage(code.size(), QImage::Format_ARGB32);

@@ -152,8 +152,12 @@ void TestShortcutPad::buttonsAndPresets()
     QCOMPARE(button.label, u"Button"_s);
     QCOMPARE(button.sfSymbol, u"bolt.fill"_s);
     QCOMPARE(button.appTarget, u"global"_s);
-    QVERIFY(!m_pad->addButton(page.id, 4, 0));
-    QVERIFY(!m_pad->addButton(page.id, 0, -1));
+    const auto outsideGrid = [&](int row, int col) {
+        const auto added = m_pad->addButton(page.id, row, col);
+        return !added && added.error().is(ShortcutPadError::OutsideGrid);
+    };
+    QVERIFY(outsideGrid(4, 0));
+    QVERIFY(outsideGrid(0, -1));
 
     const QByteArray image("\x89PNG\r\n\x1a\n not re-encoded", 24);
     QVERIFY(m_pad->setCustomImage(button.id, image));

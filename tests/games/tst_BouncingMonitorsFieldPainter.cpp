@@ -104,7 +104,7 @@ private Q_SLOTS:
             {kSecondPlace, screen},
             {QPointF(2, size.height() - 2), black}, // outside the rounded corners
             {QPointF(size.width() - 2, 2), black},
-            {QPointF(size.width() + 20, size.height() / 2), black},
+            {QPoint(size.width() + 20, size.height() / 2), black},
         };
         for (const QPointF &place : kFirstPlaces) {
             if (place.x() < size.width() && place.y() < size.height())

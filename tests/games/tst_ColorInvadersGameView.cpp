@@ -36,7 +36,8 @@ private Q_SLOTS:
         QTest::addColumn<qsizetype>("shots");
         QTest::addColumn<int>("steps"); // cursor moves, in keyboard steps to the right
 
-        const auto row = [](const char *tag, QList<int> keys, GameState state, qsizetype shots,
+        const auto row = [](const char *tag, const QList<int> &keys, GameState state,
+                            qsizetype shots,
                             int steps) { QTest::newRow(tag) << keys << state << shots << steps; };
         row("space fires", {Qt::Key_Space}, GameState::playing, 1, 0);
         row("left and a", {Qt::Key_Left, Qt::Key_A}, GameState::playing, 0, -2);

@@ -1,6 +1,7 @@
 #include "TestTemplate.h"
 #include "mogrt/FusionMacro.h"
 #include "mogrt/MogrtConverter.h"
+#include "mogrt/MogrtDefinition.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -84,13 +85,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<Entries>("entries");      // after "first"
         QTest::addColumn<QByteArrayList>("patch"); // see writeArchive()
-        QTest::addColumn<int>("code");             // -1 for the definition's own errors
+        QTest::addColumn<Error>("kind");           // the domain and code expected
         QTest::addColumn<QString>("description");  // its start
         QTest::addColumn<QStringList>("left"); // what extraction leaves in "out", see contents()
 
         const auto row = [](const char *tag, const Entries &entries, Code code, const QString &text,
                             const QByteArrayList &patch = {}, const QStringList &left = {}) {
-            QTest::newRow(tag) << entries << patch << int(code) << text << left;
+            QTest::newRow(tag) << entries << patch << Error::make(code, {}) << text << left;
         };
         for (const char *path : {"../x", "a/../../x", "a\\..\\..\\x", "/abs"})
             row(path, {{path, "x"}}, Code::UnsafeEntry,
@@ -115,15 +116,17 @@ private Q_SLOTS:
         for (const char *path : {"other.json", "sub/definition.json", "definition.json/"})
             row(path, {{path, "{}"}}, Code::FileSystem,
                 u"The template has no \"definition.json\"."_s);
-        row("definition not JSON", {{"definition.json", "{\"a\":"}}, Code(-1),
-            u"The definition is not valid JSON: "_s);
+        QTest::newRow("definition not JSON")
+            << Entries{{"definition.json", "{\"a\":"}} << QByteArrayList()
+            << Error::make(MogrtDefinitionError::InvalidJson, {})
+            << u"The definition is not valid JSON: "_s << QStringList();
     }
 
     void refusals()
     {
         QFETCH(Entries, entries);
         QFETCH(QByteArrayList, patch);
-        QFETCH(int, code);
+        QFETCH(Error, kind);
         QFETCH(QString, description);
         QFETCH(QStringList, left);
         const QString archive = m_work->filePath(u"t.mogrt"_s);
@@ -131,13 +134,14 @@ private Q_SLOTS:
         const ArchiveLimits limits{100, 3};
         const auto converted = convertMogrt(archive, limits);
         const Error error = converted ? Error() : converted.error();
-        QCOMPARE(error.domain == u"MogrtDefinition"_s ? -1 : error.code, code);
+        QCOMPARE(error.domain, kind.domain);
+        QCOMPARE(error.code, kind.code);
         QVERIFY2(error.description.startsWith(description), qPrintable(error.description));
 
         // Straight into a folder: what was written before a failure stays, nothing lands outside.
         const auto extracted = extractArchive(archive, m_work->filePath(u"out/inner"_s), limits);
         QCOMPARE(extracted ? Error() : extracted.error(),
-                 code == -1 || code == int(Code::FileSystem) ? Error() : error);
+                 kind.domain != errorDomain(Code{}) || kind.is(Code::FileSystem) ? Error() : error);
         if (!extracted) // anything climbing out of "inner" would land in "out"
             QCOMPARE(contents(m_work->filePath(u"out"_s)), left);
     }

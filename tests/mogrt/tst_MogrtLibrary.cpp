@@ -123,7 +123,8 @@ private Q_SLOTS:
 
         const MogrtLibrary gone(
             [path = m_dir->filePath(u"missing"_s)]() -> Expected<QString> { return path; });
-        QVERIFY(!gone.load());
+        const auto loaded = gone.load();
+        QVERIFY(!loaded && loaded.error().is(MogrtLibraryError::FolderUnavailable));
         QVERIFY(!gone.store(u"x"_s, u"y"_s));
     }
 
@@ -146,10 +147,15 @@ private Q_SLOTS:
             touch(source, "not a zip");
         else
             QVERIFY(test::writeArchive(source, {{"definition.json", definition}}));
+        // A temporary folder of its own: other processes come and go in the shared one.
+        QTemporaryDir ownTemp;
+        const QByteArray sharedTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(ownTemp.path()));
         const QStringList before = temporaryFolders();
-
         const auto stored = importMogrt(source, *m_library);
-        QCOMPARE(temporaryFolders(), before);
+        const QStringList after = temporaryFolders();
+        qputenv("TMPDIR", sharedTemp);
+        QCOMPARE(after, before);
         QVERIFY(QFile::exists(source));
         if (outcome.endsWith(u".setting"_s)) {
             QVERIFY(stored);

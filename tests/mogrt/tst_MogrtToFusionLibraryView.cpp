@@ -90,7 +90,7 @@ private Q_SLOTS:
 private:
     QString templateFile(const QString &name, bool valid = true)
     {
-        const QString path = m_picked->filePath(name + u".mogrt"_s);
+        QString path = m_picked->filePath(name + u".mogrt"_s);
         if (valid)
             test::writeArchive(path, {{"definition.json", R"({"clientControls":[]})"}});
         else if (QFile file(path); file.open(QIODevice::WriteOnly))

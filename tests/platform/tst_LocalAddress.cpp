@@ -18,7 +18,8 @@ QByteArray route(const char *iface, const char *destination, const char *flags, 
            QByteArray::number(metric) + '\t' + mask + "\t0\t0\t0\n";
 }
 
-InterfaceAddresses interface(const QString &name, bool up, bool loopback, QStringList addresses)
+InterfaceAddresses interface(const QString &name, bool up, bool loopback,
+                             const QStringList &addresses)
 {
     InterfaceAddresses entry{name, up, loopback, {}};
     for (const QString &address : addresses)

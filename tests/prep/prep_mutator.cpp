@@ -77,7 +77,7 @@ Expected<QString> mutate(PrepChecklist &list, QRandomGenerator &random)
                     [&] { return u"saveTaskEdits %1 %2"_s.arg(task).arg(isDone); });
     }
     if (roll < 82) {
-        const QString draft = notes[random.bounded(int(notes.size()))];
+        const QString &draft = notes[random.bounded(int(notes.size()))];
         const auto saved = list.saveProjectNotes(project.id, draft);
         return said(saved, [&] {
             return u"saveProjectNotes %1 %2 %3"_s.arg(project.id).arg(shown(draft)).arg(*saved);

@@ -256,7 +256,7 @@ private Q_SLOTS:
             [&] { return failure(m_list->nextSortOrder(unknown)); },
         };
         const Error error = operations[operation]();
-        QCOMPARE(error.domain, u"PrepChecklist"_s);
+        QVERIFY2(error.is(PrepChecklistError::NotFound), qPrintable(error.description));
         QVERIFY2(error.description.contains(u"999"_s), qPrintable(error.description));
         QCOMPARE(m_list->projects()->size(), 1);
         QCOMPARE(m_list->sortedTasks(project).value(), before);

@@ -247,8 +247,9 @@ private:
             return 0;
         for (const QString &title : tasks) {
             const auto task = m_seeder->addTask(project->id, title);
-            if (task && *task && done.contains(title))
-                m_seeder->toggleTask((*task)->id, project->id);
+            if (task && *task && done.contains(title) &&
+                !m_seeder->toggleTask((*task)->id, project->id))
+                return 0;
         }
         return project->id;
     }

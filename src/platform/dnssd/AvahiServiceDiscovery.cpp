@@ -1,6 +1,7 @@
 #include "platform/dnssd/AvahiServiceDiscovery.h"
 
 #include "platform/dnssd/AvahiSession.h"
+#include "platform/dnssd/ServiceDiscoveryLogging.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -18,9 +19,9 @@ namespace hb {
 
 namespace {
 
-Error makeError(int code, const QString &description)
+Error makeError(ServiceDiscoveryError code, const QString &description)
 {
-    return {QString::fromLatin1(ServiceDiscoveryError::kDomain), code, description};
+    return Error::make(code, description);
 }
 
 Error daemonNotRunning()
@@ -208,11 +209,13 @@ void AvahiBrowser::reportResults()
     results.reserve(m_seen.size());
     for (const Seen &seen : std::as_const(m_seen))
         results.append(seen.instance);
+    qCDebug(lcServiceDiscovery) << "Browse found" << results.size() << "instance(s)";
     Q_EMIT resultsChanged(results);
 }
 
 void AvahiBrowser::fail(const Error &error)
 {
+    qCDebug(lcServiceDiscovery).noquote() << "Browse failed:" << error.description;
     m_worker.reset();
     Q_EMIT failed(error);
 }
@@ -329,12 +332,15 @@ AvahiLookup::AvahiLookup(const ServiceInstance &service)
 
 void AvahiLookup::succeed(const ServiceAddress &address)
 {
+    qCDebug(lcServiceDiscovery).noquote()
+        << "Lookup found" << address.host << "port" << address.port;
     m_worker.reset();
     Q_EMIT resolved(address);
 }
 
 void AvahiLookup::fail(const Error &error)
 {
+    qCDebug(lcServiceDiscovery).noquote() << "Lookup failed:" << error.description;
     m_worker.reset();
     Q_EMIT failed(error);
 }

@@ -1,5 +1,7 @@
 #include "platform/dnssd/AvahiServicePublisher.h"
 
+#include "platform/dnssd/ServiceDiscoveryLogging.h"
+
 #include <QByteArray>
 #include <QMetaObject>
 #include <QPointer>
@@ -261,6 +263,7 @@ void AvahiServicePublisher::setState(State state, const QString &errorText)
 {
     if (state == m_state && (state != State::Failed || errorText == m_errorText))
         return;
+    qCDebug(lcServiceDiscovery).noquote() << "Publisher:" << state << errorText;
     m_state = state;
     if (state == State::Failed)
         m_errorText = errorText;

@@ -26,12 +26,15 @@ struct ServiceAddress {
 };
 
 // Error codes of the `dnssd` error domain.
-namespace ServiceDiscoveryError {
-inline constexpr char kDomain[] = "dnssd";
-inline constexpr int DaemonNotRunning = 1; // no DNS-SD daemon answers (or no system bus)
-inline constexpr int Failed = 2;           // anything else; the description says what
-inline constexpr int NotFound = 3;         // a lookup found no IPv4 address in time
-} // namespace ServiceDiscoveryError
+enum class ServiceDiscoveryError {
+    DaemonNotRunning = 1, // no DNS-SD daemon answers (or no system bus)
+    Failed = 2,           // anything else; the description says what
+    NotFound = 3,         // a lookup found no IPv4 address in time
+};
+inline QString errorDomain(ServiceDiscoveryError)
+{
+    return QStringLiteral("dnssd");
+}
 
 // A running browse for one service type in one domain. Made by ServiceDiscovery::browse(),
 // started at once. Signals arrive on the thread that made it; none arrives after cancel() or

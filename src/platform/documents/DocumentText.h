@@ -10,13 +10,16 @@
 namespace hb {
 
 // Error codes of the `documents` error domain.
-namespace DocumentTextError {
-inline constexpr char kDomain[] = "documents";
-inline constexpr int NotADocument = 1; // not a container of that kind at all
-inline constexpr int Damaged = 2;      // the container is there but its text cannot be read
-inline constexpr int TooLarge = 3; // the text (100 MB) or the unpacked archive (1 GiB) is too big
-inline constexpr int Unsupported = 4; // e.g. an encrypted or pre-97 Word file
-} // namespace DocumentTextError
+enum class DocumentTextError {
+    NotADocument = 1, // not a container of that kind at all
+    Damaged = 2,      // the container is there but its text cannot be read
+    TooLarge = 3,     // the text (100 MB) or the unpacked archive (1 GiB) is too big
+    Unsupported = 4,  // e.g. an encrypted or pre-97 Word file
+};
+inline QString errorDomain(DocumentTextError)
+{
+    return QStringLiteral("documents");
+}
 
 // The text limits every reader keeps to.
 inline constexpr qsizetype kMaxDocumentTextBytes = 100 * 1000 * 1000;     // 100 MB of UTF-16 text
@@ -30,9 +33,9 @@ struct DocumentTextLimits {
     qint64 maxUnpackedBytes = kMaxDocumentUnpackedBytes;
 };
 
-inline Error documentTextError(int code, const QString &description)
+inline Error documentTextError(DocumentTextError code, const QString &description)
 {
-    return Error{QString::fromLatin1(DocumentTextError::kDomain), code, description};
+    return Error::make(code, description);
 }
 
 // The refusal of a document whose text would pass `maxTextBytes`, whatever its format.

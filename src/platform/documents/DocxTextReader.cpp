@@ -212,7 +212,7 @@ Expected<QString> nameFoundIn(Package &package, const QString &part,
         }
         return Next::Continue;
     });
-    if (!done && done.error().code == DocumentTextError::TooLarge)
+    if (!done && done.error().is(DocumentTextError::TooLarge))
         return done.error();
     return found;
 }

@@ -32,6 +32,7 @@ public:
     virtual void postKeyPress(quint16 keyCode, quint64 modifiers) = 0;
 
     // Where to report the loss of the display. A poster that cannot lose it ignores this.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param): a sink for the overrides that keep it
     virtual void setLostHandler(LostHandler handler) { (void)handler; }
 };
 

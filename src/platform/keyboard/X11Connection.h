@@ -4,8 +4,9 @@
 
 #include <functional>
 
-struct _XDisplay;
-union _XEvent;
+// Xlib's own types, declared so that this header needs no Xlib include.
+struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's name
+union _XEvent;    // NOLINT(bugprone-reserved-identifier): Xlib's name
 
 namespace hb {
 

@@ -90,7 +90,8 @@ bool X11KeyboardMap::read()
         return false;
     }
     m_minKeycode = xkb->min_key_code;
-    m_keys.assign(std::size_t(xkb->max_key_code - xkb->min_key_code + 1), Key{});
+    const int keyCount = xkb->max_key_code - xkb->min_key_code + 1;
+    m_keys.assign(std::size_t(keyCount), Key{});
     for (int code = xkb->min_key_code; code <= xkb->max_key_code; ++code) {
         Key &entry = m_keys[std::size_t(code - m_minKeycode)];
         entry.groups = static_cast<unsigned char>(std::min(XkbKeyNumGroups(xkb, code), 4));

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-union _XEvent;
+union _XEvent; // NOLINT(bugprone-reserved-identifier): Xlib's name, declared to keep Xlib out
 
 namespace hb {
 

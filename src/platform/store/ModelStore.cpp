@@ -1,5 +1,6 @@
 #include "platform/store/ModelStore.h"
 
+#include "platform/store/StoreLogging.h"
 #include "platform/store/StoreSchema.h"
 
 #include <QDir>
@@ -20,11 +21,12 @@ constexpr auto sqliteNotADatabase = "26"_L1;
 
 Error storeError(ModelStore::ErrorCode code, const QString &description)
 {
-    return Error{ModelStore::errorDomain(), static_cast<int>(code), description};
+    return Error::make(code, description);
 }
 
 Error queryFailed(const QSqlError &error)
 {
+    qCDebug(lcStore).noquote() << "Statement failed:" << error.text();
     return storeError(ModelStore::ErrorCode::QueryFailed, error.text());
 }
 
@@ -66,8 +68,11 @@ Expected<std::unique_ptr<ModelStore>> ModelStore::open(const QString &directory)
     }
 
     std::unique_ptr<ModelStore> store(new ModelStore(QDir(folder).filePath(fileName())));
-    if (auto ready = store->initialise(); !ready)
+    if (auto ready = store->initialise(); !ready) {
+        qCDebug(lcStore).noquote() << "Not opened:" << ready.error().description;
         return ready.error();
+    }
+    qCDebug(lcStore).noquote() << "Opened" << store->m_filePath;
     return store;
 }
 
@@ -127,7 +132,7 @@ Expected<Done> ModelStore::initialise()
                               StoreSchema::versionText(found)));
     }
     // 1.0.0 is the first version, so any other version below the current one is not ours either.
-    const Error notOurs =
+    Error notOurs =
         storeError(ErrorCode::UnknownContents, u"%1 is not a Huebench store"_s.arg(m_filePath));
     if (found == 0) {
         const auto objects = scalar(db, u"SELECT count(*) FROM sqlite_master"_s);
@@ -197,6 +202,7 @@ Expected<Done> ModelStore::write(const Work &work)
     // Every way out that did not commit rolls back, including a failed COMMIT (which leaves
     // the transaction open) and an exception thrown by the work.
     auto rollback = qScopeGuard([this, &db] {
+        qCDebug(lcStore) << "Change rolled back";
         m_writing = false;
         QSqlQuery(db).exec(u"ROLLBACK"_s);
     });

@@ -24,16 +24,16 @@ class ModelStore : public QObject {
 public:
     // Codes of the errors in the domain errorDomain().
     enum class ErrorCode {
-        FolderNotCreatable = 1,
-        NotAFolder,
-        FolderNotWritable,
-        OpenFailed,
-        NotADatabase,
-        NewerSchema,
-        UnknownContents,
-        JournalModeUnavailable,
-        QueryFailed,
-        NestedWrite,
+        FolderNotCreatable = 1, // the data folder cannot be made
+        NotAFolder,             // the data folder's path is a file
+        FolderNotWritable,      // read-only data folder
+        OpenFailed,             // SQLite cannot open the file
+        NotADatabase,           // the file is not SQLite
+        NewerSchema,            // written by a newer version
+        UnknownContents,        // another program's database
+        JournalModeUnavailable, // no WAL journal
+        QueryFailed,            // a statement failed
+        NestedWrite,            // write() inside write()
     };
 
     using Work = std::function<Expected<Done>(QSqlDatabase &)>;
@@ -80,5 +80,10 @@ private:
     QString m_filePath;
     bool m_writing = false;
 };
+
+inline QString errorDomain(ModelStore::ErrorCode)
+{
+    return ModelStore::errorDomain();
+}
 
 } // namespace hb

@@ -14,6 +14,7 @@ typedef struct zip zip_t;
 
 namespace hb {
 
+// The error domain of ZipArchive; its codes are libzip's own (ZIP_ER_INVAL, ZIP_ER_INCONS, ...).
 inline constexpr char kZipDomain[] = "Zip";
 
 // A ZIP archive opened read-only from a file, over libzip. Errors carry libzip's own

@@ -55,7 +55,7 @@ QByteArray compoundFile(const Files &streams)
     }
     gsf_output_close(GSF_OUTPUT(file));
     g_object_unref(file);
-    const QByteArray bytes(
+    QByteArray bytes(
         reinterpret_cast<const char *>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink))),
         qsizetype(gsf_output_size(sink)));
     g_object_unref(sink);
@@ -204,22 +204,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("reader");
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<hb::DocumentTextLimits>("limits");
-        QTest::addColumn<int>("code"); // 0 when the text is read
+        QTest::addColumn<std::optional<hb::DocumentTextError>>("code"); // none when read
         QTest::addColumn<QString>("text");
 
         const auto text = [](const char *name, Reader reader, const QByteArray &file,
                              const QString &expected, hb::DocumentTextLimits limits = {}) {
-            QTest::newRow(name) << int(reader) << file << limits << 0 << expected;
+            QTest::newRow(name) << int(reader) << file << limits
+                                << std::optional<hb::DocumentTextError>() << expected;
         };
-        const auto refused = [](const char *name, Reader reader, const QByteArray &file, int code,
-                                hb::DocumentTextLimits limits = {}) {
-            QTest::newRow(name) << int(reader) << file << limits << code << QString();
+        const auto refused = [](const char *name, Reader reader, const QByteArray &file,
+                                hb::DocumentTextError code, hb::DocumentTextLimits limits = {}) {
+            QTest::newRow(name) << int(reader) << file << limits << std::optional(code)
+                                << QString();
         };
         const auto docx = [](const QByteArray &body) { return zipped(wordPackage(body)); };
         const auto doc = [](const QString &characters) {
             return WordFile{.pieces = {utf16(characters)}}.bytes();
         };
-        using namespace hb::DocumentTextError;
+        using enum hb::DocumentTextError;
 
         text("docx paragraphs, tabs and breaks", Docx,
              docx(paragraph("1") + paragraph("00:00:01,000 --&gt; 00:00:02,000") +
@@ -365,19 +367,19 @@ private Q_SLOTS:
         QFETCH(int, reader);
         QFETCH(QByteArray, file);
         QFETCH(hb::DocumentTextLimits, limits);
-        QFETCH(int, code);
+        QFETCH(std::optional<hb::DocumentTextError>, code);
         QFETCH(QString, text);
         const auto read = reader == Docx  ? hb::DocxTextReader::read(file, limits)
                           : reader == Doc ? hb::DocTextReader::read(file, limits)
                                           : hb::DocumentTextReader::read(file, limits);
-        if (code == 0) {
+        if (!code) {
             QVERIFY2(read, qPrintable(read ? QString() : read.error().description));
             QCOMPARE(*read, text);
             return;
         }
         QVERIFY(!read);
         QCOMPARE(read.error().domain, u"documents"_s);
-        QCOMPARE(read.error().code, code);
+        QCOMPARE(read.error().code, int(*code));
         QVERIFY(!read.error().description.isEmpty());
         if (reader == Docx && code == hb::DocumentTextError::NotADocument)
             QVERIFY(read.error().description.startsWith(u"This is not a Word document (.docx)"_s));

@@ -130,7 +130,7 @@ class TestX11Keyboard : public QObject {
         int first = 0, last = 0, perKey = 0;
         XDisplayKeycodes(m_display, &first, &last);
         KeySym *symbols = XGetKeyboardMapping(m_display, KeyCode(first), last - first + 1, &perKey);
-        const QList<KeySym> map(symbols, symbols + (last - first + 1) * perKey);
+        QList<KeySym> map(symbols, symbols + (last - first + 1) * perKey);
         XFree(symbols);
         return map;
     }

@@ -1,0 +1,7 @@
+#include "calibration/CalibrationNetworkLogging.h"
+
+namespace hb {
+
+Q_LOGGING_CATEGORY(lcCalibrationNetwork, "huebench.calibration.network", QtInfoMsg)
+
+} // namespace hb

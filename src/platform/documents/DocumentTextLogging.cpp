@@ -1,0 +1,7 @@
+#include "platform/documents/DocumentTextLogging.h"
+
+namespace hb {
+
+Q_LOGGING_CATEGORY(lcDocuments, "huebench.documents", QtInfoMsg)
+
+} // namespace hb
