@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 30
 
-.PHONY: run test test-asan bench fuzz deps build clean
+.PHONY: run test test-asan test-tsan bench bench-smoke fuzz fuzz-replay tidy format format-check deps build clean
 
 deps:
 	@scripts/install-deps
@@ -27,17 +27,55 @@ test-asan: deps
 	cmake --build --preset asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 scripts/test-env ctest --preset asan
 
+# The tests of the threaded services (CTest label "threads") under ThreadSanitizer; only their
+# targets are built. The test preset sets TSAN_OPTIONS with the suppressions in tests/tsan.supp.
+test-tsan: deps
+	cmake --preset tsan
+	targets=$$(ctest --preset tsan -N 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *//p'); \
+	  [ -n "$$targets" ] || { echo "test-tsan: no test is labelled threads" >&2; exit 1; }; \
+	  cmake --build --preset tsan --target $$targets
+	scripts/test-env ctest --preset tsan
+
 bench: deps
 	cmake --preset bench
-	cmake --build --preset bench
-	@for b in build/bench/bench/bench_*; do \
-	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
+	cmake --build --preset bench --target bench-targets
+	scripts/test-env scripts/run-bench build/bench
+
+# Each benchmark once on a small load: shows that it still builds and runs (CI), judges nothing.
+bench-smoke: deps
+	cmake --preset bench
+	cmake --build --preset bench --target bench-targets
+	scripts/test-env scripts/run-bench --smoke build/bench
 
 # Every fuzz target for FUZZ_SECONDS seconds under ASan and UBSan.
 fuzz: deps
 	cmake --preset fuzz
-	cmake --build --preset fuzz
+	cmake --build --preset fuzz --target fuzz-targets
 	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS)
+
+# Every fuzz target on each of its committed seeds once, no fuzzing (CI).
+fuzz-replay: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz --target fuzz-targets
+	scripts/run-fuzz build/fuzz replay
+
+# clang-tidy (.clang-tidy) on every .cpp of src, tests, bench and fuzz in the "tidy" preset's
+# compile database; fails on any finding. Only Qt's moc step runs first, without building
+# anything (the autogen targets would build every library): tests include its "Foo.moc" output.
+tidy: deps
+	cmake --preset tidy
+	find build/tidy -path '*/CMakeFiles/*_autogen.dir/AutogenInfo.json' -print0 \
+	  | xargs -0 -P 2 -I {} cmake -E cmake_autogen {} Debug
+	set -o pipefail; run-clang-tidy-14 -quiet -j 2 -p build/tidy \
+	  '^$(CURDIR)/(src|tests|bench|fuzz)/.*\.cpp$$' 2>&1 \
+	  | sed -e 's/\x1b\[[0-9;]*m//g' -e '/^[0-9]* warnings\? generated\.$$/d'
+
+# The committed .clang-format on every tracked C++ file: check, or apply.
+format-check:
+	scripts/check-format
+
+format:
+	scripts/check-format --fix
 
 clean:
 	rm -rf build

@@ -30,6 +30,14 @@ function(hb_library name)
   hb_warnings(${name})
 endfunction()
 
+# hb_thread_sanitizer_support(TARGET): in a ThreadSanitizer build, a program the tests run learns
+# how Qt, which is not instrumented, hands values between threads.
+function(hb_thread_sanitizer_support target)
+  if(HB_SANITIZE MATCHES "thread")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ThreadSanitizerQtSync.cpp)
+  endif()
+endfunction()
+
 # hb_test(NAME SOURCES ... LIBS ...): one Qt Test executable registered with CTest.
 # Tests run without a display unless they ask for one.
 function(hb_test name)
@@ -37,10 +45,7 @@ function(hb_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  if(HB_SANITIZE MATCHES "thread")
-    # Tells ThreadSanitizer how Qt hands values between threads (Qt itself is not instrumented).
-    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ThreadSanitizerQtSync.cpp)
-  endif()
+  hb_thread_sanitizer_support(${name})
   hb_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
   # A QSKIP shows as "Skipped" in CTest's summary rather than passing quietly.
