@@ -29,11 +29,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("twice keeps one, first")
-            << QStringList{u"192.168.1.20:58432"_s, u"studio:1"_s, u"192.168.1.20:58432"_s}
-            << QStringList{u"192.168.1.20:58432"_s, u"studio:1"_s};
+            << QStringList{u"127.0.0.20:58432"_s, u"studio:1"_s, u"127.0.0.20:58432"_s}
+            << QStringList{u"127.0.0.20:58432"_s, u"studio:1"_s};
         QTest::newRow("ports make entries")
-            << QStringList{u"192.168.1.20:58432"_s, u"192.168.1.20:6000"_s}
-            << QStringList{u"192.168.1.20:6000"_s, u"192.168.1.20:58432"_s};
+            << QStringList{u"127.0.0.20:58432"_s, u"127.0.0.20:6000"_s}
+            << QStringList{u"127.0.0.20:6000"_s, u"127.0.0.20:58432"_s};
         QTest::newRow("case counts") << QStringList{u"Studio:1"_s, u"studio:1"_s}
                                      << QStringList{u"studio:1"_s, u"Studio:1"_s};
         QTest::newRow("trimmed") << QStringList{u" studio \n:1"_s, u"studio:1"_s}
@@ -73,12 +73,12 @@ private Q_SLOTS:
     {
         const QList<SavedHost> list{{u"5F1C2B3A-0000-4000-8000-00000000000A"_s, u"studio \"A\""_s,
                                      58432, kReference.addMSecs(786412800250)},
-                                    {u"5F1C2B3A-0000-4000-8000-00000000000B"_s, u"10.0.0.2"_s, 6000,
-                                     kReference.addSecs(-60)}};
+                                    {u"5F1C2B3A-0000-4000-8000-00000000000B"_s, u"127.0.0.2"_s,
+                                     6000, kReference.addSecs(-60)}};
         const QByteArray json =
             "[{\"id\":\"5F1C2B3A-0000-4000-8000-00000000000A\",\"host\":\"studio \\\"A\\\"\","
             "\"port\":58432,\"lastUsed\":786412800.25},"
-            R"({"id":"5F1C2B3A-0000-4000-8000-00000000000B","host":"10.0.0.2","port":6000,)"
+            R"({"id":"5F1C2B3A-0000-4000-8000-00000000000B","host":"127.0.0.2","port":6000,)"
             R"("lastUsed":-60}])";
         QCOMPARE(SavedHostList::encode(list), json);
         QCOMPARE(SavedHostList::decode(json), list);
