@@ -2,13 +2,18 @@
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 30
 
-.PHONY: run test test-asan test-tsan bench bench-smoke fuzz fuzz-replay tidy format format-check deps build clean
+.PHONY: run test test-asan test-tsan bench bench-smoke fuzz fuzz-replay tidy format format-check \
+	package package-check deps deps-build build clean
 
+# Every package list: building and running (deps/build.txt) and the rest (deps/test.txt).
 deps:
 	@scripts/install-deps
 
+deps-build:
+	@scripts/install-deps deps/build.txt
+
 # Configure and build an optimised application, then start it.
-run: deps
+run: deps-build
 	cmake --preset release
 	cmake --build --preset release
 	build/release/src/app/huebench
@@ -69,6 +74,17 @@ tidy: deps
 	set -o pipefail; run-clang-tidy-14 -quiet -j 2 -p build/tidy \
 	  '^$(CURDIR)/(src|tests|bench|fuzz)/.*\.cpp$$' 2>&1 \
 	  | sed -e 's/\x1b\[[0-9;]*m//g' -e '/^[0-9]* warnings\? generated\.$$/d'
+
+# The Debian package build/release/huebench_<version>_<arch>.deb of an optimised build for /usr.
+package: deps
+	cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build --preset release
+	cd build/release && cpack -G DEB
+
+# That package, checked: its fields and dependencies, its files, the desktop file and metadata
+# in it, its programs run from an unpacked copy, and its installation simulated by apt-get.
+package-check: package
+	scripts/check-package build/release
 
 # The committed .clang-format on every tracked C++ file: check, or apply.
 format-check:
