@@ -1,5 +1,6 @@
 #include "app/DarkAppearance.h"
 #include "app/HuebenchApp.h"
+#include "app/HuebenchCommandLine.h"
 #include "browser/YouTubeSearchView.h"
 
 #include <QApplication>
@@ -10,7 +11,11 @@ int main(int argc, char *argv[])
 {
     QApplication::setOrganizationName(QStringLiteral("Huebench"));
     QApplication::setApplicationName(QStringLiteral("Huebench"));
-    QApplication::setDesktopFileName(QStringLiteral("huebench"));
+    QApplication::setDesktopFileName(QStringLiteral(HB_APP_ID));
+    QApplication::setApplicationVersion(QStringLiteral(HB_VERSION));
+    if (const auto answered = hb::HuebenchCommandLine::answerEarly(
+            argc, argv, QApplication::applicationVersion(), stdout, stderr))
+        return *answered;
     hb::YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
     hb::applyDarkAppearance(application);

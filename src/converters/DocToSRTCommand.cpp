@@ -1,8 +1,12 @@
 #include "converters/DocToSRTCommand.h"
 
 #include "common/AtomicFile.h"
+#include "common/CommandLineOutput.h"
+#include "converters/DocToSRTConverter.h"
 #include "converters/DocToSRTImport.h"
+#include "platform/documents/DocumentTextReader.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,50 +18,117 @@ namespace hb {
 namespace {
 
 constexpr char kUsage[] = "usage: huebench-convert doc2srt FILE... [-o DIR | -o -] [--force]";
+const QString kCommand = u"huebench-convert doc2srt"_s;
+const QString kStandardInput = u"-"_s;
 
 void print(std::FILE *stream, const QString &line)
 {
-    std::fputs((line + u'\n').toLocal8Bit().constData(), stream);
+    CommandLineOutput::printLine(stream, line);
+}
+
+int usageError(std::FILE *err, const QString &problem)
+{
+    print(err, kCommand + u": "_s + problem);
+    print(err, QString::fromLatin1(kUsage));
+    return 2;
+}
+
+// The document on standard input, converted as DocToSRTImport converts a file.
+Expected<DocToSRTResult> importStandardInput()
+{
+    QString problem;
+    const std::optional<QByteArray> bytes =
+        CommandLineOutput::readAll(stdin, DocToSRTImport::kMaxFileBytes, &problem);
+    if (!bytes)
+        return documentTextError(DocumentTextError::NotADocument,
+                                 u"Standard input could not be read: "_s + problem);
+    Expected<QString> text = DocumentTextReader::read(*bytes);
+    if (!text)
+        return text.error();
+    const QList<SRTCue> cues = DocToSRTConverter::buildCues(DocToSRTConverter::splitLines(*text));
+    return DocToSRTResult{kStandardInput, DocToSRTConverter::preview(*text),
+                          DocToSRTConverter::renderSRT(cues), cues.size()};
 }
 
 } // namespace
 
+QString docToSRTCommandHelp()
+{
+    return QString::fromLatin1(kUsage) +
+           u"\n"
+           u"Converts timed Word transcripts (.docx, .doc) into SubRip subtitles: FILE.srt is\n"
+           u"written beside each FILE, or into DIR. A FILE of - reads one document from standard\n"
+           u"input and writes its subtitles to standard output.\n"
+           u"\n"
+           u"  -o, --output DIR   write the .srt files into DIR (made when missing); with -o -\n"
+           u"                     the subtitles of the one FILE go to standard output\n"
+           u"  -f, --force        replace an .srt that exists (it is kept otherwise)\n"
+           u"  -h, --help         show this text\n"
+           u"  --                 end of options: every later argument is a FILE\n"
+           u"\n"
+           u"Each file written is printed on standard output; each failure goes to standard\n"
+           u"error with its reason.\n"
+           u"\n"
+           u"Exit status:\n"
+           u"  0  every document was converted\n"
+           u"  1  a document could not be read or converted, or a file or standard output\n"
+           u"     could not be written\n"
+           u"  2  usage error (an unknown option, no FILE, ...)\n"
+           u"  3  a document had no timing lines (such as 00:00:01,000 --> 00:00:04,000), so\n"
+           u"     no subtitles were written for it (1 wins when both happened)\n"_s;
+}
+
 int runDocToSRTCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
 {
-    QStringList files;
-    std::optional<QString> outputFolder;
-    bool force = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == u"-o" || argument == u"--output") {
-            if (i + 1 >= arguments.size()) {
-                print(err, u"huebench-convert doc2srt: -o needs a folder, or - for the output"_s);
-                return 2;
-            }
-            outputFolder = arguments[++i];
-        } else if (argument == u"-f" || argument == u"--force") {
-            force = true;
-        } else {
-            files.append(argument);
-        }
+    QCommandLineParser parser;
+    const QCommandLineOption outputOption(QStringList{u"o"_s, u"output"_s}, QString(), u"DIR"_s);
+    const QCommandLineOption forceOption(QStringList{u"f"_s, u"force"_s});
+    const QCommandLineOption helpOption(QStringList{u"h"_s, u"help"_s});
+    parser.addOptions({outputOption, forceOption, helpOption});
+    const bool parsed = parser.parse(QStringList{kCommand} + arguments);
+    if (parser.isSet(helpOption)) {
+        std::fputs(docToSRTCommandHelp().toLocal8Bit().constData(), out);
+        return 0;
     }
-    const bool toOutput = outputFolder == u"-"_s;
-    if (files.isEmpty() || (toOutput && files.size() > 1)) {
-        print(err, QString::fromLatin1(kUsage));
-        return 2;
+    if (!parsed) {
+        const QString option = CommandLineOutput::optionMissingItsValue(parser);
+        return usageError(err, !option.isEmpty()
+                                   ? option + u" needs a folder, or - for the output"_s
+                                   : CommandLineOutput::parseProblem(parser));
     }
+
+    const QStringList files = parser.positionalArguments();
+    const std::optional<QString> outputFolder =
+        parser.isSet(outputOption) ? std::optional(parser.value(outputOption)) : std::nullopt;
+    const bool force = parser.isSet(forceOption);
+    const bool fromInput = files.contains(kStandardInput);
+    const bool toOutput = outputFolder == kStandardInput || fromInput;
+    if (files.isEmpty())
+        return usageError(err, u"no FILE given"_s);
+    if (toOutput && files.size() > 1)
+        return usageError(err, u"-o - and a FILE of - take one FILE"_s);
+    if (fromInput && outputFolder && *outputFolder != kStandardInput)
+        return usageError(err, u"the subtitles of - (standard input) go to standard output"_s);
     if (outputFolder && !toOutput && !QDir().mkpath(*outputFolder)) {
-        print(err, u"huebench-convert doc2srt: the folder \u201C"_s + *outputFolder +
+        print(err, kCommand + u": the folder \u201C"_s + *outputFolder +
                        u"\u201D could not be created"_s);
         return 1;
     }
 
     int status = 0;
-    for (const QString &file : std::as_const(files)) {
-        const Expected<DocToSRTResult> result = DocToSRTImport::importFile(file);
+    bool noTimingLines = false;
+    for (const QString &file : files) {
+        const Expected<DocToSRTResult> result =
+            file == kStandardInput ? importStandardInput() : DocToSRTImport::importFile(file);
         if (!result) {
             print(err, file + u": "_s + result.error().description);
             status = 1;
+            continue;
+        }
+        if (result->cueCount == 0) {
+            print(err, file + u": no timing lines (such as \u201C00:00:01,000 --> "
+                              u"00:00:04,000\u201D) were found; no subtitles were written"_s);
+            noTimingLines = true;
             continue;
         }
         const QByteArray srt = result->srt.toUtf8();
@@ -80,7 +151,7 @@ int runDocToSRTCommand(const QStringList &arguments, std::FILE *out, std::FILE *
         }
         print(out, QDir::toNativeSeparators(target));
     }
-    return status;
+    return status == 0 && noTimingLines ? kDocToSRTNoTimingLines : status;
 }
 
 } // namespace hb

@@ -18,6 +18,7 @@ struct HeadlessServerOptions {
     QString trustFile;   // one allowed address a line; empty: the default file
     bool quiet = false;  // no QR code in the output (for the journal)
     bool help = false;
+    bool version = false;
 
     static QString usage();
     // The options, or the text of what is wrong with them.

@@ -1,5 +1,6 @@
 // huebench-server: the shortcut server without a window, for editing machines that do not keep
 // Huebench open. It runs until SIGINT or SIGTERM, or until it cannot serve any more (exit 1).
+#include "common/CommandLineOutput.h"
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/HeadlessServer.h"
@@ -17,7 +18,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Huebench"));
     QCoreApplication::setApplicationName(QStringLiteral("Huebench"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HB_VERSION));
     QCoreApplication application(argc, argv);
+    const QString program = QStringLiteral("huebench-server");
 
     const auto parsed = HeadlessServerOptions::parse(QCoreApplication::arguments());
     if (const QString *problem = std::get_if<QString>(&parsed)) {
@@ -26,9 +29,12 @@ int main(int argc, char *argv[])
         return 2;
     }
     const HeadlessServerOptions &options = *std::get_if<HeadlessServerOptions>(&parsed);
-    if (options.help) {
-        std::fputs(qPrintable(HeadlessServerOptions::usage()), stdout);
-        return 0;
+    if (options.help || options.version) {
+        const QString text = options.help
+                                 ? HeadlessServerOptions::usage()
+                                 : program + u' ' + QCoreApplication::applicationVersion() + u'\n';
+        std::fputs(qPrintable(text), stdout);
+        return CommandLineOutput::finish(stdout, stderr, program, 0);
     }
 
     QStringList problems;
@@ -50,5 +56,5 @@ int main(int argc, char *argv[])
     headless.start();
     const int status = QCoreApplication::exec();
     headless.stop();
-    return status;
+    return CommandLineOutput::finish(stdout, stderr, program, status);
 }

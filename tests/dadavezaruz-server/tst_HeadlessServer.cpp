@@ -62,6 +62,8 @@ private Q_SLOTS:
                u"served"_s;
         QTest::newRow("bad key") << u"--command-key meta"_s << u"--command-key takes"_s;
         QTest::newRow("unknown") << u"-x"_s << u"unknown option: -x"_s;
+        QTest::newRow("value after =")
+            << u"--port=6000 --quiet"_s << u"port 6000, control, allow [], quiet"_s;
     }
 
     void readsItsCommandLine()
@@ -79,6 +81,61 @@ private Q_SLOTS:
                            options->commandKey == CommandKey::Super ? u"super"_s : u"control"_s,
                            options->allowed.join(u' '), options->quiet ? u"quiet"_s : u"loud"_s);
         QVERIFY2(read.startsWith(outcome), qPrintable(read));
+    }
+
+    // What the program answers without serving: no display is needed, nothing is listened on.
+    void answersWithoutServing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("fullOutput"); // standard output is /dev/full
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // the start of standard output
+        QTest::addColumn<QString>("err"); // the start of standard error
+
+        const QString version = u"huebench-server "_s + QStringLiteral(HB_VERSION) + u'\n';
+        QTest::newRow("--version")
+            << QStringList{u"--version"_s} << false << 0 << version << QString();
+        QTest::newRow("--help") << QStringList{u"--help"_s} << false << 0
+                                << u"Usage: huebench-server [options]\n"_s << QString();
+        QTest::newRow("--help after a bad value")
+            << QStringList{u"--port"_s, u"0"_s, u"-h"_s} << false << 0
+            << u"Usage: huebench-server [options]\n"_s << QString();
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << false << 2 << QString()
+                                        << u"huebench-server: unknown option: --bogus\n\nUsage: "_s;
+        QTest::newRow("missing value") << QStringList{u"--port"_s} << false << 2 << QString()
+                                       << u"huebench-server: --port needs a value\n"_s;
+        QTest::newRow("an option after --")
+            << QStringList{u"--"_s, u"--quiet"_s} << false << 2 << QString()
+            << u"huebench-server: unexpected argument: --quiet\n"_s;
+        QTest::newRow("--version, output full")
+            << QStringList{u"--version"_s} << true << 1 << QString()
+            << u"huebench-server: error writing to standard output: No space left on device\n"_s;
+    }
+
+    void answersWithoutServing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, fullOutput);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_home.path());
+        environment.remove(u"DISPLAY"_s);
+        QProcess server;
+        server.setProcessEnvironment(environment);
+        if (fullOutput)
+            server.setStandardOutputFile(u"/dev/full"_s);
+        server.start(QStringLiteral(HUEBENCH_SERVER_BINARY), arguments);
+        QVERIFY(server.waitForFinished(10000));
+        const QString printed = QString::fromUtf8(server.readAllStandardOutput());
+        const QString complained = QString::fromUtf8(server.readAllStandardError());
+        QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.exitCode(), status);
+        QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.startsWith(out), qPrintable(printed));
+        QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.startsWith(err),
+                 qPrintable(complained));
     }
 
     void readsTheTrustFile()

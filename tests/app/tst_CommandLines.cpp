@@ -1,0 +1,242 @@
+#include "mogrt/TestTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A .docx holding one paragraph per line.
+QByteArray documentXml(const QStringList &lines)
+{
+    QByteArray body;
+    for (const QString &line : lines)
+        body += "<w:p><w:r><w:t xml:space=\"preserve\">" + line.toHtmlEscaped().toUtf8() +
+                "</w:t></w:r></w:p>";
+    return R"(<?xml version="1.0" encoding="UTF-8"?>)"
+           R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
+           R"(<w:body>)" +
+           body + "</w:body></w:document>";
+}
+
+bool writeDocx(const QString &path, const QStringList &lines)
+{
+    return hb::test::writeArchive(path, {{"word/document.xml", documentXml(lines)}});
+}
+
+const QString kVersion = QStringLiteral(HB_VERSION);
+
+} // namespace
+
+// Runs the three programs as a user would, and checks what they give back: the exit status,
+// standard output and standard error, and the files they leave. Each case runs in a fresh folder
+// holding the fixtures below, with HOME and the XDG folders pointing into it and no display.
+class TestCommandLines : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        const QStringList timed{u"00:00:01,000 --> 00:00:02,500"_s, u"Hello there"_s, QString(),
+                                u"00:00:03,000 --> 00:00:04,000"_s, u"Again"_s};
+        QVERIFY(writeDocx(m_dir->filePath(u"Interview.docx"_s), timed));
+        QVERIFY(writeDocx(m_dir->filePath(u"--force.docx"_s), timed));
+        QVERIFY(writeDocx(m_dir->filePath(u"Notes.docx"_s), {u"Just notes, no times."_s}));
+        QVERIFY(hb::test::writeArchive(
+            m_dir->filePath(u"Title.mogrt"_s),
+            {{"definition.json",
+              R"({"clientControls":[{"name":"Source Text","value":"Hello there"}]})"}}));
+        QVERIFY(hb::test::writeArchive(
+            m_dir->filePath(u"Blank.mogrt"_s),
+            {{"definition.json", R"({"clientControls":[{"name":"Glow","value":3}]})"}}));
+    }
+
+    void exitStatusAndStreams_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("input");   // a fixture fed to standard input
+        QTest::addColumn<bool>("fullOutput"); // standard output is /dev/full
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");        // a pattern standard output matches
+        QTest::addColumn<QString>("err");        // a pattern standard error matches
+        QTest::addColumn<QStringList>("made");   // files there afterwards
+        QTest::addColumn<QStringList>("absent"); // files not there afterwards
+
+        const QString app = QStringLiteral(HUEBENCH_BINARY);
+        const QString convert = QStringLiteral(HUEBENCH_CONVERT_BINARY);
+        const QString none = u"^$"_s;
+        const QString versionLine = u"^huebench-convert "_s + kVersion + u"\n$"_s;
+        const QString fullDisk = u"error writing to standard output: No space left on device\n$"_s;
+        const QString firstCue = u"^1\n00:00:01,000 --> 00:00:02,500\nHello there\n\n2\n"_s;
+
+        // The window program answers before it needs a display.
+        QTest::newRow("huebench --version")
+            << app << QStringList{u"--version"_s} << QString() << false << 0
+            << u"^huebench "_s + kVersion + u"\n$"_s << none << QStringList() << QStringList();
+        QTest::newRow("huebench --help")
+            << app << QStringList{u"--help"_s} << QString() << false << 0
+            << u"^Usage: huebench .*Exit status:"_s << none << QStringList() << QStringList();
+        QTest::newRow("huebench -h after a Qt option")
+            << app << QStringList{u"-platform"_s, u"xcb"_s, u"-h"_s} << QString() << false << 0
+            << u"^Usage: huebench "_s << none << QStringList() << QStringList();
+        QTest::newRow("huebench --version, output full")
+            << app << QStringList{u"--version"_s} << QString() << true << 1 << none
+            << u"^huebench: "_s + fullDisk << QStringList() << QStringList();
+
+        QTest::newRow("--version") << convert << QStringList{u"--version"_s} << QString() << false
+                                   << 0 << versionLine << none << QStringList() << QStringList();
+        QTest::newRow("--help") << convert << QStringList{u"--help"_s} << QString() << false << 0
+                                << u"^usage: huebench-convert mogrt .*Exit status:.*  3  doc2srt"_s
+                                << none << QStringList() << QStringList();
+        QTest::newRow("--help, output full")
+            << convert << QStringList{u"--help"_s} << QString() << true << 1 << none
+            << u"^huebench-convert: "_s + fullDisk << QStringList() << QStringList();
+        QTest::newRow("nothing to do")
+            << convert << QStringList() << QString() << false << 2 << none
+            << u"^usage: huebench-convert mogrt"_s << QStringList() << QStringList();
+        QTest::newRow("unknown command")
+            << convert << QStringList{u"srt2doc"_s} << QString() << false << 2 << none
+            << u"^huebench-convert: unknown command \"srt2doc\"\nusage:"_s << QStringList()
+            << QStringList();
+        QTest::newRow("unknown option before the command")
+            << convert << QStringList{u"--bogus"_s, u"doc2srt"_s, u"Interview.docx"_s} << QString()
+            << false << 2 << none << u"^huebench-convert: unknown option: --bogus\n"_s
+            << QStringList() << QStringList{u"Interview.srt"_s};
+
+        // doc2srt
+        QTest::newRow("doc2srt beside the document")
+            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s} << QString() << false << 0
+            << u"/Interview.srt\n$"_s << none << QStringList{u"Interview.srt"_s} << QStringList();
+        QTest::newRow("doc2srt --help after a file")
+            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"--help"_s} << QString()
+            << false << 0 << u"^usage: huebench-convert doc2srt .*Exit status:"_s << none
+            << QStringList() << QStringList{u"Interview.srt"_s};
+        QTest::newRow("doc2srt unknown option")
+            << convert << QStringList{u"doc2srt"_s, u"--bogus"_s, u"Interview.docx"_s} << QString()
+            << false << 2 << none
+            << u"^huebench-convert doc2srt: unknown option: --bogus\nusage: "_s << QStringList()
+            << QStringList{u"Interview.srt"_s, u"--bogus.srt"_s};
+        QTest::newRow("doc2srt -o without its folder")
+            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s} << QString()
+            << false << 2 << none << u"^huebench-convert doc2srt: -o needs a folder"_s
+            << QStringList() << QStringList{u"Interview.srt"_s};
+        QTest::newRow("doc2srt -- then a file named like an option")
+            << convert << QStringList{u"doc2srt"_s, u"--"_s, u"--force.docx"_s} << QString()
+            << false << 0 << u"/--force.srt\n$"_s << none << QStringList{u"--force.srt"_s}
+            << QStringList();
+        QTest::newRow("doc2srt -o -")
+            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s, u"-"_s}
+            << QString() << false << 0 << firstCue << none << QStringList()
+            << QStringList{u"Interview.srt"_s};
+        QTest::newRow("doc2srt - from standard input")
+            << convert << QStringList{u"doc2srt"_s, u"-"_s} << u"Interview.docx"_s << false << 0
+            << firstCue << none << QStringList() << QStringList{u"-.srt"_s};
+        QTest::newRow("doc2srt -o -, output full")
+            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s, u"-"_s}
+            << QString() << true << 1 << none << u"^huebench-convert: "_s + fullDisk
+            << QStringList() << QStringList();
+        QTest::newRow("doc2srt no timing lines")
+            << convert << QStringList{u"doc2srt"_s, u"Notes.docx"_s} << QString() << false << 3
+            << none << u"^Notes.docx: no timing lines .* no subtitles were written\n$"_s
+            << QStringList() << QStringList{u"Notes.srt"_s};
+        QTest::newRow("doc2srt no timing lines and a failure")
+            << convert << QStringList{u"doc2srt"_s, u"Notes.docx"_s, u"Gone.docx"_s} << QString()
+            << false << 1 << none << u"^Notes.docx: no timing lines .*\nGone.docx: "_s
+            << QStringList() << QStringList{u"Notes.srt"_s};
+        QTest::newRow("doc2srt - and -o DIR")
+            << convert << QStringList{u"doc2srt"_s, u"-"_s, u"-o"_s, u"out"_s}
+            << u"Interview.docx"_s << false << 2 << none << u"standard output"_s << QStringList()
+            << QStringList{u"out"_s};
+
+        // mogrt
+        QTest::newRow("mogrt into the library")
+            << convert << QStringList{u"mogrt"_s, u"Title.mogrt"_s} << QString() << false << 0
+            << u"/home/Documents/MogrtToFusion/Title.setting\n$"_s << none
+            << QStringList{u"home/Documents/MogrtToFusion/Title.setting"_s} << QStringList();
+        QTest::newRow("mogrt -h") << convert << QStringList{u"mogrt"_s, u"-h"_s} << QString()
+                                  << false << 0
+                                  << u"^usage: huebench-convert mogrt .*Exit status:"_s << none
+                                  << QStringList() << QStringList();
+        QTest::newRow("mogrt unknown option")
+            << convert << QStringList{u"mogrt"_s, u"-x"_s, u"Title.mogrt"_s, u"-o"_s, u"out"_s}
+            << QString() << false << 2 << none << u"^huebench-convert mogrt: unknown option: -x\n"_s
+            << QStringList() << QStringList{u"out"_s};
+        QTest::newRow("mogrt no control recognised")
+            << convert << QStringList{u"mogrt"_s, u"Blank.mogrt"_s, u"-o"_s, u"out"_s} << QString()
+            << false << 0 << u"^out/Blank.setting\n$"_s
+            << u"^Blank.mogrt: warning: none of the template's controls could be used"_s
+            << QStringList{u"out/Blank.setting"_s} << QStringList();
+        QTest::newRow("mogrt - to -o -")
+            << convert << QStringList{u"mogrt"_s, u"-"_s, u"-o"_s, u"-"_s} << u"Title.mogrt"_s
+            << false << 0 << u"Hello there.*MacroOperator = \"Template\",\n}$"_s << none
+            << QStringList() << QStringList{u"home/Documents/MogrtToFusion"_s};
+        QTest::newRow("mogrt -o -, output full")
+            << convert << QStringList{u"mogrt"_s, u"Title.mogrt"_s, u"-o"_s, u"-"_s} << QString()
+            << true << 1 << none << u"^huebench-convert: "_s + fullDisk << QStringList()
+            << QStringList();
+    }
+
+    void exitStatusAndStreams()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, input);
+        QFETCH(bool, fullOutput);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, absent);
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QString home = m_dir->filePath(u"home"_s);
+        environment.insert(u"HOME"_s, home);
+        environment.insert(u"XDG_CONFIG_HOME"_s, home + u"/.config"_s);
+        environment.insert(u"XDG_DATA_HOME"_s, home + u"/.local/share"_s);
+        environment.insert(u"XDG_CACHE_HOME"_s, home + u"/.cache"_s);
+        // Were a display opened, this would fail: --help and --version must not need one.
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir->path());
+        if (!input.isEmpty())
+            process.setStandardInputFile(m_dir->filePath(input));
+        if (fullOutput)
+            process.setStandardOutputFile(u"/dev/full"_s);
+        process.start(program, arguments);
+        QVERIFY2(process.waitForFinished(30000), qPrintable(process.errorString()));
+
+        const QString printed = QString::fromUtf8(process.readAllStandardOutput());
+        const QString complained = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == status,
+                 qPrintable(u"status %1, out:\n%2\nerr:\n%3"_s.arg(process.exitCode())
+                                .arg(printed, complained)));
+        const auto options = QRegularExpression::DotMatchesEverythingOption;
+        QVERIFY2(QRegularExpression(out, options).match(printed).hasMatch(), qPrintable(printed));
+        QVERIFY2(QRegularExpression(err, options).match(complained).hasMatch(),
+                 qPrintable(complained));
+        for (const QString &file : std::as_const(made))
+            QVERIFY2(QFileInfo(m_dir->filePath(file)).size() > 0, qPrintable(file));
+        for (const QString &file : std::as_const(absent))
+            QVERIFY2(!QFileInfo::exists(m_dir->filePath(file)), qPrintable(file));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLines)
+#include "tst_CommandLines.moc"
