@@ -16,6 +16,7 @@ constexpr int kHeaderSpacing = 12;
 constexpr int kHeaderTextSpacing = 4;
 constexpr int kToolIconSize = 20;
 constexpr int kRowPadding = 8;
+constexpr qreal kFocusRingWidth = 2;
 
 QFont scaledFont(const QFont &base, qreal factor, QFont::Weight weight)
 {
@@ -29,6 +30,11 @@ QColor withAlpha(QColor color, qreal alpha)
 {
     color.setAlphaF(float(alpha));
     return color;
+}
+
+QColor focusRingColor(const QPalette &palette)
+{
+    return palette.color(QPalette::Active, QPalette::Highlight).lighter(150);
 }
 
 QFont headerTitleFont(const QFont &base)
@@ -171,10 +177,12 @@ void CatalogueDelegate::paintTool(QPainter *painter, const QStyleOptionViewItem 
         painter->setBrush(fill);
         painter->drawRoundedRect(row, 6, 6);
     }
+    // The list has the keyboard and this is its current row: a ring light enough to stand out
+    // from the selection's fill as well as from the sidebar.
     if (option.state.testFlag(QStyle::State_HasFocus) && enabled) {
-        painter->setPen(QPen(option.palette.color(QPalette::Highlight), 1));
+        painter->setPen(QPen(focusRingColor(option.palette), kFocusRingWidth));
         painter->setBrush(Qt::NoBrush);
-        painter->drawRoundedRect(row.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        painter->drawRoundedRect(row.adjusted(1, 1, -1, -1), 6, 6);
     }
 
     painter->setOpacity(enabled ? 1.0 : 0.38);

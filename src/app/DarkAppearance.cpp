@@ -1,14 +1,15 @@
 #include "app/DarkAppearance.h"
 
+#include "app/DarkStyle.h"
+
 #include <QApplication>
 #include <QPalette>
-#include <QStyleFactory>
 
 namespace hb {
 
 void applyDarkAppearance(QApplication &application)
 {
-    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    application.setStyle(new DarkStyle); // the application owns its style
 
     const QColor window(30, 31, 36);
     const QColor base(22, 23, 28);

@@ -4,7 +4,8 @@ class QApplication;
 
 namespace hb {
 
-// The whole application is shown dark: the Fusion style with a dark palette.
+// The whole application is shown dark: the Fusion style, with field edges drawn to be seen
+// (DarkStyle), and a dark palette.
 void applyDarkAppearance(QApplication &application);
 
 } // namespace hb

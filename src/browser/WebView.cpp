@@ -20,6 +20,7 @@ WebView::WebView(Bindings bindings, QWidget *parent)
       m_view(new QWebEngineView(this))
 {
     m_view->setPage(m_coordinator);
+    m_view->setAccessibleName(u"Web page"_s);
     setFocusProxy(m_view);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -176,7 +176,9 @@ QWidget *YouTubeSearchView::buildSettingsPanel()
     save->setObjectName(u"saveButton"_s);
     // Prominent: the accent colour, as elsewhere in the app.
     QPalette prominent = save->palette();
-    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight));
+    // A deeper accent: the style lightens a button's colour towards its top, and the accent
+    // itself would come out too pale behind white text.
+    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight).darker(200));
     prominent.setColor(QPalette::ButtonText, prominent.color(QPalette::HighlightedText));
     save->setPalette(prominent);
     connect(save, &QPushButton::clicked, m_state, &YouTubeSearchState::save);

@@ -157,7 +157,9 @@ QWidget *MonitorCalibrationView::buildStepCard()
     auto *send = new QPushButton(kSendToMeter, m_stepCard);
     send->setObjectName(QStringLiteral("sendButton"));
     QPalette prominent = send->palette();
-    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight));
+    // A deeper accent: the style lightens a button's colour towards its top, and the accent
+    // itself would come out too pale behind white text.
+    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight).darker(200));
     prominent.setColor(QPalette::ButtonText, prominent.color(QPalette::HighlightedText));
     send->setPalette(prominent);
 

@@ -129,6 +129,7 @@ QWidget *DocToSRTView::buildSource()
     fileRow->addWidget(new QLabel(kFile));
     m_fileName = new QLabel;
     m_fileName->setObjectName(u"fileName"_s);
+    m_fileName->setAccessibleName(kFile);
     m_fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_fileName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     fileRow->addWidget(m_fileName, 1);
@@ -153,6 +154,7 @@ QWidget *DocToSRTView::buildPreview()
 {
     auto *section = new FormSection(kPreviewSection);
     m_preview = textArea(u"inputPreview"_s, 140);
+    m_preview->setAccessibleName(kPreviewSection);
     section->body()->addWidget(m_preview);
     return section;
 }
@@ -161,6 +163,7 @@ QWidget *DocToSRTView::buildOutput()
 {
     auto *section = new FormSection(kOutputSection);
     m_output = textArea(u"outputSRT"_s, 180);
+    m_output->setAccessibleName(kOutputSection);
     section->body()->addWidget(m_output);
 
     m_copy = new QPushButton(kCopy);

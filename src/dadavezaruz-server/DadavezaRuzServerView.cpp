@@ -179,6 +179,7 @@ QWidget *DadavezaRuzServerView::buildActivitySection()
     auto *section = new FormSection(kActivitySection);
     m_log = new QPlainTextEdit;
     m_log->setObjectName(QStringLiteral("activityLog"));
+    m_log->setAccessibleName(kActivitySection);
     m_log->setReadOnly(true);
     m_log->setPlaceholderText(kNoActivity);
     m_log->setMaximumBlockCount(int(DadavezaRuzServer::kMaxLogLines));

@@ -17,7 +17,7 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString kIconSection = u"Icon"_s;
-const QString kSymbolField = u"SF Symbol name"_s;
+const QString kSymbolField = u"Icon name"_s;
 const QString kChoosePreset = u"Choose from Presets"_s;
 
 constexpr int kPreviewSize = 24;

@@ -16,12 +16,12 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString kThumbnailSection = u"Custom Thumbnail"_s;
-const QString kChoosePhoto = u"Choose from Photos"_s;
+const QString kChoosePhoto = u"Choose Image…"_s;
 const QString kReplaceImage = u"Replace Image"_s;
 const QString kImageInUse = u"Custom image in use"_s;
 const QString kRemoveImage = u"Remove Custom Image"_s;
 const QString kImageNote =
-    u"Square PNG or JPEG images work best. The image replaces the SF Symbol on this button."_s;
+    u"Square PNG or JPEG images work best. The image replaces the icon on this button."_s;
 const QString kImageFilter = u"PNG or JPEG images (*.png *.jpg *.jpeg)"_s;
 
 constexpr int kPreviewSize = 40;

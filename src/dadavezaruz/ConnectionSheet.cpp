@@ -29,33 +29,35 @@ namespace hb {
 
 namespace {
 
-const QString kTitle = u"Connect to Mac"_s;
+const QString kTitle = u"Connect to Server"_s;
 const QString kCancel = u"Cancel"_s;
 const QString kPreferences = u"Preferences"_s;
 const QString kAutoConnect = u"Auto-connect on launch"_s;
 const QString kReconnect = u"Reconnect automatically"_s;
 const QString kBlockedTitle = u"Automatic Discovery Blocked"_s;
-const QString kBlockedLine1 =
-    u"Your device or simulator is currently blocking Bonjour/mDNS discovery."_s;
+const QString kBlockedLine1 = u"Automatic discovery uses DNS-SD through the Avahi daemon, which "
+                              u"is not running or does not answer this program."_s;
 const QString kBlockedLine2 =
-    u"Use the QR code or type the Mac’s IP address shown in Terminal below."_s;
-const QString kRequestPermission = u"Request Local Network Permission"_s;
+    u"Use the QR code, or type the server’s IP address below: DadavezaRuz Server shows it in its "
+    u"IP Address row, huebench-server in the status line that it prints in its terminal."_s;
+const QString kRequestPermission = u"Check Avahi Daemon"_s;
 const QString kManualTitle = u"Manual Connection"_s;
-const QString kHostField = u"Mac IP address"_s;
+const QString kHostField = u"Server IP address"_s;
 const QString kPortField = u"Port"_s;
 const QString kConnect = u"Connect"_s;
 const QString kScan = u"Scan QR Code"_s;
 const QString kUnreadableCode = u"Could not read QR code"_s;
-const QString kHelpTitle = u"How to set up the Mac server"_s;
+const QString kHelpTitle = u"How to set up the server"_s;
 const QStringList kHelpLines{
-    u"1. On your Mac, run the companion script:"_s,
-    u"python3 shortcut_server.py"_s,
-    u"2. A QR code will appear in Terminal — tap Scan QR Code above."_s,
-    u"3. Or pick your Mac from the Discovered Macs list."_s,
-    u"4. Both devices must be on the same Wi-Fi network (or connected via USB)."_s,
-    u"5. If the Mac does not appear, type its Wi-Fi IP from Terminal into Manual Connection."_s,
-    u"On a Linux editing computer, open “DadavezaRuz Server” in Huebench there, or run "
-    u"huebench-server; its pairing QR code can be scanned from a screenshot."_s};
+    u"1. On the computer that should type the shortcuts, open “DadavezaRuz Server” in "
+    u"Huebench, or run the server without a window in a terminal:"_s,
+    u"huebench-server"_s,
+    u"2. A QR code appears in the server window or in that terminal — take a screenshot of it "
+    u"and click Scan QR Code above."_s,
+    u"3. Or pick the computer from the Discovered Servers list."_s,
+    u"4. Both computers must be on the same local network (Wi-Fi or Ethernet)."_s,
+    u"5. If the server does not appear, type the IP address from its status line into Manual "
+    u"Connection."_s};
 
 QPushButton *symbolButton(const QString &text, const QString &symbol, const QColor &color)
 {
@@ -91,6 +93,7 @@ ConnectionSheet::ConnectionSheet(DadavezaRuzConnection &connection, Settings &se
     setWindowTitle(kTitle);
     QWidget *content = buildContent();
     auto *scroll = new QScrollArea;
+    scroll->setAccessibleName(kTitle);
     scroll->setWidget(content);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -224,7 +227,7 @@ QWidget *ConnectionSheet::buildManual()
     fields->addWidget(m_port);
     section->body()->addLayout(fields);
     QPushButton *connectButton =
-        symbolButton(kConnect, u"arrow.right.circle.fill"_s, PadColors::purple);
+        symbolButton(kConnect, u"arrow.right.circle.fill"_s, PadColors::purpleText);
     connectButton->setObjectName(u"connect"_s);
     QPushButton *scan = symbolButton(kScan, u"qrcode.viewfinder"_s, PadColors::teal);
     scan->setObjectName(u"scan"_s);

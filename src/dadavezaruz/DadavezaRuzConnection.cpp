@@ -41,8 +41,8 @@ QString DadavezaRuzConnection::waitingText()
 }
 QString DadavezaRuzConnection::localNetworkDeniedText()
 {
-    return u"Local network access denied. Enable 'Huebench' in Settings → Privacy & Security → "
-           u"Local Network."_s;
+    return u"Local network access denied. A firewall rule or security policy on this computer "
+           u"refuses the connection."_s;
 }
 QString DadavezaRuzConnection::connectionFailedText()
 {

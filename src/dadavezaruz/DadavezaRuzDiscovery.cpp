@@ -31,8 +31,8 @@ bool isDiscoveryRefusal(const Error &error)
 
 QString DadavezaRuzDiscovery::blockedText()
 {
-    return u"Local network/Bonjour discovery is blocked. Use the QR code or type the Mac’s IP "
-           u"address manually."_s;
+    return u"DNS-SD discovery is blocked: the Avahi daemon is not running or refuses this "
+           u"program. Use the QR code or type the server’s IP address manually."_s;
 }
 QString DadavezaRuzDiscovery::errorText()
 {
@@ -40,12 +40,12 @@ QString DadavezaRuzDiscovery::errorText()
 }
 QString DadavezaRuzDiscovery::probeGrantedText()
 {
-    return u"Local network access granted. Discovering your Mac…"_s;
+    return u"The Avahi daemon answers. Looking for servers…"_s;
 }
 QString DadavezaRuzDiscovery::probeFinishedText()
 {
-    return u"Permission probe finished. If a Local Network alert appeared, tap Allow, then "
-           u"Rescan. Otherwise use QR/manual IP."_s;
+    return u"Discovery through the Avahi daemon is not available. Make sure avahi-daemon is "
+           u"running, then Rescan. Otherwise use QR/manual IP."_s;
 }
 
 bool DadavezaRuzDiscovery::isLocalNetworkRefusal(const QString &description)
@@ -90,7 +90,7 @@ void DadavezaRuzDiscovery::startBrowsing()
                                 QString::fromLatin1(kDadavezaRuzServiceDomain))
                         .release());
     connect(m_browser.get(), &ServiceBrowser::ready, this,
-            [] { qCInfo(lcDadavezaRuz) << "Bonjour browser ready"; });
+            [] { qCInfo(lcDadavezaRuz) << "DNS-SD browser ready"; });
     connect(m_browser.get(), &ServiceBrowser::failed, this, &DadavezaRuzDiscovery::onBrowserFailed);
     connect(m_browser.get(), &ServiceBrowser::resultsChanged, this,
             &DadavezaRuzDiscovery::onBrowseResults);
@@ -110,7 +110,7 @@ void DadavezaRuzDiscovery::onBrowserFailed(const Error &error)
 
 void DadavezaRuzDiscovery::onBrowseResults(const QList<ServiceInstance> &results)
 {
-    qCInfo(lcDadavezaRuz).noquote() << "Bonjour results changed:" << results.size() << "result(s)";
+    qCInfo(lcDadavezaRuz).noquote() << "DNS-SD results changed:" << results.size() << "result(s)";
     QList<DiscoveredHost> hosts;
     for (const ServiceInstance &service : results) {
         hosts.append({newUuidText(), service.name, service.type, service.domain, std::nullopt});
@@ -151,7 +151,7 @@ void DadavezaRuzDiscovery::onResolved(const QString &id, const QString &address)
 void DadavezaRuzDiscovery::dropBrowser()
 {
     if (m_browser)
-        qCInfo(lcDadavezaRuz) << "Bonjour browser cancelled";
+        qCInfo(lcDadavezaRuz) << "DNS-SD browser cancelled";
     m_browser.reset();
     m_lookups.clear();
 }

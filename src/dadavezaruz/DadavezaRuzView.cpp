@@ -138,7 +138,11 @@ QWidget *DadavezaRuzView::buildHeader()
 {
     m_header = new PadHeader(kTitle);
     connect(m_header, &PadHeader::connectionClicked, this, &DadavezaRuzView::openConnectionSheet);
-    connect(m_header, &PadHeader::editClicked, this, [this] { setEditMode(!m_editMode); });
+    connect(m_header, &PadHeader::editClicked, this, [this] {
+        setEditMode(!m_editMode);
+        // The pad's keys go on working: the grid keeps the keyboard, not the button.
+        m_grid->setFocus(Qt::OtherFocusReason);
+    });
     connect(m_header, &PadHeader::addPageClicked, this, &DadavezaRuzView::openAddPageSheet);
     return m_header;
 }

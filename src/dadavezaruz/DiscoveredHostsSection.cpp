@@ -16,13 +16,13 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-const QString kDiscoveredTitle = u"Discovered Macs"_s;
+const QString kDiscoveredTitle = u"Discovered Servers"_s;
 const QString kRescan = u"Rescan"_s;
-const QString kNoneFound = u"No Macs found automatically"_s;
+const QString kNoneFound = u"No servers found automatically"_s;
 const QString kNoneFoundHelp =
-    u"Make sure the Mac server is running and both devices are on the same "
-    u"Wi-Fi. A USB cable also works because it creates a direct network "
-    u"between the devices."_s;
+    u"Make sure DadavezaRuz Server or huebench-server is running on the other computer and "
+    u"that both computers are on the same local network. Discovery uses DNS-SD through the "
+    u"Avahi daemon of this computer."_s;
 
 } // namespace
 
@@ -65,7 +65,7 @@ QLayout *DiscoveredHostsSection::buildHeader()
     auto *rescan = new QPushButton(kRescan);
     rescan->setObjectName(u"rescan"_s);
     rescan->setFlat(true);
-    rescan->setStyleSheet(u"QPushButton { color: %1; }"_s.arg(PadColors::purple.name()));
+    rescan->setStyleSheet(u"QPushButton { color: %1; }"_s.arg(PadColors::purpleText.name()));
     connect(rescan, &QPushButton::clicked, this, [this] { m_connection.rescan(true); });
     header->addWidget(title, 1);
     header->addWidget(rescan);

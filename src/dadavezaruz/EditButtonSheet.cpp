@@ -47,6 +47,7 @@ EditButtonSheet::EditButtonSheet(ShortcutPad &pad, qint64 buttonId, QWidget *par
     connect(&m_typingSave, &QTimer::timeout, this, &EditButtonSheet::save);
 
     auto *scroll = new QScrollArea;
+    scroll->setAccessibleName(kTitle);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setWidget(buildForm());

@@ -17,6 +17,10 @@ const QString kEdit = u"Edit"_s;
 const QString kDone = u"Done"_s;
 const QString kConnectionTip = u"Connection"_s;
 const QString kNewPageTip = u"New Page"_s;
+// The connection button shows the state as an icon only; assistive technology reads it here.
+const QString kConnectionName = u"Open Connection Settings"_s;
+const QString kConnected = u"Connected"_s;
+const QString kNotConnected = u"Not connected"_s;
 
 QIcon symbolIcon(const QString &symbol, const QColor &color)
 {
@@ -35,6 +39,8 @@ PadHeader::PadHeader(const QString &title, QWidget *parent) : QWidget(parent)
     m_wifi->setIconSize(QSize(24, 24));
     m_wifi->setAutoRaise(true);
     m_wifi->setToolTip(kConnectionTip);
+    m_wifi->setAccessibleName(kConnectionName);
+    m_wifi->setAccessibleDescription(kNotConnected);
     m_wifi->setCursor(Qt::PointingHandCursor);
     connect(m_wifi, &QToolButton::clicked, this, &PadHeader::connectionClicked);
 
@@ -45,7 +51,7 @@ PadHeader::PadHeader(const QString &title, QWidget *parent) : QWidget(parent)
     m_edit->setFlat(true);
     m_edit->setCursor(Qt::PointingHandCursor);
     m_edit->setStyleSheet(
-        u"QPushButton { color: %1; font-weight: 600; }"_s.arg(PadColors::purple.name()));
+        u"QPushButton { color: %1; font-weight: 600; }"_s.arg(PadColors::purpleText.name()));
     connect(m_edit, &QPushButton::clicked, this, &PadHeader::editClicked);
     auto *plus = new QToolButton;
     plus->setObjectName(u"addPageButton"_s);
@@ -53,6 +59,7 @@ PadHeader::PadHeader(const QString &title, QWidget *parent) : QWidget(parent)
     plus->setIconSize(QSize(22, 22));
     plus->setAutoRaise(true);
     plus->setToolTip(kNewPageTip);
+    plus->setAccessibleName(kNewPageTip);
     plus->setCursor(Qt::PointingHandCursor);
     connect(plus, &QToolButton::clicked, this, &PadHeader::addPageClicked);
 
@@ -67,6 +74,7 @@ void PadHeader::setConnected(bool connected)
     const QColor secondary = palette().color(QPalette::PlaceholderText);
     m_wifi->setIcon(connected ? symbolIcon(u"wifi"_s, PadColors::teal)
                               : symbolIcon(u"wifi.slash"_s, secondary));
+    m_wifi->setAccessibleDescription(connected ? kConnected : kNotConnected);
 }
 
 void PadHeader::setEditMode(bool on)

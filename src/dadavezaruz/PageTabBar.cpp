@@ -14,7 +14,7 @@ PageTabBar::PageTabBar(const ShortcutPageListModel &pages, QWidget *parent)
     setDocumentMode(true);
     setDrawBase(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    setStyleSheet(u"QTabBar::tab:selected { color: %1; }"_s.arg(PadColors::purple.name()));
+    setStyleSheet(u"QTabBar::tab:selected { color: %1; }"_s.arg(PadColors::purpleText.name()));
     connect(this, &QTabBar::tabBarClicked, this, [this](int index) {
         if (const std::optional<qint64> id = pageIdAt(index))
             Q_EMIT pageClicked(*id);

@@ -19,8 +19,8 @@ using namespace Qt::StringLiterals;
 constexpr qreal kImageShare = 0.45;
 constexpr qreal kSymbolShare = 0.28;
 constexpr qreal kLabelShare = 0.16;
-constexpr qreal kLabelMinimum = 14;
-constexpr qreal kLabelMaximum = 17;
+// The label's starting size never goes below this; fitting may shrink it further.
+constexpr int kLabelStartSmallest = 14;
 constexpr qreal kContentGapShare = 0.06;
 constexpr qreal kLabelMargin = 6;
 // Below this side there is no room for anything but the tile itself.
@@ -71,7 +71,85 @@ void drawIcon(QPainter &painter, const QRectF &target, const QString &symbol, co
     drawIcon(painter, target, symbol, color, IconLibrary::monochromeSecondary(color));
 }
 
+QFont labelFont(const QFont &base, int pixelSize)
+{
+    QFont font = base;
+    font.setWeight(QFont::DemiBold);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The label broken into two lines between words, the break chosen so that the longer line is
+// as short as it can be; empty when the label is one word.
+QStringList twoLines(const QString &label, const QFontMetricsF &metrics)
+{
+    const QStringList words = label.simplified().split(u' ');
+    QStringList best;
+    qreal bestWidth = 0;
+    for (qsizetype split = 1; split < words.size(); ++split) {
+        const QStringList lines{words.first(split).join(u' '), words.sliced(split).join(u' ')};
+        const qreal width =
+            std::max(metrics.horizontalAdvance(lines[0]), metrics.horizontalAdvance(lines[1]));
+        if (best.isEmpty() || width < bestWidth) {
+            best = lines;
+            bestWidth = width;
+        }
+    }
+    return best;
+}
+
+bool fitsIn(const QStringList &lines, const QFontMetricsF &metrics, qreal width)
+{
+    return std::ranges::all_of(
+        lines, [&](const QString &line) { return metrics.horizontalAdvance(line) <= width; });
+}
+
 } // namespace
+
+int ShortcutButtonCell::labelSizeFor(qreal side)
+{
+    return int(std::lround(
+        std::clamp(side * kLabelShare, qreal(kLabelStartSmallest), qreal(kLabelLargest))));
+}
+
+qreal ShortcutButtonCell::labelWidth(qreal side)
+{
+    return side - 2 * kLabelMargin;
+}
+
+ShortcutButtonCell::LabelFit ShortcutButtonCell::fitLabel(const QString &label, const QFont &base,
+                                                          qreal side)
+{
+    return fitLabel(label, base, labelSizeFor(side), labelWidth(side));
+}
+
+ShortcutButtonCell::LabelFit ShortcutButtonCell::fitLabel(const QString &label, const QFont &base,
+                                                          int largestPixelSize, qreal width)
+{
+    const int largest = std::max(largestPixelSize, kLabelSmallest);
+    const QString text = label.simplified();
+    for (int size = largest; size >= std::min(largest, kLabelSingleLineSmallest); --size) {
+        const QFont font = labelFont(base, size);
+        if (fitsIn({text}, QFontMetricsF(font), width))
+            return {font, {text}, false};
+    }
+    for (int size = largest; size >= kLabelSmallest; --size) {
+        const QFont font = labelFont(base, size);
+        const QFontMetricsF metrics(font);
+        const QStringList lines = twoLines(text, metrics);
+        if (!lines.isEmpty() && fitsIn(lines, metrics, width))
+            return {font, lines, false};
+    }
+    // Too long even at the smallest size: what still overflows a line is cut short.
+    const QFont font = labelFont(base, kLabelSmallest);
+    const QFontMetricsF metrics(font);
+    QStringList lines = twoLines(text, metrics);
+    if (lines.isEmpty())
+        lines = {text};
+    for (QString &line : lines)
+        line = metrics.elidedText(line, Qt::ElideRight, width);
+    return {font, lines, true};
+}
 
 QColor ShortcutButtonCell::feedbackColor()
 {
@@ -162,14 +240,13 @@ void ShortcutButtonCell::paintButton(QPainter &painter, const QRectF &rect,
     const qreal side = rect.width();
     if (side < kSmallestContentSide)
         return;
-    QFont font = painter.font();
-    font.setWeight(QFont::DemiBold);
-    const qreal labelSize = std::clamp(side * kLabelShare, kLabelMinimum, kLabelMaximum);
-    font.setPixelSize(int(std::lround(labelSize)));
-    const QFontMetricsF metrics(font);
+    const LabelFit label = fitLabel(button.label, painter.font(), side);
+    const QFontMetricsF metrics(label.font);
+    const qreal labelHeight =
+        metrics.height() + qreal(label.lines.size() - 1) * metrics.lineSpacing();
     const qreal visual = side * (image.isNull() ? kSymbolShare : kImageShare);
     const qreal gap = side * kContentGapShare;
-    const qreal top = rect.center().y() - (visual + gap + metrics.height()) / 2;
+    const qreal top = rect.center().y() - (visual + gap + labelHeight) / 2;
     const QRectF visualRect(rect.center().x() - visual / 2, top, visual, visual);
 
     if (image.isNull()) {
@@ -181,12 +258,15 @@ void ShortcutButtonCell::paintButton(QPainter &painter, const QRectF &rect,
         painter.restore();
     }
 
-    const QRectF labelRect(rect.left() + kLabelMargin, visualRect.bottom() + gap,
-                           side - 2 * kLabelMargin, metrics.height());
-    painter.setFont(font);
+    painter.setFont(label.font);
     painter.setPen(Qt::white);
-    painter.drawText(labelRect, Qt::AlignHCenter | Qt::AlignTop,
-                     metrics.elidedText(button.label, Qt::ElideRight, labelRect.width()));
+    qreal lineTop = visualRect.bottom() + gap;
+    for (const QString &line : label.lines) {
+        painter.drawText(
+            QRectF(rect.left() + kLabelMargin, lineTop, labelWidth(side), metrics.height()),
+            Qt::AlignHCenter | Qt::AlignTop, line);
+        lineTop += metrics.lineSpacing();
+    }
 }
 
 } // namespace hb

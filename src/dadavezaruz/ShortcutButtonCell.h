@@ -2,8 +2,10 @@
 
 #include "dadavezaruz/ShortcutPad.h"
 
+#include <QFont>
 #include <QImage>
 #include <QRectF>
+#include <QStringList>
 
 #include <optional>
 
@@ -24,7 +26,30 @@ public:
     // Longest side of a decoded custom image; larger pictures are scaled down once.
     static constexpr int kThumbnailMaxSide = 512;
 
+    // Label text sizes in pixels: the largest, the smallest a single line may shrink to before
+    // the label wraps, and the smallest of all.
+    static constexpr int kLabelLargest = 17;
+    static constexpr int kLabelSingleLineSmallest = 13;
+    static constexpr int kLabelSmallest = 10;
+
+    // How a label is set in a given width: on one line when it fits at a size no smaller than
+    // kLabelSingleLineSmallest, else on two lines broken between words, shrinking down to
+    // kLabelSmallest. Only a label that fits no other way is elided.
+    struct LabelFit {
+        QFont font;
+        QStringList lines; // one or two
+        bool elided = false;
+    };
+
     ShortcutButtonCell() = delete;
+
+    // The label's size follows the cell's: the largest size for a cell of `side` pixels.
+    static int labelSizeFor(qreal side);
+    static LabelFit fitLabel(const QString &label, const QFont &base, int largestPixelSize,
+                             qreal width);
+    // The width of a cell's label and the label as painted into a cell of that side.
+    static qreal labelWidth(qreal side);
+    static LabelFit fitLabel(const QString &label, const QFont &base, qreal side);
 
     static QColor feedbackColor();
     static QColor badgeColor();

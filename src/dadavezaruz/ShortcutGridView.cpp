@@ -1,6 +1,8 @@
 #include "dadavezaruz/ShortcutGridView.h"
 
+#include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/ShortcutButtonCell.h"
+#include "dadavezaruz/ShortcutGridAccessible.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -9,6 +11,7 @@
 #include <QSet>
 #include <QToolTip>
 
+#include <algorithm>
 #include <utility>
 
 namespace hb {
@@ -17,9 +20,15 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString kKeySeparator = u" \u2014 key "_s;
+const QString kAccessibleName = u"Shortcut grid"_s;
+const QString kAccessibleDescription =
+    u"Keys 1 to 4, Q to R, A to F and Z to V press the cells row by row"_s;
 
 constexpr int kPreferredCellSide = 100;
 constexpr int kSmallestCellSide = 48;
+// The focus ring sits in the gap around its cell.
+constexpr qreal kFocusRingOffset = 3;
+constexpr qreal kFocusRingWidth = 2;
 
 int gridExtent(int cellSide)
 {
@@ -32,6 +41,9 @@ int gridExtent(int cellSide)
 ShortcutGridView::ShortcutGridView(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ShortcutGridAccessible::install();
+    setAccessibleName(kAccessibleName);
+    setAccessibleDescription(kAccessibleDescription);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
@@ -66,6 +78,7 @@ void ShortcutGridView::setButtons(const QList<ShortcutButton> &buttons)
     }
     m_thumbnails.removeIf([&shown](const auto &entry) { return !shown.contains(entry.key()); });
     update();
+    ShortcutGridAccessible::notifyCellsChanged(this);
 }
 
 void ShortcutGridView::setEditMode(bool on)
@@ -74,6 +87,7 @@ void ShortcutGridView::setEditMode(bool on)
         return;
     m_editMode = on;
     update();
+    ShortcutGridAccessible::notifyCellsChanged(this);
 }
 
 void ShortcutGridView::setFeedbackButton(std::optional<qint64> buttonId)
@@ -97,6 +111,46 @@ void ShortcutGridView::animatePress(qreal to)
     m_pressAnimation.setStartValue(m_pressed);
     m_pressAnimation.setEndValue(to);
     m_pressAnimation.start();
+}
+
+void ShortcutGridView::setFocusCell(ShortcutGridCell cell)
+{
+    cell.row = std::clamp(cell.row, 0, ShortcutGrid::kRows - 1);
+    cell.col = std::clamp(cell.col, 0, ShortcutGrid::kColumns - 1);
+    if (cell == m_focusCell)
+        return;
+    m_focusCell = cell;
+    update();
+    ShortcutGridAccessible::notifyFocusCell(this);
+}
+
+bool ShortcutGridView::moveFocus(int key)
+{
+    ShortcutGridCell next = m_focusCell;
+    switch (key) {
+    case Qt::Key_Left:
+        --next.col;
+        break;
+    case Qt::Key_Right:
+        ++next.col;
+        break;
+    case Qt::Key_Up:
+        --next.row;
+        break;
+    case Qt::Key_Down:
+        ++next.row;
+        break;
+    case Qt::Key_Home:
+        next.col = 0;
+        break;
+    case Qt::Key_End:
+        next.col = ShortcutGrid::kColumns - 1;
+        break;
+    default:
+        return false;
+    }
+    setFocusCell(next);
+    return true;
 }
 
 QString ShortcutGridView::toolTipFor(int row, int col) const
@@ -162,6 +216,16 @@ void ShortcutGridView::paintEvent(QPaintEvent *)
                                       m_editMode, pressed ? m_pressed : 0, image);
         }
     }
+    if (hasFocus()) {
+        const qreal radius = ShortcutButtonCell::kCornerRadius + kFocusRingOffset;
+        const QRectF ring =
+            ShortcutGrid::cellRect(area, m_focusCell.row, m_focusCell.col)
+                .adjusted(-kFocusRingOffset, -kFocusRingOffset, kFocusRingOffset, kFocusRingOffset);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(PadColors::focusRing, kFocusRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(ring, radius, radius);
+    }
 }
 
 void ShortcutGridView::mousePressEvent(QMouseEvent *event)
@@ -180,8 +244,10 @@ void ShortcutGridView::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     const auto down = std::exchange(m_mouseDownCell, std::nullopt);
-    if (down && cellAt(event->position()) == down)
+    if (down && cellAt(event->position()) == down) {
+        setFocusCell(*down);
         Q_EMIT cellTapped(down->row, down->col);
+    }
 }
 
 void ShortcutGridView::mouseMoveEvent(QMouseEvent *event)
@@ -202,6 +268,15 @@ void ShortcutGridView::keyPressEvent(QKeyEvent *event)
         Q_EMIT pageStepRequested(key == Qt::Key_PageUp ? -1 : 1);
         return;
     }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier && moveFocus(key))
+        return;
+    if (modifiers == Qt::NoModifier &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        if (!event->isAutoRepeat())
+            Q_EMIT cellTapped(m_focusCell.row, m_focusCell.col);
+        return;
+    }
     if (event->modifiers() == Qt::NoModifier) {
         if (const auto cell = ShortcutGrid::cellForKey(event->nativeScanCode(), key)) {
             if (!event->isAutoRepeat())
@@ -210,6 +285,18 @@ void ShortcutGridView::keyPressEvent(QKeyEvent *event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void ShortcutGridView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ShortcutGridView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 } // namespace hb

@@ -14,8 +14,9 @@ namespace hb {
 
 // The 4 x 4 grid of one page. It draws the cells and reports taps; what a tap does is up to
 // the screen. A cell is tapped by a click (press and release on the same cell) or by its key:
-// 1 2 3 4 / Q W E R / A S D F / Z X C V by place on the keyboard. Ctrl+Page Up and
-// Ctrl+Page Down ask for the previous and next page.
+// 1 2 3 4 / Q W E R / A S D F / Z X C V by place on the keyboard. With the keyboard focus on
+// the grid the arrows move a focus ring between the cells and Space or Enter taps the ringed
+// cell. Ctrl+Page Up and Ctrl+Page Down ask for the previous and next page.
 class ShortcutGridView : public QWidget {
     Q_OBJECT
 
@@ -35,6 +36,10 @@ public:
     std::optional<qint64> feedbackButton() const { return m_feedbackButton; }
     void setFeedbackButton(std::optional<qint64> buttonId);
 
+    // The cell the arrows move and Space or Enter taps; ringed while the grid has the focus.
+    ShortcutGridCell focusCell() const { return m_focusCell; }
+    void setFocusCell(ShortcutGridCell cell);
+
     // The tooltip of a cell: the button's label and its key; empty for an empty cell.
     QString toolTipFor(int row, int col) const;
 
@@ -52,6 +57,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct Thumbnail {
@@ -62,6 +69,7 @@ private:
     std::optional<ShortcutGridCell> cellAt(QPointF point) const;
     bool isTappable(ShortcutGridCell cell) const;
     void animatePress(qreal to);
+    bool moveFocus(int key);
 
     ShortcutGrid::Cells m_cells;
     QHash<qint64, Thumbnail> m_thumbnails; // by button id
@@ -72,6 +80,7 @@ private:
     qreal m_pressed = 0;
     QVariantAnimation m_pressAnimation;
     std::optional<ShortcutGridCell> m_mouseDownCell;
+    ShortcutGridCell m_focusCell;
 };
 
 } // namespace hb

@@ -138,6 +138,7 @@ QWidget *PrepProjectDetailView::buildChecklistSection()
     m_noTasks->setForegroundRole(QPalette::PlaceholderText);
     m_list = new QListWidget;
     m_list->setObjectName(u"checklist"_s);
+    m_list->setAccessibleName(kChecklistSection);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setFrameShape(QFrame::NoFrame);

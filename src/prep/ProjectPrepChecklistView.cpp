@@ -32,6 +32,7 @@ namespace {
 
 const QString kTitle = u"Project Prep"_s;
 const QString kNewProject = u"New Project"_s;
+const QString kProjectList = u"Projects"_s;
 const QString kNoProjects = u"No Projects"_s;
 const QString kNoProjectsText = u"Create a project to start a prep checklist."_s;
 const QString kEmptySymbol = u"checklist"_s;
@@ -117,6 +118,7 @@ QWidget *ProjectPrepChecklistView::buildListPage()
 
     m_list = new QListView;
     m_list->setObjectName(u"projectList"_s);
+    m_list->setAccessibleName(kProjectList);
     m_list->setModel(m_model);
     m_list->setItemDelegate(new PrepProjectRowDelegate(m_list));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);

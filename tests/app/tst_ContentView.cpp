@@ -1,6 +1,7 @@
 #include "app/CatalogueModel.h"
 #include "app/ContentView.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QPointer>
@@ -10,6 +11,8 @@
 using namespace hb;
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(hb::ToolId)
+
 class TestContentView : public QObject {
     Q_OBJECT
 
@@ -17,6 +20,10 @@ private Q_SLOTS:
     void init();
     void choosingARowBuildsItsScreenAfresh();
     void rowsWithoutScreensAreSkipped();
+    void keysPassOverTitles_data();
+    void keysPassOverTitles();
+    void clickingATitleKeepsTheCurrentRow();
+    void currentRowShowsAFocusRing();
 
 private:
     void click(ToolId tool);
@@ -90,6 +97,96 @@ void TestContentView::rowsWithoutScreensAreSkipped()
     QCOMPARE(screenName(), u"checklist"_s);
     QTest::keyClick(m_view->catalogueList(), Qt::Key_Up);
     QCOMPARE(screenName(), u"feet"_s);
+}
+
+void TestContentView::keysPassOverTitles_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<ToolId>("current");
+    QTest::addColumn<QString>("screen"); // empty: none chosen
+    // Only feet and checklist have screens here; the list starts with the header, and every
+    // section with its title. Taking the focus rings the first row that can be chosen.
+    const ToolId feet = ToolId::FeetFrames;
+    const ToolId checklist = ToolId::ProjectPrepChecklist;
+    QTest::newRow("focus alone") << QList<int>{} << feet << QString();
+    QTest::newRow("space chooses") << QList<int>{Qt::Key_Space} << feet << u"feet"_s;
+    QTest::newRow("return chooses") << QList<int>{Qt::Key_Return} << feet << u"feet"_s;
+    QTest::newRow("down") << QList<int>{Qt::Key_Down} << checklist << u"checklist"_s;
+    QTest::newRow("up at the top stays")
+        << QList<int>{Qt::Key_Down, Qt::Key_Home, Qt::Key_Up} << feet << u"feet"_s;
+    QTest::newRow("down at the end stays")
+        << QList<int>{Qt::Key_End, Qt::Key_Down} << checklist << u"checklist"_s;
+    QTest::newRow("page up") << QList<int>{Qt::Key_End, Qt::Key_PageUp} << feet << u"feet"_s;
+    QTest::newRow("page down") << QList<int>{Qt::Key_PageDown} << checklist << u"checklist"_s;
+}
+
+void TestContentView::keysPassOverTitles()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(ToolId, current);
+    QFETCH(QString, screen);
+    QListView *list = m_view->catalogueList();
+    m_view->activateWindow();
+    list->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([list] { return list->hasFocus(); }));
+    for (int key : keys) {
+        QTest::keyClick(list, Qt::Key(key));
+        QCOMPARE(CatalogueModel::kind(list->currentIndex()), CatalogueModel::Kind::Tool);
+    }
+    QCOMPARE(CatalogueModel::tool(list->currentIndex()), current);
+    QCOMPARE(m_view->currentScreen() ? screenName() : QString(), screen);
+}
+
+void TestContentView::clickingATitleKeepsTheCurrentRow()
+{
+    click(ToolId::FeetFrames);
+    QListView *list = m_view->catalogueList();
+    const QModelIndex chosen = list->currentIndex();
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        const QModelIndex index = list->model()->index(row, 0);
+        if (CatalogueModel::kind(index) == CatalogueModel::Kind::Tool)
+            continue;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+        QCOMPARE(list->currentIndex(), chosen);
+    }
+    QCOMPARE(screenName(), u"feet"_s);
+}
+
+// Pixels of the ring's colour inside the current row, with and without the keyboard in the list.
+void TestContentView::currentRowShowsAFocusRing()
+{
+    QListView *list = m_view->catalogueList();
+    const auto *model = static_cast<CatalogueModel *>(list->model());
+    QVERIFY(m_view->choose(ToolId::FeetFrames));
+    const QColor ring = list->palette().color(QPalette::Active, QPalette::Highlight).lighter(150);
+    const QRect row = list->visualRect(model->indexOf(ToolId::FeetFrames));
+    auto ringPixels = [&] {
+        const QImage image = list->viewport()->grab().toImage();
+        int count = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x <= row.right(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (std::abs(pixel.red() - ring.red()) + std::abs(pixel.green() - ring.green()) +
+                        std::abs(pixel.blue() - ring.blue()) <
+                    24)
+                    ++count;
+            }
+        }
+        return count;
+    };
+
+    m_view->activateWindow();
+    list->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([list] { return list->hasFocus(); }));
+    // The ring runs round the row: at least its two long sides.
+    QVERIFY2(ringPixels() > 2 * row.width(), qPrintable(QString::number(ringPixels())));
+
+    auto *elsewhere = new QLabel(u"elsewhere"_s, m_view.get());
+    elsewhere->setFocusPolicy(Qt::StrongFocus);
+    elsewhere->show();
+    elsewhere->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([list] { return !list->hasFocus(); }));
+    QCOMPARE(ringPixels(), 0);
 }
 
 QTEST_MAIN(TestContentView)

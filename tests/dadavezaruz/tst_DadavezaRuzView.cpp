@@ -12,10 +12,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 using namespace hb;
 using namespace hb::test;
@@ -220,6 +224,45 @@ private Q_SLOTS:
         m_view->tapCell(2, 3); // the button now: edited, not pressed
         QVERIFY(m_view->findChild<EditButtonSheet *>());
         QCOMPARE(m_view->feedbackButtonID(), std::nullopt);
+    }
+
+    // Edit and Done are clicked with the mouse or pressed from the keyboard; either way the
+    // grid has the keyboard afterwards, so the pad's keys work at once.
+    void editToggleLeavesTheKeysToTheGrid()
+    {
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_view->activateWindow();
+        auto *grid = m_view->findChild<ShortcutGridView *>();
+        auto *edit = m_view->findChild<QPushButton *>(u"editButton"_s);
+        QVERIFY(grid && edit);
+        QSignalSpy taps(grid, &ShortcutGridView::cellTapped);
+        const auto toggleAndPress = [&](const std::function<void()> &toggle, bool editing) {
+            toggle();
+            QCOMPARE(m_view->isEditMode(), editing);
+            // The window's focus widget: where its keys go while it is active.
+            QTRY_COMPARE(m_view->focusWidget(), grid);
+            const qsizetype before = taps.size();
+            QTest::keyClick(m_view->focusWidget(), Qt::Key_W);
+            QCOMPARE(taps.size(), before + 1);
+            QCOMPARE(taps.constLast(), (QVariantList{1, 1})); // W: second row, second key
+            // Close whatever the tap opened before the next toggle.
+            if (auto *editor = m_view->findChild<EditButtonSheet *>())
+                editor->close();
+            QTRY_VERIFY(!m_view->findChild<EditButtonSheet *>());
+        };
+        toggleAndPress([&] { QTest::mouseClick(edit, Qt::LeftButton); }, true);
+        if (QTest::currentTestFailed())
+            return;
+        toggleAndPress([&] { QTest::mouseClick(edit, Qt::LeftButton); }, false);
+        if (QTest::currentTestFailed())
+            return;
+        toggleAndPress(
+            [&] {
+                edit->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(edit, Qt::Key_Space);
+            },
+            true);
     }
 
     void connectionSheetInputs_data()

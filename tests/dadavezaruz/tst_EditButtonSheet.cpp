@@ -176,7 +176,7 @@ void TestEditButtonSheet::imageFiles()
         QCOMPARE(choose->text(), u"Replace Image"_s);
         sheet.removeCustomImage();
         QVERIFY(!stored().customImageData);
-        QCOMPARE(choose->text(), u"Choose from Photos"_s);
+        QCOMPARE(choose->text(), u"Choose Image…"_s);
     }
 }
 

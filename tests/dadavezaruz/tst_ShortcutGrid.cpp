@@ -1,3 +1,4 @@
+#include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/ShortcutButtonCell.h"
 #include "dadavezaruz/ShortcutGridView.h"
 
@@ -44,6 +45,12 @@ QPoint centreOf(int row, int col)
     return ShortcutGrid::cellRect(kSquare, row, col).center().toPoint();
 }
 
+// A ring's two long sides, in pixels, give at least a cell's width.
+int cell0Width()
+{
+    return int(ShortcutGrid::cellRect(kSquare, 0, 0).width());
+}
+
 } // namespace
 
 class TestShortcutGrid : public QObject {
@@ -58,6 +65,11 @@ private Q_SLOTS:
     void keys();
     void viewInput_data();
     void viewInput();
+    void keyboardFocus_data();
+    void keyboardFocus();
+    void focusRingFollowsTheFocus();
+    void labelFit_data();
+    void labelFit();
 };
 
 void TestShortcutGrid::cells_data()
@@ -197,6 +209,134 @@ void TestShortcutGrid::viewInput()
     if (pageStep)
         QCOMPARE(steps[0][0].toInt(), pageStep);
     QCOMPARE(view.toolTipFor(1, 0), u"Undo \u2014 key Q"_s);
+}
+
+void TestShortcutGrid::keyboardFocus_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QVariantList>("focus");
+    QTest::addColumn<int>("taps");
+
+    QTest::newRow("starts top left") << QList<int>{} << QVariantList{0, 0} << 0;
+    QTest::newRow("right and down")
+        << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Down} << QVariantList{1, 2} << 0;
+    QTest::newRow("stops at the edges")
+        << QList<int>{Qt::Key_Left, Qt::Key_Up,   Qt::Key_Down, Qt::Key_Down,
+                      Qt::Key_Down, Qt::Key_Down, Qt::Key_End,  Qt::Key_Right}
+        << QVariantList{3, 3} << 0;
+    QTest::newRow("home") << QList<int>{Qt::Key_Down, Qt::Key_End, Qt::Key_Home}
+                          << QVariantList{1, 0} << 0;
+    QTest::newRow("space taps") << QList<int>{Qt::Key_Down, Qt::Key_Space} << QVariantList{1, 0}
+                                << 1;
+    QTest::newRow("enter taps") << QList<int>{Qt::Key_Right, Qt::Key_Return} << QVariantList{0, 1}
+                                << 1;
+    QTest::newRow("keypad enter taps") << QList<int>{Qt::Key_Enter} << QVariantList{0, 0} << 1;
+}
+
+void TestShortcutGrid::keyboardFocus()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QVariantList, focus);
+    QFETCH(int, taps);
+    ShortcutGridView view;
+    view.resize(kSquare.toSize());
+    view.setButtons({button(7, 1, 0)});
+    view.show();
+    QSignalSpy tapped(&view, &ShortcutGridView::cellTapped);
+    for (int key : keys)
+        QTest::keyClick(&view, Qt::Key(key));
+    const ShortcutGridCell expected{focus[0].toInt(), focus[1].toInt()};
+    QCOMPARE(view.focusCell(), expected);
+    QCOMPARE(tapped.count(), taps);
+    if (taps)
+        QCOMPARE(tapped.constLast(), focus);
+}
+
+// The ring is drawn round the focus cell only while the grid has the keyboard; a click moves it.
+void TestShortcutGrid::focusRingFollowsTheFocus()
+{
+    QWidget window;
+    auto *view = new ShortcutGridView(&window);
+    view->resize(kSquare.toSize());
+    auto *other = new QWidget(&window);
+    other->setFocusPolicy(Qt::StrongFocus);
+    window.resize(kSquare.toSize());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+
+    const QColor ring = PadColors::focusRing;
+    auto ringPixelsAround = [&](int row, int col) {
+        const QImage image = view->grab().toImage();
+        const QRect cell = ShortcutGrid::cellRect(kSquare, row, col).toAlignedRect();
+        int count = 0;
+        for (const QRect &band : {cell.adjusted(-5, -5, 5, -cell.height() + 2),
+                                  cell.adjusted(-5, cell.height() - 2, 5, 5)}) {
+            for (int y = band.top(); y <= band.bottom(); ++y) {
+                for (int x = band.left(); x <= band.right(); ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    if (std::abs(pixel.red() - ring.red()) +
+                            std::abs(pixel.green() - ring.green()) +
+                            std::abs(pixel.blue() - ring.blue()) <
+                        40)
+                        ++count;
+                }
+            }
+        }
+        return count;
+    };
+
+    view->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([view] { return view->hasFocus(); }));
+    QVERIFY(ringPixelsAround(0, 0) > cell0Width());
+    QCOMPARE(ringPixelsAround(2, 1), 0);
+
+    QTest::mouseClick(view, Qt::LeftButton, {}, centreOf(2, 1));
+    QCOMPARE(view->focusCell(), (ShortcutGridCell{2, 1}));
+    QVERIFY(ringPixelsAround(2, 1) > cell0Width());
+    QCOMPARE(ringPixelsAround(0, 0), 0);
+
+    other->setFocus(Qt::TabFocusReason);
+    QVERIFY(QTest::qWaitFor([view] { return !view->hasFocus(); }));
+    QCOMPARE(ringPixelsAround(2, 1), 0);
+}
+
+void TestShortcutGrid::labelFit_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<qreal>("side");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("elided");
+
+    QTest::newRow("short") << u"Undo"_s << 106.0 << 1 << false;
+    QTest::newRow("two words, roomy") << u"Mark In"_s << 106.0 << 1 << false;
+    QTest::newRow("two words, tight") << u"Deliver Page"_s << 72.0 << 2 << false;
+    QTest::newRow("long") << u"Toggle Full Screen Preview"_s << 106.0 << 2 << false;
+    QTest::newRow("one long word") << u"Supercalifragilistic"_s << 60.0 << 1 << true;
+    QTest::newRow("too long for two lines")
+        << u"Render every queued job now and then quit"_s << 60.0 << 2 << true;
+}
+
+// Every line of a fitted label fits its width, in a size between the floor and the cell's own.
+void TestShortcutGrid::labelFit()
+{
+    QFETCH(QString, label);
+    QFETCH(qreal, side);
+    QFETCH(int, lines);
+    QFETCH(bool, elided);
+    const QFont base;
+    const ShortcutButtonCell::LabelFit fit = ShortcutButtonCell::fitLabel(label, base, side);
+    QCOMPARE(fit.lines.size(), lines);
+    QCOMPARE(fit.elided, elided);
+    const QFontMetricsF metrics(fit.font);
+    for (const QString &line : fit.lines)
+        QVERIFY(metrics.horizontalAdvance(line) <= ShortcutButtonCell::labelWidth(side));
+    QVERIFY(fit.font.pixelSize() >= ShortcutButtonCell::kLabelSmallest);
+    QVERIFY(fit.font.pixelSize() <= ShortcutButtonCell::labelSizeFor(side));
+    if (!elided)
+        QCOMPARE(fit.lines.join(u' '), label);
+    if (lines == 1 && !elided)
+        QVERIFY(fit.font.pixelSize() >= ShortcutButtonCell::kLabelSingleLineSmallest);
 }
 
 QTEST_MAIN(TestShortcutGrid)

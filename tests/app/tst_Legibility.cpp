@@ -1,0 +1,510 @@
+// Renders every screen of the window, and the pad's sheets, and measures the contrast of what is
+// drawn: text against the background it sits on, and the edges of input fields against the
+// surface around them.
+
+#include "app/DarkAppearance.h"
+#include "app/HuebenchApp.h"
+#include "common/Settings.h"
+#include "dadavezaruz/ConnectionSheet.h"
+#include "dadavezaruz/DadavezaRuzView.h"
+#include "dadavezaruz/EditButtonSheet.h"
+#include "dadavezaruz/ShortcutButtonCell.h"
+#include "dadavezaruz/ShortcutGrid.h"
+#include "dadavezaruz/ShortcutGridView.h"
+#include "dadavezaruz/ShortcutPad.h"
+#include "platform/store/ModelStore.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+using namespace hb;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr QSize kWindowSize(1100, 720);
+constexpr double kBodyTextContrast = 4.5;
+constexpr double kLargeTextContrast = 3.0;
+constexpr double kEdgeContrast = 3.0;
+
+double channel(int value)
+{
+    const double c = value / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double luminance(QRgb rgb)
+{
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+           0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    return (light + 0.05) / (dark + 0.05);
+}
+
+// The most frequent colour of an area's inside, a few pixels in from its edges (where frames
+// and focus rings are). Near colours count together, so that a soft gradient has one colour:
+// their mean.
+QRgb dominantColor(const QImage &image, const QRect &area)
+{
+    const int inset = std::min({3, area.width() / 4, area.height() / 4});
+    const QRect inside = area.adjusted(inset, inset, -inset, -inset) & image.rect();
+    struct Bucket {
+        int count = 0;
+        qint64 red = 0, green = 0, blue = 0;
+    };
+    std::map<int, Bucket> buckets;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            Bucket &bucket =
+                buckets[(qRed(pixel) >> 3) << 10 | (qGreen(pixel) >> 3) << 5 | qBlue(pixel) >> 3];
+            ++bucket.count;
+            bucket.red += qRed(pixel);
+            bucket.green += qGreen(pixel);
+            bucket.blue += qBlue(pixel);
+        }
+    }
+    if (buckets.empty())
+        return qRgb(0, 0, 0);
+    const Bucket &most = std::max_element(buckets.begin(), buckets.end(), [](auto &a, auto &b) {
+                             return a.second.count < b.second.count;
+                         })->second;
+    return qRgb(int(most.red / most.count), int(most.green / most.count),
+                int(most.blue / most.count));
+}
+
+// The pixel of an area farthest in luminance from the background: the text's own colour.
+QRgb farthestColor(const QImage &image, const QRect &area, QRgb background)
+{
+    const double base = luminance(background);
+    QRgb best = background;
+    double bestDistance = 0;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            const double distance = std::abs(luminance(pixel) - base);
+            if (distance > bestDistance) {
+                bestDistance = distance;
+                best = pixel;
+            }
+        }
+    }
+    return best;
+}
+
+// Large text in the WCAG sense: 18 pt, or 14 pt bold (24 px, or 18.66 px bold).
+bool isLargeText(const QFont &font)
+{
+    const QFontInfo info(font);
+    const int pixels = info.pixelSize();
+    return pixels >= 24 || (pixels >= 19 && info.weight() >= QFont::Bold);
+}
+
+// The frame of a field against the surface around it. Along each side the band of the frame
+// gives its strongest pixel at every step; the side's median of those is its edge. The weakest
+// side counts.
+double frameContrast(const QImage &image, const QRect &field)
+{
+    constexpr int kRing = 3;
+    constexpr int kBand = 3;
+    const QRect outside = field.adjusted(-kRing, -kRing, kRing, kRing);
+    std::map<QRgb, int> counts;
+    for (int y = outside.top(); y <= outside.bottom(); ++y) {
+        for (int x = outside.left(); x <= outside.right(); ++x) {
+            if (field.contains(x, y) || !image.rect().contains(x, y))
+                continue;
+            ++counts[image.pixel(x, y) | 0xFF000000u];
+        }
+    }
+    if (counts.empty())
+        return 0;
+    const QRgb around = std::max_element(counts.begin(), counts.end(), [](auto &a, auto &b) {
+                            return a.second < b.second;
+                        })->first;
+
+    auto sideEdge = [&](bool horizontal, bool nearSide) {
+        QList<double> strongest;
+        const int length = horizontal ? field.width() : field.height();
+        for (int step = length / 4; step < 3 * length / 4; ++step) {
+            double best = 1;
+            for (int depth = 0; depth < kBand; ++depth) {
+                const QPoint at =
+                    horizontal ? QPoint(field.left() + step,
+                                        nearSide ? field.top() + depth : field.bottom() - depth)
+                               : QPoint(nearSide ? field.left() + depth : field.right() - depth,
+                                        field.top() + step);
+                if (image.rect().contains(at))
+                    best = std::max(best, contrast(image.pixel(at), around));
+            }
+            strongest.append(best);
+        }
+        if (strongest.isEmpty())
+            return 1.0;
+        std::sort(strongest.begin(), strongest.end());
+        return strongest[strongest.size() / 2];
+    };
+    return std::min({sideEdge(true, true), sideEdge(true, false), sideEdge(false, true),
+                     sideEdge(false, false)});
+}
+
+struct TextArea {
+    QString name;
+    QRect rect; // in the top-level widget's coordinates
+    QFont font;
+};
+
+QString describe(const QWidget *widget, const QString &text)
+{
+    return u"%1 \"%2\""_s.arg(QString::fromLatin1(widget->metaObject()->className()),
+                              text.left(40));
+}
+
+// Where the window draws text: labels, buttons, fields, tabs. Hidden, disabled and clipped-away
+// widgets are left out.
+QList<TextArea> textAreas(QWidget *top)
+{
+    QList<TextArea> areas;
+    const QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        if (!widget->isVisible() || !widget->isEnabled() || widget->window() != top)
+            continue;
+        const QRect visible = widget->visibleRegion().boundingRect();
+        if (visible.width() < 4 || visible.height() < 4)
+            continue;
+        auto add = [&](const QString &text, const QRect &rect) {
+            const QRect clipped = rect & visible;
+            if (text.trimmed().isEmpty() || clipped.isEmpty())
+                return;
+            areas.append({describe(widget, text),
+                          QRect(widget->mapTo(top, clipped.topLeft()), clipped.size()),
+                          widget->font()});
+        };
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            add(label->text(), label->contentsRect());
+        } else if (auto *tool = qobject_cast<QToolButton *>(widget)) {
+            if (tool->toolButtonStyle() != Qt::ToolButtonIconOnly || tool->icon().isNull())
+                add(tool->text(), tool->rect());
+        } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+            add(button->text(), button->rect());
+        } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+            add(edit->text().isEmpty() ? edit->placeholderText() : edit->text(), edit->rect());
+        } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+            if (!combo->isEditable())
+                add(combo->currentText(), combo->rect());
+        } else if (auto *list = qobject_cast<QListView *>(widget); list && list->model()) {
+            // Rows that can be used, as the view draws them.
+            const QWidget *viewport = list->viewport();
+            for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+                const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+                const QRect rect = list->visualRect(index) & viewport->rect();
+                if (!index.flags().testFlag(Qt::ItemIsEnabled) || rect.isEmpty())
+                    continue;
+                areas.append({describe(widget, index.data().toString()),
+                              QRect(viewport->mapTo(top, rect.topLeft()), rect.size()),
+                              list->font()});
+            }
+        } else if (auto *tabs = qobject_cast<QTabBar *>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                add(tabs->tabText(i), tabs->tabRect(i));
+        }
+    }
+    return areas;
+}
+
+// Fields whose frame is their only visible edge.
+QList<std::pair<QString, QRect>> fields(QWidget *top)
+{
+    QList<std::pair<QString, QRect>> found;
+    const QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        if (!widget->isVisible() || !widget->isEnabled() || widget->window() != top)
+            continue;
+        if (widget->visibleRegion().boundingRect() != widget->rect())
+            continue; // partly scrolled away: no whole frame to look at
+        bool framed = false;
+        if (auto *edit = qobject_cast<QLineEdit *>(widget))
+            framed = edit->hasFrame() && !qobject_cast<QAbstractSpinBox *>(widget->parent()) &&
+                     !qobject_cast<QComboBox *>(widget->parent());
+        else if (auto *spin = qobject_cast<QAbstractSpinBox *>(widget))
+            framed = spin->hasFrame();
+        else if (auto *combo = qobject_cast<QComboBox *>(widget))
+            framed = combo->hasFrame();
+        if (framed)
+            found.append({describe(widget, widget->objectName()),
+                          QRect(widget->mapTo(top, QPoint(0, 0)), widget->size())});
+    }
+    return found;
+}
+
+// The pad's sheets, opened over the pad.
+enum class Sheet { None, Connection, AddPage, EditButton };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Sheet)
+
+class TestLegibility : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void textIsReadable_data();
+    void textIsReadable();
+    void fieldEdgesAreVisible_data();
+    void fieldEdgesAreVisible();
+    void measuresWhatItClaims();
+    void padLabelsFitAtTheDefaultSize();
+
+private:
+    void addScreens();
+    QWidget *open(int tool, Sheet sheet);
+    QImage render(QWidget *top);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<HuebenchApp> m_app;
+};
+
+void TestLegibility::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    applyDarkAppearance(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+}
+
+void TestLegibility::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    auto store = ModelStore::open(m_dir->path());
+    QVERIFY(store);
+    m_app = std::make_unique<HuebenchApp>(std::move(*store));
+    m_app->window()->resize(kWindowSize);
+    m_app->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_app->window()));
+}
+
+void TestLegibility::cleanup()
+{
+    m_app.reset();
+    m_dir.reset();
+}
+
+QImage TestLegibility::render(QWidget *top)
+{
+    QCoreApplication::processEvents();
+    QImage image = top->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // To look at what was measured: HB_LEGIBILITY_DUMP=folder keeps each rendering.
+    if (const QString folder = qEnvironmentVariable("HB_LEGIBILITY_DUMP"); !folder.isEmpty())
+        image.save(QDir(folder).filePath(QString::fromUtf8(QTest::currentDataTag()) + u".png"_s));
+    return image;
+}
+
+void TestLegibility::addScreens()
+{
+    QTest::addColumn<int>("tool"); // -1: the catalogue alone
+    QTest::addColumn<Sheet>("sheet");
+    QTest::newRow("catalogue") << -1 << Sheet::None;
+    // The web view is left out: its page is not drawn by these widgets.
+    const std::pair<const char *, ToolId> tools[] = {
+        {"pad", ToolId::DadavezaRuz},
+        {"server", ToolId::DadavezaRuzServer},
+        {"calibration", ToolId::MonitorCalibration},
+        {"template library", ToolId::MogrtToFusion},
+        {"text to screenplay", ToolId::TextToFountain},
+        {"document to subtitles", ToolId::DocToSrt},
+        {"feet and frames", ToolId::FeetFrames},
+        {"prep checklist", ToolId::ProjectPrepChecklist},
+        {"bouncing monitors", ToolId::BouncingMonitors},
+        {"color invaders", ToolId::ColorInvaders},
+    };
+    for (const auto &[name, tool] : tools)
+        QTest::newRow(name) << int(tool) << Sheet::None;
+    const int pad = int(ToolId::DadavezaRuz);
+    QTest::newRow("pad connection sheet") << pad << Sheet::Connection;
+    QTest::newRow("pad new page sheet") << pad << Sheet::AddPage;
+    QTest::newRow("pad button sheet") << pad << Sheet::EditButton;
+}
+
+QWidget *TestLegibility::open(int tool, Sheet sheet)
+{
+    if (tool < 0)
+        return m_app->window();
+    if (!m_app->contentView()->choose(ToolId(tool)))
+        return nullptr;
+    QTest::qWait(50);
+    if (sheet == Sheet::None)
+        return m_app->window();
+    auto *pad = m_app->window()->findChild<DadavezaRuzView *>();
+    if (!pad)
+        return nullptr;
+    switch (sheet) {
+    case Sheet::None:
+        break;
+    case Sheet::Connection:
+        return pad->openConnectionSheet();
+    case Sheet::AddPage:
+        return pad->openAddPageSheet();
+    case Sheet::EditButton: {
+        ShortcutPad shortcuts(m_app->sharedModelContainer());
+        const auto pages = shortcuts.pages();
+        if (!pages || pages->isEmpty())
+            return nullptr;
+        const auto buttons = shortcuts.buttons(pages->constFirst().id);
+        if (!buttons || buttons->isEmpty())
+            return nullptr;
+        return pad->openEditor(buttons->constFirst().id);
+    }
+    }
+    return m_app->window();
+}
+
+void TestLegibility::textIsReadable_data()
+{
+    addScreens();
+}
+
+void TestLegibility::textIsReadable()
+{
+    QFETCH(int, tool);
+    QFETCH(Sheet, sheet);
+    QWidget *top = open(tool, sheet);
+    QVERIFY(top);
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    const QImage image = render(top);
+
+    const QList<TextArea> areas = textAreas(top);
+    QVERIFY(!areas.isEmpty());
+    QStringList failures;
+    for (const TextArea &area : areas) {
+        const QRgb background = dominantColor(image, area.rect);
+        const QRgb text = farthestColor(image, area.rect, background);
+        const double ratio = contrast(text, background);
+        const double needed = isLargeText(area.font) ? kLargeTextContrast : kBodyTextContrast;
+        if (ratio < needed)
+            failures.append(u"%1: %2 on %3 is %4:1, needs %5:1"_s.arg(
+                area.name, QColor(text).name(), QColor(background).name(),
+                QString::number(ratio, 'f', 2), QString::number(needed)));
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u"\n  "_s)));
+}
+
+void TestLegibility::fieldEdgesAreVisible_data()
+{
+    addScreens();
+}
+
+void TestLegibility::fieldEdgesAreVisible()
+{
+    QFETCH(int, tool);
+    QFETCH(Sheet, sheet);
+    QWidget *top = open(tool, sheet);
+    QVERIFY(top);
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    const QImage image = render(top);
+
+    QStringList failures;
+    for (const auto &[name, rect] : fields(top)) {
+        const double ratio = frameContrast(image, rect);
+        if (ratio < kEdgeContrast)
+            failures.append(u"%1: edge %2:1"_s.arg(name, QString::number(ratio, 'f', 2)));
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u"\n  "_s)));
+}
+
+// The measures on widgets whose colours are known: grey on black fails, white passes, and a
+// field with no visible frame is caught.
+void TestLegibility::measuresWhatItClaims()
+{
+    QWidget top;
+    top.resize(300, 120);
+    QPalette palette = top.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    top.setPalette(palette);
+    top.setAutoFillBackground(true);
+
+    auto *faint = new QLabel(u"Faint words"_s, &top);
+    faint->setStyleSheet(u"color: #3A3A3A;"_s);
+    faint->setGeometry(10, 10, 120, 24);
+    auto *clear = new QLabel(u"Clear words"_s, &top);
+    clear->setStyleSheet(u"color: #FFFFFF;"_s);
+    clear->setGeometry(150, 10, 120, 24);
+    auto *field = new QLineEdit(&top);
+    field->setStyleSheet(u"QLineEdit { background: #000000; border: 1px solid #0A0A0A; }"_s);
+    field->setGeometry(10, 60, 200, 28);
+    top.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&top));
+
+    const QImage image = render(&top);
+    auto ratioOf = [&](QLabel *label) {
+        const QRect rect(label->pos(), label->size());
+        const QRgb background = dominantColor(image, rect);
+        return contrast(farthestColor(image, rect, background), background);
+    };
+    QVERIFY(ratioOf(faint) < kBodyTextContrast);
+    QVERIFY(ratioOf(clear) > 15);
+    QVERIFY(frameContrast(image, QRect(field->pos(), field->size())) < kEdgeContrast);
+
+    field->setStyleSheet(u"QLineEdit { background: #000000; border: 1px solid #A0A0A0; }"_s);
+    QVERIFY(frameContrast(render(&top), QRect(field->pos(), field->size())) >= kEdgeContrast);
+    QCOMPARE(qRound(contrast(qRgb(0, 0, 0), qRgb(255, 255, 255))), 21);
+}
+
+// In the window at its first size, every label of the pages a new pad starts with, and a long
+// label of a user's own, is set whole in its cell: shrunk or wrapped, never cut off.
+void TestLegibility::padLabelsFitAtTheDefaultSize()
+{
+    QCOMPARE(m_app->window()->size(), kWindowSize);
+    QVERIFY(m_app->contentView()->choose(ToolId::DadavezaRuz));
+    auto *grid = m_app->window()->findChild<ShortcutGridView *>();
+    QVERIFY(grid);
+    QTRY_VERIFY(grid->isVisible());
+    const qreal side = ShortcutGrid::cellSide(QSizeF(grid->size()));
+    QVERIFY2(side >= 72, qPrintable(QString::number(side))); // a cell worth the name
+
+    ShortcutPad shortcuts(m_app->sharedModelContainer());
+    const auto pages = shortcuts.pages();
+    QVERIFY(pages && !pages->isEmpty());
+    QStringList labels{u"Toggle Full Screen Preview"_s};
+    for (const ShortcutPage &page : *pages) {
+        const auto buttons = shortcuts.buttons(page.id);
+        QVERIFY(buttons);
+        for (const ShortcutButton &button : *buttons)
+            labels.append(button.label);
+    }
+    QVERIFY(labels.size() > 8);
+    const qreal width = ShortcutButtonCell::labelWidth(side);
+    for (const QString &label : std::as_const(labels)) {
+        const ShortcutButtonCell::LabelFit fit =
+            ShortcutButtonCell::fitLabel(label, grid->font(), side);
+        QVERIFY2(!fit.elided, qPrintable(label));
+        QCOMPARE(fit.lines.join(u' '), label.simplified());
+        const QFontMetricsF metrics(fit.font);
+        for (const QString &line : fit.lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+    }
+}
+
+QTEST_MAIN(TestLegibility)
+#include "tst_Legibility.moc"
