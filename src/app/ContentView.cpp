@@ -1,6 +1,7 @@
 #include "app/ContentView.h"
 
 #include "app/CatalogueDelegate.h"
+#include "app/CatalogueListView.h"
 #include "app/CatalogueModel.h"
 #include "app/NavigationViewWrapper.h"
 #include "common/Backdrop.h"
@@ -51,8 +52,9 @@ QWidget *ContentView::buildSidebar()
     auto *title = new ScreenTitle(ToolCatalogue::sidebarTitle(), sidebar);
     title->setObjectName(QStringLiteral("sidebarTitle"));
 
-    m_list = new QListView(sidebar);
+    m_list = new CatalogueListView(sidebar);
     m_list->setObjectName(QStringLiteral("catalogueList"));
+    m_list->setAccessibleName(ToolCatalogue::sidebarTitle());
     m_list->setModel(m_model);
     m_list->setItemDelegate(new CatalogueDelegate(m_list));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,10 +97,12 @@ void ContentView::onSelectionChanged(const QItemSelection &selected)
     const QModelIndexList indexes = selected.indexes();
     if (indexes.isEmpty())
         return;
-    const auto factory = m_screens.find(CatalogueModel::tool(indexes.first()));
+    const ToolId tool = CatalogueModel::tool(indexes.first());
+    const auto factory = m_screens.find(tool);
     if (factory == m_screens.end() || !factory->second)
         return;
     m_navigation->showDetail(factory->second());
+    m_currentTool = tool;
     Q_EMIT screenChanged(currentScreen());
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QItemSelection;
 class QListView;
@@ -32,6 +33,8 @@ public:
     // Chooses a tool as if its row had been clicked; false if the tool has no screen.
     bool choose(ToolId tool);
     QWidget *currentScreen() const;
+    // The tool whose screen is shown, if any.
+    std::optional<ToolId> currentTool() const { return m_currentTool; }
     QListView *catalogueList() const { return m_list; }
     NavigationViewWrapper *navigation() const { return m_navigation; }
 
@@ -46,6 +49,7 @@ private:
     CatalogueModel *m_model;
     QListView *m_list = nullptr;
     NavigationViewWrapper *m_navigation = nullptr;
+    std::optional<ToolId> m_currentTool;
 };
 
 } // namespace hb

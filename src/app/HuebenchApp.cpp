@@ -2,9 +2,9 @@
 
 #include "app/ContentView.h"
 #include "app/ControllerApprovalPrompt.h"
+#include "app/MainWindow.h"
 #include "browser/YouTubeSearchView.h"
 #include "calibration/MonitorCalibrationView.h"
-#include "common/IconLibrary.h"
 #include "common/Settings.h"
 #include "converters/DocToSRTView.h"
 #include "converters/TextToFountainView.h"
@@ -19,8 +19,8 @@
 #include "platform/store/ModelStore.h"
 #include "prep/ProjectPrepChecklistView.h"
 
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QApplication>
+#include <QIcon>
 
 namespace hb {
 
@@ -73,21 +73,16 @@ Expected<std::unique_ptr<HuebenchApp>> HuebenchApp::create()
     return std::make_unique<HuebenchApp>(std::move(*store));
 }
 
-HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store)
-    : m_store(std::move(store)), m_settings(std::make_unique<Settings>()),
-      m_window(std::make_unique<QWidget>())
+HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store, std::unique_ptr<Settings> settings)
+    : m_store(std::move(store)),
+      m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
 {
-    m_window->setWindowTitle(QStringLiteral("Huebench"));
-    m_window->setWindowIcon(IconLibrary::icon(QStringLiteral("paintpalette.fill"),
-                                              QColor::fromRgbF(0.48f, 0.36f, 1.0f),
-                                              QColor::fromRgbF(0.18f, 0.83f, 0.74f)));
-    m_window->setMinimumSize(640, 420);
-    m_window->resize(1100, 720);
-
-    m_contentView = new ContentView(screenFactories(), m_window.get());
-    auto *layout = new QVBoxLayout(m_window.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_contentView);
+    m_window = std::make_unique<MainWindow>(screenFactories(), *m_settings);
+    // The installed theme icon when there is one; the built-in copy otherwise.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(HB_APP_ID),
+                         QIcon(QStringLiteral(":/about/resources/app-icon/huebench.svg"))));
+    m_window->restoreState();
 }
 
 HuebenchApp::~HuebenchApp()
@@ -99,6 +94,16 @@ HuebenchApp::~HuebenchApp()
 void HuebenchApp::show()
 {
     m_window->show();
+}
+
+QWidget *HuebenchApp::window() const
+{
+    return m_window.get();
+}
+
+ContentView *HuebenchApp::contentView() const
+{
+    return m_window->contentView();
 }
 
 } // namespace hb

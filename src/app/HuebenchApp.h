@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/ContentView.h"
+#include "app/MainWindow.h"
 #include "common/Expected.h"
+#include "common/Settings.h"
 
 #include <QString>
 
@@ -13,7 +15,6 @@ namespace hb {
 
 class ControllerApprovalPrompt;
 class ModelStore;
-class Settings;
 
 // The application: the one local model store every persistent tool shares, the user's
 // settings, and the single window that shows the tool catalogue.
@@ -24,7 +25,9 @@ public:
 
     // Opens the store in the user's data folder. Fails only when the store cannot be created.
     static Expected<std::unique_ptr<HuebenchApp>> create();
-    explicit HuebenchApp(std::unique_ptr<ModelStore> store);
+    // Without `settings`, the user's settings file.
+    explicit HuebenchApp(std::unique_ptr<ModelStore> store,
+                         std::unique_ptr<Settings> settings = nullptr);
     ~HuebenchApp();
 
     HuebenchApp(const HuebenchApp &) = delete;
@@ -32,8 +35,9 @@ public:
 
     ModelStore &sharedModelContainer() const { return *m_store; }
     Settings &settings() const { return *m_settings; }
-    QWidget *window() const { return m_window.get(); }
-    ContentView *contentView() const { return m_contentView; }
+    QWidget *window() const;
+    MainWindow *mainWindow() const { return m_window.get(); }
+    ContentView *contentView() const;
 
     void show();
 
@@ -42,8 +46,7 @@ private:
 
     std::unique_ptr<ModelStore> m_store;
     std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<QWidget> m_window;
-    ContentView *m_contentView = nullptr;
+    std::unique_ptr<MainWindow> m_window;
     ControllerApprovalPrompt *m_approvalPrompt = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "app/NavigationViewWrapper.h"
 
 #include <QLabel>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -35,17 +36,25 @@ NavigationViewWrapper::NavigationViewWrapper(QWidget *sidebar, const QString &pl
 
 void NavigationViewWrapper::showDetail(std::unique_ptr<QWidget> screen)
 {
-    if (m_detail) {
-        m_detailStack->removeWidget(m_detail);
-        delete m_detail.data();
+    if (m_detailFrame) {
+        m_detailStack->removeWidget(m_detailFrame);
+        delete m_detailFrame.data();
     }
     if (!screen) {
         m_detailStack->setCurrentWidget(m_placeholder);
         return;
     }
-    m_detail = screen.release();
-    m_detailStack->addWidget(m_detail);
-    m_detailStack->setCurrentWidget(m_detail);
+    m_detail = screen.get();
+    // A screen keeps at least its minimum size; on a small display (or at a large scale) it
+    // scrolls rather than being squeezed until its controls overlap.
+    auto *frame = new QScrollArea(m_detailStack);
+    frame->setObjectName(QStringLiteral("detailScrollArea"));
+    frame->setWidgetResizable(true);
+    frame->setFrameShape(QFrame::NoFrame);
+    frame->setWidget(screen.release());
+    m_detailFrame = frame;
+    m_detailStack->addWidget(frame);
+    m_detailStack->setCurrentWidget(frame);
 }
 
 QWidget *NavigationViewWrapper::detail() const

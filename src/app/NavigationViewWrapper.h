@@ -34,6 +34,7 @@ private:
     QStackedWidget *m_detailStack;
     QLabel *m_placeholder;
     QPointer<QWidget> m_detail;
+    QPointer<QWidget> m_detailFrame;
 };
 
 } // namespace hb

@@ -68,4 +68,72 @@ QString ToolCatalogue::placeholderText()
     return QStringLiteral("Select an item");
 }
 
+QString ToolCatalogue::key(ToolId tool)
+{
+    switch (tool) {
+    case ToolId::DadavezaRuz:
+        return QStringLiteral("pad");
+    case ToolId::MonitorCalibration:
+        return QStringLiteral("calibration");
+    case ToolId::FeetFrames:
+        return QStringLiteral("feet-frames");
+    case ToolId::TextToFountain:
+        return QStringLiteral("text-to-fountain");
+    case ToolId::DocToSrt:
+        return QStringLiteral("doc-to-srt");
+    case ToolId::ProjectPrepChecklist:
+        return QStringLiteral("prep-checklist");
+    case ToolId::BouncingMonitors:
+        return QStringLiteral("bouncing-monitors");
+    case ToolId::ColorInvaders:
+        return QStringLiteral("color-invaders");
+    case ToolId::YouTubeSearch:
+        return QStringLiteral("tutorial-browser");
+    case ToolId::DadavezaRuzServer:
+        return QStringLiteral("shortcut-server");
+    case ToolId::MogrtToFusion:
+        return QStringLiteral("templates");
+    }
+    return {};
+}
+
+std::optional<ToolId> ToolCatalogue::toolForKey(QStringView key)
+{
+    for (const CatalogueSection &section : sections()) {
+        for (const CatalogueRow &row : section.rows) {
+            if (ToolCatalogue::key(row.id) == key)
+                return row.id;
+        }
+    }
+    return std::nullopt;
+}
+
+QString ToolCatalogue::helpHeading(ToolId tool)
+{
+    switch (tool) {
+    case ToolId::DadavezaRuz:
+        return QStringLiteral("The pad");
+    case ToolId::MonitorCalibration:
+        return QStringLiteral("Monitor calibration");
+    case ToolId::FeetFrames:
+        return QStringLiteral("Feet and frames");
+    case ToolId::TextToFountain:
+        return QStringLiteral("Text to Fountain");
+    case ToolId::DocToSrt:
+        return QStringLiteral("Word transcripts to subtitles");
+    case ToolId::ProjectPrepChecklist:
+        return QStringLiteral("Project prep checklist");
+    case ToolId::BouncingMonitors:
+    case ToolId::ColorInvaders:
+        return QStringLiteral("Games");
+    case ToolId::YouTubeSearch:
+        return QStringLiteral("Tutorial browser");
+    case ToolId::DadavezaRuzServer:
+        return QStringLiteral("The shortcut server");
+    case ToolId::MogrtToFusion:
+        return QStringLiteral("Templates to Fusion macros");
+    }
+    return {};
+}
+
 } // namespace hb

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace hb {
 
 // Every tool the catalogue can open.
@@ -53,6 +55,12 @@ public:
     static QString sidebarTitle();
     // What the detail column shows before a row is chosen.
     static QString placeholderText();
+
+    // A tool's name in the settings file; stable across releases.
+    static QString key(ToolId tool);
+    static std::optional<ToolId> toolForKey(QStringView key);
+    // The heading of the README section that explains the tool.
+    static QString helpHeading(ToolId tool);
 };
 
 } // namespace hb

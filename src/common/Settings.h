@@ -26,6 +26,10 @@ inline constexpr QLatin1StringView calibrationFullScreenDisplay{"calibration.ful
 inline constexpr QLatin1StringView gamesColorInvadersBestScore{"games.colorInvaders.bestScore"};
 inline constexpr QLatin1StringView gamesBouncingMonitorsBestScore{
     "games.bouncingMonitors.bestScore"};
+// The main window's geometry and splitter (Qt's own encodings) and the tool open at the end.
+inline constexpr QLatin1StringView windowGeometry{"window.geometry"};
+inline constexpr QLatin1StringView windowSplitter{"window.splitter"};
+inline constexpr QLatin1StringView windowLastTool{"window.lastTool"};
 } // namespace SettingsKey
 
 // The one access point to the user's settings: an INI file in the user's configuration folder

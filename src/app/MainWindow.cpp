@@ -1,0 +1,130 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutDialog.h"
+#include "app/HelpViewer.h"
+#include "app/NavigationViewWrapper.h"
+#include "common/Settings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+
+using namespace Qt::StringLiterals;
+
+namespace hb {
+
+MainWindow::MainWindow(ScreenFactories screens, Settings &settings, QWidget *parent)
+    : QMainWindow(parent), m_settings(settings),
+      m_contentView(new ContentView(std::move(screens), this))
+{
+    setObjectName(u"mainWindow"_s);
+    setWindowTitle(u"Huebench"_s);
+    setCentralWidget(m_contentView);
+    buildMenus();
+
+    connect(m_contentView, &ContentView::screenChanged, this, [this] {
+        if (const std::optional<ToolId> tool = m_contentView->currentTool())
+            m_settings.setText(SettingsKey::windowLastTool, ToolCatalogue::key(*tool));
+    });
+    connect(m_contentView->navigation()->splitter(), &QSplitter::splitterMoved, this, [this] {
+        m_settings.setBytes(SettingsKey::windowSplitter,
+                            m_contentView->navigation()->splitter()->saveState());
+    });
+    // A desktop logout ends the application without closing its windows.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveState);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(u"&File"_s);
+    QAction *quit = file->addAction(u"&Quit"_s);
+    quit->setObjectName(u"actionQuit"_s);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *help = menuBar()->addMenu(u"&Help"_s);
+    QAction *contents = help->addAction(u"Huebench &Help"_s);
+    contents->setObjectName(u"actionHelp"_s);
+    contents->setShortcut(QKeySequence::HelpContents);
+    contents->setShortcutContext(Qt::ApplicationShortcut);
+    connect(contents, &QAction::triggered, this, &MainWindow::showHelp);
+    QAction *about = help->addAction(u"&About Huebench"_s);
+    about->setObjectName(u"actionAbout"_s);
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+QSize MainWindow::fittedSize(QSize wanted, QSize available)
+{
+    return wanted.boundedTo(available).expandedTo(QSize(1, 1));
+}
+
+void MainWindow::restoreState()
+{
+    const QByteArray geometry = m_settings.bytes(SettingsKey::windowGeometry);
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+        resize(fittedSize(kDefaultSize, available.size() * 0.92));
+        move(available.center() - rect().center());
+    } else if (!isMaximized() && !isFullScreen()) {
+        // A window saved on a larger screen (or at a smaller scale) must still fit this one.
+        const QRect onScreen = this->screen() ? this->screen()->availableGeometry() : available;
+        resize(fittedSize(size(), onScreen.size()));
+    }
+
+    const QByteArray splitter = m_settings.bytes(SettingsKey::windowSplitter);
+    if (!splitter.isEmpty())
+        m_contentView->navigation()->splitter()->restoreState(splitter);
+
+    if (const std::optional<ToolId> tool =
+            ToolCatalogue::toolForKey(m_settings.text(SettingsKey::windowLastTool)))
+        m_contentView->choose(*tool);
+}
+
+void MainWindow::saveState()
+{
+    m_settings.setBytes(SettingsKey::windowGeometry, saveGeometry());
+    m_settings.setBytes(SettingsKey::windowSplitter,
+                        m_contentView->navigation()->splitter()->saveState());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    saveState();
+    if (m_help)
+        m_help->close();
+    event->accept();
+}
+
+void MainWindow::showHelp()
+{
+    QString readme;
+    for (const QString &candidate : HelpViewer::readmeCandidates()) {
+        if (QFileInfo::exists(candidate)) {
+            readme = QFileInfo(candidate).canonicalFilePath();
+            break;
+        }
+    }
+    if (!m_help)
+        m_help = new HelpViewer(this);
+    const std::optional<ToolId> tool = m_contentView->currentTool();
+    m_help->showSection(readme, tool ? ToolCatalogue::helpHeading(*tool) : QString());
+}
+
+void MainWindow::showAbout()
+{
+    auto *about = new AboutDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}
+
+} // namespace hb
