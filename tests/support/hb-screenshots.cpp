@@ -1,8 +1,11 @@
 // hb-screenshots FOLDER: the README's and the metainfo's pictures of each screen, taken from
-// this build at the default window size with an empty store (the pad's default pages).
+// this build at the default window size with an empty store (the pad's default pages). The
+// tutorial browser shows a page served on loopback: nothing leaves this machine.
 //   scripts/test-env build/dev/tests/support/hb-screenshots docs
+#include "app/DarkAppearance.h"
 #include "app/HuebenchApp.h"
 #include "app/MainWindow.h"
+#include "browser/LoopbackWebServer.h"
 #include "browser/YouTubeSearchView.h"
 #include "common/Settings.h"
 #include "platform/store/ModelStore.h"
@@ -39,6 +42,17 @@ const Shot kShots[] = {
     {ToolId::YouTubeSearch, u"youtube-search.png"_s},
 };
 
+const char kSearchPage[] = R"(<!doctype html><html><head><title>Tutorials</title><style>
+body { font-family: sans-serif; margin: 24px; background: #f4f4f6; color: #1d1d22; }
+li { background: white; margin: 10px 0; padding: 14px; border-radius: 8px; list-style: none; }
+small { color: #55556a; }
+</style></head><body><h2>Results in this channel: “colour grading”</h2><ul>
+<li>Primary corrections with lift, gamma and gain<br><small>12:40</small></li>
+<li>Matching two cameras with the waveform<br><small>18:05</small></li>
+<li>Building a node tree for a documentary look<br><small>24:31</small></li>
+<li>Delivering for broadcast: legal levels<br><small>09:57</small></li>
+</ul></body></html>)";
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,6 +62,7 @@ int main(int argc, char *argv[])
                                           "--no-first-run");
     YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
+    applyDarkAppearance(application);
     QApplication::setOrganizationName(u"Huebench"_s);
     QApplication::setApplicationName(u"Huebench"_s);
     if (argc != 2) {
@@ -61,7 +76,11 @@ int main(int argc, char *argv[])
         std::fputs("hb-screenshots: no store or no output folder\n", stderr);
         return 1;
     }
-    HuebenchApp app(std::move(*store), std::make_unique<Settings>(home.filePath(u"s.ini"_s)));
+    LoopbackWebServer site(QHostAddress(u"127.0.0.1"_s));
+    site.setPage(u"/"_s, QString::fromUtf8(kSearchPage));
+    auto settings = std::make_unique<Settings>(home.filePath(u"s.ini"_s));
+    settings->setYoutubeSearchSiteUrl(site.origin() + u"/"_s);
+    HuebenchApp app(std::move(*store), std::move(settings));
     app.window()->resize(MainWindow::kDefaultSize);
     app.show();
     if (!QTest::qWaitForWindowExposed(app.window()))
