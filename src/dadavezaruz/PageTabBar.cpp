@@ -44,6 +44,9 @@ void PageTabBar::showPages(std::optional<qint64> current)
     }
     if (current)
         setCurrentIndex(m_pages.rowOf(*current));
+    // A tab bar that is not shown yet does not tell its layout that it grew: without this, the
+    // layout keeps the height it had with no tabs (none) and the tabs are never seen.
+    updateGeometry();
 }
 
 std::optional<qint64> PageTabBar::pageIdAt(int index) const

@@ -105,6 +105,22 @@ private Q_SLOTS:
         QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
     }
 
+    // A pad opened again finds its pages in the store before it is shown: the tabs must still
+    // be laid out and drawn, not left with no height.
+    void tabsShowWhenThePagesWereThereBefore()
+    {
+        m_view->show();
+        QCOMPARE(pages().size(), 3);
+        makeView().show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QTabBar *tabs = m_view->findChild<QTabBar *>(u"pageTabs"_s);
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
+        QVERIFY(tabs->isVisible());
+        QVERIFY2(tabs->height() >= tabs->sizeHint().height() && tabs->height() > 10,
+                 qPrintable(QString::number(tabs->height())));
+        QVERIFY(tabs->tabRect(2).right() < tabs->width());
+    }
+
     void deletingTheSelectedPageShowsTheFirst()
     {
         m_view->show();
