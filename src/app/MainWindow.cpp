@@ -6,9 +6,9 @@
 #include "common/Settings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
@@ -60,6 +60,10 @@ void MainWindow::buildMenus()
     about->setObjectName(u"actionAbout"_s);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    // Qt's licence and version, as the LGPL asks of a program that links it.
+    QAction *aboutQt = help->addAction(u"About &Qt"_s);
+    aboutQt->setMenuRole(QAction::AboutQtRole);
+    connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
 }
 
 QSize MainWindow::fittedSize(QSize wanted, QSize available)
