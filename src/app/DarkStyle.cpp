@@ -3,10 +3,31 @@
 #include <QPainter>
 #include <QStyleOption>
 
+#include <algorithm>
+#include <cmath>
+
 namespace hb {
 namespace {
 
 constexpr qreal kFieldCornerRadius = 2;
+// A fill this far from the window's colour marks a button by itself.
+constexpr double kDistinctFill = 3.0;
+
+double luminance(const QColor &color)
+{
+    auto channel = [](float value) {
+        return value <= 0.04045f ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+// The WCAG contrast ratio of two colours, from 1 (the same) to 21 (black and white).
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    return (light + 0.05) / (dark + 0.05);
+}
 
 } // namespace
 
@@ -42,7 +63,17 @@ void DarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opti
                               QPainter *painter, const QWidget *widget) const
 {
     QProxyStyle::drawPrimitive(element, option, painter, widget);
-    if (element == PE_FrameLineEdit && option && painter)
+    if (!option || !painter)
+        return;
+    if (element == PE_FrameLineEdit)
+        drawFieldEdge(*option, *painter);
+    // A plain button is a shade of the window: its edge alone says where it is. Coloured
+    // (accent) buttons stand out by their fill and keep Fusion's edge.
+    const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+    if (element == PE_PanelButtonCommand && button &&
+        !button->features.testFlag(QStyleOptionButton::Flat) &&
+        contrastRatio(option->palette.color(QPalette::Button),
+                      option->palette.color(QPalette::Window)) < kDistinctFill)
         drawFieldEdge(*option, *painter);
 }
 

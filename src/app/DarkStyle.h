@@ -4,9 +4,10 @@
 
 namespace hb {
 
-// Fusion with the edges of input fields (line edits, spin boxes, combo boxes) drawn light
-// enough to see: Fusion darkens the window colour for them, which on a dark window leaves a
-// field's edge all but invisible. A field with the keyboard focus gets the accent's ring.
+// Fusion with the edges of input fields (line edits, spin boxes, combo boxes) and plain push
+// buttons drawn light enough to see: Fusion darkens the window colour for them, which on a dark
+// window leaves an edge all but invisible. A control with the keyboard focus gets the accent's
+// ring.
 class DarkStyle : public QProxyStyle {
     Q_OBJECT
 

@@ -1,6 +1,6 @@
 // Renders every screen of the window, and the pad's sheets, and measures the contrast of what is
-// drawn: text against the background it sits on, and the edges of input fields against the
-// surface around them.
+// drawn: text against the background it sits on, and the edges of input fields and plain buttons
+// against the surface around them.
 
 #include "app/DarkAppearance.h"
 #include "app/HuebenchApp.h"
@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -250,6 +251,8 @@ QList<std::pair<QString, QRect>> fields(QWidget *top)
             framed = spin->hasFrame();
         else if (auto *combo = qobject_cast<QComboBox *>(widget))
             framed = combo->hasFrame();
+        else if (auto *button = qobject_cast<QPushButton *>(widget))
+            framed = !button->isFlat();
         if (framed)
             found.append({describe(widget, widget->objectName()),
                           QRect(widget->mapTo(top, QPoint(0, 0)), widget->size())});
@@ -273,8 +276,8 @@ private Q_SLOTS:
     void cleanup();
     void textIsReadable_data();
     void textIsReadable();
-    void fieldEdgesAreVisible_data();
-    void fieldEdgesAreVisible();
+    void controlEdgesAreVisible_data();
+    void controlEdgesAreVisible();
     void measuresWhatItClaims();
     void padLabelsFitAtTheDefaultSize();
 
@@ -410,12 +413,12 @@ void TestLegibility::textIsReadable()
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u"\n  "_s)));
 }
 
-void TestLegibility::fieldEdgesAreVisible_data()
+void TestLegibility::controlEdgesAreVisible_data()
 {
     addScreens();
 }
 
-void TestLegibility::fieldEdgesAreVisible()
+void TestLegibility::controlEdgesAreVisible()
 {
     QFETCH(int, tool);
     QFETCH(Sheet, sheet);
