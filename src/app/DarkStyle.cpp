@@ -59,9 +59,24 @@ void DarkStyle::drawFieldEdge(const QStyleOption &option, QPainter &painter)
     painter.restore();
 }
 
+void DarkStyle::drawFocusRing(const QStyleOption &option, QPainter &painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(focusEdgeColor(option.palette), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(option.rect).adjusted(1, 1, -1, -1), kFieldCornerRadius + 1,
+                            kFieldCornerRadius + 1);
+    painter.restore();
+}
+
 void DarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option,
                               QPainter *painter, const QWidget *widget) const
 {
+    if (element == PE_FrameFocusRect && option && painter) {
+        drawFocusRing(*option, *painter);
+        return;
+    }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
     if (!option || !painter)
         return;
@@ -75,6 +90,18 @@ void DarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opti
         contrastRatio(option->palette.color(QPalette::Button),
                       option->palette.color(QPalette::Window)) < kDistinctFill)
         drawFieldEdge(*option, *painter);
+}
+
+void DarkStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                            const QWidget *widget) const
+{
+    QProxyStyle::drawControl(element, option, painter, widget);
+    // Fusion shows a push button's focus in its bevel, which a flat button does not draw.
+    const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+    if (element == CE_PushButton && button && painter &&
+        button->features.testFlag(QStyleOptionButton::Flat) &&
+        button->state.testFlag(State_HasFocus) && button->state.testFlag(State_KeyboardFocusChange))
+        drawFocusRing(*option, *painter);
 }
 
 void DarkStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,

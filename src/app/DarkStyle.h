@@ -21,11 +21,15 @@ public:
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget = nullptr) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
                             QPainter *painter, const QWidget *widget = nullptr) const override;
 
 private:
     static void drawFieldEdge(const QStyleOption &option, QPainter &painter);
+    // Fusion's focus frame is a faint tint; on the dark window keyboard users need a ring.
+    static void drawFocusRing(const QStyleOption &option, QPainter &painter);
 };
 
 } // namespace hb

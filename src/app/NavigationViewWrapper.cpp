@@ -51,6 +51,7 @@ void NavigationViewWrapper::showDetail(std::unique_ptr<QWidget> screen)
     frame->setObjectName(QStringLiteral("detailScrollArea"));
     frame->setWidgetResizable(true);
     frame->setFrameShape(QFrame::NoFrame);
+    frame->setFocusPolicy(Qt::NoFocus); // not a stop of its own between the sidebar and the screen
     frame->setWidget(screen.release());
     m_detailFrame = frame;
     m_detailStack->addWidget(frame);

@@ -124,11 +124,10 @@ bool isLargeText(const QFont &font)
 
 // The frame of a field against the surface around it. Along each side the band of the frame
 // gives its strongest pixel at every step; the side's median of those is its edge. The weakest
-// side counts.
-double frameContrast(const QImage &image, const QRect &field)
+// side counts. `band` is how deep into the field its frame may lie.
+double frameContrast(const QImage &image, const QRect &field, int band = 3)
 {
     constexpr int kRing = 3;
-    constexpr int kBand = 3;
     const QRect outside = field.adjusted(-kRing, -kRing, kRing, kRing);
     std::map<QRgb, int> counts;
     for (int y = outside.top(); y <= outside.bottom(); ++y) {
@@ -149,7 +148,7 @@ double frameContrast(const QImage &image, const QRect &field)
         const int length = horizontal ? field.width() : field.height();
         for (int step = length / 4; step < 3 * length / 4; ++step) {
             double best = 1;
-            for (int depth = 0; depth < kBand; ++depth) {
+            for (int depth = 0; depth < band; ++depth) {
                 const QPoint at =
                     horizontal ? QPoint(field.left() + step,
                                         nearSide ? field.top() + depth : field.bottom() - depth)
@@ -279,6 +278,7 @@ private Q_SLOTS:
     void controlEdgesAreVisible_data();
     void controlEdgesAreVisible();
     void measuresWhatItClaims();
+    void keyboardFocusIsVisibleOnFlatButtons();
     void padLabelsFitAtTheDefaultSize();
 
 private:
@@ -472,6 +472,37 @@ void TestLegibility::measuresWhatItClaims()
     field->setStyleSheet(u"QLineEdit { background: #000000; border: 1px solid #A0A0A0; }"_s);
     QVERIFY(frameContrast(render(&top), QRect(field->pos(), field->size())) >= kEdgeContrast);
     QCOMPARE(qRound(contrast(qRgb(0, 0, 0), qRgb(255, 255, 255))), 21);
+}
+
+// Flat and auto-raised buttons (the pad's header) have no edge at rest; the one that Tab
+// reaches must show a ring, not Fusion's faint tint.
+void TestLegibility::keyboardFocusIsVisibleOnFlatButtons()
+{
+    QWidget top;
+    top.resize(300, 80);
+    auto *start = new QLineEdit(&top);
+    start->setGeometry(10, 10, 100, 28);
+    auto *flat = new QPushButton(u"Edit"_s, &top);
+    flat->setFlat(true);
+    flat->setGeometry(130, 10, 70, 30);
+    auto *tool = new QToolButton(&top);
+    tool->setAutoRaise(true);
+    tool->setText(u"+"_s);
+    tool->setGeometry(220, 10, 32, 32);
+    top.show();
+    top.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&top));
+    start->setFocus();
+
+    for (QWidget *button : {static_cast<QWidget *>(flat), static_cast<QWidget *>(tool)}) {
+        const QRect rect(button->pos(), button->size());
+        QVERIFY(frameContrast(render(&top), rect) < kEdgeContrast); // no edge without focus
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), button);
+        // A focus ring may sit a few pixels inside the button (a tool button's does).
+        const double ring = frameContrast(render(&top), rect, 6);
+        QVERIFY2(ring >= kEdgeContrast, qPrintable(QString::number(ring)));
+    }
 }
 
 // In the window at its first size, every label of the pages a new pad starts with, and a long
