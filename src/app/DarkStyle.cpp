@@ -25,7 +25,7 @@ double luminance(const QColor &color)
 // The WCAG contrast ratio of two colours, from 1 (the same) to 21 (black and white).
 double contrastRatio(const QColor &a, const QColor &b)
 {
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    const auto [dark, light] = std::minmax({luminance(a), luminance(b)}); // by value
     return (light + 0.05) / (dark + 0.05);
 }
 

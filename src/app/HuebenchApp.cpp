@@ -34,7 +34,9 @@ ScreenFactories HuebenchApp::screenFactories()
     };
     screens[ToolId::DadavezaRuzServer] = [this] {
         // The one server of the process: leaving its screen does not stop it.
-        DadavezaRuzServer &server = DadavezaRuzServer::shared();
+        if (!m_server)
+            m_server = DadavezaRuzServer::createForThisMachine();
+        DadavezaRuzServer &server = *m_server;
         if (!m_approvalPrompt)
             m_approvalPrompt = new ControllerApprovalPrompt(server, m_window.get());
         return std::make_unique<DadavezaRuzServerView>(server, &localIPv4Address);
@@ -87,7 +89,7 @@ HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store, std::unique_ptr<Sett
 
 HuebenchApp::~HuebenchApp()
 {
-    // Screens may still hold the store; close them first.
+    // Screens may still hold the store and the server; close them first.
     m_window.reset();
 }
 

@@ -14,6 +14,7 @@ class QWidget;
 namespace hb {
 
 class ControllerApprovalPrompt;
+class DadavezaRuzServer;
 class ModelStore;
 
 // The application: the one local model store every persistent tool shares, the user's
@@ -46,6 +47,8 @@ private:
 
     std::unique_ptr<ModelStore> m_store;
     std::unique_ptr<Settings> m_settings;
+    // Made when its screen first opens; outlives the window, whose screens refer to it.
+    std::unique_ptr<DadavezaRuzServer> m_server;
     std::unique_ptr<MainWindow> m_window;
     ControllerApprovalPrompt *m_approvalPrompt = nullptr;
 };

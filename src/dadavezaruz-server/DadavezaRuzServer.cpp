@@ -32,24 +32,20 @@ const QString kAllowOnScreen = u"Allow it under Controllers on the server screen
 
 } // namespace
 
-DadavezaRuzServer &DadavezaRuzServer::shared()
+std::unique_ptr<DadavezaRuzServer> DadavezaRuzServer::createForThisMachine()
 {
-    static QPointer<DadavezaRuzServer> instance;
-    if (!instance) {
-        const Settings settings;
-        auto *trusted =
-            new TrustedControllers([] { return ServerSettings::trustedControllers(Settings()); },
-                                   [](const QStringList &addresses) {
-                                       Settings store;
-                                       ServerSettings::setTrustedControllers(store, addresses);
-                                   });
-        DadavezaRuzServerOptions options;
-        options.allowHint = [](const QString &) { return kAllowOnScreen; };
-        instance =
-            new DadavezaRuzServer(systemServerPlatform(ServerSettings::commandKey(settings)),
-                                  trusted, kDadavezaRuzPort, options, QCoreApplication::instance());
-    }
-    return *instance;
+    const Settings settings;
+    auto *trusted =
+        new TrustedControllers([] { return ServerSettings::trustedControllers(Settings()); },
+                               [](const QStringList &addresses) {
+                                   Settings store;
+                                   ServerSettings::setTrustedControllers(store, addresses);
+                               });
+    DadavezaRuzServerOptions options;
+    options.allowHint = [](const QString &) { return kAllowOnScreen; };
+    return std::make_unique<DadavezaRuzServer>(
+        systemServerPlatform(ServerSettings::commandKey(settings)), trusted, kDadavezaRuzPort,
+        options);
 }
 
 DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
@@ -63,7 +59,6 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
     m_trusted->setParent(this);
     m_thread->setObjectName(u"DadavezaRuzServer"_s);
     m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
 
     connect(m_worker, &DadavezaRuzServerWorker::listening, this, &DadavezaRuzServer::onListening);
     connect(m_worker, &DadavezaRuzServerWorker::listenFailed, this, [this](const QString &error) {
@@ -99,6 +94,9 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
 DadavezaRuzServer::~DadavezaRuzServer()
 {
     stop();
+    // The worker is deleted in its own thread, while that still runs.
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker] { delete worker; }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
 }

@@ -43,9 +43,9 @@ class DadavezaRuzServer : public QObject {
 public:
     static constexpr qsizetype kMaxLogLines = 100;
 
-    // The one server of the process, made on first use with the system's key poster, window
-    // activation, DNS-SD and the user's settings; it lives as long as the application object.
-    static DadavezaRuzServer &shared();
+    // The server of this machine: the system's key poster, window activation, DNS-SD and the
+    // user's settings, on the pads' port. The application keeps one for as long as it runs.
+    static std::unique_ptr<DadavezaRuzServer> createForThisMachine();
 
     // `port` 0 lets the system choose (tests); `port` then shows the chosen one once running.
     DadavezaRuzServer(DadavezaRuzServerPlatform platform, TrustedControllers *trusted, quint16 port,

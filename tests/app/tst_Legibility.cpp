@@ -58,7 +58,7 @@ double luminance(QRgb rgb)
 
 double contrast(QRgb a, QRgb b)
 {
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    const auto [dark, light] = std::minmax({luminance(a), luminance(b)}); // by value
     return (light + 0.05) / (dark + 0.05);
 }
 

