@@ -4,9 +4,9 @@
 #include "app/MainWindow.h"
 #include "app/NavigationViewWrapper.h"
 #include "app/ReadmeSection.h"
-#include "browser/YouTubeSearchView.h"
 #include "common/Settings.h"
 #include "platform/store/ModelStore.h"
+#include "support/WebEngineTestSetup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -240,12 +240,8 @@ void TestMainWindow::everyToolHasAHelpSection()
 
 int main(int argc, char *argv[])
 {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
-                                          "--disable-component-update --disable-sync "
-                                          "--no-first-run");
+    prepareWebEngineForTests();
     QStandardPaths::setTestModeEnabled(true);
-    YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(u"9.8.7"_s);
     TestMainWindow test;

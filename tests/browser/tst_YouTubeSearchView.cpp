@@ -7,6 +7,7 @@
 #include "browser/YouTubeSearchState.h"
 #include "browser/YouTubeSearchView.h"
 #include "common/Settings.h"
+#include "support/WebEngineTestSetup.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -215,12 +216,8 @@ void TestYouTubeSearchView::slowPageTimesOut()
 
 int main(int argc, char *argv[])
 {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
-                                          "--disable-component-update --disable-sync "
-                                          "--no-first-run");
+    hb::prepareWebEngineForTests();
     QStandardPaths::setTestModeEnabled(true);
-    YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
     TestYouTubeSearchView test;
     return QTest::qExec(&test, argc, argv);

@@ -6,9 +6,9 @@
 #include "app/HuebenchApp.h"
 #include "app/MainWindow.h"
 #include "browser/LoopbackWebServer.h"
-#include "browser/YouTubeSearchView.h"
 #include "common/Settings.h"
 #include "platform/store/ModelStore.h"
+#include "support/WebEngineTestSetup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,10 +57,7 @@ small { color: #55556a; }
 
 int main(int argc, char *argv[])
 {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
-                                          "--disable-component-update --disable-sync "
-                                          "--no-first-run");
-    YouTubeSearchView::prepareApplication();
+    prepareWebEngineForTests();
     QApplication application(argc, argv);
     applyDarkAppearance(application);
     QApplication::setOrganizationName(u"Huebench"_s);
