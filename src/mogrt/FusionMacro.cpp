@@ -1,5 +1,7 @@
 #include "mogrt/FusionMacro.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
 #include <charconv>
@@ -111,6 +113,13 @@ bool controlFlag(const QString &wanted, const QList<MogrtControl> &controls)
         return *number != 0.0;
     return false;
 }
+
+// Every control readInputs reads.
+const QStringList kControlNames{
+    u"Source Text"_s, u"Text Color"_s, u"Box Color"_s,     u"Position"_s,
+    u"Scale"_s,       u"Rotation"_s,   u"Text Tracking"_s, u"Text Italics"_s,
+    u"Box Width"_s,   u"Box Height"_s, u"Box Opacity"_s,
+};
 
 MacroInputs readInputs(const QList<MogrtControl> &controls)
 {
@@ -258,6 +267,13 @@ QString makeFusionMacro(const QString &macroName, const QList<MogrtControl> &con
         u"}"_s,
     };
     return lines.join(u'\n');
+}
+
+qsizetype recognisedControlCount(const QList<MogrtControl> &controls)
+{
+    return std::count_if(kControlNames.begin(), kControlNames.end(), [&](const QString &name) {
+        return findControl(name, controls).has_value();
+    });
 }
 
 } // namespace hb

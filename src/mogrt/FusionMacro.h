@@ -13,6 +13,10 @@ namespace hb {
 // 43 lines joined by line feeds, without a final line feed.
 QString makeFusionMacro(const QString &macroName, const QList<MogrtControl> &controls);
 
+// How many of `controls` are among those the macro takes its inputs from (by name), whatever
+// their values.
+qsizetype recognisedControlCount(const QList<MogrtControl> &controls);
+
 // A number as the macro writes it: the shortest text that reads back the same double, with
 // ".0" on whole values, exponent form below 1e-4 and from 1e16 ("1e-05", "1e+16"), "-0.0",
 // "nan", "inf", "-inf"; never localised.

@@ -1,7 +1,6 @@
 #include "mogrt/MogrtConvertCommand.h"
 
 #include "common/CommandLineOutput.h"
-#include "mogrt/FusionMacro.h"
 #include "mogrt/MogrtConverter.h"
 #include "mogrt/MogrtLibrary.h"
 
@@ -54,14 +53,6 @@ Expected<QString> saveStandardInput(const QTemporaryDir &folder)
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.flush())
         return failed(file.errorString());
     return file.fileName();
-}
-
-// The name convertMogrt gives the macro of `file`: its file name without its last extension.
-QString macroName(const QString &file)
-{
-    const QString fileName = QFileInfo(file).fileName();
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot > 0 ? fileName.first(dot) : fileName;
 }
 
 } // namespace
@@ -133,14 +124,15 @@ int runMogrtConvertCommand(const QStringList &arguments, const MogrtLibrary &def
     for (const QString &file : files) {
         const Expected<QString> source =
             file == kStandardInput ? saveStandardInput(inputFolder) : Expected<QString>(file);
+        qsizetype recognised = 0;
         const Expected<QString> macro =
-            source ? convertMogrt(*source) : Expected<QString>(source.error());
+            source ? convertMogrt(*source, {}, &recognised) : Expected<QString>(source.error());
         if (!macro) {
             print(err, file + u": "_s + macro.error().description);
             status = 1;
             continue;
         }
-        if (*macro == makeFusionMacro(macroName(*source), {}))
+        if (recognised == 0)
             print(err, file + u": warning: none of the template's controls could be used "
                               u"(such as \u201CSource Text\u201D or \u201CBox Color\u201D); the "
                               u"macro has the default title and box"_s);

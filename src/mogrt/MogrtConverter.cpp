@@ -200,7 +200,8 @@ Expected<Done> extractArchive(const QString &archive, const QString &destination
     return Done{};
 }
 
-Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &limits)
+Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &limits,
+                               qsizetype *recognisedControls)
 {
     const QString folder = QDir::tempPath() % u'/' % newUuidText();
     if (!QDir().mkpath(folder))
@@ -233,6 +234,8 @@ Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &li
     const QString name = lastExtensionRemoved(QFileInfo(mogrtFile).fileName());
     qCDebug(lcTemplates).noquote()
         << "Converting" << name << "with" << controls.size() << "control(s)";
+    if (recognisedControls)
+        *recognisedControls = recognisedControlCount(controls);
     return makeFusionMacro(name, controls);
 }
 

@@ -35,7 +35,9 @@ Expected<Done> extractArchive(const QString &archive, const QString &destination
 
 // Unpacks the template into a fresh folder in the temporary folder, reads its
 // "definition.json", and returns the Fusion macro for its controls, named after the file
-// (without its last extension). The folder is removed whatever happens.
-Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &limits = {});
+// (without its last extension). The folder is removed whatever happens. `recognisedControls`,
+// when given, receives how many of the template's controls the macro knows.
+Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &limits = {},
+                               qsizetype *recognisedControls = nullptr);
 
 } // namespace hb

@@ -61,6 +61,9 @@ private Q_SLOTS:
         QVERIFY(hb::test::writeArchive(
             m_dir->filePath(u"Blank.mogrt"_s),
             {{"definition.json", R"({"clientControls":[{"name":"Glow","value":3}]})"}}));
+        QVERIFY(hb::test::writeArchive(
+            m_dir->filePath(u"Plain.mogrt"_s),
+            {{"definition.json", R"({"clientControls":[{"name":"Scale","value":100}]})"}}));
     }
 
     void exitStatusAndStreams_data()
@@ -179,6 +182,10 @@ private Q_SLOTS:
             << false << 0 << u"^out/Blank.setting\n$"_s
             << u"^Blank.mogrt: warning: none of the template's controls could be used"_s
             << QStringList{u"out/Blank.setting"_s} << QStringList();
+        QTest::newRow("mogrt a control at its default value")
+            << convert << QStringList{u"mogrt"_s, u"Plain.mogrt"_s, u"-o"_s, u"out"_s} << QString()
+            << false << 0 << u"^out/Plain.setting\n$"_s << none
+            << QStringList{u"out/Plain.setting"_s} << QStringList();
         QTest::newRow("mogrt - to -o -")
             << convert << QStringList{u"mogrt"_s, u"-"_s, u"-o"_s, u"-"_s} << u"Title.mogrt"_s
             << false << 0 << u"Hello there.*MacroOperator = \"Template\",\n}$"_s << none
