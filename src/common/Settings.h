@@ -30,6 +30,11 @@ inline constexpr QLatin1StringView gamesBouncingMonitorsBestScore{
 inline constexpr QLatin1StringView windowGeometry{"window.geometry"};
 inline constexpr QLatin1StringView windowSplitter{"window.splitter"};
 inline constexpr QLatin1StringView windowLastTool{"window.lastTool"};
+// What the user last typed into the tools that have no store of their own.
+inline constexpr QLatin1StringView footageInputs{"footage.inputs"};
+inline constexpr QLatin1StringView fountainInput{"fountain.input"};
+inline constexpr QLatin1StringView fountainOutput{"fountain.output"};
+inline constexpr QLatin1StringView docToSrtLastSource{"docToSrt.lastSource"};
 } // namespace SettingsKey
 
 // The one access point to the user's settings: an INI file in the user's configuration folder
