@@ -101,7 +101,14 @@ void ContentView::onSelectionChanged(const QItemSelection &selected)
     const auto factory = m_screens.find(tool);
     if (factory == m_screens.end() || !factory->second)
         return;
-    m_navigation->showDetail(factory->second());
+    if (tool == m_currentTool)
+        return;
+    QPointer<QWidget> &screen = m_built[tool];
+    if (!screen)
+        screen = factory->second().release();
+    m_navigation->showDetail(screen);
+    if (m_currentTool && m_rebuilt.contains(*m_currentTool))
+        m_navigation->discardDetail(m_built[*m_currentTool]);
     m_currentTool = tool;
     Q_EMIT screenChanged(currentScreen());
 }

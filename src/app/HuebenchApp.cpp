@@ -20,15 +20,29 @@
 #include "prep/ProjectPrepChecklistView.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
+#include <QStandardPaths>
 
 namespace hb {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// Texts being typed in tools without a store of their own, kept for the next start.
+QString draftPath(const QString &name)
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(u"drafts/"_s + name);
+}
+
+} // namespace
 
 // Every catalogue row's screen; a row without one would be shown disabled.
 ScreenFactories HuebenchApp::screenFactories()
 {
     ScreenFactories screens;
-    // A new pad each time, with its own connection; pages and buttons live in the store.
+    // Every screen is built when its tool is first chosen and kept until the window closes.
     screens[ToolId::DadavezaRuz] = [this] {
         return std::make_unique<DadavezaRuzView>(*m_store, *m_settings);
     };
@@ -41,12 +55,13 @@ ScreenFactories HuebenchApp::screenFactories()
             m_approvalPrompt = new ControllerApprovalPrompt(server, m_window.get());
         return std::make_unique<DadavezaRuzServerView>(server, &localIPv4Address);
     };
-    // A new screen each time, with its own meter host on port 8765.
+    // With its own meter host on port 8765, listening while the screen lives.
     screens[ToolId::MonitorCalibration] = [] { return std::make_unique<MonitorCalibrationView>(); };
     screens[ToolId::MogrtToFusion] = [] { return std::make_unique<MogrtToFusionLibraryView>(); };
-    // Nothing of these is kept between openings.
-    screens[ToolId::TextToFountain] = [] { return std::make_unique<TextToFountainView>(); };
-    screens[ToolId::DocToSrt] = [] { return std::make_unique<DocToSRTView>(); };
+    screens[ToolId::TextToFountain] = [] {
+        return std::make_unique<TextToFountainView>(draftPath(u"fountain-input.txt"_s));
+    };
+    screens[ToolId::DocToSrt] = [this] { return std::make_unique<DocToSRTView>(m_settings.get()); };
     screens[ToolId::FeetFrames] = [] { return std::make_unique<FeetFramesCalculatorView>(); };
     screens[ToolId::ProjectPrepChecklist] = [this] {
         return std::make_unique<ProjectPrepChecklistView>(*m_store);
@@ -55,7 +70,8 @@ ScreenFactories HuebenchApp::screenFactories()
     screens[ToolId::ColorInvaders] = [this] {
         return std::make_unique<ColorInvadersGameView>(*m_settings);
     };
-    // The browser engine starts here, when the screen opens, and goes with it.
+    // The browser engine starts here, when the screen opens, and goes with it when another tool
+    // is chosen (a page must not play on unseen).
     screens[ToolId::YouTubeSearch] = [this] {
         return std::make_unique<YouTubeSearchView>(*m_settings);
     };
@@ -80,6 +96,7 @@ HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store, std::unique_ptr<Sett
       m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
 {
     m_window = std::make_unique<MainWindow>(screenFactories(), *m_settings);
+    m_window->contentView()->setRebuiltTools({ToolId::YouTubeSearch});
     // The installed theme icon when there is one; the built-in copy otherwise.
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral(HB_APP_ID),

@@ -34,28 +34,49 @@ NavigationViewWrapper::NavigationViewWrapper(QWidget *sidebar, const QString &pl
     layout->addWidget(m_splitter);
 }
 
-void NavigationViewWrapper::showDetail(std::unique_ptr<QWidget> screen)
+void NavigationViewWrapper::showDetail(QWidget *screen)
 {
-    if (m_detailFrame) {
-        m_detailStack->removeWidget(m_detailFrame);
-        delete m_detailFrame.data();
-    }
+    m_detail = screen;
     if (!screen) {
         m_detailStack->setCurrentWidget(m_placeholder);
         return;
     }
-    m_detail = screen.get();
-    // A screen keeps at least its minimum size; on a small display (or at a large scale) it
-    // scrolls rather than being squeezed until its controls overlap.
-    auto *frame = new QScrollArea(m_detailStack);
-    frame->setObjectName(QStringLiteral("detailScrollArea"));
-    frame->setWidgetResizable(true);
-    frame->setFrameShape(QFrame::NoFrame);
-    frame->setFocusPolicy(Qt::NoFocus); // not a stop of its own between the sidebar and the screen
-    frame->setWidget(screen.release());
-    m_detailFrame = frame;
-    m_detailStack->addWidget(frame);
+    QWidget *frame = frameOf(screen);
+    if (!frame) {
+        // A screen keeps at least its minimum size; on a small display (or at a large scale) it
+        // scrolls rather than being squeezed until its controls overlap.
+        auto *scrollArea = new QScrollArea(m_detailStack);
+        scrollArea->setObjectName(QStringLiteral("detailScrollArea"));
+        scrollArea->setWidgetResizable(true);
+        scrollArea->setFrameShape(QFrame::NoFrame);
+        // Not a stop of its own between the sidebar and the screen.
+        scrollArea->setFocusPolicy(Qt::NoFocus);
+        scrollArea->setWidget(screen);
+        m_detailStack->addWidget(scrollArea);
+        frame = scrollArea;
+    }
     m_detailStack->setCurrentWidget(frame);
+}
+
+void NavigationViewWrapper::discardDetail(QWidget *screen)
+{
+    QWidget *frame = frameOf(screen);
+    if (!frame)
+        return;
+    if (m_detail == screen)
+        showDetail(nullptr);
+    m_detailStack->removeWidget(frame);
+    delete frame;
+}
+
+QWidget *NavigationViewWrapper::frameOf(QWidget *screen) const
+{
+    for (int i = 0; screen && i < m_detailStack->count(); ++i) {
+        const auto *frame = qobject_cast<QScrollArea *>(m_detailStack->widget(i));
+        if (frame && frame->widget() == screen)
+            return m_detailStack->widget(i);
+    }
+    return nullptr;
 }
 
 QWidget *NavigationViewWrapper::detail() const

@@ -3,8 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <memory>
-
 class QLabel;
 class QSplitter;
 class QStackedWidget;
@@ -12,7 +10,8 @@ class QStackedWidget;
 namespace hb {
 
 // A two-column split view: the sidebar on the left, the chosen screen on the right. Until a
-// screen is shown the detail column holds a placeholder text.
+// screen is shown the detail column holds a placeholder text. Screens shown once stay in the
+// detail column, hidden, until they are discarded, so that showing one again finds it as it was.
 class NavigationViewWrapper : public QWidget {
     Q_OBJECT
 
@@ -23,8 +22,11 @@ public:
     NavigationViewWrapper(QWidget *sidebar, const QString &placeholderText,
                           QWidget *parent = nullptr);
 
-    // Replaces the detail column's screen; the previous screen is destroyed.
-    void showDetail(std::unique_ptr<QWidget> screen);
+    // Shows the screen in the detail column, taking it over if it is new here; the screen shown
+    // before stays, hidden. A null screen shows the placeholder.
+    void showDetail(QWidget *screen);
+    // Destroys a screen taken over earlier (the placeholder shows if it was on display).
+    void discardDetail(QWidget *screen);
     QWidget *detail() const;
     QString placeholderText() const;
     QSplitter *splitter() const { return m_splitter; }
@@ -33,8 +35,9 @@ private:
     QSplitter *m_splitter;
     QStackedWidget *m_detailStack;
     QLabel *m_placeholder;
+    QWidget *frameOf(QWidget *screen) const;
+
     QPointer<QWidget> m_detail;
-    QPointer<QWidget> m_detailFrame;
 };
 
 } // namespace hb

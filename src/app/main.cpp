@@ -2,8 +2,11 @@
 #include "app/HuebenchApp.h"
 #include "app/HuebenchCommandLine.h"
 #include "browser/YouTubeSearchView.h"
+#include "common/AppLifecycle.h"
+#include "common/QuitOnSignals.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 #include <cstdio>
 
@@ -26,6 +29,16 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         return 1;
     }
+    // Work still waiting to be written is saved when the desktop session ends, on SIGTERM or
+    // SIGINT (which then quit as the File menu would), and on every ordinary quit.
+    auto saveNow = [] { hb::AppLifecycle::instance().requestSave(); };
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, saveNow);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, saveNow);
+    hb::QuitOnSignals signals;
+    QObject::connect(&signals, &hb::QuitOnSignals::received, &application, [saveNow] {
+        saveNow();
+        QApplication::quit();
+    });
     (*huebench)->show();
     return application.exec();
 }

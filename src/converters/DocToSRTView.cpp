@@ -5,6 +5,7 @@
 #include "common/FormSection.h"
 #include "common/IconLibrary.h"
 #include "common/ScreenTitle.h"
+#include "common/Settings.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -54,6 +55,7 @@ const QString kSaved = u"Saved %1"_s;
 const QString kWordFiles = u"Word documents (*.doc *.docx)"_s;
 const QString kSrtFiles = u"SubRip subtitles (*.srt)"_s;
 const QString kNotWord = u"Only .doc and .docx files can be converted."_s;
+const QString kGone = u"The last document read here is no longer at %1."_s;
 const QColor kRed(0xFC, 0x44, 0x44);
 
 bool isWordFile(const QString &path)
@@ -83,7 +85,8 @@ QPlainTextEdit *textArea(const QString &name, int height)
 
 } // namespace
 
-DocToSRTView::DocToSRTView(QWidget *parent) : QWidget(parent)
+DocToSRTView::DocToSRTView(Settings *settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings)
 {
     setWindowTitle(kTitle);
     setAcceptDrops(true);
@@ -101,6 +104,16 @@ DocToSRTView::DocToSRTView(QWidget *parent) : QWidget(parent)
     column->addStretch(1);
 
     Backdrop::fillWithScrolling(this, form);
+
+    const QString last = m_settings ? m_settings->text(SettingsKey::docToSrtLastSource) : QString();
+    if (last.isEmpty())
+        return;
+    if (QFileInfo(last).isFile()) {
+        importDocument(last);
+    } else {
+        m_fileName->setText(QFileInfo(last).fileName());
+        setErrorMessage(kGone.arg(QDir::toNativeSeparators(last)));
+    }
 }
 
 DocToSRTView::~DocToSRTView()
@@ -207,6 +220,8 @@ void DocToSRTView::importDocument(const QString &path)
     if (m_worker)
         return; // one document at a time
     setErrorMessage({});
+    if (m_settings)
+        m_settings->setText(SettingsKey::docToSrtLastSource, QFileInfo(path).absoluteFilePath());
     m_selectedFileName = QFileInfo(path).fileName();
     m_fileName->setText(m_selectedFileName);
     m_suggestedName = QDir(QFileInfo(path).absolutePath())

@@ -12,13 +12,16 @@ class QThread;
 
 namespace hb {
 
+class Settings;
+
 // Turns a Word transcript into SubRip subtitles: pick or drop a .doc or .docx file, see its
-// text and the subtitles, copy them or save them as an .srt file.
+// text and the subtitles, copy them or save them as an .srt file. With settings, the last
+// document chosen is read again when the screen opens after a restart.
 class DocToSRTView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit DocToSRTView(QWidget *parent = nullptr);
+    explicit DocToSRTView(Settings *settings = nullptr, QWidget *parent = nullptr);
     ~DocToSRTView() override;
 
     // Reads the document in the background; the screen shows the result when it is done.
@@ -67,6 +70,7 @@ private:
     QPushButton *m_copy = nullptr;
     QPushButton *m_share = nullptr;
     QThread *m_worker = nullptr;
+    Settings *m_settings = nullptr;
 };
 
 } // namespace hb

@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Backdrop.h"
+#include "common/DraftFile.h"
 #include "common/FormSection.h"
 #include "common/ScreenTitle.h"
 #include "common/ToggleSwitch.h"
@@ -41,6 +42,7 @@ const QString kSaveTitle = u"Save Fountain Screenplay"_s;
 const QString kDefaultFileName = u"Untitled.fountain"_s;
 const QString kFileFilter = u"Fountain screenplays (*.fountain)"_s;
 const QString kAutoPrefix = u"Auto: "_s;
+const QString kDraftError = u"The input could not be kept for the next start: %1"_s;
 
 constexpr int kInputHeight = 180;
 constexpr int kOutputMinimumHeight = 160;
@@ -61,8 +63,8 @@ QPlainTextEdit *textArea(const QString &name)
 
 } // namespace
 
-TextToFountainView::TextToFountainView(QWidget *parent)
-    : QWidget(parent), m_debounce(new QTimer(this))
+TextToFountainView::TextToFountainView(const QString &draftPath, QWidget *parent)
+    : QWidget(parent), m_debounce(new QTimer(this)), m_draft(new DraftFile(draftPath, this))
 {
     setWindowTitle(kTitle);
     auto *title = new ScreenTitle(kTitle);
@@ -94,7 +96,13 @@ TextToFountainView::TextToFountainView(QWidget *parent)
             &TextToFountainView::scheduleConversion);
     connect(m_includeTimecodes, &ToggleSwitch::toggled, this,
             &TextToFountainView::scheduleConversion);
+    m_input->setPlainText(m_draft->load());
     connect(m_input, &QPlainTextEdit::textChanged, this, &TextToFountainView::scheduleConversion);
+    connect(m_input, &QPlainTextEdit::textChanged, this,
+            [this] { m_draft->save(m_input->toPlainText()); });
+    connect(m_draft, &DraftFile::errorChanged, this, [this](const QString &error) {
+        setErrorText(error.isEmpty() ? QString() : kDraftError.arg(error));
+    });
 
     auto *copyShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this);
     copyShortcut->setContext(Qt::WidgetWithChildrenShortcut);

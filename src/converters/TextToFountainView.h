@@ -12,16 +12,17 @@ class QTimer;
 
 namespace hb {
 
+class DraftFile;
 class ToggleSwitch;
 
 // The "Text to Fountain" screen: plain text pasted into the input is shown as a Fountain
-// screenplay, following the mode and the two switches, and can be copied or saved. Nothing is
-// kept between openings of the screen.
+// screenplay, following the mode and the two switches, and can be copied or saved. The input
+// is kept in a draft file, when one is given, and comes back after a restart.
 class TextToFountainView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TextToFountainView(QWidget *parent = nullptr);
+    explicit TextToFountainView(const QString &draftPath = {}, QWidget *parent = nullptr);
 
     FountainMode mode() const;
     bool preserveIndentation() const;
@@ -60,6 +61,7 @@ private:
     QPushButton *m_copy = nullptr;
     QPushButton *m_save = nullptr;
     QTimer *m_debounce = nullptr;
+    DraftFile *m_draft = nullptr;
     QString m_outputText;
     QString m_errorText;
 };

@@ -4,7 +4,7 @@
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/HeadlessServer.h"
-#include "dadavezaruz-server/QuitOnSignals.h"
+#include "common/QuitOnSignals.h"
 #include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 

@@ -1,9 +1,12 @@
+#include "common/Settings.h"
+#include "common/Settings.h"
 #include "converters/DocToSRTCommand.h"
 #include "converters/DocToSRTImport.h"
 #include "converters/DocToSRTView.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -120,6 +123,31 @@ private Q_SLOTS:
         QVERIFY(!view.errorMessage().isEmpty());
         QCOMPARE(view.outputSRT(), QString());
         QCOMPARE(view.inputPreview(), QString());
+    }
+
+    // The last document chosen is read again by the next screen; one that is gone is named.
+    void lastDocumentIsReadAgain()
+    {
+        const QString path = m_dir.filePath(u"Again.docx"_s);
+        QVERIFY(writeDocx(path, transcript(2)));
+        Settings settings(m_dir.filePath(u"settings.ini"_s));
+        {
+            DocToSRTView view(&settings);
+            QSignalSpy done(&view, &DocToSRTView::importFinished);
+            view.importDocument(path);
+            QVERIFY(done.wait(10000));
+        }
+        DocToSRTView again(&settings);
+        QSignalSpy done(&again, &DocToSRTView::importFinished);
+        QVERIFY(again.isImporting());
+        QVERIFY(done.wait(10000));
+        QCOMPARE(again.selectedFileName(), u"Again.docx"_s);
+        QVERIFY(again.outputSRT().startsWith(u"1\n00:00:01,000"_s));
+
+        QVERIFY(QFile::remove(path));
+        DocToSRTView gone(&settings);
+        QVERIFY(!gone.isImporting());
+        QVERIFY(gone.errorMessage().contains(QDir::toNativeSeparators(path)));
     }
 
     void ffmpegReadsWhatWeWrite()

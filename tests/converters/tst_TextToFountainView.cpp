@@ -1,5 +1,7 @@
 #include "converters/TextToFountainView.h"
 
+#include "common/AppLifecycle.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void savesAndCopies();
+    void inputComesBackAfterARestart();
 
 private:
     template <typename T> T *child(const QString &name) { return m_view->findChild<T *>(name); }
@@ -64,6 +67,24 @@ void TestTextToFountainView::savesAndCopies()
     QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
     QTest::keySequence(child<QPlainTextEdit>(u"outputText"_s), QKeySequence(u"Ctrl+Shift+C"_s));
     QCOMPARE(QApplication::clipboard()->text(), expected);
+}
+
+// The input is written a moment after typing, at once when the application asks (SIGTERM,
+// session end) and when the screen closes; a new screen on the same draft shows it again.
+void TestTextToFountainView::inputComesBackAfterARestart()
+{
+    QTemporaryDir folder;
+    const QString draft = folder.filePath(u"drafts/fountain-input.txt"_s);
+    const QString typed = u"JOSÉ: Olá.\nTHE END"_s;
+    auto view = std::make_unique<TextToFountainView>(draft);
+    view->findChild<QPlainTextEdit *>(u"inputText"_s)->setPlainText(typed);
+    QTRY_VERIFY(QFile::exists(draft)); // after the pause
+    view->findChild<QPlainTextEdit *>(u"inputText"_s)->appendPlainText(u"FADE OUT."_s);
+    AppLifecycle::instance().requestSave();
+    QCOMPARE(TextToFountainView(draft).inputText(), typed + u"\nFADE OUT."_s);
+    view->findChild<QPlainTextEdit *>(u"inputText"_s)->clear();
+    view.reset();
+    QCOMPARE(TextToFountainView(draft).inputText(), QString());
 }
 
 QTEST_MAIN(TestTextToFountainView)

@@ -1,4 +1,4 @@
-#include "dadavezaruz-server/QuitOnSignals.h"
+#include "common/QuitOnSignals.h"
 
 #include <QSocketNotifier>
 
