@@ -12,14 +12,16 @@ ScreenUndo::ScreenUndo(QWidget *screen)
     : QObject(screen), m_stack(new QUndoStack(this)), m_notice(new UndoNotice(screen))
 {
     m_stack->setUndoLimit(100);
+    // Anywhere in the window while the screen is on display (a hidden widget's shortcuts do not
+    // fire), so that Ctrl+Z still works when the deleted row took the focus with it.
     auto *undo = new QAction(tr("Undo"), screen);
     undo->setShortcut(QKeySequence::Undo);
-    undo->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    undo->setShortcutContext(Qt::WindowShortcut);
     connect(undo, &QAction::triggered, this, &ScreenUndo::undo);
     screen->addAction(undo);
     auto *redo = new QAction(tr("Redo"), screen);
     redo->setShortcut(QKeySequence::Redo);
-    redo->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    redo->setShortcutContext(Qt::WindowShortcut);
     connect(redo, &QAction::triggered, this, &ScreenUndo::redo);
     screen->addAction(redo);
     connect(m_notice, &UndoNotice::undoRequested, this, &ScreenUndo::undo);

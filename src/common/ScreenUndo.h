@@ -13,8 +13,9 @@ namespace hb {
 class UndoNotice;
 
 // The undo history of one screen. Commands pushed here are done at once (their redo()) and
-// kept; the notice offers Undo with the command's text, and Ctrl+Z / Ctrl+Shift+Z anywhere on
-// the screen undo and redo (a focused text field keeps those keys for its own text).
+// kept; the notice offers Undo with the command's text, and Ctrl+Z / Ctrl+Shift+Z anywhere in
+// the window undo and redo while the screen is shown (a focused text field keeps those keys for
+// its own text). One screen with a history is shown at a time.
 class ScreenUndo : public QObject {
     Q_OBJECT
 
