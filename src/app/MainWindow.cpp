@@ -4,14 +4,19 @@
 #include "app/HelpViewer.h"
 #include "app/NavigationViewWrapper.h"
 #include "common/Settings.h"
+#include "common/SettingsNotifier.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -23,7 +28,13 @@ MainWindow::MainWindow(ScreenFactories screens, Settings &settings, QWidget *par
 {
     setObjectName(u"mainWindow"_s);
     setWindowTitle(u"Huebench"_s);
-    setCentralWidget(m_contentView);
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildSettingsNotice());
+    column->addWidget(m_contentView, 1);
+    setCentralWidget(central);
     buildMenus();
 
     connect(m_contentView, &ContentView::screenChanged, this, [this] {
@@ -34,6 +45,9 @@ MainWindow::MainWindow(ScreenFactories screens, Settings &settings, QWidget *par
         m_settings.setBytes(SettingsKey::windowSplitter,
                             m_contentView->navigation()->splitter()->saveState());
     });
+    // Queued when a write on another thread failed.
+    connect(&Settings::notifier(), &SettingsNotifier::writeFailed, this,
+            &MainWindow::showSettingsNotice);
     // A desktop logout ends the application without closing its windows.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveState);
 }
@@ -64,6 +78,46 @@ void MainWindow::buildMenus()
     QAction *aboutQt = help->addAction(u"About &Qt"_s);
     aboutQt->setMenuRole(QAction::AboutQtRole);
     connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+QFrame *MainWindow::buildSettingsNotice()
+{
+    m_settingsNotice = new QFrame(this);
+    m_settingsNotice->setObjectName(u"settingsNotice"_s);
+    m_settingsNotice->setFrameShape(QFrame::StyledPanel);
+    m_settingsNotice->setAutoFillBackground(true);
+    m_settingsNotice->setBackgroundRole(QPalette::ToolTipBase);
+    m_settingsNoticeText = new QLabel(m_settingsNotice);
+    m_settingsNoticeText->setObjectName(u"settingsNoticeText"_s);
+    m_settingsNoticeText->setForegroundRole(QPalette::ToolTipText);
+    m_settingsNoticeText->setTextFormat(Qt::PlainText);
+    m_settingsNoticeText->setWordWrap(true);
+    m_settingsNoticeText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *close = new QToolButton(m_settingsNotice);
+    close->setObjectName(u"settingsNoticeClose"_s);
+    close->setText(u"✕"_s);
+    close->setAutoRaise(true);
+    const QString dismiss = u"Dismiss"_s;
+    close->setAccessibleName(dismiss);
+    close->setToolTip(dismiss);
+    connect(close, &QToolButton::clicked, m_settingsNotice, &QWidget::hide);
+    auto *row = new QHBoxLayout(m_settingsNotice);
+    row->setContentsMargins(10, 4, 4, 4);
+    row->addWidget(m_settingsNoticeText, 1);
+    row->addWidget(close, 0, Qt::AlignTop);
+    m_settingsNotice->hide();
+    return m_settingsNotice;
+}
+
+void MainWindow::showSettingsNotice(const QString &message)
+{
+    // Every later change fails the same way: one notice says it for the whole run.
+    if (m_settingsNoticeShown)
+        return;
+    m_settingsNoticeShown = true;
+    m_settingsNoticeText->setText(message);
+    m_settingsNotice->setAccessibleDescription(message);
+    m_settingsNotice->show();
 }
 
 QSize MainWindow::fittedSize(QSize wanted, QSize available)

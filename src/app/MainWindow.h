@@ -6,12 +6,16 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QFrame;
+class QLabel;
+
 namespace hb {
 
 class Settings;
 
 // The one window: the catalogue and the chosen tool, with the File and Help menus. It comes
-// back where the user left it: size, position, sidebar width and the tool that was open.
+// back where the user left it: size, position, sidebar width and the tool that was open. The
+// first change to the settings that cannot be saved shows a notice above the tools, once.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -33,6 +37,10 @@ public:
     void showAbout();
     HelpViewer *helpViewer() const { return m_help; }
 
+    // Shows `message` in the notice above the tools unless a notice was shown before.
+    void showSettingsNotice(const QString &message);
+    QFrame *settingsNotice() const { return m_settingsNotice; }
+
     // The largest size at most `wanted` that fits `available`, a screen's free area.
     static QSize fittedSize(QSize wanted, QSize available);
 
@@ -41,9 +49,13 @@ protected:
 
 private:
     void buildMenus();
+    QFrame *buildSettingsNotice();
 
     Settings &m_settings;
     ContentView *m_contentView;
+    QFrame *m_settingsNotice = nullptr;
+    QLabel *m_settingsNoticeText = nullptr;
+    bool m_settingsNoticeShown = false;
     QPointer<HelpViewer> m_help;
 };
 

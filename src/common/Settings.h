@@ -12,6 +12,8 @@ class QSettings;
 
 namespace hb {
 
+class SettingsNotifier;
+
 // The documented settings keys, used as they stand.
 namespace SettingsKey {
 inline constexpr QLatin1StringView youtubeSearchSiteUrl{"youtubeSearchSiteUrl"};
@@ -32,14 +34,14 @@ inline constexpr QLatin1StringView windowSplitter{"window.splitter"};
 inline constexpr QLatin1StringView windowLastTool{"window.lastTool"};
 // What the user last typed into the tools that have no store of their own.
 inline constexpr QLatin1StringView footageInputs{"footage.inputs"};
-inline constexpr QLatin1StringView fountainInput{"fountain.input"};
-inline constexpr QLatin1StringView fountainOutput{"fountain.output"};
 inline constexpr QLatin1StringView docToSrtLastSource{"docToSrt.lastSource"};
 } // namespace SettingsKey
 
 // The one access point to the user's settings: an INI file in the user's configuration folder
 // (organisation and application "Huebench"). Values are passed through unchanged and every
-// change is written to disk before the call returns.
+// change is written to disk before the call returns. A change that cannot be written (read-only
+// folder, full disk) stays in memory for this object's lifetime only; writeError() then says why
+// and notifier() emits writeFailed().
 class Settings {
 public:
     Settings();
@@ -64,14 +66,27 @@ public:
     bool contains(QLatin1StringView key) const;
     void remove(QLatin1StringView key);
 
+    // Why the last change could not be written, as a sentence for the user; empty when it was.
+    QString writeError() const { return m_writeError; }
+    // Reports every change that any Settings of the process could not write.
+    static SettingsNotifier &notifier();
+
     // The tutorial browser's search site; empty until the user sets one.
     QString youtubeSearchSiteUrl() const;
     void setYoutubeSearchSiteUrl(const QString &url);
 
 private:
+    static std::unique_ptr<QSettings> openFile(const QString &iniFile);
     void write(QLatin1StringView key, const QVariant &value);
+    // Before a change: after a failed write, a fresh QSettings for a fresh status().
+    void recoverFromFailure();
+    // Writes pending changes to disk and reports a failure.
+    void sync();
+    QString failureReason() const;
 
+    QString m_iniFile; // empty for the user's settings file
     std::unique_ptr<QSettings> m_settings;
+    QString m_writeError;
 };
 
 } // namespace hb

@@ -1,5 +1,7 @@
 #include "platform/store/ModelStore.h"
+#include "support/DamagedStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -22,6 +24,16 @@ const QString deleteProject = u"DELETE FROM PrepProject WHERE id = 1"_s;
 // Records in all four tables.
 const QString count = u"SELECT (SELECT count(*) FROM PrepProject)+(SELECT count(*) FROM PrepTask)+"
                       "(SELECT count(*) FROM ShortcutPage)+(SELECT count(*) FROM ShortcutButton)"_s;
+
+// A project with 3 kB of notes, so that a few records fill a page each.
+const QString bigProject =
+    u"INSERT INTO PrepProject VALUES (NULL, 'Grade', zeroblob(3000), 0, 0)"_s;
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 // The error code of a result; Code{} (0) for success.
 const auto codeOf = [](const auto &result) { return result ? Code{} : Code(result.error().code); };
@@ -141,6 +153,90 @@ private Q_SLOTS:
         QCOMPARE(codeOf(ModelStore::open(root.filePath(folder))), code);
         QVERIFY(QSqlDatabase::connectionNames().isEmpty()); // no connection is left open
         QCOMPARE(contents(), bytes);
+    }
+
+    // A store damaged inside its pages is refused at opening with the file as it was and a copy
+    // beside it; opening it again makes another copy, and neither replaces a file of that name.
+    void damagedStoreIsCopiedAndLeftAlone()
+    {
+        QTemporaryDir root;
+        auto store = ModelStore::open(root.path());
+        QVERIFY(store && run(**store, QStringList(40, bigProject)));
+        const QString path = (*store)->filePath();
+        store->reset();
+        QVERIFY(damageMiddlePage(path));
+        const QByteArray damaged = fileBytes(path);
+
+        // Files that happen to carry the names of this second's and the next seconds' copies.
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList taken;
+        for (int second = 0; second < 3; ++second) {
+            taken << ModelStore::backupName(path, now.addSecs(second), 1);
+            QVERIFY(writeFile(taken.last(), "someone else's file"));
+        }
+
+        QStringList descriptions;
+        for (int opening = 0; opening < 2; ++opening) {
+            const auto refused = ModelStore::open(root.path());
+            QVERIFY(!refused && refused.error().is(Code::Damaged));
+            descriptions << refused.error().description;
+            QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+        }
+
+        QCOMPARE(fileBytes(path), damaged);
+        const QStringList copies =
+            QDir(root.path()).entryList({ModelStore::fileName() + u".damaged-*"_s}, QDir::Files);
+        QCOMPARE(copies.size(), taken.size() + 2);
+        int made = 0;
+        for (const QString &name : copies) {
+            const QString copy = root.filePath(name);
+            if (taken.contains(copy)) {
+                QCOMPARE(fileBytes(copy), QByteArray("someone else's file"));
+                continue;
+            }
+            QCOMPARE(fileBytes(copy), damaged);
+            QVERIFY(descriptions.value(made++).contains(copy));
+        }
+        for (const QString &description : std::as_const(descriptions)) {
+            QVERIFY(description.contains(path + u" is damaged"_s));
+            QVERIFY(!description.contains(u'\n'));
+        }
+    }
+
+    // Running out of room and being refused to write read as sentences, the driver's own text
+    // after them.
+    void writeFailuresReadAsSentences_data()
+    {
+        QTest::addColumn<QString>("pragma"); // set on the connection before the write
+        QTest::addColumn<int>("value");      // 0: the pages the file has now
+        QTest::addColumn<Code>("code");
+        QTest::addColumn<QString>("sentence");
+        // The file may not grow by a single page.
+        QTest::newRow("disk full") << u"max_page_count"_s << 0 << Code::DiskFull
+                                   << u"The disk is full: Huebench could not save your changes"_s;
+        QTest::newRow("read-only") << u"query_only"_s << 1 << Code::NotWritable
+                                   << u"The store is read-only: Huebench may not write"_s;
+    }
+
+    void writeFailuresReadAsSentences()
+    {
+        QFETCH(QString, pragma);
+        QFETCH(int, value);
+        QFETCH(Code, code);
+        QFETCH(QString, sentence);
+        QTemporaryDir root;
+        auto store = ModelStore::open(root.path());
+        QVERIFY(store);
+        const QSqlDatabase db = (*store)->database();
+        const int pages = scalar(db, u"PRAGMA page_count"_s).toInt();
+        QVERIFY(ModelStore::exec(db, u"PRAGMA %1 = %2"_s.arg(pragma).arg(value ? value : pages)));
+
+        const auto failed = run(**store, {bigProject, bigProject});
+        QCOMPARE(codeOf(failed), code);
+        const QString text = failed.error().description;
+        QVERIFY2(text.startsWith(sentence) && text.endsWith(u")"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"try again. (SQLite: "_s), qPrintable(text));
+        QCOMPARE(scalar(db, count), 0);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "common/Expected.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -34,15 +35,23 @@ public:
         JournalModeUnavailable, // no WAL journal
         QueryFailed,            // a statement failed
         NestedWrite,            // write() inside write()
+        DiskFull,               // SQLite found no room to write
+        NotWritable,            // read-only file, folder or disk, or writing not permitted
+        Damaged,                // the integrity check found damaged pages
     };
 
     using Work = std::function<Expected<Done>(QSqlDatabase &)>;
 
     static QString errorDomain();
     static QString fileName();
+    // The name of the copy of a damaged store file taken at `time`: "huebench.sqlite.damaged-
+    // 20261207-154630", then with "-2", "-3", ... while that name is taken (`attempt` 1, 2, ...).
+    static QString backupName(const QString &storeFile, const QDateTime &time, int attempt);
 
     // Opens the store file in `directory`, creating the folder and the schema when needed.
-    // A file that cannot be used as this version's store is left exactly as it was.
+    // A file that cannot be used as this version's store is left exactly as it was. An existing
+    // store is checked page by page first (SQLite's quick_check); a damaged one is refused with
+    // Damaged after a copy of it was made beside it (see backupName()).
     static Expected<std::unique_ptr<ModelStore>> open(const QString &directory);
     // Opens the store in the application's data folder (QStandardPaths::AppDataLocation).
     static Expected<std::unique_ptr<ModelStore>> openDefault();
@@ -61,7 +70,7 @@ public:
     Expected<Done> write(const Work &work);
 
     // Helpers for work and reads: a failed statement becomes a QueryFailed error carrying the
-    // driver's text.
+    // driver's text, or DiskFull or NotWritable with a sentence for the user before that text.
     static Expected<Done> exec(QSqlQuery &query);
     static Expected<Done> exec(const QSqlDatabase &db, const QString &sql);
     static Expected<QSqlQuery> prepare(const QSqlDatabase &db, const QString &sql);
@@ -73,6 +82,8 @@ private:
     explicit ModelStore(const QString &filePath);
 
     Expected<Done> initialise();
+    Expected<Done> checkIntegrity(const QSqlDatabase &db);
+    Expected<QString> backUp() const;
     Expected<Done> configureConnection(QSqlDatabase &db);
     Expected<Done> createSchema();
 
