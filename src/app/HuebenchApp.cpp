@@ -62,7 +62,9 @@ ScreenFactories HuebenchApp::screenFactories()
         return std::make_unique<TextToFountainView>(draftPath(u"fountain-input.txt"_s));
     };
     screens[ToolId::DocToSrt] = [this] { return std::make_unique<DocToSRTView>(m_settings.get()); };
-    screens[ToolId::FeetFrames] = [] { return std::make_unique<FeetFramesCalculatorView>(); };
+    screens[ToolId::FeetFrames] = [this] {
+        return std::make_unique<FeetFramesCalculatorView>(m_settings.get());
+    };
     screens[ToolId::ProjectPrepChecklist] = [this] {
         return std::make_unique<ProjectPrepChecklistView>(*m_store);
     };

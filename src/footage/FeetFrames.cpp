@@ -10,21 +10,25 @@ constexpr double kFeetPerMetre = 3.280839895;
 
 struct Gauge {
     const char16_t *text;
+    const char16_t *key;
     double framesPerFoot;
 };
 
 // In the order of FilmFormat.
 constexpr Gauge kGauges[] = {
-    {u"8mm", 80},
-    {u"Super 8", 80},
-    {u"16mm", 40},
-    {u"35mm (4-perf)", 16},
-    {u"35mm (3-perf)", 21.3333333333},
-    {u"65mm (5-perf)", 10},
+    {u"8mm", u"8mm", 80},
+    {u"Super 8", u"super8", 72},
+    {u"16mm", u"16mm", 40},
+    {u"35mm (4-perf)", u"35mm-4perf", 16},
+    {u"35mm (3-perf)", u"35mm-3perf", 21.3333333333},
+    {u"35mm (2-perf)", u"35mm-2perf", 32},
+    {u"65mm (5-perf)", u"65mm-5perf", 12.8},
 };
+static_assert(std::size(kGauges) == kFilmFormats.size());
 
 // In the order of InputMode.
 constexpr const char16_t *kModeTexts[] = {u"Feet+Frames", u"Total Frames", u"Timecode", u"Meters"};
+constexpr const char16_t *kModeKeys[] = {u"feetFrames", u"totalFrames", u"timecode", u"meters"};
 
 const Gauge &gaugeOf(FilmFormat format)
 {
@@ -46,11 +50,6 @@ qint64 clampedTotal(qint64 frames)
     return std::clamp<qint64>(frames, 0, kMaxTotalFrames);
 }
 
-qint64 frameRate(int fps)
-{
-    return std::max(fps, 1);
-}
-
 QString twoDigits(qint64 value)
 {
     return QString::number(value).rightJustified(2, u'0');
@@ -66,6 +65,25 @@ QString displayText(FilmFormat format)
 QString displayText(InputMode mode)
 {
     return QString::fromUtf16(kModeTexts[static_cast<int>(mode)]);
+}
+
+QString storageKey(FilmFormat format)
+{
+    return QString::fromUtf16(gaugeOf(format).key);
+}
+
+QString storageKey(InputMode mode)
+{
+    return QString::fromUtf16(kModeKeys[static_cast<int>(mode)]);
+}
+
+qint64 nominalFrameRate(double fps)
+{
+    const double rate = std::round(fps);
+    if (!(rate > 1)) // NaN too
+        return 1;
+    return rate < static_cast<double>(kMaxTotalFrames) ? static_cast<qint64>(rate)
+                                                       : kMaxTotalFrames;
 }
 
 double framesPerFoot(FilmFormat format)
@@ -102,9 +120,9 @@ FeetAndFrames totalToFeetFrames(qint64 total, FilmFormat format)
     return {static_cast<qint64>(feet) + 1, 0};
 }
 
-qint64 timecodeToTotal(qint64 hours, qint64 minutes, qint64 seconds, qint64 frames, int fps)
+qint64 timecodeToTotal(qint64 hours, qint64 minutes, qint64 seconds, qint64 frames, double fps)
 {
-    const qint64 rate = frameRate(fps);
+    const qint64 rate = nominalFrameRate(fps);
     // Every hour holds at least 3600 frames, so hours beyond the frame limit are over it anyway;
     // limiting them first keeps the seconds below the 64-bit limit.
     const qint64 h = std::clamp<qint64>(hours, 0, kMaxTotalFrames);
@@ -123,10 +141,10 @@ qint64 metresToTotal(double metres, FilmFormat format)
     return clampedTotal(std::round(frames)); // negative, NaN: 0
 }
 
-Timecode totalToTimecode(qint64 total, int fps)
+Timecode totalToTimecode(qint64 total, double fps)
 {
     const qint64 t = clampedTotal(total);
-    const qint64 rate = frameRate(fps);
+    const qint64 rate = nominalFrameRate(fps);
     const qint64 secondsTotal = t / rate;
     const qint64 hours = secondsTotal / 3600;
     return {hours, (secondsTotal - hours * 3600) / 60, secondsTotal % 60, t - secondsTotal * rate};
@@ -155,14 +173,25 @@ qint64 computedTotalFrames(const FeetFramesState &state)
 
 void normaliseInputs(FeetFramesState &state)
 {
-    state.inputFeet = std::clamp<qint64>(state.inputFeet, 0, kMaxFeet);
-    state.inputFrames = std::clamp<qint64>(state.inputFrames, 0, highestFrameNumber(state.format));
+    if (std::isnan(state.fps))
+        state.fps = FeetFramesState{}.fps;
+    state.fps = std::clamp<double>(state.fps, kMinFps, kMaxFps);
+    const qint64 highest = highestFrameNumber(state.format);
+    state.inputFeet = std::max<qint64>(state.inputFeet, 0);
+    state.inputFrames = std::max<qint64>(state.inputFrames, 0);
+    if (state.inputFrames > highest) {
+        const FeetAndFrames carried = totalToFeetFrames(
+            feetFramesToTotal(state.inputFeet, state.inputFrames, state.format), state.format);
+        state.inputFeet = carried.feet;
+        state.inputFrames = carried.feet > kMaxFeet ? highest : carried.frames;
+    }
+    state.inputFeet = std::min(state.inputFeet, kMaxFeet);
     state.inputTotalFrames = clampedTotal(state.inputTotalFrames);
     Timecode &tc = state.inputTC;
     tc.hours = std::clamp<qint64>(tc.hours, 0, kMaxHours);
     tc.minutes = std::clamp<qint64>(tc.minutes, 0, 59);
     tc.seconds = std::clamp<qint64>(tc.seconds, 0, 59);
-    tc.frames = std::clamp<qint64>(tc.frames, 0, std::max(state.fps - 1, 0));
+    tc.frames = std::clamp<qint64>(tc.frames, 0, nominalFrameRate(state.fps) - 1);
     state.inputMeters =
         std::isnan(state.inputMeters) ? 0.0 : std::clamp(state.inputMeters, 0.0, kMaxMetres);
 }

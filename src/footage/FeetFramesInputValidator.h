@@ -8,15 +8,19 @@
 
 namespace hb {
 
-// Keeps a calculator field to numbers in the validator's locale within the field's limit. A
-// field left without a number (empty, a lone sign) gets the current value's text back, so
-// submitting it always succeeds.
+// Keeps a calculator field to numbers in the validator's locale. A refused text is reported with
+// its reason, so no keystroke vanishes unexplained. A field left without a number (empty, a lone
+// sign) gets the current value's text back, reported too, so submitting it always succeeds.
 class FeetFramesInputValidator : public QValidator {
     Q_OBJECT
 
 public:
+    // Receives a note and whether it tells of a refused text (or else of a value given back).
+    using Report = std::function<void(const QString &note, bool refused)>;
+
+    // currentText gives the field's value as text.
     FeetFramesInputValidator(FeetFramesInput input, std::function<QString()> currentText,
-                             QObject *parent = nullptr);
+                             Report report, QObject *parent = nullptr);
 
     State validate(QString &text, int &position) const override;
     void fixup(QString &text) const override;
@@ -24,6 +28,7 @@ public:
 private:
     FeetFramesInput m_input;
     std::function<QString()> m_currentText;
+    Report m_report;
 };
 
 } // namespace hb
