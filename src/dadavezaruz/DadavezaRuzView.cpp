@@ -2,12 +2,15 @@
 
 #include "common/Backdrop.h"
 #include "common/IconLibrary.h"
+#include "common/ScreenUndo.h"
 #include "common/Settings.h"
+#include "common/UndoNotice.h"
 #include "dadavezaruz/AddPageSheet.h"
 #include "dadavezaruz/ConnectionSheet.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/EditButtonSheet.h"
 #include "dadavezaruz/PadColors.h"
+#include "dadavezaruz/PadDeleteCommand.h"
 #include "dadavezaruz/PadEmptyState.h"
 #include "dadavezaruz/PadHeader.h"
 #include "dadavezaruz/PadStatusLine.h"
@@ -88,6 +91,8 @@ DadavezaRuzView::DadavezaRuzView(ModelStore &store, Settings &settings,
     content->addWidget(m_statusLine);
     content->addWidget(m_storeError);
     content->addWidget(m_body, 1);
+    m_undo = new ScreenUndo(this);
+    content->addWidget(m_undo->notice());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(backdrop);
@@ -170,6 +175,9 @@ std::optional<ShortcutPage> DadavezaRuzView::currentPage() const
 
 void DadavezaRuzView::selectPage(qint64 pageId)
 {
+    // The editor's button belongs to the page being left.
+    if (m_editor && (!currentPage() || currentPage()->id != pageId))
+        m_editor->reject();
     m_selectedPage = pageId;
     refreshPages();
 }
@@ -195,6 +203,10 @@ void DadavezaRuzView::refreshPages()
 
 void DadavezaRuzView::refreshGrid()
 {
+    if (m_parked) {
+        m_gridStale = true;
+        return;
+    }
     const std::optional<ShortcutPage> page = currentPage();
     if (!page) {
         m_grid->setButtons({});
@@ -206,6 +218,11 @@ void DadavezaRuzView::refreshGrid()
         return;
     }
     m_grid->setButtons(*buttons);
+}
+
+QString DadavezaRuzView::storeErrorText() const
+{
+    return m_storeError->isHidden() ? QString() : m_storeError->text();
 }
 
 void DadavezaRuzView::showStoreError(const QString &text)
@@ -265,8 +282,37 @@ void DadavezaRuzView::renamePage(qint64 pageId, const QString &name)
 
 void DadavezaRuzView::deletePage(qint64 pageId)
 {
-    const Expected<Done> deleted = m_pad.deletePage(pageId);
-    showStoreError(deleted ? QString() : deleted.error().description);
+    pushDelete(m_pad.snapshotPage(pageId));
+}
+
+Expected<Done> DadavezaRuzView::deleteButton(qint64 buttonId)
+{
+    if (!pushDelete(m_pad.snapshotButton(buttonId)))
+        return m_commandError;
+    return Done{};
+}
+
+bool DadavezaRuzView::pushDelete(const Expected<ShortcutPadSnapshot> &snapshot)
+{
+    m_commandError = {};
+    if (!snapshot) {
+        m_commandError = snapshot.error();
+        showStoreError(m_commandError.description);
+        return false;
+    }
+    auto failed = [this](const Error &error) {
+        m_commandError = error;
+        showStoreError(error.description);
+    };
+    auto restored = [this](qint64 page) {
+        showStoreError({});
+        selectPage(page);
+    };
+    const bool done =
+        m_undo->push(std::make_unique<PadDeleteCommand>(m_pad, *snapshot, failed, restored));
+    if (done)
+        showStoreError({});
+    return done;
 }
 
 void DadavezaRuzView::addPage(const QString &name)
@@ -326,6 +372,7 @@ EditButtonSheet *DadavezaRuzView::openEditor(qint64 buttonId)
         return m_editor;
     m_editor = new EditButtonSheet(m_pad, buttonId, this);
     m_editor->setAttribute(Qt::WA_DeleteOnClose);
+    m_editor->setRemover([this](qint64 button) { return deleteButton(button); });
     m_editor->open();
     return m_editor;
 }
@@ -335,6 +382,11 @@ void DadavezaRuzView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous()) // the window coming back, not the screen being opened
         return;
+    m_parked = false;
+    if (m_gridStale) {
+        m_gridStale = false;
+        refreshPages();
+    }
     Expected<std::optional<qint64>> seeded = m_pad.seedDefaultPages();
     if (!seeded)
         showStoreError(seeded.error().description);
@@ -349,9 +401,29 @@ void DadavezaRuzView::showEvent(QShowEvent *event)
 
 void DadavezaRuzView::hideEvent(QHideEvent *event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         m_connection->setReconnectAutomatically(false);
+        closeSheets();
+        m_parked = true;
+    }
     QWidget::hideEvent(event);
+}
+
+// Sheets are windows of their own: they would stay open over another tool, the connection
+// sheet browsing the network. The editor asks first when it holds changes, unless the whole
+// window is going away: then it keeps them.
+void DadavezaRuzView::closeSheets()
+{
+    if (m_connectionSheet)
+        m_connectionSheet->close();
+    if (m_addPageSheet)
+        m_addPageSheet->close();
+    if (!m_editor)
+        return;
+    if (window() != this && !window()->isVisible())
+        m_editor->keepAndClose();
+    else
+        m_editor->reject();
 }
 
 } // namespace hb

@@ -21,6 +21,7 @@ class ModelStore;
 class PadHeader;
 class PadStatusLine;
 class PageTabBar;
+class ScreenUndo;
 class ServiceDiscovery;
 class Settings;
 class ShortcutGridView;
@@ -28,6 +29,11 @@ class ShortcutPageListModel;
 
 // The pad: a status line, the page tabs and the 4 x 4 grid of the current page. A tap sends the
 // button's shortcut to the connected server; in edit mode a tap edits the button or makes one.
+// Deleting a page or a button can be undone (the notice at the foot, or Ctrl+Z), which shows
+// the page again.
+//
+// The screen lives as long as the application; while it is hidden it leaves its sheets closed,
+// stops reconnecting and reads the store again only when it is shown.
 class DadavezaRuzView : public QWidget {
     Q_OBJECT
 
@@ -50,7 +56,12 @@ public:
     void selectPage(qint64 pageId);
     void tapCell(int row, int col);
     void renamePage(qint64 pageId, const QString &name);
+    // Both undoable; a failure shows in the pad's error line.
     void deletePage(qint64 pageId);
+    Expected<Done> deleteButton(qint64 buttonId);
+    ScreenUndo &undoHistory() const { return *m_undo; }
+    // The pad's error line, empty when the last store change went through.
+    QString storeErrorText() const;
 
     // The sheets; each is open until it closes (null otherwise).
     ConnectionSheet *openConnectionSheet();
@@ -71,6 +82,8 @@ private:
     void showPageMenu(const ShortcutPage &page, const QPoint &globalPos);
     void stepPage(int delta);
     void addPage(const QString &name);
+    bool pushDelete(const Expected<ShortcutPadSnapshot> &snapshot);
+    void closeSheets();
 
     ModelStore &m_store;
     Settings &m_settings;
@@ -82,6 +95,9 @@ private:
 
     std::optional<qint64> m_selectedPage;
     bool m_editMode = false;
+    bool m_parked = false;    // hidden after being shown: the store is read again on show
+    bool m_gridStale = false; // the store changed while parked
+    Error m_commandError;     // the last failure of a delete or its undo
     std::optional<qint64> m_feedbackButtonID;
     quint64 m_feedbackTap = 0; // each tap clears only its own feedback
 
@@ -94,6 +110,7 @@ private:
     QPointer<ConnectionSheet> m_connectionSheet;
     QPointer<QWidget> m_addPageSheet;
     QPointer<EditButtonSheet> m_editor;
+    ScreenUndo *m_undo = nullptr;
 };
 
 } // namespace hb

@@ -1,5 +1,6 @@
 #include "dadavezaruz/EditButtonSheet.h"
 
+#include "common/AppLifecycle.h"
 #include "common/ColorHex.h"
 #include "common/FormSection.h"
 #include "dadavezaruz/AppTargetPicker.h"
@@ -16,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -34,11 +36,14 @@ const QString kTargetSection = u"Target App"_s;
 const QString kDelete = u"Delete Button"_s;
 const QString kDone = u"Done"_s;
 const QString kButtonMissing = u"This button no longer exists."_s;
+const QString kDiscardQuestion = u"Discard changes to “%1”?"_s;
+const QString kDiscardDetail = u"Discard puts the button back as it was before you opened it."_s;
 
 } // namespace
 
 EditButtonSheet::EditButtonSheet(ShortcutPad &pad, qint64 buttonId, QWidget *parent)
-    : QDialog(parent), m_pad(pad)
+    : QDialog(parent), m_pad(pad),
+      m_remover([&pad](qint64 button) { return pad.deleteButton(button); })
 {
     setWindowTitle(kTitle);
     m_button.id = buttonId;
@@ -59,7 +64,13 @@ EditButtonSheet::EditButtonSheet(ShortcutPad &pad, qint64 buttonId, QWidget *par
     QPushButton *done = buttons->addButton(kDone, QDialogButtonBox::AcceptRole);
     done->setObjectName(u"doneButton"_s);
     done->setDefault(true);
+    QPushButton *cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName(u"cancelButton"_s);
+    cancel->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(&AppLifecycle::instance(), &AppLifecycle::saveRequested, this,
+            &EditButtonSheet::saveForQuit);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
@@ -184,6 +195,9 @@ void EditButtonSheet::load(qint64 buttonId)
         return;
     }
     m_button = **found;
+    m_original = m_button;
+    m_stored = m_button;
+    m_loaded = true;
     refresh();
 }
 
@@ -250,7 +264,8 @@ void EditButtonSheet::saveTyping()
 void EditButtonSheet::save()
 {
     m_typingSave.stop();
-    report(m_pad.updateButton(m_button));
+    if (report(m_pad.updateButton(m_button)))
+        m_stored = m_button;
 }
 
 void EditButtonSheet::setColor(const QColor &color)
@@ -280,6 +295,7 @@ bool EditButtonSheet::useImageFile(const QString &path)
     if (!report(m_pad.setCustomImage(m_button.id, *bytes)))
         return false;
     m_button.customImageData = *bytes;
+    m_stored.customImageData = *bytes;
     refresh();
     return true;
 }
@@ -290,6 +306,7 @@ void EditButtonSheet::removeCustomImage()
     if (!report(m_pad.setCustomImage(m_button.id, std::nullopt)))
         return;
     m_button.customImageData.reset();
+    m_stored.customImageData.reset();
     refresh();
 }
 
@@ -298,31 +315,105 @@ void EditButtonSheet::applyPresetChoice(const ShortcutPreset &preset)
     saveTyping();
     if (!report(m_pad.applyPreset(m_button.id, preset)))
         return;
-    m_button.label = preset.label;
-    m_button.sfSymbol = preset.sfSymbol;
-    m_button.colorHex = preset.colorHex;
-    m_button.keyCombo = preset.keyCombo;
-    m_button.appTarget = preset.appTarget;
-    m_button.customImageData.reset();
+    for (ShortcutButton *button : {&m_button, &m_stored}) {
+        button->label = preset.label;
+        button->sfSymbol = preset.sfSymbol;
+        button->colorHex = preset.colorHex;
+        button->keyCombo = preset.keyCombo;
+        button->appTarget = preset.appTarget;
+        button->customImageData.reset();
+    }
     refresh();
 }
 
 void EditButtonSheet::deleteButton()
 {
-    m_typingSave.stop();
-    const auto result = m_pad.deleteButton(m_button.id);
+    // What is being typed goes with the button, so that undoing the delete brings it back.
+    saveTyping();
+    const auto result = m_remover(m_button.id);
     if (!result) {
         showError(result.error().description);
         return;
     }
     Q_EMIT buttonDeleted(m_button.id);
-    accept();
+    QDialog::done(Accepted);
+}
+
+bool EditButtonSheet::hasChanges() const
+{
+    return m_loaded && (m_button != m_original || m_stored != m_original);
+}
+
+QString EditButtonSheet::discardQuestionText(const QString &label)
+{
+    return kDiscardQuestion.arg(label);
 }
 
 void EditButtonSheet::done(int result)
 {
+    if (m_question)
+        return; // the question is open: its answer closes the sheet or not
     saveTyping();
-    QDialog::done(result);
+    const bool stored = !m_loaded || m_button == m_stored;
+    if (m_quitting || (stored && (result == Accepted || !hasChanges()))) {
+        QDialog::done(result);
+        return;
+    }
+    askToDiscard();
+}
+
+void EditButtonSheet::askToDiscard()
+{
+    auto *question =
+        new QMessageBox(QMessageBox::Question, kTitle, discardQuestionText(m_original.label),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    question->setObjectName(u"discardQuestion"_s);
+    question->setInformativeText(kDiscardDetail);
+    question->setDefaultButton(QMessageBox::Save);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    connect(question, &QMessageBox::buttonClicked, this, &EditButtonSheet::answerDiscardQuestion);
+    m_question = question;
+    question->open();
+}
+
+void EditButtonSheet::answerDiscardQuestion(QAbstractButton *answer)
+{
+    const QMessageBox::StandardButton choice = m_question->standardButton(answer);
+    m_question.clear();
+    if (choice == QMessageBox::Save) {
+        if (m_button != m_stored)
+            save();
+        if (m_button == m_stored) // otherwise the sheet stays, with the store's reason
+            QDialog::done(Accepted);
+    } else if (choice == QMessageBox::Discard) {
+        if (discardChanges())
+            QDialog::done(Rejected);
+    }
+}
+
+bool EditButtonSheet::discardChanges()
+{
+    m_typingSave.stop();
+    if (m_stored != m_original && !report(m_pad.updateButton(m_original)))
+        return false;
+    m_button = m_original;
+    m_stored = m_original;
+    refresh();
+    return true;
+}
+
+void EditButtonSheet::saveForQuit()
+{
+    m_quitting = true;
+    delete m_question.data();
+    if (m_loaded && m_button != m_stored)
+        save();
+}
+
+void EditButtonSheet::keepAndClose()
+{
+    saveForQuit();
+    QDialog::done(Accepted);
 }
 
 void EditButtonSheet::openColorDialog()

@@ -4,10 +4,14 @@
 #include "dadavezaruz/ShortcutPad.h"
 
 #include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
 
@@ -23,6 +27,12 @@ struct ShortcutPreset;
 // Edits one button of the pad. Every change goes to the store at once (typing after a short
 // pause, and before the sheet closes); buttonChanged() follows each stored change. Store
 // failures stay on the sheet in a red line.
+//
+// Done keeps the changes. Leaving any other way (Cancel, Escape, closing the window, the pad
+// switching page or tool) after something was changed asks whether to discard the changes:
+// Save keeps them, Discard puts the button back as it was when the sheet opened, Cancel stays.
+// Done also asks when the store refused the last change. When the application ends, the sheet
+// writes what it holds and does not ask.
 class EditButtonSheet : public QDialog {
     Q_OBJECT
 
@@ -48,10 +58,22 @@ public:
     void applyPresetChoice(const ShortcutPreset &preset);
     void setColor(const QColor &color);
     void setAppTarget(const QString &target);
-    // Removes the button, reports it and closes the sheet.
+    // How deleteButton() removes the button (so that the pad can make it undoable); by default
+    // straight from the store.
+    using Remover = std::function<Expected<Done>(qint64 buttonId)>;
+    void setRemover(Remover remover) { m_remover = std::move(remover); }
+    // Stores what is being typed, removes the button, reports it and closes the sheet.
     void deleteButton();
 
+    // Whether the button differs from how it was when the sheet opened, or from the store.
+    bool hasChanges() const;
+    // The question asked before changes are discarded, while it is open (null otherwise).
+    QMessageBox *discardQuestion() const { return m_question; }
+    static QString discardQuestionText(const QString &label);
+
     void done(int result) override;
+    // Stores what the sheet holds and closes it without asking, as when the application ends.
+    void keepAndClose();
 
 Q_SIGNALS:
     void buttonChanged(qint64 buttonId);
@@ -76,10 +98,20 @@ private:
     bool report(const Expected<Done> &result);
     void showError(const QString &text);
     void openColorDialog();
+    void askToDiscard();
+    void answerDiscardQuestion(QAbstractButton *answer);
+    bool discardChanges();
+    void saveForQuit();
 
     ShortcutPad &m_pad;
     ShortcutButton m_button;
+    ShortcutButton m_original; // as the sheet opened
+    ShortcutButton m_stored;   // as the store holds it, after the sheet's last successful write
+    bool m_loaded = false;
+    bool m_quitting = false;
     QTimer m_typingSave;
+    Remover m_remover;
+    QPointer<QMessageBox> m_question;
 
     QWidget *m_form = nullptr;
     QLineEdit *m_label = nullptr;

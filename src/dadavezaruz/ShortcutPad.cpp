@@ -91,6 +91,70 @@ Expected<int> pageCount(const QSqlDatabase &db)
     return query.value(0).toInt();
 }
 
+// Whether the query, with its values bound in order, finds a row.
+Expected<bool> found(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
+{
+    auto query = ModelStore::prepare(db, sql);
+    if (!query)
+        return query.error();
+    for (const QVariant &value : values)
+        query->addBindValue(value);
+    if (const auto done = ModelStore::exec(*query); !done)
+        return done.error();
+    return query->next();
+}
+
+Error notRestorable(const QString &why)
+{
+    return Error::make(ShortcutPadError::NotRestorable, u"Cannot restore: %1."_s.arg(why));
+}
+
+Expected<Done> restorePage(QSqlDatabase &db, const ShortcutPage &page)
+{
+    const auto taken = found(db, u"SELECT 1 FROM ShortcutPage WHERE id = ?"_s, {page.id});
+    if (!taken)
+        return taken.error();
+    if (*taken)
+        return notRestorable(u"the page’s id is in use"_s);
+    auto query = ModelStore::prepare(
+        db, u"INSERT INTO ShortcutPage (id, name, sortOrder) VALUES (?, ?, ?)"_s);
+    if (!query)
+        return query.error();
+    for (const QVariant &value : {QVariant(page.id), text(page.name), QVariant(page.sortOrder)})
+        query->addBindValue(value);
+    return ModelStore::exec(*query);
+}
+
+Expected<Done> restoreButton(QSqlDatabase &db, const ShortcutButton &button, int position)
+{
+    const auto page = found(db, u"SELECT 1 FROM ShortcutPage WHERE id = ?"_s, {button.page});
+    if (!page)
+        return page.error();
+    if (!*page)
+        return notRestorable(u"the page of “%1” is gone"_s.arg(button.label));
+    const auto taken = found(db,
+                             u"SELECT 1 FROM ShortcutButton WHERE id = ? OR "
+                             u"(page = ? AND row = ? AND col = ?)"_s,
+                             {button.id, button.page, button.row, button.col});
+    if (!taken)
+        return taken.error();
+    if (*taken)
+        return notRestorable(u"the cell of “%1” holds another button"_s.arg(button.label));
+    auto query = ModelStore::prepare(
+        db, uR"(INSERT INTO ShortcutButton (id, page, position, label, sfSymbol, colorHex,
+                    keyCombo, appTarget, row, col, customImageData)
+                VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?))"_s);
+    if (!query)
+        return query.error();
+    for (const QVariant &value :
+         {QVariant(button.id), QVariant(button.page), QVariant(position), text(button.label),
+          text(button.sfSymbol), text(button.colorHex), text(button.keyCombo),
+          text(button.appTarget), QVariant(button.row), QVariant(button.col),
+          imageValue(button.customImageData)})
+        query->addBindValue(value);
+    return ModelStore::exec(*query);
+}
+
 // Runs one UPDATE or DELETE with its values bound in order.
 Expected<Done> change(ModelStore &store, const QString &sql, const QVariantList &values)
 {
@@ -135,12 +199,13 @@ Expected<std::optional<ShortcutButton>> ShortcutPad::button(qint64 button) const
     return std::optional(found->constFirst());
 }
 
-Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where, qint64 key) const
+Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where, qint64 key,
+                                                           QList<int> *positions) const
 {
     auto query = ModelStore::prepare(
         m_store.database(),
         u"SELECT id, page, label, sfSymbol, colorHex, keyCombo, appTarget, row, col, "
-        u"customImageData FROM ShortcutButton WHERE "_s +
+        u"customImageData, position FROM ShortcutButton WHERE "_s +
             where);
     if (!query)
         return query.error();
@@ -162,6 +227,8 @@ Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where,
         if (!query->isNull(9))
             button.customImageData = query->value(9).toByteArray();
         buttons.append(button);
+        if (positions)
+            positions->append(query->value(10).toInt());
     }
     return buttons;
 }
@@ -267,6 +334,55 @@ Expected<Done> ShortcutPad::setCustomImage(qint64 button, const std::optional<QB
 {
     return change(m_store, u"UPDATE ShortcutButton SET customImageData = ? WHERE id = ?"_s,
                   {imageValue(image), button});
+}
+
+Expected<ShortcutPadSnapshot> ShortcutPad::snapshotPage(qint64 page) const
+{
+    const auto all = pages();
+    if (!all)
+        return all.error();
+    ShortcutPadSnapshot snapshot;
+    for (const ShortcutPage &each : *all) {
+        if (each.id == page)
+            snapshot.page = each;
+    }
+    if (!snapshot.page)
+        return Error::make(ShortcutPadError::NotFound, u"This page no longer exists."_s);
+    auto buttons = selectButtons(u"page = ? ORDER BY position, id"_s, page, &snapshot.positions);
+    if (!buttons)
+        return buttons.error();
+    snapshot.buttons = std::move(buttons).value();
+    return snapshot;
+}
+
+Expected<ShortcutPadSnapshot> ShortcutPad::snapshotButton(qint64 button) const
+{
+    ShortcutPadSnapshot snapshot;
+    auto buttons = selectButtons(u"id = ?"_s, button, &snapshot.positions);
+    if (!buttons)
+        return buttons.error();
+    if (buttons->isEmpty())
+        return Error::make(ShortcutPadError::NotFound, u"This button no longer exists."_s);
+    snapshot.buttons = std::move(buttons).value();
+    return snapshot;
+}
+
+Expected<Done> ShortcutPad::restore(const ShortcutPadSnapshot &snapshot)
+{
+    if (snapshot.positions.size() != snapshot.buttons.size())
+        return notRestorable(u"the saved buttons are incomplete"_s);
+    return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        if (snapshot.page) {
+            if (auto done = restorePage(db, *snapshot.page); !done)
+                return done;
+        }
+        for (qsizetype i = 0; i < snapshot.buttons.size(); ++i) {
+            auto done = restoreButton(db, snapshot.buttons[i], snapshot.positions[i]);
+            if (!done)
+                return done;
+        }
+        return Done{};
+    });
 }
 
 } // namespace hb

@@ -41,10 +41,22 @@ struct ShortcutButton {
     friend bool operator==(const ShortcutButton &, const ShortcutButton &) = default;
 };
 
+// What a delete takes away, read before it so that restore() can put it back as it was: the
+// records with their ids, the page's place among the pages and each button's place in its page.
+struct ShortcutPadSnapshot {
+    std::optional<ShortcutPage> page; // set when a whole page goes, with all its buttons
+    QList<ShortcutButton> buttons;
+    QList<int> positions; // of each button in its page's order, index for index
+
+    friend bool operator==(const ShortcutPadSnapshot &, const ShortcutPadSnapshot &) = default;
+};
+
 // Error codes of the `ShortcutPad` error domain; a failing store gives the store's own error.
 enum class ShortcutPadError {
     PagesUnreadable = 1, // the pages could not be read or counted
     OutsideGrid = 2,     // a cell past the grid's rows or columns
+    NotFound = 3,        // no page or button with that id
+    NotRestorable = 4,   // an id is in use again, the page is gone or the cell is taken
 };
 inline QString errorDomain(ShortcutPadError)
 {
@@ -83,8 +95,16 @@ public:
     // Stores the image bytes unchanged, or clears the image.
     Expected<Done> setCustomImage(qint64 button, const std::optional<QByteArray> &image);
 
+    // The page with its buttons, or one button, as deletePage() or deleteButton() would take it.
+    Expected<ShortcutPadSnapshot> snapshotPage(qint64 page) const;
+    Expected<ShortcutPadSnapshot> snapshotButton(qint64 button) const;
+    // Puts the snapshot's records back with their own ids and places, all or nothing: refused
+    // when an id is in use, a button's page is gone or one of its cells holds another button.
+    Expected<Done> restore(const ShortcutPadSnapshot &snapshot);
+
 private:
-    Expected<QList<ShortcutButton>> selectButtons(const QString &where, qint64 key) const;
+    Expected<QList<ShortcutButton>> selectButtons(const QString &where, qint64 key,
+                                                  QList<int> *positions = nullptr) const;
 
     ModelStore &m_store;
 };

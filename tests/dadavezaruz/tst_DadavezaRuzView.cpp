@@ -1,6 +1,9 @@
 #include "FakeDadavezaRuzNetwork.h"
+#include "PadDigest.h"
 
+#include "common/ScreenUndo.h"
 #include "common/Settings.h"
+#include "common/UndoNotice.h"
 #include "dadavezaruz-server/PairingQrCode.h"
 #include "dadavezaruz/ConnectionSheet.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
@@ -12,12 +15,15 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 #include <functional>
 
@@ -132,6 +138,137 @@ private Q_SLOTS:
         m_view->renamePage(all[2].id, u"Fusion"_s);
         m_view->renamePage(all[2].id, u"   "_s); // a blank name is no name
         QCOMPARE(tabNames(), u"Resolve,Fusion"_s);
+    }
+
+    // A page or a button deleted, another page chosen, then the delete undone from the notice or
+    // with Ctrl+Z: the records are back exactly, and so is the page they are on.
+    void deleteAndUndo_data()
+    {
+        QTest::addColumn<bool>("wholePage");
+        QTest::addColumn<bool>("withKeys");
+        QTest::newRow("page, Undo in the notice") << true << false;
+        QTest::newRow("page, Ctrl+Z") << true << true;
+        QTest::newRow("button from the editor, Undo in the notice") << false << false;
+        QTest::newRow("button from the editor, Ctrl+Z") << false << true;
+    }
+    void deleteAndUndo()
+    {
+        QFETCH(bool, wholePage);
+        QFETCH(bool, withKeys);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        const ShortcutPage obs = pages()[1];
+        const ShortcutButton button = buttonsOf(obs.id)[5];
+        ShortcutPad pad(*m_store);
+        QVERIFY(pad.setCustomImage(button.id, QByteArray("\x89PNG\0\xff\x10", 8)));
+        m_view->selectPage(obs.id);
+        const QByteArray digest = padDigest(*m_store);
+
+        if (wholePage) {
+            m_view->deletePage(obs.id);
+            QCOMPARE(tabNames(), u"Resolve,Custom"_s);
+        } else {
+            m_view->setEditMode(true);
+            m_view->tapCell(button.row, button.col);
+            auto *editor = m_view->findChild<EditButtonSheet *>();
+            QVERIFY(editor);
+            editor->findChild<QPushButton *>(u"deleteButton"_s)->click();
+            QVERIFY(!editor->isVisible());
+            QCOMPARE(buttonsOf(obs.id).size(), 9);
+            m_view->setEditMode(false);
+        }
+        auto *notice = m_view->findChild<UndoNotice *>();
+        QVERIFY(notice && notice->isVisible());
+        QCOMPARE(notice->text(), u"Deleted “%1”"_s.arg(wholePage ? obs.name : button.label));
+        m_view->selectPage(pages()[0].id);
+
+        if (withKeys)
+            QTest::keyClick(m_view->focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        else
+            notice->undoButton()->click();
+        QCOMPARE(padDigest(*m_store), digest);
+        QCOMPARE(buttonsOf(obs.id)[5].customImageData, QByteArray("\x89PNG\0\xff\x10", 8));
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
+        QCOMPARE(m_view->currentPage(), obs);
+        QVERIFY(!notice->isVisible());
+        QVERIFY(m_view->storeErrorText().isEmpty());
+
+        // Redo takes the same records again; a second undo brings them back again.
+        m_view->undoHistory().redo();
+        QVERIFY(padDigest(*m_store) != digest);
+        m_view->undoHistory().undo();
+        QCOMPARE(padDigest(*m_store), digest);
+    }
+
+    // An undo the store refuses is reported in the pad's error line and leaves the history.
+    void refusedUndoIsReported()
+    {
+        m_view->show();
+        const ShortcutPage custom = pages()[2];
+        ShortcutPad pad(*m_store);
+        const ShortcutButton button = pad.addButton(custom.id, 1, 1).value();
+        QVERIFY(m_view->deleteButton(button.id));
+        QVERIFY(pad.addButton(custom.id, 1, 1)); // the cell is taken again
+        m_view->undoHistory().undo();
+        QVERIFY(m_view->storeErrorText().contains(u"another button"_s));
+        QCOMPARE(m_view->undoHistory().stack()->count(), 0);
+        QCOMPARE(buttonsOf(custom.id).size(), 1);
+
+        QVERIFY(!m_view->deleteButton(button.id)); // already gone: nothing to undo
+        QCOMPARE(m_view->undoHistory().stack()->count(), 0);
+        QVERIFY(!m_view->storeErrorText().isEmpty());
+    }
+
+    // Kept alive across tool switches: hidden, the pad closes its sheets (the editor asks first
+    // when it holds changes, and keeps them when the window closes) and reads the store again
+    // only when it is shown.
+    void hidingAndShowingAgain_data()
+    {
+        QTest::addColumn<bool>("windowCloses");
+        QTest::newRow("another tool chosen") << false;
+        QTest::newRow("the window closes") << true;
+    }
+    void hidingAndShowingAgain()
+    {
+        QFETCH(bool, windowCloses);
+        QStackedWidget window; // the application's tools, one shown at a time
+        window.addWidget(m_view.get());
+        auto *otherTool = new QWidget;
+        window.addWidget(otherTool);
+        window.show();
+        const auto guard = qScopeGuard([&] { m_view->setParent(nullptr); });
+        const ShortcutPage custom = pages()[2];
+        m_view->selectPage(custom.id);
+        m_view->setEditMode(true);
+        m_view->tapCell(0, 0);
+        auto *editor = m_view->findChild<EditButtonSheet *>();
+        QVERIFY(editor);
+        auto *label = editor->findChild<QLineEdit *>(u"labelField"_s);
+        label->selectAll();
+        QTest::keyClicks(label, u"Render"_s);
+        QVERIFY(m_view->openConnectionSheet()->isVisible());
+
+        if (windowCloses) {
+            window.close();
+            QVERIFY(!editor->discardQuestion());
+        } else {
+            window.setCurrentWidget(otherTool);
+            QVERIFY(editor->discardQuestion());
+            editor->discardQuestion()->button(QMessageBox::Save)->click();
+        }
+        QTRY_VERIFY(!m_view->findChild<ConnectionSheet *>());
+        QTRY_VERIFY(!m_view->findChild<EditButtonSheet *>());
+        QCOMPARE(buttonsOf(custom.id)[0].label, u"Render"_s);
+
+        // Changed elsewhere while hidden: shown as it is now.
+        ShortcutPad pad(*m_store);
+        QVERIFY(pad.addButton(custom.id, 3, 3));
+        auto *grid = m_view->findChild<ShortcutGridView *>();
+        QVERIFY(!grid->cells()[15]);
+        window.show();
+        window.setCurrentWidget(m_view.get());
+        QVERIFY(grid->cells()[15]);
+        QCOMPARE(grid->cells()[0]->label, u"Render"_s);
     }
 
     void taps_data()

@@ -1,3 +1,4 @@
+#include "common/AppLifecycle.h"
 #include "dadavezaruz/EditButtonSheet.h"
 #include "dadavezaruz/PresetPickerSheet.h"
 #include "dadavezaruz/ShortcutPreset.h"
@@ -9,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -34,6 +36,8 @@ private Q_SLOTS:
     void keysAreCheckedAsTyped();
     void keysAreRecorded_data();
     void keysAreRecorded();
+    void leavingAsksOnlyAfterChanges_data();
+    void leavingAsksOnlyAfterChanges();
 
 private:
     ShortcutButton stored() const;
@@ -209,6 +213,97 @@ void TestEditButtonSheet::failuresStayOnTheSheet()
     sheet.setColor(Qt::blue);
     QVERIFY(sheet.errorText().isEmpty());
     QCOMPARE(stored().colorHex, u"#0000FF"_s);
+}
+
+void TestEditButtonSheet::leavingAsksOnlyAfterChanges_data()
+{
+    QTest::addColumn<QString>("change"); // none, label, label and back, colour, refused colour
+    QTest::addColumn<QString>("leave");  // done, cancel, escape, close, quit
+    QTest::addColumn<int>("answer");     // to the question; NoButton: no question expected
+    QTest::addColumn<bool>("open");      // the sheet afterwards
+    QTest::addColumn<bool>("kept");      // the change is in the store afterwards
+
+    const int none = QMessageBox::NoButton;
+    QTest::newRow("nothing changed, Cancel") << u"none"_s << u"cancel"_s << none << false << false;
+    QTest::newRow("nothing changed, Escape") << u"none"_s << u"escape"_s << none << false << false;
+    QTest::newRow("typed and typed back, closed")
+        << u"label and back"_s << u"close"_s << none << false << false;
+    QTest::newRow("typed, Done") << u"label"_s << u"done"_s << none << false << true;
+    QTest::newRow("typed, Cancel, Save")
+        << u"label"_s << u"cancel"_s << int(QMessageBox::Save) << false << true;
+    QTest::newRow("typed, Escape, Discard")
+        << u"label"_s << u"escape"_s << int(QMessageBox::Discard) << false << false;
+    QTest::newRow("typed, closed, Cancel")
+        << u"label"_s << u"close"_s << int(QMessageBox::Cancel) << true << true;
+    QTest::newRow("colour, closed, Discard")
+        << u"colour"_s << u"close"_s << int(QMessageBox::Discard) << false << false;
+    QTest::newRow("colour the store refused, Done, Save")
+        << u"refused colour"_s << u"done"_s << int(QMessageBox::Save) << false << true;
+    QTest::newRow("typed, the application ends")
+        << u"label"_s << u"quit"_s << none << false << true;
+}
+
+void TestEditButtonSheet::leavingAsksOnlyAfterChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, leave);
+    QFETCH(int, answer);
+    const ShortcutButton before = stored();
+    ShortcutButton changed = before;
+    EditButtonSheet sheet(*m_pad, m_button);
+    sheet.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+
+    auto *label = sheet.findChild<QLineEdit *>(u"labelField"_s);
+    if (change.startsWith(u"label"_s)) {
+        label->selectAll();
+        QTest::keyClicks(label, u"Render"_s);
+        changed.label = u"Render"_s;
+        if (change == u"label and back"_s) {
+            label->selectAll();
+            QTest::keyClicks(label, before.label);
+            changed = before;
+        }
+    } else if (change == u"colour"_s) {
+        sheet.setColor(Qt::red);
+        changed.colorHex = u"#FF0000"_s;
+    } else if (change == u"refused colour"_s) {
+        QVERIFY(!m_store->write([&](QSqlDatabase &) -> Expected<Done> {
+            sheet.setColor(Qt::red);
+            return Error{u"test"_s, 1, u"rolled back"_s};
+        }));
+        QCOMPARE(stored(), before);
+        changed.colorHex = u"#FF0000"_s;
+    }
+    QCOMPARE(sheet.hasChanges(), changed != before);
+
+    if (leave == u"done"_s)
+        sheet.findChild<QPushButton *>(u"doneButton"_s)->click();
+    else if (leave == u"cancel"_s)
+        sheet.findChild<QPushButton *>(u"cancelButton"_s)->click();
+    else if (leave == u"escape"_s)
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+    else if (leave == u"close"_s)
+        sheet.close();
+    else {
+        AppLifecycle::instance().requestSave();
+        QCOMPARE(stored(), changed);
+        sheet.close();
+    }
+
+    QMessageBox *question = sheet.discardQuestion();
+    QCOMPARE(question != nullptr, answer != QMessageBox::NoButton);
+    if (question) {
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(question->text(), EditButtonSheet::discardQuestionText(before.label));
+        const auto buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+        QCOMPARE(question->standardButtons(), buttons);
+        question->button(QMessageBox::StandardButton(answer))->click();
+        QVERIFY(!sheet.discardQuestion());
+    }
+    QTEST(sheet.isVisible(), "open");
+    QFETCH(bool, kept);
+    QCOMPARE(stored(), kept ? changed : before);
 }
 
 QTEST_MAIN(TestEditButtonSheet)

@@ -1,3 +1,5 @@
+#include "PadDigest.h"
+
 #include "dadavezaruz/ShortcutPad.h"
 #include "dadavezaruz/ShortcutPageListModel.h"
 #include "dadavezaruz/ShortcutPreset.h"
@@ -9,6 +11,7 @@
 #include <QTest>
 
 using namespace hb;
+using namespace hb::test;
 using namespace Qt::StringLiterals;
 
 class TestShortcutPad : public QObject {
@@ -23,8 +26,14 @@ private Q_SLOTS:
     void pagesAndCascade();
     void buttonsAndPresets();
     void pageListFollowsTheStore();
+    void deleteThenRestoreIsExact_data();
+    void deleteThenRestoreIsExact();
+    void restoreIsAllOrNothing_data();
+    void restoreIsAllOrNothing();
 
 private:
+    // Seeded pages, a fourth page, and images on two Resolve buttons and a fourth-page button.
+    void makeVariedPad();
     QList<ShortcutButton> buttonsOf(const QString &pageName);
     int storedButtons();
 
@@ -197,6 +206,105 @@ void TestShortcutPad::pageListFollowsTheStore()
     QVERIFY(m_pad->deletePage(resolve));
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(model.rowOf(resolve), -1);
+}
+
+void TestShortcutPad::makeVariedPad()
+{
+    QVERIFY(m_pad->seedDefaultPages());
+    const QList<ShortcutButton> resolve = buttonsOf(u"Resolve"_s);
+    QVERIFY(m_pad->setCustomImage(resolve[2].id, QByteArray("\x89PNG\r\n\x1a\n\0\xff", 10)));
+    QVERIFY(m_pad->setCustomImage(resolve[9].id, QByteArray(70'000, '\x7f')));
+    const ShortcutPage extra = m_pad->addPage(u"Grading"_s).value();
+    // Added out of reading order: the page's button order is not its cells' order.
+    for (const auto &[row, col] : {std::pair{3, 3}, {0, 0}, {1, 2}}) {
+        ShortcutButton button = m_pad->addButton(extra.id, row, col).value();
+        button.label = u"Cell %1,%2"_s.arg(row).arg(col);
+        button.customImageData = QByteArray::number(row * 4 + col).repeated(3);
+        QVERIFY(m_pad->updateButton(button));
+    }
+}
+
+void TestShortcutPad::deleteThenRestoreIsExact_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<int>("button"); // in the page's order; -1: the whole page
+
+    QTest::newRow("first page, 16 buttons and images") << u"Resolve"_s << -1;
+    QTest::newRow("middle page") << u"OBS"_s << -1;
+    QTest::newRow("empty page") << u"Custom"_s << -1;
+    QTest::newRow("last page, added out of order") << u"Grading"_s << -1;
+    QTest::newRow("button with an image") << u"Resolve"_s << 2;
+    QTest::newRow("first button of its page") << u"Grading"_s << 0;
+    QTest::newRow("button in the middle of the order") << u"Grading"_s << 1;
+}
+
+void TestShortcutPad::deleteThenRestoreIsExact()
+{
+    QFETCH(QString, page);
+    QFETCH(int, button);
+    makeVariedPad();
+    const QList<ShortcutPage> pages = m_pad->pages().value();
+    const ShortcutPage chosen =
+        *std::find_if(pages.cbegin(), pages.cend(), [&](const auto &p) { return p.name == page; });
+    const QList<ShortcutButton> before = m_pad->buttons(chosen.id).value();
+    const QByteArray digest = padDigest(*m_store);
+
+    const Expected<ShortcutPadSnapshot> snapshot =
+        button < 0 ? m_pad->snapshotPage(chosen.id) : m_pad->snapshotButton(before[button].id);
+    QVERIFY(snapshot);
+    QCOMPARE(snapshot->buttons.size(), button < 0 ? before.size() : 1);
+    QVERIFY(button < 0 ? m_pad->deletePage(chosen.id) : m_pad->deleteButton(before[button].id));
+    QVERIFY(padDigest(*m_store) != digest);
+    // Other work in between: ids freed by the delete are not handed out again.
+    QVERIFY(m_pad->addPage(u"Meanwhile"_s));
+    QVERIFY(m_pad->deletePage(m_pad->pages()->last().id));
+
+    const Expected<Done> restored = m_pad->restore(*snapshot);
+    QVERIFY2(restored, qPrintable(restored ? QString() : restored.error().description));
+    QCOMPARE(padDigest(*m_store), digest);
+    QCOMPARE(m_pad->pages().value(), pages);
+    const QList<ShortcutButton> after = m_pad->buttons(chosen.id).value();
+    QCOMPARE(after, before);
+    for (qsizetype i = 0; i < after.size(); ++i)
+        QCOMPARE(after[i].customImageData, before[i].customImageData); // bytes equal
+}
+
+void TestShortcutPad::restoreIsAllOrNothing_data()
+{
+    QTest::addColumn<QString>("conflict");
+    QTest::newRow("the cell holds a new button") << u"cell"_s;
+    QTest::newRow("the page is gone") << u"page"_s;
+    QTest::newRow("a button id is in use") << u"id"_s;
+}
+
+void TestShortcutPad::restoreIsAllOrNothing()
+{
+    QFETCH(QString, conflict);
+    makeVariedPad();
+    const ShortcutPage grading = m_pad->pages()->last();
+    const QList<ShortcutButton> buttons = m_pad->buttons(grading.id).value();
+    ShortcutPadSnapshot snapshot;
+    if (conflict == u"cell"_s) {
+        snapshot = m_pad->snapshotButton(buttons[1].id).value();
+        QVERIFY(m_pad->deleteButton(buttons[1].id));
+        QVERIFY(m_pad->addButton(grading.id, buttons[1].row, buttons[1].col));
+    } else if (conflict == u"page"_s) {
+        snapshot = m_pad->snapshotButton(buttons[1].id).value();
+        QVERIFY(m_pad->deletePage(grading.id));
+    } else {
+        // The page and two of its buttons would go in before the clash: none may stay.
+        snapshot = m_pad->snapshotPage(grading.id).value();
+        QVERIFY(m_pad->deletePage(grading.id));
+        const ShortcutPage other = m_pad->pages()->first();
+        const ShortcutButton taken = m_pad->buttons(other.id)->first();
+        snapshot.buttons[2].id = taken.id;
+    }
+    const QByteArray digest = padDigest(*m_store);
+    const Expected<Done> restored = m_pad->restore(snapshot);
+    QVERIFY(!restored);
+    QVERIFY2(restored.error().is(ShortcutPadError::NotRestorable),
+             qPrintable(restored.error().description));
+    QCOMPARE(padDigest(*m_store), digest);
 }
 
 QTEST_GUILESS_MAIN(TestShortcutPad)
