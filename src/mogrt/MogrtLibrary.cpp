@@ -12,6 +12,8 @@
 namespace hb {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 Error libraryError(MogrtLibraryError code, const QString &description)
 {
     return Error::make(code, description);
@@ -63,16 +65,21 @@ Expected<QList<LibraryItem>> MogrtLibrary::load() const
         return libraryError(MogrtLibraryError::FolderUnavailable,
                             u"The folder \u201C" + QDir::toNativeSeparators(*path) +
                                 u"\u201D could not be read.");
-    QList<LibraryItem> items;
+    // Each name's key is made once: a large folder would otherwise make it at every comparison.
+    QList<std::pair<QList<uint>, LibraryItem>> keyed;
     // Hidden files are left out by not asking for them.
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
         if (entry.suffix().toLower() != QLatin1StringView(kExtension))
             continue;
-        items.append({entry.filePath(), entry.filePath(), entry.completeBaseName()});
+        LibraryItem item{entry.filePath(), entry.filePath(), entry.completeBaseName()};
+        keyed.append({sortKey(item.displayName), std::move(item)});
     }
-    std::stable_sort(items.begin(), items.end(), [](const LibraryItem &a, const LibraryItem &b) {
-        return lessThan(a.displayName, b.displayName);
-    });
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<LibraryItem> items;
+    items.reserve(keyed.size());
+    for (auto &entry : keyed)
+        items.append(std::move(entry.second));
     return items;
 }
 
@@ -92,6 +99,11 @@ Expected<QString> MogrtLibrary::store(const QString &name, const QString &macroT
     return candidate;
 }
 
+LibraryItem MogrtLibrary::itemAt(const QString &path)
+{
+    return {path, path, QFileInfo(path).completeBaseName()};
+}
+
 Expected<Done> MogrtLibrary::remove(const QString &path) const
 {
     QFile file(path);
@@ -99,6 +111,58 @@ Expected<Done> MogrtLibrary::remove(const QString &path) const
         return libraryError(MogrtLibraryError::FileSystem, u"\u201C" + QFileInfo(path).fileName() +
                                                                u"\u201D could not be removed: " +
                                                                file.errorString());
+    return Done{};
+}
+
+Expected<QString> MogrtLibrary::moveToTrash(const QString &path) const
+{
+    const QString name = QFileInfo(path).fileName();
+    const auto unavailable = [&name] {
+        return libraryError(MogrtLibraryError::TrashUnavailable,
+                            u"\u201C" + name + u"\u201D could not be moved to the trash.");
+    };
+    // The home trash is made only inside an existing data folder. When no trash can be made at
+    // all, QFile (Qt 6.4) moves the file into "files" under the current folder instead of
+    // failing: make that folder first, and take back a file that went there all the same.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty() || !QDir().mkpath(dataHome))
+        return unavailable();
+    QFile file(path);
+    if (file.moveToTrash()) {
+        const QFileInfo trashed(file.fileName());
+        if (trashed.isAbsolute())
+            return file.fileName(); // the path in the trash
+        QFile::rename(trashed.filePath(), path);
+        QFile::remove(u"info/"_s + trashed.fileName() + u".trashinfo"_s);
+        QDir().rmdir(u"files"_s);
+        QDir().rmdir(u"info"_s);
+        return unavailable();
+    }
+    if (!QFileInfo::exists(path))
+        return libraryError(MogrtLibraryError::FileSystem, u"\u201C" + name +
+                                                               u"\u201D could not be deleted: " +
+                                                               file.errorString());
+    // The trash cannot be made, or is on another file system.
+    return unavailable();
+}
+
+Expected<Done> MogrtLibrary::restoreFromTrash(const QString &trashedPath, const QString &path) const
+{
+    const QFileInfo original(path);
+    if (original.exists() || original.isSymLink())
+        return libraryError(MogrtLibraryError::NameTaken,
+                            u"\u201C" + original.completeBaseName() +
+                                u"\u201D was not restored: a template of that name exists now. It "
+                                u"is still in the trash.");
+    QFile file(trashedPath);
+    if (!file.rename(path))
+        return libraryError(MogrtLibraryError::FileSystem, u"\u201C" + original.completeBaseName() +
+                                                               u"\u201D could not be restored: " +
+                                                               file.errorString());
+    // "<trash>/files/<name>" is described by "<trash>/info/<name>.trashinfo".
+    const QFileInfo trashed(trashedPath);
+    QFile::remove(QDir::cleanPath(trashed.absolutePath() + u"/../info/"_s + trashed.fileName() +
+                                  u".trashinfo"_s));
     return Done{};
 }
 

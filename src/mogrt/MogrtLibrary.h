@@ -24,6 +24,7 @@ enum class MogrtLibraryError {
     InvalidName = 2,       // empty, or not usable as a file name
     NameTaken = 3,         // another template has that name
     FileSystem = 4,        // a file could not be removed or renamed
+    TrashUnavailable = 5,  // there is no desktop trash for the file: it stays where it is
 };
 inline QString errorDomain(MogrtLibraryError)
 {
@@ -57,7 +58,18 @@ public:
     // taken; UTF-8 without a byte-order mark, atomically. Gives the file's path.
     Expected<QString> store(const QString &name, const QString &macroText) const;
 
+    // The item of a file of the library.
+    static LibraryItem itemAt(const QString &path);
+
+    // Removes the file for good.
     Expected<Done> remove(const QString &path) const;
+
+    // Moves the file to the desktop trash (the freedesktop one: "<trash>/files" and a
+    // ".trashinfo" in "<trash>/info"). Gives the file's path in the trash.
+    Expected<QString> moveToTrash(const QString &path) const;
+    // Moves a file that `moveToTrash` put in the trash back to its path and removes its trash
+    // information; refuses with NameTaken, leaving the trash as it is, when the path is taken.
+    Expected<Done> restoreFromTrash(const QString &trashedPath, const QString &path) const;
 
     // Gives the file a new display name in the same folder; refuses a blank name, one with "/"
     // or one that is taken. Gives the new path.

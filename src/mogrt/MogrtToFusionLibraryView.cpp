@@ -3,7 +3,12 @@
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
 #include "common/ScreenTitle.h"
-#include "mogrt/MogrtLibraryRow.h"
+#include "common/ScreenUndo.h"
+#include "common/UndoNotice.h"
+#include "mogrt/MogrtLibraryDeleteCommand.h"
+#include "mogrt/MogrtLibraryModel.h"
+#include "mogrt/MogrtLibraryRenameCommand.h"
+#include "mogrt/MogrtLibraryRowDelegate.h"
 #include "mogrt/MogrtShareSheet.h"
 
 #include <QDragEnterEvent>
@@ -12,15 +17,14 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace hb {
 namespace {
@@ -33,6 +37,12 @@ const QString kImportFailed = QStringLiteral("Import failed. Error: ");
 const QString kLoadFailed = QStringLiteral("Failed to load library. Error: ");
 const QString kDeleteFailed = QStringLiteral("Delete failed. Error: ");
 const QString kRenameFailed = QStringLiteral("Rename failed. Error: ");
+const QString kUndoFailed = QStringLiteral("Undo failed. Error: ");
+const QString kRedoFailed = QStringLiteral("Redo failed. Error: ");
+const QString kDeletePermanently = QStringLiteral("Delete Permanently");
+const QString kNoTrash = QStringLiteral(
+    "The trash is not available for the library folder. %1 will be deleted permanently; this "
+    "cannot be undone.");
 const QString kDropHint = QStringLiteral("Or drop .mogrt files here to convert several at once.");
 
 QStringList droppedTemplates(const QMimeData *data)
@@ -61,7 +71,8 @@ QLabel *secondaryLabel(const QString &name, QWidget *parent)
 } // namespace
 
 MogrtToFusionLibraryView::MogrtToFusionLibraryView(MogrtLibrary library, QWidget *parent)
-    : QWidget(parent), m_library(library), m_queue(std::move(library))
+    : QWidget(parent), m_library(library), m_queue(std::move(library)),
+      m_model(new MogrtLibraryModel(this)), m_undo(new ScreenUndo(this))
 {
     setWindowTitle(kTitle);
     setAcceptDrops(true);
@@ -74,6 +85,7 @@ MogrtToFusionLibraryView::MogrtToFusionLibraryView(MogrtLibrary library, QWidget
     content->addWidget(title);
     content->addWidget(buildImportSection());
     content->addWidget(buildLibrarySection(), 1);
+    content->addWidget(m_undo->notice());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(backdrop);
@@ -82,7 +94,13 @@ MogrtToFusionLibraryView::MogrtToFusionLibraryView(MogrtLibrary library, QWidget
             &MogrtToFusionLibraryView::onProgress);
     connect(&m_queue, &MogrtImportQueue::batchFinished, this,
             &MogrtToFusionLibraryView::onBatchFinished);
-    refreshList();
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            &MogrtToFusionLibraryView::updateEmptyText);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this,
+            &MogrtToFusionLibraryView::updateEmptyText);
+    connect(m_model, &QAbstractItemModel::modelReset, this,
+            &MogrtToFusionLibraryView::updateEmptyText);
+    updateEmptyText();
 }
 
 MogrtToFusionLibraryView::~MogrtToFusionLibraryView() = default;
@@ -118,8 +136,14 @@ QWidget *MogrtToFusionLibraryView::buildLibrarySection()
     auto *section = new FormSection(kSection);
     m_empty = secondaryLabel(QStringLiteral("emptyText"), nullptr);
     m_empty->setText(kEmpty);
-    m_list = new QListWidget;
+    m_list = new QListView;
     m_list->setObjectName(QStringLiteral("libraryList"));
+    m_list->setAccessibleName(kSection);
+    m_list->setModel(m_model);
+    // One height for all rows: the list never measures thousands of them.
+    m_list->setUniformItemSizes(true);
+    auto *rows = new MogrtLibraryRowDelegate(m_list);
+    m_list->setItemDelegate(rows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setFrameShape(QFrame::NoFrame);
@@ -130,8 +154,10 @@ QWidget *MogrtToFusionLibraryView::buildLibrarySection()
     section->body()->addWidget(m_empty);
     section->body()->addWidget(m_list, 1);
     section->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    connect(m_list, &QListWidget::customContextMenuRequested, this,
+    connect(m_list, &QListView::customContextMenuRequested, this,
             &MogrtToFusionLibraryView::showContextMenu);
+    connect(rows, &MogrtLibraryRowDelegate::shareRequested, this,
+            &MogrtToFusionLibraryView::shareItem);
     return section;
 }
 
@@ -140,34 +166,28 @@ QString MogrtToFusionLibraryView::summaryText() const
     return m_summary->isVisible() ? m_summary->text() : QString();
 }
 
-void MogrtToFusionLibraryView::loadLibrary()
+const QList<LibraryItem> &MogrtToFusionLibraryView::items() const
 {
-    const auto items = m_library.load();
-    if (!items) {
-        m_items.clear();
-        setErrorText(kLoadFailed + items.error().description);
-    } else {
-        m_items = *items;
-        setErrorText({});
-    }
-    refreshList();
+    return m_model->items();
 }
 
-void MogrtToFusionLibraryView::refreshList()
+void MogrtToFusionLibraryView::loadLibrary()
 {
-    m_list->clear();
-    for (const LibraryItem &item : std::as_const(m_items)) {
-        auto *listItem = new QListWidgetItem(m_list);
-        listItem->setData(Qt::UserRole, item.id);
-        listItem->setData(Qt::AccessibleTextRole, item.displayName);
-        auto *row = new MogrtLibraryRow(item);
-        listItem->setSizeHint(row->sizeHint());
-        m_list->setItemWidget(listItem, row);
-        connect(row, &MogrtLibraryRow::shareRequested, this,
-                [this, listItem] { shareItem(m_list->row(listItem)); });
+    auto items = m_library.load();
+    if (!items) {
+        m_model->setItems({});
+        setErrorText(kLoadFailed + items.error().description);
+    } else {
+        m_model->setItems(std::move(*items));
+        setErrorText({});
     }
-    m_empty->setVisible(m_items.isEmpty());
-    m_list->setVisible(!m_items.isEmpty());
+}
+
+void MogrtToFusionLibraryView::updateEmptyText()
+{
+    const bool empty = m_model->rowCount() == 0;
+    m_empty->setVisible(empty);
+    m_list->setVisible(!empty);
 }
 
 void MogrtToFusionLibraryView::setErrorText(const QString &text)
@@ -211,8 +231,12 @@ void MogrtToFusionLibraryView::onBatchFinished(const QList<MogrtImportQueue::Out
                                 ? outcome.error
                                 : QFileInfo(outcome.source).fileName() + u": " + outcome.error);
     }
+    for (const MogrtImportQueue::Outcome &outcome : outcomes) {
+        if (outcome.stored)
+            m_model->insert(MogrtLibrary::itemAt(*outcome.stored));
+    }
     if (failures.size() < outcomes.size())
-        loadLibrary(); // clears an earlier message
+        setErrorText({}); // an earlier message is out of date
     if (outcomes.size() > 1) {
         const qsizetype imported = outcomes.size() - failures.size();
         m_summary->setText(u"Imported " + QString::number(imported) + u" of " +
@@ -236,55 +260,115 @@ QList<int> MogrtToFusionLibraryView::selectedRows() const
 void MogrtToFusionLibraryView::deleteItems(const QList<int> &rows)
 {
     // Every position refers to the list as shown before anything is removed.
-    QStringList paths;
+    QList<LibraryItem> chosen;
     for (int row : rows) {
-        if (row >= 0 && row < m_items.size())
-            paths.append(m_items[row].fileURL);
+        if (row >= 0 && row < items().size())
+            chosen.append(items().at(row));
     }
+    QList<MogrtLibraryDeleteCommand::Trashed> trashed;
+    QList<LibraryItem> noTrash;
     QStringList failures;
-    for (const QString &path : std::as_const(paths)) {
-        if (const auto removed = m_library.remove(path); !removed)
-            failures.append(removed.error().description);
+    for (const LibraryItem &item : std::as_const(chosen)) {
+        const auto moved = m_library.moveToTrash(item.fileURL);
+        if (moved) {
+            m_model->remove(item.id);
+            trashed.append({item, *moved});
+        } else if (moved.error().is(MogrtLibraryError::TrashUnavailable)) {
+            noTrash.append(item);
+        } else {
+            failures.append(moved.error().description);
+        }
     }
-    if (failures.size() < paths.size())
-        loadLibrary();
+    if (!trashed.isEmpty()) {
+        setErrorText({}); // an earlier message is out of date
+        m_undo->push(std::make_unique<MogrtLibraryDeleteCommand>(
+            m_library, m_model, std::move(trashed),
+            [this](bool undoing, const QString &description) {
+                reportUndoFailure(undoing, description);
+            }));
+    }
+    if (!failures.isEmpty())
+        setErrorText(kDeleteFailed + failures.join(u"\n"));
+    if (!noTrash.isEmpty())
+        askToDeletePermanently(noTrash);
+}
+
+void MogrtToFusionLibraryView::askToDeletePermanently(const QList<LibraryItem> &items)
+{
+    const QString what = items.size() == 1
+                             ? QString(u"\u201C" + items.first().displayName + u"\u201D")
+                             : QString(QString::number(items.size()) + u" templates");
+    auto *box = new QMessageBox(QMessageBox::Warning, kDeletePermanently, kNoTrash.arg(what),
+                                QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("permanentDeleteConfirmation"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton *confirm = box->addButton(kDeletePermanently, QMessageBox::DestructiveRole);
+    confirm->setObjectName(QStringLiteral("deletePermanentlyButton"));
+    box->setDefaultButton(QMessageBox::Cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, confirm, items](QAbstractButton *b) {
+        if (b == confirm)
+            deletePermanently(items);
+    });
+    box->open();
+}
+
+void MogrtToFusionLibraryView::deletePermanently(const QList<LibraryItem> &items)
+{
+    QStringList failures;
+    for (const LibraryItem &item : items) {
+        if (const auto removed = m_library.remove(item.fileURL); !removed)
+            failures.append(removed.error().description);
+        else
+            m_model->remove(item.id);
+    }
     if (!failures.isEmpty())
         setErrorText(kDeleteFailed + failures.join(u"\n"));
 }
 
+void MogrtToFusionLibraryView::reportUndoFailure(bool undoing, const QString &description)
+{
+    setErrorText((undoing ? kUndoFailed : kRedoFailed) + description);
+}
+
 void MogrtToFusionLibraryView::renameItem(int row, const QString &newName)
 {
-    if (row < 0 || row >= m_items.size())
+    if (row < 0 || row >= items().size())
         return;
-    const auto renamed = m_library.rename(m_items[row].fileURL, newName);
+    const LibraryItem before = items().at(row);
+    const auto renamed = m_library.rename(before.fileURL, newName);
     if (!renamed) {
         setErrorText(kRenameFailed + renamed.error().description);
         return;
     }
-    loadLibrary();
-    const auto index = std::find_if(m_items.cbegin(), m_items.cend(),
-                                    [&](const LibraryItem &item) { return item.id == *renamed; });
-    if (index != m_items.cend())
-        m_list->setCurrentRow(int(index - m_items.cbegin()));
+    if (*renamed == before.fileURL)
+        return; // the same name
+    setErrorText({});
+    const LibraryItem after = MogrtLibrary::itemAt(*renamed);
+    const int moved = m_model->replace(before.id, after);
+    m_list->setCurrentIndex(m_model->index(moved));
+    m_undo->push(std::make_unique<MogrtLibraryRenameCommand>(
+        m_library, m_model, before, after, [this](bool undoing, const QString &description) {
+            reportUndoFailure(undoing, description);
+        }));
 }
 
 void MogrtToFusionLibraryView::askToRename(int row)
 {
-    if (row < 0 || row >= m_items.size())
+    if (row < 0 || row >= items().size())
         return;
     bool accepted = false;
     const QString name =
         QInputDialog::getText(this, QStringLiteral("Rename"), QStringLiteral("Name:"),
-                              QLineEdit::Normal, m_items[row].displayName, &accepted);
+                              QLineEdit::Normal, items().at(row).displayName, &accepted);
     if (accepted)
         renameItem(row, name);
 }
 
 void MogrtToFusionLibraryView::shareItem(int row)
 {
-    if (row < 0 || row >= m_items.size())
+    if (row < 0 || row >= items().size())
         return;
-    auto *sheet = new MogrtShareSheet(m_items[row].fileURL, this);
+    auto *sheet = new MogrtShareSheet(items().at(row).fileURL, this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setObjectName(QStringLiteral("shareSheet"));
     sheet->open();
@@ -296,14 +380,19 @@ void MogrtToFusionLibraryView::showContextMenu(const QPoint &position)
     if (!index.isValid())
         return;
     if (!m_list->selectionModel()->isSelected(index))
-        m_list->setCurrentRow(index.row());
+        m_list->setCurrentIndex(index);
     const QList<int> rows = selectedRows();
     QMenu menu(this);
+    // The rows' painted buttons are not reachable from the keyboard; the menu is.
+    QAction *share = menu.addAction(QStringLiteral("Share"));
+    share->setEnabled(rows.size() == 1);
     QAction *rename = menu.addAction(QStringLiteral("Rename"));
     rename->setEnabled(rows.size() == 1);
     QAction *remove = menu.addAction(QStringLiteral("Delete"));
     QAction *chosen = menu.exec(m_list->viewport()->mapToGlobal(position));
-    if (chosen == rename)
+    if (chosen == share)
+        shareItem(index.row());
+    else if (chosen == rename)
         askToRename(index.row());
     else if (chosen == remove)
         deleteItems(rows);
@@ -318,7 +407,7 @@ bool MogrtToFusionLibraryView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (key == Qt::Key_F2) {
-            askToRename(m_list->currentRow());
+            askToRename(m_list->currentIndex().row());
             return true;
         }
     }

@@ -6,14 +6,18 @@
 #include <QWidget>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QProgressBar;
 
 namespace hb {
 
+class MogrtLibraryModel;
+class ScreenUndo;
+
 // The "MOGRT → Fusion" screen: imports templates (through a file picker or by dropping them on
 // the screen), converts them off the main thread, and lists, renames, shares and deletes the
-// macros of the library folder.
+// macros of the library folder. Deleted files go to the desktop trash; deleting and renaming
+// can be undone. Where there is no trash, deleting asks first and is final.
 class MogrtToFusionLibraryView : public QWidget {
     Q_OBJECT
 
@@ -21,7 +25,7 @@ public:
     explicit MogrtToFusionLibraryView(MogrtLibrary library = {}, QWidget *parent = nullptr);
     ~MogrtToFusionLibraryView() override;
 
-    const QList<LibraryItem> &items() const { return m_items; }
+    const QList<LibraryItem> &items() const;
     QString errorText() const { return m_errorText; }
     QString summaryText() const;
 
@@ -29,7 +33,9 @@ public:
     void loadLibrary();
     // Converts the files in the background; the list and the texts follow when they are done.
     void importFiles(const QStringList &paths);
-    // The rows at these positions of the list as shown, each removed from disk in turn.
+    // The rows at these positions of the list as shown, each moved to the trash in turn (one
+    // undoable step). Files that cannot go to the trash are deleted for good once the user
+    // agrees.
     void deleteItems(const QList<int> &rows);
     void renameItem(int row, const QString &newName);
     void shareItem(int row);
@@ -48,7 +54,10 @@ private:
     QWidget *buildImportSection();
     QWidget *buildLibrarySection();
     void setErrorText(const QString &text);
-    void refreshList();
+    void updateEmptyText();
+    void reportUndoFailure(bool undoing, const QString &description);
+    void askToDeletePermanently(const QList<LibraryItem> &items);
+    void deletePermanently(const QList<LibraryItem> &items);
     void chooseFile();
     void askToRename(int row);
     void showContextMenu(const QPoint &position);
@@ -58,12 +67,13 @@ private:
 
     MogrtLibrary m_library;
     MogrtImportQueue m_queue;
-    QList<LibraryItem> m_items;
+    MogrtLibraryModel *m_model;
+    ScreenUndo *m_undo;
     QString m_errorText;
     QLabel *m_error = nullptr;
     QLabel *m_summary = nullptr;
     QProgressBar *m_progress = nullptr;
-    QListWidget *m_list = nullptr;
+    QListView *m_list = nullptr;
     QLabel *m_empty = nullptr;
 };
 

@@ -2,11 +2,14 @@
 #include "mogrt/MogrtConvertCommand.h"
 #include "mogrt/MogrtImport.h"
 #include "mogrt/MogrtLibrary.h"
+#include "mogrt/MogrtLibraryModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -28,6 +31,12 @@ QStringList names(const QList<LibraryItem> &items)
     return result;
 }
 
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList temporaryFolders()
 {
     return QDir::temp().entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -39,6 +48,14 @@ class TestMogrtLibrary : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A private home: the desktop trash is in a temporary folder.
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(u"data"_s)));
+    }
+
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -128,6 +145,154 @@ private Q_SLOTS:
         QVERIFY(!gone.store(u"x"_s, u"y"_s));
     }
 
+    void trashAndRestore_data()
+    {
+        QTest::addColumn<bool>("nameTaken"); // a new file has the name when it is restored
+        QTest::newRow("restored") << false;
+        QTest::newRow("name taken") << true;
+    }
+
+    void trashAndRestore()
+    {
+        QFETCH(bool, nameTaken);
+        const QString path = m_dir->filePath(u"Lower Third.setting"_s);
+        const QByteArray bytes = "{ Tools = ordered() { Title = TextPlus {} } }\n\xc3\xa9"_ba;
+        touch(path, bytes);
+
+        const auto trashed = m_library->moveToTrash(path);
+        QVERIFY(trashed);
+        QVERIFY(!QFile::exists(path));
+        const QString trashFiles = m_home.filePath(u"data/Trash/files"_s);
+        QCOMPARE(QFileInfo(*trashed).absolutePath(), trashFiles);
+        const QString info = m_home.filePath(u"data/Trash/info/"_s) +
+                             QFileInfo(*trashed).fileName() + u".trashinfo"_s;
+        // The original path, percent-encoded or not (Qt 6.4 writes it as is).
+        const QByteArray text = contents(info);
+        QVERIFY(text.contains(QByteArray("Path=" + QFile::encodeName(path))) ||
+                text.contains(QByteArray("Path=" + QUrl::toPercentEncoding(path, "/"))));
+        QCOMPARE(m_library->load()->size(), 0);
+
+        if (nameTaken)
+            touch(path, "newer");
+        const auto restored = m_library->restoreFromTrash(*trashed, path);
+        if (nameTaken) {
+            QVERIFY(!restored && restored.error().is(MogrtLibraryError::NameTaken));
+            QCOMPARE(restored.error().description,
+                     u"\u201CLower Third\u201D was not restored: a template of that name exists "
+                     u"now. It is still in the trash."_s);
+            QCOMPARE(contents(path), "newer"_ba);
+            QCOMPARE(contents(*trashed), bytes);
+            QVERIFY(QFile::exists(info));
+        } else {
+            QVERIFY(restored);
+            QCOMPARE(contents(path), bytes);
+            QVERIFY(!QFile::exists(*trashed));
+            QVERIFY(!QFile::exists(info));
+            QCOMPARE(names(*m_library->load()), QStringList{u"Lower Third"_s});
+        }
+    }
+
+    // Where no trash can be made (here its folder would be inside a file), the file stays.
+    void trashUnavailable()
+    {
+        const QString path = m_dir->filePath(u"Kept.setting"_s);
+        touch(path);
+        touch(m_home.filePath(u"file"_s));
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(u"file/data"_s)));
+        // Nothing may land in the current folder either.
+        QTemporaryDir current;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(current.path()));
+        const auto trashed = m_library->moveToTrash(path);
+        QDir::setCurrent(before);
+        qputenv("XDG_DATA_HOME", dataHome);
+        QVERIFY(!trashed && trashed.error().is(MogrtLibraryError::TrashUnavailable));
+        QCOMPARE(trashed.error().description,
+                 u"\u201CKept.setting\u201D could not be moved to the trash."_s);
+        QVERIFY(QFile::exists(path));
+        QVERIFY(QDir(current.path()).isEmpty());
+    }
+
+    // Each change is a row insert, remove or move of its own, never a reset, and the model stays
+    // consistent (checked by QAbstractItemModelTester).
+    void modelChanges_data()
+    {
+        QTest::addColumn<QString>("change");  // insert, remove or replace
+        QTest::addColumn<QString>("id");      // the item inserted, removed or replaced
+        QTest::addColumn<QString>("newName"); // of the inserted or replacing item
+        QTest::addColumn<QStringList>("signals");
+        QTest::addColumn<QStringList>("order");
+        const QStringList start{u"b"_s, u"D"_s, u"f"_s};
+        QTest::newRow("insert first")
+            << u"insert"_s << u"/a"_s << u"A"_s << QStringList{u"inserted 0"_s}
+            << QStringList{u"A"_s, u"b"_s, u"D"_s, u"f"_s};
+        QTest::newRow("insert between")
+            << u"insert"_s << u"/e"_s << u"e"_s << QStringList{u"inserted 2"_s}
+            << QStringList{u"b"_s, u"D"_s, u"e"_s, u"f"_s};
+        QTest::newRow("insert last")
+            << u"insert"_s << u"/z"_s << u"\u00E9"_s << QStringList{u"inserted 3"_s}
+            << QStringList{u"b"_s, u"D"_s, u"f"_s, u"\u00E9"_s};
+        QTest::newRow("insert listed")
+            << u"insert"_s << u"/D"_s << u"D"_s << QStringList{} << start;
+        QTest::newRow("remove") << u"remove"_s << u"/D"_s << QString()
+                                << QStringList{u"removed 1"_s} << QStringList{u"b"_s, u"f"_s};
+        QTest::newRow("remove missing")
+            << u"remove"_s << u"/x"_s << QString() << QStringList{} << start;
+        QTest::newRow("rename in place")
+            << u"replace"_s << u"/D"_s << u"Dd"_s << QStringList{u"changed 1"_s}
+            << QStringList{u"b"_s, u"Dd"_s, u"f"_s};
+        QTest::newRow("rename up")
+            << u"replace"_s << u"/f"_s << u"a"_s << QStringList{u"moved 2 to 0"_s, u"changed 0"_s}
+            << QStringList{u"a"_s, u"b"_s, u"D"_s};
+        QTest::newRow("rename down")
+            << u"replace"_s << u"/b"_s << u"e"_s << QStringList{u"moved 0 to 2"_s, u"changed 1"_s}
+            << QStringList{u"D"_s, u"e"_s, u"f"_s};
+        QTest::newRow("rename to last")
+            << u"replace"_s << u"/b"_s << u"z"_s << QStringList{u"moved 0 to 3"_s, u"changed 2"_s}
+            << QStringList{u"D"_s, u"f"_s, u"z"_s};
+    }
+
+    void modelChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, id);
+        QFETCH(QString, newName);
+        QFETCH(QStringList, signals);
+        QFETCH(QStringList, order);
+        MogrtLibraryModel model;
+        QAbstractItemModelTester tester(&model);
+        model.setItems(
+            {{u"/b"_s, u"/b"_s, u"b"_s}, {u"/D"_s, u"/D"_s, u"D"_s}, {u"/f"_s, u"/f"_s, u"f"_s}});
+        QStringList seen;
+        connect(&model, &QAbstractItemModel::rowsInserted, this,
+                [&](const QModelIndex &, int first) { seen.append(u"inserted %1"_s.arg(first)); });
+        connect(&model, &QAbstractItemModel::rowsRemoved, this,
+                [&](const QModelIndex &, int first) { seen.append(u"removed %1"_s.arg(first)); });
+        connect(&model, &QAbstractItemModel::rowsMoved, this,
+                [&](const QModelIndex &, int first, int, const QModelIndex &, int to) {
+                    seen.append(u"moved %1 to %2"_s.arg(first).arg(to));
+                });
+        connect(&model, &QAbstractItemModel::dataChanged, this,
+                [&](const QModelIndex &top) { seen.append(u"changed %1"_s.arg(top.row())); });
+        connect(&model, &QAbstractItemModel::modelReset, this, [&] { seen.append(u"reset"_s); });
+
+        const QString newId = u"/new/"_s + newName;
+        if (change == u"insert")
+            model.insert({id, id, newName});
+        else if (change == u"remove")
+            model.remove(id);
+        else
+            model.replace(id, {newId, newId, newName});
+        QCOMPARE(seen, signals);
+        QCOMPARE(names(model.items()), order);
+        if (change == u"replace") {
+            const int row = int(order.indexOf(newName));
+            QCOMPARE(model.rowOf(newId), row);
+            QCOMPARE(model.index(row).data(MogrtLibraryModel::IdRole).toString(), newId);
+        }
+    }
+
     void importRemovesItsCopy_data()
     {
         QTest::addColumn<QByteArray>("definition"); // empty: not a ZIP at all
@@ -191,6 +356,7 @@ private Q_SLOTS:
     }
 
 private:
+    QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MogrtLibrary> m_library;
 };
