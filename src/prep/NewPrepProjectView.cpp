@@ -27,6 +27,9 @@ const QString kCreateFailed = u"Could not create the project: "_s;
 constexpr int kNotesMinimumLines = 3;
 constexpr int kNotesMaximumLines = 6;
 
+// The dynamic property of the parent widget that holds an unfinished sheet's name and notes.
+constexpr char kDraftProperty[] = "hb.prep.newProjectDraft";
+
 } // namespace
 
 NewPrepProjectView::NewPrepProjectView(PrepChecklist &checklist, QWidget *parent)
@@ -74,6 +77,15 @@ NewPrepProjectView::NewPrepProjectView(PrepChecklist &checklist, QWidget *parent
     setTabOrder(m_create, cancel);
     m_name->setFocus();
 
+    if (parent) {
+        const QStringList draft = parent->property(kDraftProperty).toStringList();
+        if (draft.size() == 2) {
+            m_name->setText(draft[0]);
+            m_notes->setPlainText(draft[1]);
+            m_create->setEnabled(!draft[0].trimmed().isEmpty());
+        }
+    }
+
     connect(m_name, &QLineEdit::textChanged, this,
             [this](const QString &name) { m_create->setEnabled(!name.trimmed().isEmpty()); });
     connect(buttons, &QDialogButtonBox::accepted, this, &NewPrepProjectView::create);
@@ -96,6 +108,19 @@ void NewPrepProjectView::create()
         return;
     }
     accept();
+}
+
+void NewPrepProjectView::done(int result)
+{
+    if (QWidget *opener = parentWidget()) {
+        const bool typed =
+            !m_name->text().trimmed().isEmpty() || !m_notes->toPlainText().trimmed().isEmpty();
+        opener->setProperty(kDraftProperty,
+                            result != Accepted && typed
+                                ? QVariant(QStringList{m_name->text(), m_notes->toPlainText()})
+                                : QVariant());
+    }
+    QDialog::done(result);
 }
 
 } // namespace hb

@@ -14,6 +14,10 @@ class PrepScreenHeader;
 // The sheet that creates a project: a name and notes. "Create" is enabled only while the name
 // holds more than white space; it stores the project (the name trimmed, the notes as typed)
 // and closes the sheet. A store failure keeps the sheet open and says why.
+//
+// Closed any other way (Cancel, Esc, the window's close button) with something typed, the sheet
+// keeps what was typed as a draft on the widget it was opened over, and the next sheet opened
+// there starts from it.
 class NewPrepProjectView : public QDialog {
     Q_OBJECT
 
@@ -27,6 +31,7 @@ public:
 
     // What "Create" does.
     void create();
+    void done(int result) override;
 
 private:
     PrepChecklist &m_checklist;

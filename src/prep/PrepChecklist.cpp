@@ -305,6 +305,106 @@ Expected<Done> PrepChecklist::deleteProjects(const QList<qint64> &projectIds)
     });
 }
 
+Expected<QList<PrepProjectSnapshot>>
+PrepChecklist::snapshotProjects(const QList<qint64> &projectIds) const
+{
+    const QSqlDatabase db = m_store.database();
+    QList<PrepProjectSnapshot> snapshots;
+    for (qint64 id : projectIds) {
+        const auto found = selectProject(db, id);
+        if (!found)
+            return found.error();
+        if (!*found)
+            continue;
+        PrepProjectSnapshot snapshot{**found, {}};
+        auto query = run(db,
+                         u"SELECT id, title, details, isDone, createdAt, updatedAt, sortOrder, "
+                         u"project FROM PrepTask WHERE project = ? ORDER BY id"_s,
+                         {id});
+        if (!query)
+            return query.error();
+        while (query->next())
+            snapshot.tasks.append(taskAt(*query));
+        snapshots.append(std::move(snapshot));
+    }
+    return snapshots;
+}
+
+Expected<Done> PrepChecklist::restoreProjects(const QList<PrepProjectSnapshot> &snapshots)
+{
+    if (snapshots.isEmpty())
+        return Done{};
+    return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        for (const PrepProjectSnapshot &snapshot : snapshots) {
+            const PrepProject &project = snapshot.project;
+            const auto taken = selectProject(db, project.id);
+            if (!taken)
+                return taken.error();
+            if (*taken) {
+                return Error::make(PrepChecklistError::AlreadyExists,
+                                   u"A project with id %1 exists already."_s.arg(project.id));
+            }
+            auto inserted =
+                run(db,
+                    u"INSERT INTO PrepProject (id, name, notes, createdAt, updatedAt) "
+                    u"VALUES (?, ?, ?, ?, ?)"_s,
+                    {project.id, text(project.name), text(project.notes),
+                     project.createdAt.toMSecsSinceEpoch(), project.updatedAt.toMSecsSinceEpoch()});
+            if (!inserted)
+                return inserted.error();
+            for (const PrepTask &task : snapshot.tasks) {
+                auto added =
+                    run(db,
+                        u"INSERT INTO PrepTask (id, title, details, isDone, createdAt, "
+                        u"updatedAt, sortOrder, project) "
+                        u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                        {task.id, text(task.title), text(task.details), int(task.isDone),
+                         task.createdAt.toMSecsSinceEpoch(), task.updatedAt.toMSecsSinceEpoch(),
+                         task.sortOrder, task.project.value_or(project.id)});
+                if (!added)
+                    return added.error();
+            }
+        }
+        return Done{};
+    });
+}
+
+Expected<QList<PrepProjectStamp>> PrepChecklist::projectStamps() const
+{
+    auto query = run(m_store.database(),
+                     u"SELECT id, updatedAt, length(name), length(notes) FROM PrepProject"_s, {});
+    if (!query)
+        return query.error();
+    QList<PrepProjectStamp> stamps;
+    while (query->next()) {
+        stamps.append({query->value(0).toLongLong(), query->value(1).toLongLong(),
+                       query->value(2).toLongLong(), query->value(3).toLongLong()});
+    }
+    return stamps;
+}
+
+Expected<QList<PrepProject>> PrepChecklist::projectsWithIds(const QList<qint64> &projectIds) const
+{
+    QList<PrepProject> projects;
+    if (projectIds.isEmpty())
+        return projects;
+    QStringList marks;
+    QVariantList values;
+    for (qint64 id : projectIds) {
+        marks.append(u"?"_s);
+        values.append(id);
+    }
+    auto query = run(m_store.database(),
+                     u"SELECT id, name, notes, createdAt, updatedAt FROM PrepProject "
+                     u"WHERE id IN (%1)"_s.arg(marks.join(u", "_s)),
+                     values);
+    if (!query)
+        return query.error();
+    while (query->next())
+        projects.append(projectAt(*query));
+    return projects;
+}
+
 Expected<std::optional<PrepTask>> PrepChecklist::addTask(qint64 project, const QString &title)
 {
     const QString trimmed = title.trimmed();
@@ -493,6 +593,30 @@ Expected<QString> PrepChecklist::exportMarkdown(qint64 project) const
         }
     }
     return QString(lines.join(u'\n') + u'\n');
+}
+
+Expected<Done> PrepChecklist::restoreTasks(qint64 project, const QList<PrepTask> &tasks,
+                                           const QDateTime &deletedAt,
+                                           const QDateTime &updatedBefore)
+{
+    return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
+        const auto current = existingProject(db, project);
+        if (!current)
+            return current.error();
+        for (const PrepTask &task : tasks) {
+            auto inserted = run(db,
+                                u"INSERT INTO PrepTask (id, title, details, isDone, createdAt, "
+                                u"updatedAt, sortOrder, project) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                                {task.id, text(task.title), text(task.details), int(task.isDone),
+                                 task.createdAt.toMSecsSinceEpoch(),
+                                 task.updatedAt.toMSecsSinceEpoch(), task.sortOrder, project});
+            if (!inserted)
+                return inserted.error();
+        }
+        if (current->updatedAt != deletedAt)
+            return Done{};
+        return touchProject(db, project, updatedBefore);
+    });
 }
 
 } // namespace hb

@@ -14,7 +14,8 @@ class ModelStore;
 
 // Error codes of the `PrepChecklist` error domain.
 enum class PrepChecklistError {
-    NotFound = 1, // no project or task has that id
+    NotFound = 1,  // no project or task has that id
+    AlreadyExists, // a record to put back has an id that is in use
 };
 inline QString errorDomain(PrepChecklistError)
 {
@@ -48,6 +49,15 @@ public:
     Expected<PrepProject> createProject(const QString &name, const QString &notes);
     // Deletes the projects (and by cascade their tasks).
     Expected<Done> deleteProjects(const QList<qint64> &projectIds);
+    // The projects with all their tasks, in the order of the ids; ids of no project are left out.
+    Expected<QList<PrepProjectSnapshot>> snapshotProjects(const QList<qint64> &projectIds) const;
+    // Puts the projects back exactly as snapshotted (ids, texts, times, tasks), all in one
+    // transaction: when one of the ids is in use (AlreadyExists) or a write fails, none is.
+    Expected<Done> restoreProjects(const QList<PrepProjectSnapshot> &snapshots);
+    // Every project's stamp, in no particular order: a cheap way to find what changed.
+    Expected<QList<PrepProjectStamp>> projectStamps() const;
+    // The projects with these ids that exist, in no particular order.
+    Expected<QList<PrepProject>> projectsWithIds(const QList<qint64> &projectIds) const;
     // Nothing (and no change) when the trimmed title is empty.
     Expected<std::optional<PrepTask>> addTask(qint64 project, const QString &title);
     // Flips isDone; the task and the shown project get the new updatedAt.
@@ -79,6 +89,12 @@ public:
     // (one of # > - + * _ = ` ~ | < [, or digits followed by "." or ")") gets a backslash before
     // that character (or before the "." or ")"), and so does a run of "#" ending the name.
     Expected<QString> exportMarkdown(qint64 project) const;
+
+    // Puts tasks deleted from `project` back exactly as they were, ids and times included. When
+    // the project's updatedAt is still `deletedAt` (nothing changed the project since the
+    // deletion), it goes back to `updatedBefore` too. NotFound when the project is gone.
+    Expected<Done> restoreTasks(qint64 project, const QList<PrepTask> &tasks,
+                                const QDateTime &deletedAt, const QDateTime &updatedBefore);
 
 private:
     // The instant an operation uses for every time it writes, in UTC.

@@ -1,10 +1,14 @@
 #include "prep/PrepProjectDetailView.h"
 
+#include "common/AppLifecycle.h"
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
 #include "common/IconLibrary.h"
+#include "common/ScreenUndo.h"
+#include "common/UndoNotice.h"
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
+#include "prep/PrepDeleteTasksCommand.h"
 #include "prep/PrepGrowingTextEdit.h"
 #include "prep/PrepMarkdownExport.h"
 #include "prep/PrepScreenHeader.h"
@@ -20,6 +24,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -44,6 +49,7 @@ const QString kNotesFailed = u"Could not save the project notes: "_s;
 const QString kAddFailed = u"Could not add the task: "_s;
 const QString kToggleFailed = u"Could not change the task: "_s;
 const QString kDeleteFailed = u"Could not delete the tasks: "_s;
+const QString kUndoFailed = u"Could not undo: "_s;
 
 constexpr int kNotesMinimumLines = 3;
 constexpr int kNotesMaximumLines = 10;
@@ -54,7 +60,8 @@ PrepProjectDetailView::PrepProjectDetailView(PrepChecklist &checklist, qint64 pr
                                              ModelStore &store, QWidget *parent)
     : QWidget(parent), m_checklist(checklist), m_projectId(projectId),
       m_header(new PrepScreenHeader({})),
-      m_notes(new PrepGrowingTextEdit(kNotesMinimumLines, kNotesMaximumLines))
+      m_notes(new PrepGrowingTextEdit(kNotesMinimumLines, kNotesMaximumLines)),
+      m_notesTimer(new QTimer(this)), m_undo(new ScreenUndo(this))
 {
     auto *exportButton = new QPushButton(kExport);
     exportButton->setObjectName(u"exportButton"_s);
@@ -79,6 +86,7 @@ PrepProjectDetailView::PrepProjectDetailView(PrepChecklist &checklist, qint64 pr
     content->addWidget(notesSection);
     content->addWidget(buildAddTaskSection());
     content->addWidget(buildChecklistSection(), 1);
+    content->addWidget(m_undo->notice());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(backdrop);
@@ -96,12 +104,22 @@ PrepProjectDetailView::PrepProjectDetailView(PrepChecklist &checklist, qint64 pr
     if (const auto project = m_checklist.project(m_projectId); project && *project)
         m_notes->setPlainText((*project)->notes);
     reload();
+
+    // Connected after the stored notes are in the field: loading them is no edit.
+    m_notesTimer->setSingleShot(true);
+    m_notesTimer->setInterval(kNotesSaveDelayMs);
+    connect(m_notesTimer, &QTimer::timeout, this, &PrepProjectDetailView::saveNotes);
+    connect(m_notes, &QPlainTextEdit::textChanged, m_notesTimer, qOverload<>(&QTimer::start));
+    connect(&AppLifecycle::instance(), &AppLifecycle::saveRequested, this, [this] {
+        if (notesPending())
+            saveNotes();
+    });
 }
 
 PrepProjectDetailView::~PrepProjectDetailView()
 {
-    // Destroyed while still on screen: that is the screen going away too.
-    if (isVisible()) {
+    // Being destroyed is the screen going away too; a hidden screen stored its notes then.
+    if (isVisible() || notesPending()) {
         m_leaving = true;
         saveNotes();
     }
@@ -179,6 +197,12 @@ void PrepProjectDetailView::report(const QString &prefix, const Error &error)
     m_header->setErrorText(text);
     if (m_leaving)
         Q_EMIT failedWhileLeaving(text);
+}
+
+void PrepProjectDetailView::clearError(const QString &prefix)
+{
+    if (m_header->errorText().startsWith(prefix))
+        m_header->setErrorText({});
 }
 
 void PrepProjectDetailView::reload()
@@ -288,20 +312,36 @@ void PrepProjectDetailView::toggleTask(qint64 taskId)
 
 void PrepProjectDetailView::deleteTasks(const QList<int> &rows)
 {
-    if (rows.isEmpty())
-        return;
-    if (const auto deleted = m_checklist.deleteTasks(m_projectId, rows); !deleted) {
-        report(kDeleteFailed, deleted.error());
-        return;
+    QList<PrepTask> doomed;
+    for (int row : rows) {
+        if (row >= 0 && row < m_tasks.size() && !doomed.contains(m_tasks[row]))
+            doomed.append(m_tasks[row]);
     }
-    m_header->setErrorText({});
+    if (doomed.isEmpty())
+        return;
+    using Step = PrepDeleteTasksCommand::Step;
+    auto command = std::make_unique<PrepDeleteTasksCommand>(
+        m_checklist, m_projectId, doomed, [this](Step step, const Error &error) {
+            report(step == Step::Delete ? kDeleteFailed : kUndoFailed, error);
+        });
+    if (m_undo->push(std::move(command)))
+        m_header->setErrorText({});
 }
 
 void PrepProjectDetailView::saveNotes()
 {
+    m_notesTimer->stop();
     if (const auto saved = m_checklist.saveProjectNotes(m_projectId, m_notes->toPlainText());
-        !saved)
+        !saved) {
         report(kNotesFailed, saved.error());
+        return;
+    }
+    clearError(kNotesFailed);
+}
+
+bool PrepProjectDetailView::notesPending() const
+{
+    return m_notesTimer->isActive();
 }
 
 void PrepProjectDetailView::exportTo(const QString &path)
@@ -338,8 +378,12 @@ void PrepProjectDetailView::showContextMenu(const QPoint &position)
 void PrepProjectDetailView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    if (event->spontaneous())
+    // A minimised window only stores what waits; a hidden screen is the screen being left.
+    if (event->spontaneous()) {
+        if (notesPending())
+            saveNotes();
         return;
+    }
     m_leaving = true;
     saveNotes();
     m_leaving = false;

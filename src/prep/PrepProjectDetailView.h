@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTimer;
 
 namespace hb {
 
@@ -17,14 +18,20 @@ class ModelStore;
 class PrepChecklist;
 class PrepGrowingTextEdit;
 class PrepScreenHeader;
+class ScreenUndo;
 
 // A project's screen: its notes, a field to add tasks, and the checklist in display order.
-// The rows follow every change the store commits. The notes are edited as a draft that is
-// stored (trimmed) when the screen goes away: when it is hidden, or destroyed while shown.
+// The rows follow every change the store commits. The notes are stored (trimmed) as they are
+// typed, once the typing pauses for kNotesSaveDelayMs, and at once when the application asks for
+// pending work (AppLifecycle), when the screen is hidden and when it is destroyed. Deleted tasks
+// can be brought back through the screen's undo history.
 class PrepProjectDetailView : public QWidget {
     Q_OBJECT
 
 public:
+    // How long the notes wait after the last keystroke before they are stored.
+    static constexpr int kNotesSaveDelayMs = 500;
+
     PrepProjectDetailView(PrepChecklist &checklist, qint64 projectId, ModelStore &store,
                           QWidget *parent = nullptr);
     ~PrepProjectDetailView() override;
@@ -37,16 +44,19 @@ public:
     QLineEdit *taskField() const { return m_taskField; }
     QPushButton *addButton() const { return m_add; }
     QListWidget *checklistView() const { return m_list; }
+    ScreenUndo *undoHistory() const { return m_undo; }
     QString errorText() const;
 
     // What the screen's controls do.
     void addTask();
     void toggleTask(qint64 taskId);
-    // Positions in the checklist as shown.
+    // Positions in the checklist as shown; undoable.
     void deleteTasks(const QList<int> &rows);
     void exportTo(const QString &path);
-    // Stores the notes draft when it differs from the stored notes.
+    // Stores the notes draft when it differs from the stored notes, at once.
     void saveNotes();
+    // True while typed notes wait for the pause that stores them.
+    bool notesPending() const;
 
 Q_SIGNALS:
     void backRequested();
@@ -68,6 +78,7 @@ private:
     void chooseExportFile();
     void showContextMenu(const QPoint &position);
     void report(const QString &prefix, const Error &error);
+    void clearError(const QString &prefix);
     QList<int> selectedRows() const;
 
     PrepChecklist &m_checklist;
@@ -82,6 +93,8 @@ private:
     QPushButton *m_add = nullptr;
     QLabel *m_noTasks = nullptr;
     QListWidget *m_list = nullptr;
+    QTimer *m_notesTimer;
+    ScreenUndo *m_undo;
 };
 
 } // namespace hb

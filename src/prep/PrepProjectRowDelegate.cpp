@@ -52,12 +52,11 @@ QString PrepProjectRowDelegate::shownNotes(const QModelIndex &index)
 }
 
 QSize PrepProjectRowDelegate::sizeHint(const QStyleOptionViewItem &option,
-                                       const QModelIndex &index) const
+                                       const QModelIndex &) const
 {
-    int height = QFontMetrics(headlineFont(option.font)).height();
-    if (const qsizetype lines = notesLines(option, index).size(); lines > 0)
-        height +=
-            kTextSpacing + int(lines) * QFontMetrics(subheadlineFont(option.font)).lineSpacing();
+    // The same for every row (the list lays out uniform rows): room for the most notes shown.
+    const int height = QFontMetrics(headlineFont(option.font)).height() + kTextSpacing +
+                       kNotesLines * QFontMetrics(subheadlineFont(option.font)).lineSpacing();
     return {textWidth(option) + 2 * kPaddingX, height + 2 * kPaddingY};
 }
 

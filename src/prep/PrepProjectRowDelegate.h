@@ -5,7 +5,8 @@
 namespace hb {
 
 // A row of the project list: the name as a headline and, 4 pixels below it, up to two lines of
-// the notes in smaller secondary text. Notes that are only white space are not shown.
+// the notes in smaller secondary text. Notes that are only white space are not shown. Every row
+// has the same height, with room for both lines of notes.
 class PrepProjectRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -29,6 +30,24 @@ struct PrepTask {
     qint64 sortOrder = 0;
     std::optional<qint64> project;
     friend bool operator==(const PrepTask &, const PrepTask &) = default;
+};
+
+// A project with every task it holds (in id order): what putting it back after a deletion needs.
+struct PrepProjectSnapshot {
+    PrepProject project;
+    QList<PrepTask> tasks;
+    friend bool operator==(const PrepProjectSnapshot &, const PrepProjectSnapshot &) = default;
+};
+
+// What tells, without reading a project's texts, that it changed since it was read: every change
+// of the checklist moves updatedAt, and an edit in the same millisecond almost always changes a
+// length. Lengths are counted by the store (in characters), not as QString sizes.
+struct PrepProjectStamp {
+    qint64 id = 0;
+    qint64 updatedAtMs = 0;
+    qint64 nameLength = 0;
+    qint64 notesLength = 0;
+    friend bool operator==(const PrepProjectStamp &, const PrepProjectStamp &) = default;
 };
 
 } // namespace hb

@@ -1,5 +1,6 @@
 #include "prep/PrepTaskDetailView.h"
 
+#include "common/AppLifecycle.h"
 #include "common/Backdrop.h"
 #include "common/FormSection.h"
 #include "common/ToggleSwitch.h"
@@ -7,8 +8,10 @@
 #include "prep/PrepGrowingTextEdit.h"
 #include "prep/PrepScreenHeader.h"
 
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -24,6 +27,9 @@ const QString kNotesSection = u"Notes"_s;
 const QString kDetailsField = u"Details"_s;
 const QString kSave = u"Save"_s;
 const QString kSaveFailed = u"Could not save the task: "_s;
+const QString kNeedsTitle = u"A task needs a title"_s;
+const QString kTitleNeeded = kNeedsTitle + u"."_s;
+const QString kTitleKept = kNeedsTitle + u": \u201c%1\u201d was kept."_s;
 
 constexpr int kDetailsMinimumLines = 4;
 constexpr int kDetailsMaximumLines = 12;
@@ -32,10 +38,12 @@ constexpr int kDetailsMaximumLines = 12;
 
 PrepTaskDetailView::PrepTaskDetailView(PrepChecklist &checklist, const PrepTask &task,
                                        QWidget *parent)
-    : QWidget(parent), m_checklist(checklist), m_taskId(task.id),
+    : QWidget(parent), m_checklist(checklist), m_taskId(task.id), m_storedTitle(task.title),
+      m_storedDetails(task.details), m_storedDone(task.isDone),
       m_header(new PrepScreenHeader(kTitle)), m_title(new QLineEdit(task.title)),
       m_done(new ToggleSwitch(kDoneSwitch)),
-      m_details(new PrepGrowingTextEdit(kDetailsMinimumLines, kDetailsMaximumLines))
+      m_details(new PrepGrowingTextEdit(kDetailsMinimumLines, kDetailsMaximumLines)),
+      m_saveTimer(new QTimer(this))
 {
     setWindowTitle(kTitle);
 
@@ -80,8 +88,27 @@ PrepTaskDetailView::PrepTaskDetailView(PrepChecklist &checklist, const PrepTask 
     setTabOrder(m_details, save);
     setFocusProxy(m_title);
 
+    // Connected after the fields are filled: loading the task is no edit.
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(kSaveDelayMs);
+    connect(m_saveTimer, &QTimer::timeout, this, [this] { (void)saveEdits(); });
+    connect(m_title, &QLineEdit::textChanged, m_saveTimer, qOverload<>(&QTimer::start));
+    connect(m_details, &QPlainTextEdit::textChanged, m_saveTimer, qOverload<>(&QTimer::start));
+    connect(m_done, &QAbstractButton::toggled, m_saveTimer, qOverload<>(&QTimer::start));
+    connect(&AppLifecycle::instance(), &AppLifecycle::saveRequested, this, [this] {
+        if (editsPending())
+            (void)saveEdits();
+    });
+
     connect(save, &QPushButton::clicked, this, &PrepTaskDetailView::save);
-    connect(m_header, &PrepScreenHeader::backRequested, this, &PrepTaskDetailView::closeRequested);
+    connect(m_header, &PrepScreenHeader::backRequested, this, &PrepTaskDetailView::leave);
+}
+
+PrepTaskDetailView::~PrepTaskDetailView()
+{
+    // Being destroyed is the editor going away too; a hidden editor stored its edits then.
+    if (isVisible() || editsPending())
+        storeOnLeaving();
 }
 
 QString PrepTaskDetailView::errorText() const
@@ -89,15 +116,95 @@ QString PrepTaskDetailView::errorText() const
     return m_header->errorText();
 }
 
+bool PrepTaskDetailView::editsPending() const
+{
+    return m_saveTimer->isActive();
+}
+
+bool PrepTaskDetailView::titleIsBlank() const
+{
+    return m_title->text().trimmed().isEmpty();
+}
+
+QString PrepTaskDetailView::titleKeptText() const
+{
+    if (!titleIsBlank())
+        return {};
+    return m_storedTitle.trimmed().isEmpty() ? kTitleNeeded : kTitleKept.arg(m_storedTitle);
+}
+
+Expected<Done> PrepTaskDetailView::saveEdits()
+{
+    m_saveTimer->stop();
+    // A blank title leaves the stored one in place; the rest is stored all the same.
+    const QString title = titleIsBlank() ? m_storedTitle : m_title->text().trimmed();
+    const QString details = m_details->toPlainText();
+    const bool done = m_done->isChecked();
+    if (title != m_storedTitle || details != m_storedDetails || done != m_storedDone) {
+        if (auto saved = m_checklist.saveTaskEdits(m_taskId, title, details, done); !saved) {
+            m_header->setErrorText(kSaveFailed + saved.error().description);
+            return saved;
+        }
+        m_storedTitle = title;
+        m_storedDetails = details;
+        m_storedDone = done;
+    }
+    const QString shown = m_header->errorText();
+    if (shown.startsWith(kSaveFailed) || (!titleIsBlank() && shown.startsWith(kNeedsTitle)))
+        m_header->setErrorText({});
+    return Done{};
+}
+
 void PrepTaskDetailView::save()
 {
-    const Expected<Done> saved = m_checklist.saveTaskEdits(
-        m_taskId, m_title->text(), m_details->toPlainText(), m_done->isChecked());
-    if (!saved) {
-        m_header->setErrorText(kSaveFailed + saved.error().description);
+    if (!saveEdits())
+        return;
+    if (titleIsBlank()) {
+        m_header->setErrorText(titleKeptText());
         return;
     }
+    m_left = true;
     Q_EMIT closeRequested();
+}
+
+void PrepTaskDetailView::leave()
+{
+    if (!saveEdits())
+        return; // the error is shown; nothing typed is lost by staying
+    m_left = true;
+    if (titleIsBlank() && !m_storedTitle.trimmed().isEmpty())
+        Q_EMIT failedWhileLeaving(titleKeptText());
+    Q_EMIT closeRequested();
+}
+
+void PrepTaskDetailView::storeOnLeaving()
+{
+    const Expected<Done> saved = saveEdits();
+    if (m_left)
+        return;
+    m_left = true;
+    if (!saved)
+        Q_EMIT failedWhileLeaving(kSaveFailed + saved.error().description);
+    else if (titleIsBlank() && !m_storedTitle.trimmed().isEmpty())
+        Q_EMIT failedWhileLeaving(titleKeptText());
+}
+
+void PrepTaskDetailView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_left = false;
+}
+
+void PrepTaskDetailView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A minimised window only stores what waits; a hidden editor is the editor being left.
+    if (event->spontaneous()) {
+        if (editsPending())
+            (void)saveEdits();
+        return;
+    }
+    storeOnLeaving();
 }
 
 } // namespace hb

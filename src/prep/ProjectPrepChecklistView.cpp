@@ -2,8 +2,11 @@
 
 #include "common/Backdrop.h"
 #include "common/IconLibrary.h"
+#include "common/ScreenUndo.h"
+#include "common/UndoNotice.h"
 #include "platform/store/ModelStore.h"
 #include "prep/NewPrepProjectView.h"
+#include "prep/PrepDeleteProjectsCommand.h"
 #include "prep/PrepMarkdownExport.h"
 #include "prep/PrepProjectDetailView.h"
 #include "prep/PrepProjectListModel.h"
@@ -44,7 +47,6 @@ const QString kDuplicate = u"Duplicate Project"_s;
 const QString kExport = u"Export\u2026"_s;
 
 const QString kLoadFailed = u"Could not load the projects: "_s;
-const QString kDeleteFailed = u"Could not delete: "_s;
 const QString kDuplicateFailed = u"Could not duplicate the project: "_s;
 
 constexpr int kEmptySymbolSize = 64;
@@ -79,7 +81,8 @@ ProjectPrepChecklistView::ProjectPrepChecklistView(ModelStore &store, QWidget *p
     connect(m_model, &QAbstractItemModel::layoutChanged, this,
             &ProjectPrepChecklistView::refreshList);
     // A failed reload keeps the rows as they were and says so only in the model's error text.
-    connect(&m_store, &ModelStore::changed, this, &ProjectPrepChecklistView::refreshList);
+    connect(m_model, &PrepProjectListModel::errorTextChanged, this,
+            &ProjectPrepChecklistView::refreshList);
     refreshList();
 }
 
@@ -125,6 +128,9 @@ QWidget *ProjectPrepChecklistView::buildListPage()
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setResizeMode(QListView::Adjust);
+    // Every row has the height of a name and two lines of notes: the view lays out thousands of
+    // rows without measuring each.
+    m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setMouseTracking(true);
@@ -150,6 +156,9 @@ QWidget *ProjectPrepChecklistView::buildListPage()
     content->addWidget(m_noMatches);
     content->addWidget(m_emptyState, 1);
     content->addStretch(0);
+    // Ctrl+Z undoes a deletion while the list is shown; the screens above have their own.
+    m_undo = new ScreenUndo(page);
+    content->addWidget(m_undo->notice());
 
     auto *find = new QShortcut(QKeySequence::Find, page);
     find->setContext(Qt::WidgetWithChildrenShortcut);
@@ -216,12 +225,15 @@ void ProjectPrepChecklistView::report(const QString &prefix, const Error &error)
 
 void ProjectPrepChecklistView::refreshList()
 {
+    const QString failure = m_model->errorText();
     const bool empty = m_model->rowCount() == 0;
     const bool searching = !m_model->searchText().isEmpty();
+    // A list that could not be read is not known to be empty: only the error shows.
+    const bool knownEmpty = empty && failure.isEmpty();
     m_list->setVisible(!empty);
-    m_emptyState->setVisible(empty && !searching);
-    m_noMatches->setVisible(empty && searching);
-    if (const QString failure = m_model->errorText(); !failure.isEmpty())
+    m_emptyState->setVisible(knownEmpty && !searching);
+    m_noMatches->setVisible(knownEmpty && searching);
+    if (!failure.isEmpty())
         m_header->setErrorText(kLoadFailed + failure);
     else if (m_header->errorText().startsWith(kLoadFailed))
         m_header->setErrorText({});
@@ -279,10 +291,13 @@ PrepProjectDetailView *ProjectPrepChecklistView::openProject(int row)
 
 PrepTaskDetailView *ProjectPrepChecklistView::openTask(const PrepTask &task)
 {
-    if (!qobject_cast<PrepProjectDetailView *>(currentScreen()))
+    auto *project = qobject_cast<PrepProjectDetailView *>(currentScreen());
+    if (!project)
         return nullptr;
     auto *screen = new PrepTaskDetailView(m_checklist, task);
     connect(screen, &PrepTaskDetailView::closeRequested, this, &ProjectPrepChecklistView::goBack);
+    connect(screen, &PrepTaskDetailView::failedWhileLeaving, project->header(),
+            &PrepScreenHeader::setErrorText);
     push(screen);
     return screen;
 }
@@ -310,13 +325,28 @@ void ProjectPrepChecklistView::goBack()
 
 void ProjectPrepChecklistView::deleteProjects(const QList<int> &rows)
 {
-    if (rows.isEmpty())
+    const QList<PrepProject> &shown = m_model->projects();
+    QList<qint64> ids;
+    for (int row : rows) {
+        if (row >= 0 && row < shown.size() && !ids.contains(shown[row].id))
+            ids.append(shown[row].id);
+    }
+    if (ids.isEmpty())
         return;
-    if (const auto deleted = m_model->deleteRows(rows); !deleted) {
-        report(kDeleteFailed, deleted.error());
+    auto snapshots = m_checklist.snapshotProjects(ids);
+    if (!snapshots) {
+        m_header->setErrorText(PrepDeleteProjectsCommand::failureText(false, snapshots.error()));
         return;
     }
-    m_header->setErrorText({});
+    // The command reports its own failures, when done now and when undone or redone later.
+    auto command = std::make_unique<PrepDeleteProjectsCommand>(
+        m_checklist, std::move(snapshots).value(),
+        [header = QPointer(m_header)](const QString &text) {
+            if (header)
+                header->setErrorText(text);
+        });
+    if (m_undo->push(std::move(command)))
+        m_header->setErrorText({});
 }
 
 void ProjectPrepChecklistView::duplicateProject(int row)

@@ -18,10 +18,13 @@ class PrepProjectDetailView;
 class PrepProjectListModel;
 class PrepScreenHeader;
 class PrepTaskDetailView;
+class ScreenUndo;
 
 // The project prep checklist: the list of projects, most recently changed first, searchable,
 // with the new-project sheet. A project opens its screen, and a task on it opens the task
 // editor, each above the one it came from; Back (Alt+Left, Esc) returns to the one below.
+// Deleting projects from the list asks nothing: the notice at its foot and Ctrl+Z undo it. A list
+// that could not be read shows why, never the empty state.
 class ProjectPrepChecklistView : public QWidget {
     Q_OBJECT
 
@@ -36,6 +39,8 @@ public:
     // The screen on top: this list, a project or the task editor.
     QWidget *currentScreen() const;
     QString errorText() const;
+    // The list's undo history (project deletions).
+    ScreenUndo *undoHistory() const { return m_undo; }
 
     // The sheet, open until it closes.
     NewPrepProjectView *openNewProject();
@@ -45,7 +50,7 @@ public:
     // Returns to the screen below the current one, if there is one.
     void goBack();
 
-    // The list's commands, with positions in the list as shown.
+    // The list's commands, with positions in the list as shown. Deleting can be undone.
     void deleteProjects(const QList<int> &rows);
     void duplicateProject(int row);
     void exportProject(int row, const QString &path);
@@ -72,6 +77,7 @@ private:
     QListView *m_list = nullptr;
     QWidget *m_emptyState = nullptr;
     QLabel *m_noMatches = nullptr;
+    ScreenUndo *m_undo = nullptr;
     QPointer<NewPrepProjectView> m_sheet;
 };
 

@@ -1,4 +1,5 @@
 // prep-mutator FOLDER SEED COUNT
+// prep-mutator --type-notes FOLDER
 //
 // Opens the store in FOLDER and makes COUNT changes to its checklist, drawn from SEED. After each
 // change has returned successfully it writes one line to stdout, flushed at once:
@@ -8,15 +9,27 @@
 // The clock is fake and the choices depend only on SEED and the store's contents, so the same
 // arguments on a fresh folder always print the same lines: a run that was stopped can be checked
 // against a complete one. The digest is the one tst_PrepDurability computes.
+//
+// With --type-notes it creates a project named "Notes" in FOLDER, shows its screen and prints
+// "ready". Each line then read from stdin is typed into the notes field, key by key, and
+// answered with "typed". SIGTERM asks the application to save pending work (AppLifecycle), as
+// the application does, and then ends the process at once.
 
 #include "ChecklistDigest.h"
+#include "common/AppLifecycle.h"
+#include "common/QuitOnSignals.h"
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
+#include "prep/PrepGrowingTextEdit.h"
+#include "prep/PrepProjectDetailView.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -99,10 +112,73 @@ Expected<QString> mutate(PrepChecklist &list, QRandomGenerator &random)
                 [&] { return u"deleteProjects %1"_s.arg(project.id); });
 }
 
+void say(const char *line)
+{
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+}
+
+void typeInto(QWidget *field, const QString &text)
+{
+    for (const QChar character : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+        QApplication::sendEvent(field, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(character));
+        QApplication::sendEvent(field, &release);
+    }
+}
+
+int typeNotes(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    auto store = ModelStore::open(app.arguments().at(2));
+    if (!store) {
+        std::fprintf(stderr, "%s\n", qPrintable(store.error().description));
+        return 1;
+    }
+    PrepChecklist list(**store);
+    const auto project = list.createProject(u"Notes"_s, {});
+    if (!project) {
+        std::fprintf(stderr, "%s\n", qPrintable(project.error().description));
+        return 1;
+    }
+    PrepProjectDetailView screen(list, project->id, **store);
+    screen.show();
+
+    QuitOnSignals termination;
+    // The save request alone must store what waits: the process ends right after it, without
+    // closing its windows (which would store the notes too).
+    QObject::connect(&termination, &QuitOnSignals::received, &app, [] {
+        AppLifecycle::instance().requestSave();
+        std::fflush(stdout);
+        ::_exit(0);
+    });
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[256];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got <= 0) {
+            input.setEnabled(false);
+            return;
+        }
+        pending.append(buffer, got);
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            typeInto(screen.notesField(), QString::fromUtf8(pending.left(end)));
+            pending.remove(0, end + 1);
+            say("typed\n");
+        }
+    });
+    say("ready\n");
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], "--type-notes") == 0)
+        return typeNotes(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() != 4) {

@@ -1,7 +1,9 @@
+#include "ChecklistDigest.h"
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
 #include "prep/PrepProjectListModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -322,45 +324,202 @@ private Q_SLOTS:
     {
         QVERIFY(m_list->createProject(u"Grade Reel 1"_s, u"Warm grade"_s));
         PrepProjectListModel model(*m_store);
-        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
         const qint64 conform = m_list->createProject(u"Conform"_s, u"EDL from editorial"_s)->id;
         QVERIFY(m_list->createProject(u"Sound"_s, {}));
         QVERIFY(m_list->addTask(conform, u"Mix"_s));
-        QCOMPARE(resets.size(), 3);
-        const auto shown = [&] {
-            QStringList names;
-            for (int row = 0; row < model.rowCount(); ++row)
-                names.append(model.index(row).data().toString());
-            return names.join(u", "_s);
-        };
-        QCOMPARE(shown(), u"Conform, Sound, Grade Reel 1"_s);
+        QCOMPARE(names(model), u"Conform, Sound, Grade Reel 1"_s);
         QCOMPARE(model.index(0).data(PrepProjectListModel::ProjectIdRole).toLongLong(), conform);
         QCOMPARE(model.index(2).data(PrepProjectListModel::NotesRole).toString(), u"Warm grade"_s);
+        QCOMPARE(model.rowOf(conform), 0);
 
         // Name or notes, in any case; the text trimmed.
         for (const auto &[search, expected] : {std::pair{u"REEL"_s, u"Grade Reel 1"_s},
                                                {u" edl\n"_s, u"Conform"_s},
                                                {u"xyz"_s, u""_s}}) {
             model.setSearchText(search);
-            QCOMPARE(shown(), expected);
+            QCOMPARE(names(model), expected);
         }
+        QCOMPARE(model.rowOf(conform), -1);
 
-        // Rows as shown under the search: "o" leaves Conform and Sound; row 7 is not there.
-        model.setSearchText(u"O"_s);
-        QCOMPARE(shown(), u"Conform, Sound"_s);
-        QVERIFY(model.deleteRows({1, 0, 7}));
-        QCOMPARE(model.rowCount(), 0);
+        // A store that cannot be read keeps the rows and says why; the next good read clears it.
         model.setSearchText({});
-        QCOMPARE(shown(), u"Grade Reel 1"_s);
-        QVERIFY(model.errorText().isEmpty());
-        // The deleted projects' tasks went with them.
-        QSqlQuery count(m_store->database());
-        QVERIFY(count.exec(u"SELECT COUNT(*) FROM PrepTask"_s) && count.next());
-        QCOMPARE(count.value(0).toInt(), 0);
+        QSqlQuery query(m_store->database());
+        QVERIFY(query.exec(u"ALTER TABLE PrepProject RENAME TO Hidden"_s));
+        model.refresh();
+        QVERIFY(!model.errorText().isEmpty());
+        QCOMPARE(model.rowCount(), 3);
+        QVERIFY(query.exec(u"ALTER TABLE Hidden RENAME TO PrepProject"_s));
+        model.refresh();
+        QCOMPARE(model.errorText(), QString());
+    }
+
+    // Steps: "+N" creates project N, "tN" adds a task to it, "nN:text" stores its notes, "oN"
+    // makes it the oldest (a change from elsewhere), "-N,M" deletes projects, "u" puts back the
+    // last deleted ones. After each, the model (its rows changed one by one, never reset) shows
+    // what a model built afresh shows, and every row kept still holds its project.
+    void listModelFollowsChanges_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("add") << QString() << u"+Online +Trailer"_s;
+        QTest::newRow("move to the top") << QString() << u"tGrade tSound tGrade"_s;
+        QTest::newRow("move down") << QString() << u"oDeliver oSound tDeliver"_s;
+        QTest::newRow("notes in place") << QString() << u"nDeliver:warm nDeliver:cold"_s;
+        QTest::newRow("delete and restore") << QString() << u"-Conform,Grade u -Deliver u"_s;
+        QTest::newRow("searching") << u"o"_s << u"+Online tGrade -Conform u nSound:x oOnline"_s;
+        QTest::newRow("enters the search") << u"col"_s << u"nGrade:colour nGrade:"_s;
+        QTest::newRow("leaves the search") << u"edl"_s << u"nConform:xml nConform:EDL"_s;
+    }
+
+    void listModelFollowsChanges()
+    {
+        QFETCH(QString, search);
+        QFETCH(QString, steps);
+        for (const QString &name : {u"Grade"_s, u"Conform"_s, u"Sound"_s, u"Deliver"_s})
+            QVERIFY(m_list->createProject(name, name == u"Conform"_s ? u"EDL"_s : QString()));
+        PrepProjectListModel model(*m_store);
+        model.setSearchText(search);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QList<PrepProjectSnapshot> deleted;
+        for (const QString &step : steps.split(u' ')) {
+            const QString argument = step.mid(1);
+            const QString name = argument.section(u':', 0, 0);
+            QList<std::pair<QPersistentModelIndex, qint64>> rows;
+            for (int row = 0; row < model.rowCount(); ++row)
+                rows.append({model.index(row), model.projects()[row].id});
+            switch (step[0].unicode()) {
+            case u'+':
+                QVERIFY(m_list->createProject(argument, {}));
+                break;
+            case u't':
+                QVERIFY(m_list->addTask(projectNamed(name), u"Task"_s));
+                break;
+            case u'n':
+                QVERIFY(m_list->saveProjectNotes(projectNamed(name), argument.section(u':', 1)));
+                break;
+            case u'-': {
+                QList<qint64> ids;
+                for (const QString &each : argument.split(u','))
+                    ids.append(projectNamed(each));
+                deleted = m_list->snapshotProjects(ids).value();
+                QVERIFY(m_list->deleteProjects(ids));
+                break;
+            }
+            case u'o':
+                QVERIFY(m_store->write([&](QSqlDatabase &db) {
+                    return ModelStore::exec(
+                        db, u"UPDATE PrepProject SET updatedAt = 0 WHERE id = %1"_s.arg(
+                                projectNamed(name)));
+                }));
+                break;
+            default:
+                QVERIFY(m_list->restoreProjects(deleted));
+            }
+            PrepProjectListModel fresh(*m_store);
+            fresh.setSearchText(search);
+            QVERIFY2(model.projects() == fresh.projects(), qPrintable(step));
+            for (const auto &[index, id] : std::as_const(rows)) {
+                if (index.isValid())
+                    QCOMPARE(index.data(PrepProjectListModel::ProjectIdRole).toLongLong(), id);
+                else
+                    QCOMPARE(model.rowOf(id), -1);
+            }
+        }
+        QCOMPARE(resets.size(), 0);
+    }
+
+    // Many changes in one commit read the list again.
+    void listModelResetsForManyChanges()
+    {
+        PrepProjectListModel model(*m_store);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QVERIFY(m_store->write([](QSqlDatabase &db) -> Expected<Done> {
+            for (qsizetype i = 0; i <= PrepProjectListModel::kIncrementalLimit; ++i) {
+                if (auto done = ModelStore::exec(
+                        db, u"INSERT INTO PrepProject VALUES (NULL, 'P%1', '', %1, %1)"_s.arg(i));
+                    !done)
+                    return done;
+            }
+            return Done{};
+        }));
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(model.rowCount(), PrepProjectListModel::kIncrementalLimit + 1);
+        QCOMPARE(model.projects(), m_list->projects().value());
+    }
+
+    // Deleted projects come back exactly: the tables hold what they held before, byte for byte.
+    // With `taken`, one of the ids is in use again when restoring: none comes back.
+    void deleteAndRestore_data()
+    {
+        QTest::addColumn<QList<int>>("deleted");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("one with tasks") << QList<int>{1} << false;
+        QTest::newRow("several, any order") << QList<int>{3, 0, 2} << false;
+        QTest::newRow("without tasks") << QList<int>{3} << false;
+        QTest::newRow("an id in use") << QList<int>{0, 1} << true;
+    }
+
+    void deleteAndRestore()
+    {
+        QFETCH(QList<int>, deleted);
+        QFETCH(bool, taken);
+        QList<qint64> projects;
+        const QStringList notes{u"Warm\nlook"_s, QString(), u"\U0001F3AC  "_s, u"x"_s};
+        for (int i = 0; i < 4; ++i) {
+            const qint64 id = m_list->createProject(u"P%1"_s.arg(i), notes[i])->id;
+            projects.append(id);
+            for (int t = 0; t < (i == 3 ? 0 : i + 2); ++t) {
+                const qint64 task = m_list->addTask(id, u"T%1"_s.arg(t)).value()->id;
+                QVERIFY(m_list->saveTaskEdits(task, u"T%1"_s.arg(t), u"d\n"_s, t % 2 == 1));
+            }
+        }
+        // Tasks that are not in id order.
+        QVERIFY(m_list->toggleTask(taskNamed(projects[0], u"T0"_s), projects[0]));
+        const QByteArray before = checklistDigest(m_store->database());
+        QList<qint64> ids;
+        for (int i : deleted)
+            ids.append(projects[i]);
+        const QList<PrepProjectSnapshot> snapshots = m_list->snapshotProjects(ids).value();
+        QCOMPARE(snapshots.size(), deleted.size());
+        QCOMPARE(snapshots.first().project.id, ids.first());
+
+        QVERIFY(m_list->deleteProjects(taken ? ids.mid(1) : ids));
+        const QByteArray afterDelete = checklistDigest(m_store->database());
+        QVERIFY(afterDelete != before);
+        const auto restored = m_list->restoreProjects(snapshots);
+        if (taken) {
+            QVERIFY(restored.error().is(PrepChecklistError::AlreadyExists));
+            QCOMPARE(checklistDigest(m_store->database()), afterDelete);
+            return;
+        }
+        QVERIFY(restored);
+        QCOMPARE(checklistDigest(m_store->database()), before);
+        QCOMPARE(m_list->snapshotProjects(ids).value(), snapshots);
+        // New records still get new ids.
+        QVERIFY(m_list->createProject(u"New"_s, {})->id > projects.last());
     }
 
 private:
     QDateTime now() const { return kStart.addMSecs(m_ticks); } // the last reading
+
+    static QString names(const PrepProjectListModel &model)
+    {
+        QStringList names;
+        for (int row = 0; row < model.rowCount(); ++row)
+            names.append(model.index(row).data().toString());
+        return names.join(u", "_s);
+    }
+
+    qint64 projectNamed(const QString &name) const
+    {
+        for (const PrepProject &project : m_list->projects().value()) {
+            if (project.name == name)
+                return project.id;
+        }
+        return 0;
+    }
 
     qint64 taskNamed(qint64 project, const QString &title)
     {

@@ -2,10 +2,14 @@
 // helper prep-mutator reports each change once it returned, is killed with SIGKILL at a random
 // line, and the store it leaves must open and hold exactly the state after its last reported
 // change, or after the one that was in flight.
+//
+// Notes typed into a project's screen survive too: once the typing has paused (SIGKILL then), or
+// at once on SIGTERM, which saves pending work before the process ends.
 
 #include "ChecklistDigest.h"
 #include "platform/store/ModelStore.h"
 #include "prep/PrepChecklist.h"
+#include "prep/PrepProjectDetailView.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -64,7 +68,21 @@ struct Run {
     }
 };
 
+// Reads the helper's next line, waiting for it.
+QByteArray nextLine(QProcess &process)
+{
+    while (!process.canReadLine()) {
+        if (!process.waitForReadyRead(kTimeoutMs))
+            return {};
+    }
+    return process.readLine().trimmed();
+}
+
+enum class Ending { KillAfterPause, TerminateAtOnce };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Ending)
 
 class TestPrepDurability : public QObject {
     Q_OBJECT
@@ -115,6 +133,47 @@ private Q_SLOTS:
             // And the store takes changes again.
             QVERIFY(PrepChecklist(**store).createProject(u"After"_s, {}));
         }
+    }
+
+    void typedNotesSurvive_data()
+    {
+        QTest::addColumn<Ending>("ending");
+        QTest::newRow("SIGKILL after the typing paused") << Ending::KillAfterPause;
+        QTest::newRow("SIGTERM right after typing") << Ending::TerminateAtOnce;
+    }
+
+    void typedNotesSurvive()
+    {
+        QFETCH(Ending, ending);
+        QTemporaryDir folder;
+        QProcess typist;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        typist.setProcessEnvironment(environment);
+        typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        typist.start(kMutator, {u"--type-notes"_s, folder.path()});
+        QCOMPARE(nextLine(typist), QByteArray("ready"));
+        typist.write("Reel 2: warm look\n");
+        QCOMPARE(nextLine(typist), QByteArray("typed"));
+
+        if (ending == Ending::KillAfterPause) {
+            QTest::qWait(PrepProjectDetailView::kNotesSaveDelayMs + 300);
+            typist.kill();
+            QVERIFY(typist.waitForFinished(kTimeoutMs));
+            QCOMPARE(typist.exitStatus(), QProcess::CrashExit);
+        } else {
+            typist.terminate();
+            QVERIFY(typist.waitForFinished(kTimeoutMs));
+            QCOMPARE(typist.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(typist.exitCode(), 0);
+        }
+
+        auto store = ModelStore::open(folder.path());
+        QVERIFY(store);
+        const auto projects = PrepChecklist(**store).projects();
+        QVERIFY(projects);
+        QCOMPARE(projects->size(), 1);
+        QCOMPARE(projects->constFirst().notes, u"Reel 2: warm look"_s);
     }
 };
 

@@ -1,5 +1,10 @@
+#include "ChecklistDigest.h"
+#include "common/AppLifecycle.h"
+#include "common/ScreenUndo.h"
 #include "common/ToggleSwitch.h"
+#include "common/UndoNotice.h"
 #include "platform/store/ModelStore.h"
+#include "prep/NewPrepProjectView.h"
 #include "prep/PrepChecklist.h"
 #include "prep/PrepClampedLabel.h"
 #include "prep/PrepGrowingTextEdit.h"
@@ -16,10 +21,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -84,17 +91,31 @@ private Q_SLOTS:
         QVERIFY(wrapped[1].endsWith(u'\u2026'));
     }
 
-    void taskEditorSavesOrDiscards_data()
+    // Every way out of the task editor keeps the edits; a blank title keeps the stored one,
+    // and says so.
+    void taskEditorKeepsEdits_data()
     {
         QTest::addColumn<Leave>("leave");
-        QTest::newRow("save") << Leave::SaveButton;
-        QTest::newRow("escape") << Leave::Escape;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("said");
+        const QString kept = u"A task needs a title: \u201cGrade\u201d was kept."_s;
+        QTest::newRow("save") << Leave::SaveButton << u" Grade 2 "_s << u"Grade 2"_s << QString();
+        QTest::newRow("save, blank title") << Leave::SaveButton << u"  "_s << u"Grade"_s << kept;
+        QTest::newRow("back") << Leave::BackButton << u"Grade 2"_s << u"Grade 2"_s << QString();
+        QTest::newRow("escape, blank title") << Leave::Escape << u" "_s << u"Grade"_s << kept;
+        QTest::newRow("alt+left") << Leave::AltLeft << u"Grade 2"_s << u"Grade 2"_s << QString();
+        QTest::newRow("destroyed")
+            << Leave::DestroyScreen << u"Grade 2"_s << u"Grade 2"_s << QString();
     }
 
-    void taskEditorSavesOrDiscards()
+    void taskEditorKeepsEdits()
     {
         QFETCH(Leave, leave);
-        seed(u"Spot"_s, QString(), {u"Grade"_s});
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, said);
+        const qint64 project = seed(u"Spot"_s, QString(), {u"Grade"_s});
         PrepProjectDetailView *screen = openProject(u"Spot"_s);
         QVERIFY(screen);
         QVERIFY(activate());
@@ -107,29 +128,221 @@ private Q_SLOTS:
         auto *editor = qobject_cast<PrepTaskDetailView *>(m_view->currentScreen());
         QVERIFY(editor);
         QCOMPARE(editor->titleField()->text(), u"Grade"_s);
-        editor->titleField()->setText(u"   "_s);
+        editor->titleField()->setText(typed);
         editor->detailsField()->setPlainText(u"Check skin tones"_s);
         QTest::mouseClick(editor->doneSwitch(), Qt::LeftButton);
         QVERIFY(editor->doneSwitch()->isChecked());
 
         if (leave == Leave::SaveButton)
             QTest::mouseClick(editor->findChild<QPushButton *>(u"saveButton"_s), Qt::LeftButton);
-        else
+        else if (leave == Leave::BackButton)
+            QTest::mouseClick(editor->header()->backButton(), Qt::LeftButton);
+        else if (leave == Leave::Escape)
             QTest::keyClick(editor->detailsField(), Qt::Key_Escape);
+        else if (leave == Leave::AltLeft)
+            QTest::keyClick(editor->titleField(), Qt::Key_Left, Qt::AltModifier);
+        else
+            m_view.reset();
 
-        QCOMPARE(m_view->currentScreen(), screen);
-        const PrepTask task = screen->tasks().value(0);
-        if (leave == Leave::SaveButton) {
-            QCOMPARE(task.title, QString());
-            QCOMPARE(task.details, u"Check skin tones"_s);
-            QVERIFY(task.isDone);
-            QCOMPARE(rowTitles(screen), QStringList{QString()});
-            QVERIFY(row(screen, 0)->titleLabel()->height() > 0);
-        } else {
-            QCOMPARE(task.title, u"Grade"_s);
-            QCOMPARE(task.details, QString());
-            QVERIFY(!task.isDone);
+        const PrepTask task = m_seeder->sortedTasks(project).value().value(0);
+        QCOMPARE(task.title, stored);
+        QCOMPARE(task.details, u"Check skin tones"_s);
+        QVERIFY(task.isDone);
+        if (leave == Leave::DestroyScreen)
+            return;
+        if (leave == Leave::SaveButton && !said.isEmpty()) {
+            // An explicit Save stays for a title to be typed.
+            QCOMPARE(m_view->currentScreen(), editor);
+            QCOMPARE(editor->errorText(), said);
+            QTest::keyClicks(editor->titleField(), u"Grade 3"_s);
+            QTest::keyClick(editor->titleField(), Qt::Key_S, Qt::ControlModifier);
+            QTRY_COMPARE(m_view->currentScreen(), screen); // the button's click is animated
+            QCOMPARE(rowTitles(screen), QStringList{u"Grade 3"_s});
+            return;
         }
+        QCOMPARE(m_view->currentScreen(), screen);
+        QCOMPARE(screen->errorText(), said);
+        QCOMPARE(rowTitles(screen), QStringList{stored});
+    }
+
+    // Edits the store refuses keep the editor open, saying why, whichever way it is left.
+    void taskEditorStaysOnFailure()
+    {
+        seed(u"Spot"_s, QString(), {u"Grade"_s});
+        PrepProjectDetailView *screen = openProject(u"Spot"_s);
+        QVERIFY(screen);
+        PrepTaskDetailView *editor = m_view->openTask(screen->tasks().value(0));
+        QVERIFY(editor);
+        editor->titleField()->setText(u"Grade 2"_s);
+        QSqlQuery query(m_store->database());
+        QVERIFY(query.exec(u"DROP TABLE PrepTask"_s));
+        QTest::mouseClick(editor->header()->backButton(), Qt::LeftButton);
+        QCOMPARE(m_view->currentScreen(), editor);
+        QVERIFY2(editor->errorText().startsWith(u"Could not save the task: "_s),
+                 qPrintable(editor->errorText()));
+        QCOMPARE(editor->titleField()->text(), u"Grade 2"_s);
+    }
+
+    // A task stored without a title (by an older version, say) still gets a row of full height.
+    void untitledTaskKeepsItsLine()
+    {
+        const qint64 project = seed(u"Spot"_s, QString(), {u"Grade"_s});
+        const qint64 task = m_seeder->sortedTasks(project).value().value(0).id;
+        QVERIFY(m_seeder->saveTaskEdits(task, u" "_s, {}, false));
+        PrepProjectDetailView *screen = openProject(u"Spot"_s);
+        QVERIFY(screen);
+        QCOMPARE(rowTitles(screen), QStringList{QString()});
+        QVERIFY(row(screen, 0)->titleLabel()->height() > 0);
+    }
+
+    // Notes and task edits are stored as they are typed: once the typing pauses, or at once when
+    // the application asks for pending work.
+    void editsStoredWhileTyping_data()
+    {
+        QTest::addColumn<bool>("taskEditor");
+        QTest::addColumn<bool>("pause");
+        QTest::newRow("notes, pause") << false << true;
+        QTest::newRow("notes, save requested") << false << false;
+        QTest::newRow("task, pause") << true << true;
+        QTest::newRow("task, save requested") << true << false;
+    }
+
+    void editsStoredWhileTyping()
+    {
+        QFETCH(bool, taskEditor);
+        QFETCH(bool, pause);
+        const qint64 project = seed(u"Spot"_s, u"LUT"_s, {u"Grade"_s});
+        PrepProjectDetailView *screen = openProject(u"Spot"_s);
+        QVERIFY(screen);
+        QVERIFY(activate());
+        const auto storedText = [&] {
+            if (taskEditor)
+                return m_seeder->sortedTasks(project).value().value(0).title;
+            return m_seeder->project(project).value()->notes;
+        };
+        QWidget *field = screen->notesField();
+        if (taskEditor) {
+            PrepTaskDetailView *editor = m_view->openTask(screen->tasks().value(0));
+            QVERIFY(editor);
+            field = editor->titleField();
+        }
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(field, u" v2"_s);
+        const QString expected = taskEditor ? u"Grade v2"_s : u"LUT v2"_s;
+
+        if (pause) {
+            QTRY_COMPARE(storedText(), expected);
+        } else {
+            AppLifecycle::instance().requestSave();
+            QCOMPARE(storedText(), expected);
+        }
+        // Still on the same screen, and the rows follow.
+        QCOMPARE(m_view->currentScreen() == screen, !taskEditor);
+        if (taskEditor)
+            QCOMPARE(rowTitles(screen), QStringList{expected});
+    }
+
+    // Deleting tasks can be undone, by Ctrl+Z or the notice's Undo button, and redone: the tasks
+    // come back exactly, and the project's time too unless it changed since.
+    void taskDeleteIsUndone_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("notesBetween");
+        QTest::newRow("one, keys") << QList<int>{1} << u"Deleted \u201ct3\u201d"_s << false;
+        QTest::newRow("two, notice") << QList<int>{0, 2} << u"Deleted 2 tasks"_s << false;
+        QTest::newRow("notes edited since") << QList<int>{0} << u"Deleted \u201ct2\u201d"_s << true;
+    }
+
+    void taskDeleteIsUndone()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(QString, notice);
+        QFETCH(bool, notesBetween);
+        const qint64 project = seed(u"Spot"_s, u"n"_s, {u"t1"_s, u"t2"_s, u"t3"_s}, {u"t1"_s});
+        const PrepTask t3 = m_seeder->sortedTasks(project).value().value(1);
+        QVERIFY(m_seeder->saveTaskEdits(t3.id, t3.title, u"shot 4"_s, false));
+        PrepProjectDetailView *screen = openProject(u"Spot"_s);
+        QVERIFY(screen);
+        QVERIFY(activate());
+        const QList<PrepTask> tasks = screen->tasks();
+        const QByteArray before = checklistDigest(m_store->database());
+
+        QListWidget *list = screen->checklistView();
+        list->setFocus();
+        for (int position : rows)
+            list->item(position)->setSelected(true);
+        QTest::keyClick(list, Qt::Key_Delete);
+        UndoNotice *shown = screen->undoHistory()->notice();
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->text(), notice);
+        QCOMPARE(screen->tasks().size(), tasks.size() - rows.size());
+
+        QDateTime changed;
+        if (notesBetween) {
+            screen->notesField()->setPlainText(u"m"_s);
+            screen->saveNotes();
+            changed = m_seeder->project(project).value()->updatedAt;
+            QTest::mouseClick(shown->undoButton(), Qt::LeftButton);
+        } else if (rows.size() == 1) {
+            QTest::keySequence(screen, QKeySequence::Undo);
+        } else {
+            QTest::mouseClick(shown->undoButton(), Qt::LeftButton);
+        }
+        QCOMPARE(screen->tasks(), tasks);
+        QCOMPARE(m_seeder->sortedTasks(project).value(), tasks);
+        QVERIFY(!shown->isVisible());
+        if (notesBetween)
+            QCOMPARE(m_seeder->project(project).value()->updatedAt, changed);
+        else
+            QCOMPARE(checklistDigest(m_store->database()), before);
+
+        screen->undoHistory()->redo();
+        QCOMPARE(screen->tasks().size(), tasks.size() - rows.size());
+        QCOMPARE(shown->text(), notice);
+        QCOMPARE(screen->errorText(), QString());
+    }
+
+    // An undo that cannot put a task back says so, and the history drops it.
+    void failedTaskUndoIsShown()
+    {
+        const qint64 project = seed(u"Spot"_s, QString(), {u"t1"_s});
+        PrepProjectDetailView *screen = openProject(u"Spot"_s);
+        QVERIFY(screen);
+        const qint64 task = screen->tasks().value(0).id;
+        screen->deleteTasks({0});
+        QSqlQuery query(m_store->database());
+        QVERIFY(query.exec(
+            u"INSERT INTO PrepTask VALUES (%1, 'Other', '', 0, 0, 0, 9, %2)"_s.arg(task).arg(
+                project)));
+        screen->undoHistory()->undo();
+        QVERIFY2(screen->errorText().startsWith(u"Could not undo: "_s),
+                 qPrintable(screen->errorText()));
+        QVERIFY(!screen->undoHistory()->stack()->canUndo());
+    }
+
+    // The new-project sheet closed without creating keeps what was typed for the next one.
+    void newProjectSheetKeepsDraft()
+    {
+        QPointer<NewPrepProjectView> sheet = m_view->openNewProject();
+        QTest::keyClicks(sheet->nameField(), u"Reel 3"_s);
+        sheet->notesField()->setPlainText(u"from the lab"_s);
+        QTest::keyClick(sheet->nameField(), Qt::Key_Escape);
+        QTRY_VERIFY(sheet.isNull());
+        QCOMPARE(m_seeder->projects().value().size(), 0);
+
+        sheet = m_view->openNewProject();
+        QCOMPARE(sheet->nameField()->text(), u"Reel 3"_s);
+        QCOMPARE(sheet->notesField()->toPlainText(), u"from the lab"_s);
+        QVERIFY(sheet->createButton()->isEnabled());
+        QTest::mouseClick(sheet->createButton(), Qt::LeftButton);
+        QTRY_VERIFY(sheet.isNull());
+        QCOMPARE(shownNames(), QStringList{u"Reel 3"_s});
+
+        sheet = m_view->openNewProject();
+        QCOMPARE(sheet->nameField()->text(), QString());
+        QCOMPARE(sheet->notesField()->toPlainText(), QString());
     }
 
     void notesSavedOnLeaving_data()
@@ -193,6 +406,108 @@ private Q_SLOTS:
         list->item(2)->setSelected(true);
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(rowTitles(screen), QStringList{u"t3"_s});
+    }
+
+    // Deleting from the list can be undone, by Ctrl+Z or the notice's Undo button, and redone:
+    // the records come back exactly as they were.
+    void deleteIsUndone_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("byKeys");
+        QTest::newRow("one, keys") << QList<int>{1} << u"Deleted \u201cB\u201d"_s << true;
+        QTest::newRow("several, keys") << QList<int>{0, 2} << u"Deleted 2 projects"_s << true;
+        QTest::newRow("all, notice") << QList<int>{0, 1, 2} << u"Deleted 3 projects"_s << false;
+    }
+
+    void deleteIsUndone()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(QString, notice);
+        QFETCH(bool, byKeys);
+        seed(u"A"_s, u"first"_s);
+        seed(u"B"_s, QString(), {u"t1"_s, u"t2"_s}, {u"t1"_s});
+        seed(u"C"_s, u"last"_s, {u"t3"_s});
+        const QStringList names = shownNames();
+        const QByteArray before = checklistDigest(m_store->database());
+        QListView *projects = m_view->projectList();
+        QVERIFY(activate());
+        projects->setFocus();
+        for (int row : rows) {
+            projects->selectionModel()->select(m_view->projects()->index(row),
+                                               QItemSelectionModel::Select);
+        }
+        if (byKeys)
+            QTest::keyClick(projects, Qt::Key_Delete);
+        else
+            m_view->deleteProjects(rows);
+        UndoNotice *shown = m_view->undoHistory()->notice();
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->text(), notice);
+        QCOMPARE(shownNames().size(), names.size() - rows.size());
+        QCOMPARE(m_view->findChild<QWidget *>(u"emptyState"_s)->isVisible(),
+                 rows.size() == names.size());
+
+        if (byKeys)
+            QTest::keySequence(m_view.get(), QKeySequence::Undo);
+        else
+            QTest::mouseClick(shown->undoButton(), Qt::LeftButton);
+        QCOMPARE(checklistDigest(m_store->database()), before);
+        QCOMPARE(shownNames(), names);
+        QVERIFY(!shown->isVisible());
+
+        if (byKeys)
+            QTest::keySequence(m_view.get(), QKeySequence::Redo);
+        else
+            m_view->undoHistory()->redo();
+        QCOMPARE(shownNames().size(), names.size() - rows.size());
+        QCOMPARE(shown->text(), notice);
+        QCOMPARE(m_view->errorText(), QString());
+    }
+
+    // An undo that cannot put the projects back says so and leaves the list as it is.
+    void failedUndoIsShown()
+    {
+        const qint64 id = seed(u"A"_s, QString());
+        m_view->deleteProjects({0});
+        QSqlQuery query(m_store->database());
+        QVERIFY(query.exec(u"INSERT INTO PrepProject VALUES (%1, 'Other', '', 0, 0)"_s.arg(id)));
+        m_view->undoHistory()->undo();
+        QVERIFY2(m_view->errorText().startsWith(u"Could not restore the deleted projects: "_s),
+                 qPrintable(m_view->errorText()));
+        QVERIFY(!m_view->undoHistory()->stack()->canUndo());
+    }
+
+    // A list that could not be read shows the error, not "No Projects"; once it can be read
+    // again, the error goes.
+    void loadFailureIsNotEmpty_data()
+    {
+        QTest::addColumn<bool>("broken");
+        QTest::newRow("empty store") << false;
+        QTest::newRow("unreadable store") << true;
+    }
+
+    void loadFailureIsNotEmpty()
+    {
+        QFETCH(bool, broken);
+        QSqlQuery query(m_store->database());
+        if (broken)
+            QVERIFY(query.exec(u"ALTER TABLE PrepProject RENAME TO Hidden"_s));
+        ProjectPrepChecklistView view(*m_store);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto *empty = view.findChild<QWidget *>(u"emptyState"_s);
+        QCOMPARE(empty->isVisible(), !broken);
+        QCOMPARE(view.errorText().startsWith(u"Could not load the projects: "_s), broken);
+        QVERIFY(!view.projectList()->isVisible());
+        QVERIFY(!view.findChild<QWidget *>(u"noMatchesText"_s)->isVisible());
+        if (!broken)
+            return;
+        QVERIFY(query.exec(u"ALTER TABLE Hidden RENAME TO PrepProject"_s));
+        seed(u"Back"_s, QString());
+        QCOMPARE(view.errorText(), QString());
+        QVERIFY(view.projectList()->isVisible());
+        QVERIFY(!empty->isVisible());
     }
 
     void duplicateAndExport()
