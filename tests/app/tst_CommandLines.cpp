@@ -70,13 +70,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("input");   // a fixture fed to standard input
-        QTest::addColumn<bool>("fullOutput"); // standard output is /dev/full
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("fullOutput");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("out");        // a pattern standard output matches
-        QTest::addColumn<QString>("err");        // a pattern standard error matches
-        QTest::addColumn<QStringList>("made");   // files there afterwards
-        QTest::addColumn<QStringList>("absent"); // files not there afterwards
+        QTest::addColumn<QString>("out"); // a pattern standard output matches
+        QTest::addColumn<QString>("err"); // a pattern standard error matches
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QStringList>("absent");
 
         const QString app = QStringLiteral(HUEBENCH_BINARY);
         const QString convert = QStringLiteral(HUEBENCH_CONVERT_BINARY);
@@ -85,115 +85,88 @@ private Q_SLOTS:
         const QString fullDisk = u"error writing to standard output: No space left on device\n$"_s;
         const QString firstCue = u"^1\n00:00:01,000 --> 00:00:02,500\nHello there\n\n2\n"_s;
 
-        // The window program answers before it needs a display.
-        QTest::newRow("huebench --version")
-            << app << QStringList{u"--version"_s} << QString() << false << 0
-            << u"^huebench "_s + kVersion + u"\n$"_s << none << QStringList() << QStringList();
-        QTest::newRow("huebench --help")
-            << app << QStringList{u"--help"_s} << QString() << false << 0
-            << u"^Usage: huebench .*Exit status:"_s << none << QStringList() << QStringList();
-        QTest::newRow("huebench -h after a Qt option")
-            << app << QStringList{u"-platform"_s, u"xcb"_s, u"-h"_s} << QString() << false << 0
-            << u"^Usage: huebench "_s << none << QStringList() << QStringList();
-        QTest::newRow("huebench --version, output full")
-            << app << QStringList{u"--version"_s} << QString() << true << 1 << none
-            << u"^huebench: "_s + fullDisk << QStringList() << QStringList();
+        // `made` are files there afterwards, `absent` files not there; `input` is a fixture fed
+        // to standard input; with `full`, standard output is /dev/full.
+        const auto row = [](const char *name, const QString &program, const QStringList &arguments,
+                            int status, const QString &out, const QString &err,
+                            const QStringList &made = {}, const QStringList &absent = {},
+                            const QString &input = {}, bool full = false) {
+            QTest::newRow(name) << program << arguments << input << full << status << out << err
+                                << made << absent;
+        };
 
-        QTest::newRow("--version") << convert << QStringList{u"--version"_s} << QString() << false
-                                   << 0 << versionLine << none << QStringList() << QStringList();
-        QTest::newRow("--help") << convert << QStringList{u"--help"_s} << QString() << false << 0
-                                << u"^usage: huebench-convert mogrt .*Exit status:.*  3  doc2srt"_s
-                                << none << QStringList() << QStringList();
-        QTest::newRow("--help, output full")
-            << convert << QStringList{u"--help"_s} << QString() << true << 1 << none
-            << u"^huebench-convert: "_s + fullDisk << QStringList() << QStringList();
-        QTest::newRow("nothing to do")
-            << convert << QStringList() << QString() << false << 2 << none
-            << u"^usage: huebench-convert mogrt"_s << QStringList() << QStringList();
-        QTest::newRow("unknown command")
-            << convert << QStringList{u"srt2doc"_s} << QString() << false << 2 << none
-            << u"^huebench-convert: unknown command \"srt2doc\"\nusage:"_s << QStringList()
-            << QStringList();
-        QTest::newRow("unknown option before the command")
-            << convert << QStringList{u"--bogus"_s, u"doc2srt"_s, u"Interview.docx"_s} << QString()
-            << false << 2 << none << u"^huebench-convert: unknown option: --bogus\n"_s
-            << QStringList() << QStringList{u"Interview.srt"_s};
+        // The window program answers before it needs a display.
+        row("huebench --version", app, {u"--version"_s}, 0, u"^huebench "_s + kVersion + u"\n$"_s,
+            none);
+        row("huebench --help", app, {u"--help"_s}, 0, u"^Usage: huebench .*Exit status:"_s, none);
+        row("huebench -h after a Qt option", app, {u"-platform"_s, u"xcb"_s, u"-h"_s}, 0,
+            u"^Usage: huebench "_s, none);
+        row("huebench --version, output full", app, {u"--version"_s}, 1, none,
+            u"^huebench: "_s + fullDisk, {}, {}, {}, true);
+
+        row("--version", convert, {u"--version"_s}, 0, versionLine, none);
+        row("--help", convert, {u"--help"_s}, 0,
+            u"^usage: huebench-convert mogrt .*Exit status:.*  3  doc2srt"_s, none);
+        row("--help, output full", convert, {u"--help"_s}, 1, none,
+            u"^huebench-convert: "_s + fullDisk, {}, {}, {}, true);
+        row("nothing to do", convert, {}, 2, none, u"^usage: huebench-convert mogrt"_s);
+        row("unknown command", convert, {u"srt2doc"_s}, 2, none,
+            u"^huebench-convert: unknown command \"srt2doc\"\nusage:"_s);
+        row("unknown option before the command", convert,
+            {u"--bogus"_s, u"doc2srt"_s, u"Interview.docx"_s}, 2, none,
+            u"^huebench-convert: unknown option: --bogus\n"_s, {}, {u"Interview.srt"_s});
 
         // doc2srt
-        QTest::newRow("doc2srt beside the document")
-            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s} << QString() << false << 0
-            << u"/Interview.srt\n$"_s << none << QStringList{u"Interview.srt"_s} << QStringList();
-        QTest::newRow("doc2srt --help after a file")
-            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"--help"_s} << QString()
-            << false << 0 << u"^usage: huebench-convert doc2srt .*Exit status:"_s << none
-            << QStringList() << QStringList{u"Interview.srt"_s};
-        QTest::newRow("doc2srt unknown option")
-            << convert << QStringList{u"doc2srt"_s, u"--bogus"_s, u"Interview.docx"_s} << QString()
-            << false << 2 << none
-            << u"^huebench-convert doc2srt: unknown option: --bogus\nusage: "_s << QStringList()
-            << QStringList{u"Interview.srt"_s, u"--bogus.srt"_s};
-        QTest::newRow("doc2srt -o without its folder")
-            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s} << QString()
-            << false << 2 << none << u"^huebench-convert doc2srt: -o needs a folder"_s
-            << QStringList() << QStringList{u"Interview.srt"_s};
-        QTest::newRow("doc2srt -- then a file named like an option")
-            << convert << QStringList{u"doc2srt"_s, u"--"_s, u"--force.docx"_s} << QString()
-            << false << 0 << u"/--force.srt\n$"_s << none << QStringList{u"--force.srt"_s}
-            << QStringList();
-        QTest::newRow("doc2srt -o -")
-            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s, u"-"_s}
-            << QString() << false << 0 << firstCue << none << QStringList()
-            << QStringList{u"Interview.srt"_s};
-        QTest::newRow("doc2srt - from standard input")
-            << convert << QStringList{u"doc2srt"_s, u"-"_s} << u"Interview.docx"_s << false << 0
-            << firstCue << none << QStringList() << QStringList{u"-.srt"_s};
-        QTest::newRow("doc2srt -o -, output full")
-            << convert << QStringList{u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s, u"-"_s}
-            << QString() << true << 1 << none << u"^huebench-convert: "_s + fullDisk
-            << QStringList() << QStringList();
-        QTest::newRow("doc2srt no timing lines")
-            << convert << QStringList{u"doc2srt"_s, u"Notes.docx"_s} << QString() << false << 3
-            << none << u"^Notes.docx: no timing lines .* no subtitles were written\n$"_s
-            << QStringList() << QStringList{u"Notes.srt"_s};
-        QTest::newRow("doc2srt no timing lines and a failure")
-            << convert << QStringList{u"doc2srt"_s, u"Notes.docx"_s, u"Gone.docx"_s} << QString()
-            << false << 1 << none << u"^Notes.docx: no timing lines .*\nGone.docx: "_s
-            << QStringList() << QStringList{u"Notes.srt"_s};
-        QTest::newRow("doc2srt - and -o DIR")
-            << convert << QStringList{u"doc2srt"_s, u"-"_s, u"-o"_s, u"out"_s}
-            << u"Interview.docx"_s << false << 2 << none << u"standard output"_s << QStringList()
-            << QStringList{u"out"_s};
+        row("doc2srt beside the document", convert, {u"doc2srt"_s, u"Interview.docx"_s}, 0,
+            u"/Interview.srt\n$"_s, none, {u"Interview.srt"_s});
+        row("doc2srt --help after a file", convert,
+            {u"doc2srt"_s, u"Interview.docx"_s, u"--help"_s}, 0,
+            u"^usage: huebench-convert doc2srt .*Exit status:"_s, none, {}, {u"Interview.srt"_s});
+        row("doc2srt unknown option", convert, {u"doc2srt"_s, u"--bogus"_s, u"Interview.docx"_s}, 2,
+            none, u"^huebench-convert doc2srt: unknown option: --bogus\nusage: "_s, {},
+            {u"Interview.srt"_s, u"--bogus.srt"_s});
+        row("doc2srt -o without its folder", convert, {u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s},
+            2, none, u"^huebench-convert doc2srt: -o needs a folder"_s, {}, {u"Interview.srt"_s});
+        row("doc2srt -- then a file named like an option", convert,
+            {u"doc2srt"_s, u"--"_s, u"--force.docx"_s}, 0, u"/--force.srt\n$"_s, none,
+            {u"--force.srt"_s});
+        row("doc2srt -o -", convert, {u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s, u"-"_s}, 0,
+            firstCue, none, {}, {u"Interview.srt"_s});
+        row("doc2srt - from standard input", convert, {u"doc2srt"_s, u"-"_s}, 0, firstCue, none, {},
+            {u"-.srt"_s}, u"Interview.docx"_s);
+        row("doc2srt -o -, output full", convert,
+            {u"doc2srt"_s, u"Interview.docx"_s, u"-o"_s, u"-"_s}, 1, none,
+            u"^huebench-convert: "_s + fullDisk, {}, {}, {}, true);
+        row("doc2srt no timing lines", convert, {u"doc2srt"_s, u"Notes.docx"_s}, 3, none,
+            u"^Notes.docx: no timing lines .* no subtitles were written\n$"_s, {},
+            {u"Notes.srt"_s});
+        row("doc2srt no timing lines and a failure", convert,
+            {u"doc2srt"_s, u"Notes.docx"_s, u"Gone.docx"_s}, 1, none,
+            u"^Notes.docx: no timing lines .*\nGone.docx: "_s, {}, {u"Notes.srt"_s});
+        row("doc2srt - and -o DIR", convert, {u"doc2srt"_s, u"-"_s, u"-o"_s, u"out"_s}, 2, none,
+            u"standard output"_s, {}, {u"out"_s}, u"Interview.docx"_s);
 
         // mogrt
-        QTest::newRow("mogrt into the library")
-            << convert << QStringList{u"mogrt"_s, u"Title.mogrt"_s} << QString() << false << 0
-            << u"/home/Documents/MogrtToFusion/Title.setting\n$"_s << none
-            << QStringList{u"home/Documents/MogrtToFusion/Title.setting"_s} << QStringList();
-        QTest::newRow("mogrt -h") << convert << QStringList{u"mogrt"_s, u"-h"_s} << QString()
-                                  << false << 0
-                                  << u"^usage: huebench-convert mogrt .*Exit status:"_s << none
-                                  << QStringList() << QStringList();
-        QTest::newRow("mogrt unknown option")
-            << convert << QStringList{u"mogrt"_s, u"-x"_s, u"Title.mogrt"_s, u"-o"_s, u"out"_s}
-            << QString() << false << 2 << none << u"^huebench-convert mogrt: unknown option: -x\n"_s
-            << QStringList() << QStringList{u"out"_s};
-        QTest::newRow("mogrt no control recognised")
-            << convert << QStringList{u"mogrt"_s, u"Blank.mogrt"_s, u"-o"_s, u"out"_s} << QString()
-            << false << 0 << u"^out/Blank.setting\n$"_s
-            << u"^Blank.mogrt: warning: none of the template's controls could be used"_s
-            << QStringList{u"out/Blank.setting"_s} << QStringList();
-        QTest::newRow("mogrt a control at its default value")
-            << convert << QStringList{u"mogrt"_s, u"Plain.mogrt"_s, u"-o"_s, u"out"_s} << QString()
-            << false << 0 << u"^out/Plain.setting\n$"_s << none
-            << QStringList{u"out/Plain.setting"_s} << QStringList();
-        QTest::newRow("mogrt - to -o -")
-            << convert << QStringList{u"mogrt"_s, u"-"_s, u"-o"_s, u"-"_s} << u"Title.mogrt"_s
-            << false << 0 << u"Hello there.*MacroOperator = \"Template\",\n}$"_s << none
-            << QStringList() << QStringList{u"home/Documents/MogrtToFusion"_s};
-        QTest::newRow("mogrt -o -, output full")
-            << convert << QStringList{u"mogrt"_s, u"Title.mogrt"_s, u"-o"_s, u"-"_s} << QString()
-            << true << 1 << none << u"^huebench-convert: "_s + fullDisk << QStringList()
-            << QStringList();
+        row("mogrt into the library", convert, {u"mogrt"_s, u"Title.mogrt"_s}, 0,
+            u"/home/Documents/MogrtToFusion/Title.setting\n$"_s, none,
+            {u"home/Documents/MogrtToFusion/Title.setting"_s});
+        row("mogrt -h", convert, {u"mogrt"_s, u"-h"_s}, 0,
+            u"^usage: huebench-convert mogrt .*Exit status:"_s, none);
+        row("mogrt unknown option", convert,
+            {u"mogrt"_s, u"-x"_s, u"Title.mogrt"_s, u"-o"_s, u"out"_s}, 2, none,
+            u"^huebench-convert mogrt: unknown option: -x\n"_s, {}, {u"out"_s});
+        row("mogrt no control recognised", convert,
+            {u"mogrt"_s, u"Blank.mogrt"_s, u"-o"_s, u"out"_s}, 0, u"^out/Blank.setting\n$"_s,
+            u"^Blank.mogrt: warning: none of the template's controls could be used"_s,
+            {u"out/Blank.setting"_s});
+        row("mogrt a control at its default value", convert,
+            {u"mogrt"_s, u"Plain.mogrt"_s, u"-o"_s, u"out"_s}, 0, u"^out/Plain.setting\n$"_s, none,
+            {u"out/Plain.setting"_s});
+        row("mogrt - to -o -", convert, {u"mogrt"_s, u"-"_s, u"-o"_s, u"-"_s}, 0,
+            u"Hello there.*MacroOperator = \"Template\",\n}$"_s, none, {},
+            {u"home/Documents/MogrtToFusion"_s}, u"Title.mogrt"_s);
+        row("mogrt -o -, output full", convert, {u"mogrt"_s, u"Title.mogrt"_s, u"-o"_s, u"-"_s}, 1,
+            none, u"^huebench-convert: "_s + fullDisk, {}, {}, {}, true);
     }
 
     void exitStatusAndStreams()

@@ -40,7 +40,7 @@ private Q_SLOTS:
     void everyToolHasAHelpSection();
 
 private:
-    std::unique_ptr<HuebenchApp> openApp();
+    std::unique_ptr<HuebenchApp> openApp(); // shown
     QString settingsFile() const { return m_dir->filePath(u"settings.ini"_s); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -62,8 +62,10 @@ std::unique_ptr<HuebenchApp> TestMainWindow::openApp()
     auto store = ModelStore::open(m_dir->filePath(u"store"_s));
     if (!store)
         return nullptr;
-    return std::make_unique<HuebenchApp>(std::move(*store),
-                                         std::make_unique<Settings>(settingsFile()));
+    auto app = std::make_unique<HuebenchApp>(std::move(*store),
+                                             std::make_unique<Settings>(settingsFile()));
+    app->show();
+    return QTest::qWaitForWindowExposed(app->window()) ? std::move(app) : nullptr;
 }
 
 void TestMainWindow::everyToolFitsTheScreen_data()
@@ -87,9 +89,7 @@ void TestMainWindow::everyToolFitsTheScreen()
     QFETCH(QString, tool);
     auto app = openApp();
     QVERIFY(app);
-    app->show();
     QWidget *window = app->window();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
     QVERIFY(app->contentView()->choose(*ToolCatalogue::toolForKey(tool)));
     QApplication::processEvents();
 
@@ -122,8 +122,6 @@ void TestMainWindow::comesBackAsItWasLeft()
     {
         auto app = openApp();
         QVERIFY(app);
-        app->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->window()));
         app->window()->resize(600, 360);
         QVERIFY(app->contentView()->choose(ToolId::FeetFrames));
         QSplitter *splitter = app->contentView()->navigation()->splitter();
@@ -133,8 +131,6 @@ void TestMainWindow::comesBackAsItWasLeft()
     }
     auto app = openApp();
     QVERIFY(app);
-    app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(app->window()));
     QCOMPARE(app->window()->size(), QSize(600, 360));
     QCOMPARE(app->contentView()->currentTool(), ToolId::FeetFrames);
     QVERIFY(app->contentView()->currentScreen());
@@ -151,8 +147,6 @@ void TestMainWindow::aSavedWindowLargerThanTheScreenIsShrunk()
     }
     auto app = openApp();
     QVERIFY(app);
-    app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(app->window()));
     const QSize available = app->window()->screen()->availableGeometry().size();
     QVERIFY(app->window()->width() <= available.width());
     QVERIFY(app->window()->height() <= available.height());
@@ -163,8 +157,6 @@ void TestMainWindow::quitSavesAndCloses()
 {
     auto app = openApp();
     QVERIFY(app);
-    app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(app->window()));
     QTest::keyClick(app->window(), Qt::Key_Q, Qt::ControlModifier);
     QTRY_VERIFY(!app->window()->isVisible());
     QVERIFY(!Settings(settingsFile()).bytes(SettingsKey::windowGeometry).isEmpty());
@@ -174,8 +166,6 @@ void TestMainWindow::helpShowsTheOpenToolsSection()
 {
     auto app = openApp();
     QVERIFY(app);
-    app->show();
-    QVERIFY(QTest::qWaitForWindowExposed(app->window()));
     QVERIFY(app->contentView()->choose(ToolId::FeetFrames));
     QTest::keyClick(app->window(), Qt::Key_F1);
     HelpViewer *help = app->mainWindow()->helpViewer();

@@ -1,3 +1,4 @@
+#include "common/IconLibrary.h"
 #include "dadavezaruz/KeyCombo.h"
 #include "dadavezaruz/ShortcutPreset.h"
 
@@ -64,12 +65,13 @@ void TestKeyCombo::parse()
     QTEST(outcome, "outcome");
 }
 
-// The pad offers these; a server must type each of them.
+// The pad offers these; a server must type each of them, and each has an icon of its own.
 void TestKeyCombo::everyPresetIsAKey()
 {
     for (const hb::ShortcutPreset &preset : hb::shortcutPresets()) {
         const auto parsed = hb::parseKeyCombo(preset.keyCombo);
         QVERIFY2(parsed && *parsed, qPrintable(preset.keyCombo));
+        QVERIFY2(hb::IconLibrary::isKnown(preset.sfSymbol), qPrintable(preset.sfSymbol));
     }
 }
 
