@@ -1,5 +1,8 @@
 #include "dadavezaruz-server/DadavezaRuzControllerList.h"
 
+#include "common/CallbackUndoCommand.h"
+#include "common/ScreenUndo.h"
+#include "common/UndoNotice.h"
 #include "dadavezaruz-server/AddressRowList.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/TrustedControllers.h"
@@ -23,6 +26,7 @@ const QString kRefused = u"Refused until Huebench quits"_s;
 const QString kAllow = u"Allow"_s;
 const QString kDeny = u"Deny"_s;
 const QString kRemove = u"Remove"_s;
+const QString kRemoved = u"Removed \u201C%1\u201D"_s;
 const QString kAskAgain = u"Ask Again"_s;
 const QString kAddressPlaceholder = u"IP address of a pad"_s;
 const QString kAllowAddress = u"Allow Address"_s;
@@ -48,10 +52,8 @@ DadavezaRuzControllerList::DadavezaRuzControllerList(DadavezaRuzServer &server, 
                            this);
     m_pending->setObjectName(u"pendingControllers"_s);
     m_dropped = secondary({}, u"droppedApprovals"_s, this);
-    m_approved = new AddressRowList(
-        {{kRemove,
-          [this](const QString &address) { m_server.trustedControllers().remove(address); }}},
-        this);
+    m_approved =
+        new AddressRowList({{kRemove, [this](const QString &address) { remove(address); }}}, this);
     m_approved->setObjectName(u"approvedControllers"_s);
     m_noneApproved = secondary(kNoApprovedControllers, u"noApprovedControllers"_s, this);
     m_refusedTitle = secondary(kRefused, u"refusedTitle"_s, this);
@@ -82,6 +84,8 @@ DadavezaRuzControllerList::DadavezaRuzControllerList(DadavezaRuzServer &server, 
         layout->addWidget(part);
     layout->addLayout(addressRow);
     layout->addWidget(m_addressProblem);
+    m_undo = new ScreenUndo(this);
+    layout->addWidget(m_undo->notice());
 
     connect(allowAddress, &QPushButton::clicked, this,
             &DadavezaRuzControllerList::allowTypedAddress);
@@ -95,6 +99,22 @@ DadavezaRuzControllerList::DadavezaRuzControllerList(DadavezaRuzServer &server, 
     connect(&m_server.trustedControllers(), &TrustedControllers::addressesChanged, this,
             &DadavezaRuzControllerList::refresh);
     refresh();
+}
+
+// Taking a pad's approval back can itself be taken back, as long as the screen is open.
+void DadavezaRuzControllerList::remove(const QString &address)
+{
+    TrustedControllers &trusted = m_server.trustedControllers();
+    m_undo->push(std::make_unique<CallbackUndoCommand>(
+        kRemoved.arg(address),
+        [&trusted, address] {
+            trusted.remove(address);
+            return true;
+        },
+        [&trusted, address] {
+            trusted.add(address);
+            return true;
+        }));
 }
 
 void DadavezaRuzControllerList::refresh()

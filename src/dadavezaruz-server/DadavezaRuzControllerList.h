@@ -9,6 +9,7 @@ namespace hb {
 
 class AddressRowList;
 class DadavezaRuzServer;
+class ScreenUndo;
 
 // The controllers on the local network: those waiting for an answer ("Allow", "Deny"), how many
 // requests were given up, the allowed ones ("Remove"), the ones refused while Huebench runs
@@ -21,10 +22,12 @@ public:
     explicit DadavezaRuzControllerList(DadavezaRuzServer &server, QWidget *parent = nullptr);
 
 private:
+    void remove(const QString &address);
     void refresh();
     void allowTypedAddress();
 
     DadavezaRuzServer &m_server;
+    ScreenUndo *m_undo = nullptr;
     QLabel *m_pendingTitle;
     AddressRowList *m_pending;
     QLabel *m_dropped;

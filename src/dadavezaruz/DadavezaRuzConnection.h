@@ -110,6 +110,10 @@ public:
     void connectToDiscovered(const DiscoveredHost &host);
     void rememberHost(const QString &host, quint16 port) { m_savedHosts.remember(host, port); }
     void forgetHost(const QString &id) { m_savedHosts.forget(id); }
+    bool restoreHost(const SavedHost &host, int position)
+    {
+        return m_savedHosts.restore(host, position);
+    }
     // Asks whether the DNS-SD daemon answers; sends nothing on the network.
     void probeLocalNetwork() { m_discovery.probe(); }
 

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace hb {
 
 SavedHostStore::SavedHostStore(Settings &settings, QObject *parent)
@@ -23,6 +25,20 @@ void SavedHostStore::remember(const QString &host, quint16 port)
 void SavedHostStore::forget(const QString &id)
 {
     setHosts(SavedHostList::forget(m_hosts, id));
+}
+
+bool SavedHostStore::restore(const SavedHost &host, int position)
+{
+    for (const SavedHost &saved : std::as_const(m_hosts)) {
+        if (saved.id == host.id || (saved.host == host.host && saved.port == host.port))
+            return false;
+    }
+    QList<SavedHost> hosts = m_hosts;
+    hosts.insert(std::clamp(position, 0, int(hosts.size())), host);
+    if (hosts.size() > SavedHostList::kMaxEntries)
+        hosts.resize(SavedHostList::kMaxEntries);
+    setHosts(hosts);
+    return true;
 }
 
 void SavedHostStore::setLastHost(const QString &host, quint16 port)

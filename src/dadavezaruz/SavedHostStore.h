@@ -25,6 +25,9 @@ public:
     // Puts host and port first; a blank host changes nothing.
     void remember(const QString &host, quint16 port);
     void forget(const QString &id);
+    // Puts a forgotten host back at its place in the list; false when the list has one of its id
+    // or address again.
+    bool restore(const SavedHost &host, int position);
 
     void setLastHost(const QString &host, quint16 port);
     // Where to connect when the pad opens: the last server (on the default port unless a usable

@@ -1,6 +1,9 @@
 #include "dadavezaruz/SavedHostsSection.h"
 
+#include "common/CallbackUndoCommand.h"
 #include "common/IconLibrary.h"
+#include "common/ScreenUndo.h"
+#include "common/UndoNotice.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/HostListWidget.h"
 #include "dadavezaruz/PadColors.h"
@@ -18,6 +21,7 @@ using namespace Qt::StringLiterals;
 const QString kRecentTitle = u"Recent Connections"_s;
 const QString kPortPrefix = u"Port "_s;
 const QString kDelete = u"Delete"_s;
+const QString kDeleted = u"Deleted \u201C%1\u201D"_s;
 const QString kNoSavedHosts = u"No saved hosts yet"_s;
 
 } // namespace
@@ -38,6 +42,8 @@ SavedHostsSection::SavedHostsSection(DadavezaRuzConnection &connection, QWidget 
     m_empty = new QLabel(kNoSavedHosts);
     m_empty->setObjectName(u"noSavedHosts"_s);
     body()->addWidget(m_empty);
+    m_undo = new ScreenUndo(this);
+    body()->addWidget(m_undo->notice());
 }
 
 void SavedHostsSection::refresh()
@@ -84,8 +90,16 @@ void SavedHostsSection::forgetSelectedHost()
 {
     const QList<SavedHost> hosts = m_connection.savedHosts();
     const int row = m_list->currentRow();
-    if (row >= 0 && row < hosts.size())
-        m_connection.forgetHost(hosts[row].id);
+    if (row < 0 || row >= hosts.size())
+        return;
+    const SavedHost &host = hosts[row];
+    m_undo->push(std::make_unique<CallbackUndoCommand>(
+        kDeleted.arg(host.host),
+        [this, id = host.id] {
+            m_connection.forgetHost(id);
+            return true;
+        },
+        [this, host, row] { return m_connection.restoreHost(host, row); }));
 }
 
 } // namespace hb

@@ -9,9 +9,10 @@ namespace hb {
 
 class DadavezaRuzConnection;
 class HostListWidget;
+class ScreenUndo;
 
 // "Recent Connections": the servers used before, the one in use ticked. Choosing one connects to
-// it; Delete, or the row's menu, forgets it.
+// it; Delete, or the row's menu, forgets it, and Undo puts it back.
 class SavedHostsSection : public FormSection {
     Q_OBJECT
 
@@ -33,6 +34,7 @@ private:
     DadavezaRuzConnection &m_connection;
     HostListWidget *m_list;
     QLabel *m_empty;
+    ScreenUndo *m_undo;
 };
 
 } // namespace hb

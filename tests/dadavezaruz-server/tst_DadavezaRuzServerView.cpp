@@ -130,6 +130,10 @@ private Q_SLOTS:
         QTest::newRow("allow, remove")
             << QStringList{u"pendingControllers/Allow"_s, u"approvedControllers/Remove"_s} << none
             << none;
+        QTest::newRow("allow, remove, undo")
+            << QStringList{u"pendingControllers/Allow"_s, u"approvedControllers/Remove"_s,
+                           u"undo"_s}
+            << pad << none;
         QTest::newRow("deny, then allow after all")
             << QStringList{u"pendingControllers/Deny"_s, u"refusedControllers/Allow"_s} << pad
             << none;
@@ -147,6 +151,11 @@ private Q_SLOTS:
         pad.bind(QHostAddress(u"127.0.0.2"_s));
         pad.connectToHost(QHostAddress::LocalHost, m_server->port());
         for (const QString &click : clicks) {
+            if (click == u"undo"_s) { // the notice's Undo
+                QTest::mouseClick(m_view->findChild<QAbstractButton *>(u"undoNoticeUndo"_s),
+                                  Qt::LeftButton);
+                continue;
+            }
             const auto button = [&]() -> QAbstractButton * {
                 auto *list = m_view->findChild<AddressRowList *>(click.section(u'/', 0, 0));
                 QWidget *row = list ? list->row(u"127.0.0.2"_s) : nullptr;

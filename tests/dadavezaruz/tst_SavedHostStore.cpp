@@ -1,4 +1,5 @@
 #include "common/Settings.h"
+#include "dadavezaruz/SavedHostList.h"
 #include "dadavezaruz/SavedHostStore.h"
 
 #include <QSignalSpy>
@@ -51,6 +52,37 @@ private Q_SLOTS:
         const std::optional<DadavezaRuzPeer> resume = store.resumeTarget();
         QVERIFY(resume);
         QCOMPARE(resume->host + u':' + QString::number(resume->port), target);
+    }
+
+    // A forgotten host goes back to its place unless the list has it again by id or address;
+    // a full list then drops its oldest.
+    void restorePutsAHostBack_data()
+    {
+        QTest::addColumn<QString>("rememberedSince"); // empty: nothing
+        QTest::addColumn<int>("extraHosts");
+        QTest::addColumn<bool>("restored");
+        QTest::addColumn<int>("position");
+        QTest::newRow("back at its place") << QString() << 3 << true << 2;
+        QTest::newRow("address used again") << u"h1"_s << 3 << false << -1;
+        QTest::newRow("full list") << u"new"_s << 9 << true << 2;
+    }
+
+    void restorePutsAHostBack()
+    {
+        QFETCH(QString, rememberedSince);
+        QFETCH(int, extraHosts);
+        SavedHostStore store(*m_settings);
+        for (int i = 0; i <= extraHosts; ++i)
+            store.remember(u"h"_s + QString::number(i), 6000);
+        const QList<SavedHost> before = store.hosts();
+        const SavedHost &forgotten = before[2];
+        store.forget(forgotten.id);
+        if (!rememberedSince.isEmpty())
+            store.remember(rememberedSince, 6000);
+        QTEST(store.restore(forgotten, 2), "restored");
+        QTEST(int(store.hosts().indexOf(forgotten)), "position");
+        QVERIFY(store.hosts().size() <= SavedHostList::kMaxEntries);
+        QVERIFY(!store.restore(forgotten, 0)); // once
     }
 
     void keptAcrossRuns()
