@@ -1,10 +1,10 @@
 // huebench-server: the shortcut server without a window, for editing machines that do not keep
 // Huebench open. It runs until SIGINT or SIGTERM, or until it cannot serve any more (exit 1).
 #include "common/CommandLineOutput.h"
+#include "common/QuitOnSignals.h"
 #include "common/Settings.h"
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/HeadlessServer.h"
-#include "common/QuitOnSignals.h"
 #include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 

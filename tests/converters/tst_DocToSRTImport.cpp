@@ -1,5 +1,4 @@
 #include "common/Settings.h"
-#include "common/Settings.h"
 #include "converters/DocToSRTCommand.h"
 #include "converters/DocToSRTImport.h"
 #include "converters/DocToSRTView.h"
