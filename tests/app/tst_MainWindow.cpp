@@ -5,12 +5,14 @@
 #include "app/NavigationViewWrapper.h"
 #include "app/ReadmeSection.h"
 #include "common/Settings.h"
+#include "common/SettingsNotifier.h"
 #include "platform/store/ModelStore.h"
 #include "support/WebEngineTestSetup.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void comesBackAsItWasLeft();
     void aSavedWindowLargerThanTheScreenIsShrunk();
     void quitSavesAndCloses();
+    void settingsFailureIsShownOnce();
     void helpShowsTheOpenToolsSection();
     void aboutShowsVersionAndLicence();
     void sections_data();
@@ -160,6 +163,21 @@ void TestMainWindow::quitSavesAndCloses()
     QTest::keyClick(app->window(), Qt::Key_Q, Qt::ControlModifier);
     QTRY_VERIFY(!app->window()->isVisible());
     QVERIFY(!Settings(settingsFile()).bytes(SettingsKey::windowGeometry).isEmpty());
+}
+
+// Every later write fails the same way; the first failure's words stay, once.
+void TestMainWindow::settingsFailureIsShownOnce()
+{
+    auto app = openApp();
+    QVERIFY(app);
+    auto *notice = app->window()->findChild<QFrame *>(u"settingsNotice"_s);
+    QVERIFY(notice && !notice->isVisible());
+    Q_EMIT Settings::notifier().writeFailed(u"first"_s);
+    QVERIFY(notice->isVisible());
+    notice->hide(); // dismissed
+    Q_EMIT Settings::notifier().writeFailed(u"second"_s);
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(notice->findChild<QLabel *>()->text(), u"first"_s);
 }
 
 void TestMainWindow::helpShowsTheOpenToolsSection()
