@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include <QRegularExpression>
 #include <QStringList>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -15,15 +17,24 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// Template positions are pixels of a 1920x1080 frame; the macro wants fractions of the frame.
-constexpr double kFrameWidth = 1920.0;
-constexpr double kFrameHeight = 1080.0;
+// The frame a template's positions are pixels of when its definition gives none.
+constexpr double kDefaultFrameWidth = 1920.0;
+constexpr double kDefaultFrameHeight = 1080.0;
 // Nothing shrinks below this: a zero size or box would vanish and could not be picked again.
 constexpr double kMinimumExtent = 0.01;
 
 // Shortest round-trip numbers switch to exponent form outside [1e-4, 1e16).
 constexpr int kLowestFixedExponent = -4;
 constexpr int kFirstExponentFormExponent = 16;
+
+// The tools inside the macro, in the order they are written; the last one is the output.
+const QString kMaskTool = u"TitleBoxMask"_s;
+const QString kBoxTool = u"TitleBox"_s;
+const QString kTextTool = u"TitleText"_s;
+const QString kMergeTool = u"TitleMerge"_s;
+const QString kTransformTool = u"TitleTransform"_s;
+// Appended to a macro name that would equal one of the tools inside it.
+const QString kClashSuffix = u"_Macro"_s;
 
 struct Rgba {
     double red;
@@ -41,7 +52,7 @@ struct MacroInputs {
     QString text = u"Title"_s;
     Rgba textColour{1.0, 1.0, 1.0, 1.0};
     Rgba boxColour{0.0, 0.0, 0.0, 1.0};
-    Point position{960.0, 540.0};
+    std::optional<Point> position; // the frame's centre when absent
     double size = 1.0;
     double angle = 0.0;
     double tracking = 0.0;
@@ -60,10 +71,11 @@ std::optional<ControlAnyValue> controlValue(const QString &wanted,
     return std::move(control->value);
 }
 
+// A finite number; anything else (NaN and infinities included) counts as missing.
 std::optional<double> asNumber(const ControlAnyValue *value)
 {
     const double *number = value ? value->number() : nullptr;
-    if (!number)
+    if (!number || !std::isfinite(*number))
         return std::nullopt;
     return *number;
 }
@@ -74,8 +86,8 @@ std::optional<double> controlNumber(const QString &wanted, const QList<MogrtCont
     return asNumber(value ? &*value : nullptr);
 }
 
-// r, g and b must all be numbers or the whole colour stays at `fallback`; a missing or
-// non-numeric alpha keeps the fallback's alpha.
+// r, g and b must all be finite numbers or the whole colour stays at `fallback`; a missing or
+// unusable alpha keeps the fallback's alpha.
 Rgba controlColour(const QString &wanted, const QList<MogrtControl> &controls, Rgba fallback)
 {
     const std::optional<ControlAnyValue> value = controlValue(wanted, controls);
@@ -89,16 +101,16 @@ Rgba controlColour(const QString &wanted, const QList<MogrtControl> &controls, R
     return {*red, *green, *blue, asNumber(value->member(u"a")).value_or(fallback.alpha)};
 }
 
-Point controlPoint(const QString &wanted, const QList<MogrtControl> &controls, Point fallback)
+std::optional<Point> controlPoint(const QString &wanted, const QList<MogrtControl> &controls)
 {
     const std::optional<ControlAnyValue> value = controlValue(wanted, controls);
     if (!value)
-        return fallback;
+        return std::nullopt;
     const std::optional<double> x = asNumber(value->member(u"x"));
     const std::optional<double> y = asNumber(value->member(u"y"));
     if (!x || !y)
-        return fallback;
-    return {*x, *y};
+        return std::nullopt;
+    return Point{*x, *y};
 }
 
 // A bool as it is, a number when it is not zero (NaN included), anything else false.
@@ -127,7 +139,7 @@ MacroInputs readInputs(const QList<MogrtControl> &controls)
     in.text = controlString(u"Source Text"_s, controls, in.text);
     in.textColour = controlColour(u"Text Color"_s, controls, in.textColour);
     in.boxColour = controlColour(u"Box Color"_s, controls, in.boxColour);
-    in.position = controlPoint(u"Position"_s, controls, in.position);
+    in.position = controlPoint(u"Position"_s, controls);
     if (const auto scale = controlNumber(u"Scale"_s, controls))
         in.size = *scale / 100.0;
     if (const auto rotation = controlNumber(u"Rotation"_s, controls))
@@ -144,20 +156,111 @@ MacroInputs readInputs(const QList<MogrtControl> &controls)
     return in;
 }
 
-// std::fmax picks the other operand when one is NaN, so NaN also lands on the minimum.
 double atLeastMinimum(double value)
 {
-    return std::fmax(value, kMinimumExtent);
+    return std::max(value, kMinimumExtent);
 }
 
-QString input(QStringView name, const QString &value)
+// A derived value that overflowed (a product or quotient of huge finite numbers) takes the
+// value it has when every control is at its default.
+double finiteOr(double value, double fallback)
 {
-    return u"\t\t\t\t"_s % name % u" = Input { Value = "_s % value % u", },"_s;
+    return std::isfinite(value) ? value : fallback;
+}
+
+// The frame in whole pixels; the default frame unless both sides are finite and at least 1.
+QSizeF pixelFrame(QSizeF frameSize)
+{
+    const double width = std::round(frameSize.width());
+    const double height = std::round(frameSize.height());
+    if (!std::isfinite(width) || !std::isfinite(height) || width < 1.0 || height < 1.0)
+        return {kDefaultFrameWidth, kDefaultFrameHeight};
+    return {width, height};
 }
 
 QString quoted(const QString &text)
 {
-    return u"\""_s % text % u"\""_s;
+    return u"\""_s % fusionEscaped(text) % u"\""_s;
+}
+
+QString point(double x, double y)
+{
+    return u"{ "_s % fusionNumber(x) % u", "_s % fusionNumber(y) % u" }"_s;
+}
+
+// Lines of Lua table text, each indented by its depth in tabs.
+class MacroText {
+public:
+    void line(int depth, const QString &text) { m_lines.append(QString(depth, u'\t') + text); }
+    void value(int depth, QStringView input, const QString &value)
+    {
+        line(depth, input % u" = Input { Value = "_s % value % u", },"_s);
+    }
+    void number(int depth, QStringView input, double value)
+    {
+        this->value(depth, input, fusionNumber(value));
+    }
+    // A whole number of pixels, or a checkbox state, written without a fraction.
+    void whole(int depth, QStringView input, double value)
+    {
+        constexpr double kExact = 9007199254740992.0; // 2^53
+        this->value(depth, input,
+                    std::fabs(value) < kExact ? QString::number(qint64(value))
+                                              : fusionNumber(value));
+    }
+    void link(int depth, QStringView input, const QString &tool, QStringView output)
+    {
+        line(depth, input % u" = Input { SourceOp = "_s % quoted(tool) % u", Source = "_s %
+                        quoted(output.toString()) % u", },"_s);
+    }
+    void openTool(const QString &name, QStringView id)
+    {
+        line(4, name % u" = "_s % id % u" {"_s);
+        line(5, u"Inputs = {"_s);
+    }
+    void closeTool(double x, double y)
+    {
+        line(5, u"},"_s);
+        line(5, u"ViewInfo = OperatorInfo { Pos = "_s % point(x, y) % u" },"_s);
+        line(4, u"},"_s);
+    }
+    QString text() const { return m_lines.join(u'\n') + u'\n'; }
+
+private:
+    QStringList m_lines;
+};
+
+struct Exposed {
+    const QString &tool;
+    QStringView input;
+    QStringView name;
+    int controlGroup; // 0 for none
+};
+
+// The inputs the macro publishes, in the order an editor shows them.
+const std::array<Exposed, 12> kExposed{{
+    {kTextTool, u"StyledText", u"Text", 0},
+    {kTextTool, u"Red1", u"Text Color", 1},
+    {kTextTool, u"Green1", u"Text Color", 1},
+    {kTextTool, u"Blue1", u"Text Color", 1},
+    {kTextTool, u"Alpha1", u"Text Color", 1},
+    {kBoxTool, u"TopLeftRed", u"Box Color", 2},
+    {kBoxTool, u"TopLeftGreen", u"Box Color", 2},
+    {kBoxTool, u"TopLeftBlue", u"Box Color", 2},
+    {kBoxTool, u"TopLeftAlpha", u"Box Opacity", 0},
+    {kTransformTool, u"Size", u"Size", 0},
+    {kTransformTool, u"Angle", u"Angle", 0},
+    {kTransformTool, u"Center", u"Position", 0},
+}};
+
+// The macro's own tool name: never one of the tools inside it.
+QString macroToolName(const QString &templateName)
+{
+    QString name = fusionToolName(templateName);
+    for (const QString *inner : {&kMaskTool, &kBoxTool, &kTextTool, &kMergeTool, &kTransformTool})
+        if (name == *inner)
+            return name + kClashSuffix;
+    return name;
 }
 
 } // namespace
@@ -208,65 +311,161 @@ QString fusionNumber(double value)
 
 QString fusionEscaped(const QString &text)
 {
-    QString escaped = text;
-    escaped.replace(u"\\"_s, u"\\\\"_s);
-    escaped.replace(u"\""_s, u"\\\""_s);
-    escaped.replace(u"\n"_s, u"\\n"_s);
+    QString escaped;
+    escaped.reserve(text.size() + text.size() / 8);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\' || u == u'"') {
+            escaped += u'\\';
+            escaped += c;
+        } else if (u == u'\n') {
+            escaped += u"\\n"_s;
+        } else if (u == u'\r') {
+            escaped += u"\\r"_s;
+        } else if (u == u'\t') {
+            escaped += u"\\t"_s;
+        } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+            // Three digits always, so that a digit after the escape is not taken into it.
+            for (const char byte : QString(c).toUtf8())
+                escaped += u'\\' + u"%1"_s.arg(int(uchar(byte)), 3, 10, QChar(u'0'));
+        } else {
+            escaped += c;
+        }
+    }
     return escaped;
 }
 
-QString makeFusionMacro(const QString &macroName, const QList<MogrtControl> &controls)
+QString fusionToolName(const QString &templateName)
+{
+    QString name;
+    bool separate = false;
+    for (const QChar c : templateName.normalized(QString::NormalizationForm_KD)) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        const bool valid = c.isLetterOrNumber() && c.unicode() < 0x80;
+        if (!valid && c != u'_') {
+            separate = !name.isEmpty();
+            continue;
+        }
+        if (separate)
+            name += u'_';
+        separate = false;
+        name += c;
+    }
+    if (name.isEmpty())
+        return u"Title"_s;
+    if (name.front().isDigit())
+        name.prepend(u'T');
+    return name;
+}
+
+std::optional<QString> renameFusionMacro(const QString &macroText, const QString &newName)
+{
+    static const QRegularExpression head(uR"re(\A\{\n\tTools = ordered\(\) \{\n)re"
+                                         uR"re(\t\t([A-Za-z_]\w*) = MacroOperator \{\n)re"_s);
+    static const QRegularExpression tail(uR"re(\n\tActiveTool = "([A-Za-z_]\w*)",?\n\}\n?\z)re"_s);
+    const QRegularExpressionMatch first = head.match(macroText);
+    const QRegularExpressionMatch last = tail.match(macroText);
+    if (!first.hasMatch() || !last.hasMatch() || first.captured(1) != last.captured(1) ||
+        last.capturedStart(1) < first.capturedEnd())
+        return std::nullopt;
+    const QString name = macroToolName(newName);
+    QString renamed = macroText;
+    renamed.replace(last.capturedStart(1), last.capturedLength(1), name);
+    renamed.replace(first.capturedStart(1), first.capturedLength(1), name);
+    return renamed;
+}
+
+QString makeFusionMacro(const QString &macroName, const QList<MogrtControl> &controls,
+                        QSizeF frameSize)
 {
     const MacroInputs in = readInputs(controls);
-    const auto number = fusionNumber;
+    const QSizeF frame = pixelFrame(frameSize);
+    const double width = frame.width();
+    const double height = frame.height();
+    const Point position = in.position.value_or(Point{width / 2.0, height / 2.0});
+    const QString name = macroToolName(macroName);
 
-    const QStringList lines{
-        u"{"_s,
-        u"\tTools = orderedtable({"_s,
-        u"\t\tStrokeBG = Background {"_s,
-        u"\t\t\tInputs = {"_s,
-        input(u"TopLeftRed", number(in.boxColour.red)),
-        input(u"TopLeftGreen", number(in.boxColour.green)),
-        input(u"TopLeftBlue", number(in.boxColour.blue)),
-        input(u"TopLeftAlpha", number(in.boxColour.alpha * in.opacityFactor)),
-        input(u"Width", number(atLeastMinimum(in.boxWidth))),
-        input(u"Height", number(atLeastMinimum(in.boxHeight))),
-        u"\t\t\t},"_s,
-        u"\t\t},"_s,
-        u"\t\tText1 = TextPlus {"_s,
-        u"\t\t\tInputs = {"_s,
-        input(u"StyledText", quoted(fusionEscaped(in.text))),
-        input(u"Red1", number(in.textColour.red)),
-        input(u"Green1", number(in.textColour.green)),
-        input(u"Blue1", number(in.textColour.blue)),
-        input(u"Alpha1", number(in.textColour.alpha)),
-        input(u"Tracking", number(in.tracking)),
-        input(u"Font", u"\"Helvetica\""_s),
-        input(u"Style", quoted(in.italic ? u"Italic"_s : u"Regular"_s)),
-        u"\t\t\t},"_s,
-        u"\t\t},"_s,
-        u"\t\tMerge1 = Merge {"_s,
-        u"\t\t\tInputs = {"_s,
-        u"\t\t\t\tBackground = Input { SourceOp = \"StrokeBG\", Source = \"Output\", },"_s,
-        u"\t\t\t\tForeground = Input { SourceOp = \"Text1\", Source = \"Output\", },"_s,
-        input(u"Center", u"Point("_s % number(in.position.x / kFrameWidth) % u", "_s %
-                             number(in.position.y / kFrameHeight) % u")"_s),
-        u"\t\t\t},"_s,
-        u"\t\t},"_s,
-        u"\t\tXf1 = Transform {"_s,
-        u"\t\t\tInputs = {"_s,
-        u"\t\t\t\tInput = Input { SourceOp = \"Merge1\", Source = \"Output\", },"_s,
-        input(u"Size", number(atLeastMinimum(in.size))),
-        input(u"Angle", number(in.angle)),
-        input(u"Pivot", u"Point(0.5, 0.5)"_s),
-        u"\t\t\t},"_s,
-        u"\t\t},"_s,
-        u"\t}),"_s,
-        u"\tActiveTool = \"Xf1\","_s,
-        u"\tMacroOperator = "_s % quoted(fusionEscaped(macroName)) % u","_s,
-        u"}"_s,
-    };
-    return lines.join(u'\n');
+    MacroText out;
+    out.line(0, u"{"_s);
+    out.line(1, u"Tools = ordered() {"_s);
+    out.line(2, name % u" = MacroOperator {"_s);
+
+    out.line(3, u"Inputs = ordered() {"_s);
+    for (std::size_t i = 0; i < kExposed.size(); ++i) {
+        const Exposed &e = kExposed[i];
+        const QString group = e.controlGroup
+                                  ? u" ControlGroup = "_s % QString::number(e.controlGroup) % u","_s
+                                  : QString();
+        out.line(4, u"Input"_s % QString::number(i + 1) % u" = InstanceInput { SourceOp = "_s %
+                        quoted(e.tool) % u", Source = "_s % quoted(e.input.toString()) %
+                        u", Name = "_s % quoted(e.name.toString()) % u","_s % group % u" },"_s);
+    }
+    out.line(3, u"},"_s);
+    out.line(3, u"Outputs = {"_s);
+    out.line(4, u"MainOutput1 = InstanceOutput { SourceOp = "_s % quoted(kTransformTool) %
+                    u", Source = \"Output\", },"_s);
+    out.line(3, u"},"_s);
+    out.line(3, u"ViewInfo = GroupInfo { Pos = { 0, 0 } },"_s);
+    out.line(3, u"Tools = ordered() {"_s);
+
+    // Mask sizes are fractions of the image's width, both of them.
+    out.openTool(kMaskTool, u"RectangleMask");
+    out.whole(6, u"MaskWidth", width);
+    out.whole(6, u"MaskHeight", height);
+    out.value(6, u"PixelAspect", u"{ 1, 1 }"_s);
+    out.number(6, u"Width", atLeastMinimum(in.boxWidth));
+    out.number(6, u"Height",
+               finiteOr(atLeastMinimum(in.boxHeight) * height / width,
+                        MacroInputs().boxHeight * height / width));
+    out.closeTool(0.0, -49.5);
+
+    out.openTool(kBoxTool, u"Background");
+    out.link(6, u"EffectMask", kMaskTool, u"Mask");
+    out.whole(6, u"UseFrameFormatSettings", 0.0);
+    out.whole(6, u"Width", width);
+    out.whole(6, u"Height", height);
+    out.number(6, u"TopLeftRed", in.boxColour.red);
+    out.number(6, u"TopLeftGreen", in.boxColour.green);
+    out.number(6, u"TopLeftBlue", in.boxColour.blue);
+    out.number(6, u"TopLeftAlpha", finiteOr(in.boxColour.alpha * in.opacityFactor, 1.0));
+    out.closeTool(0.0, 0.0);
+
+    out.openTool(kTextTool, u"TextPlus");
+    out.whole(6, u"UseFrameFormatSettings", 0.0);
+    out.whole(6, u"Width", width);
+    out.whole(6, u"Height", height);
+    out.value(6, u"StyledText", quoted(in.text));
+    out.value(6, u"Font", quoted(u"Helvetica"_s));
+    out.value(6, u"Style", quoted(in.italic ? u"Italic"_s : u"Regular"_s));
+    // Tracking is added to the normal spacing of 1.
+    out.number(6, u"CharacterSpacing", finiteOr(1.0 + in.tracking, 1.0));
+    out.number(6, u"Red1", in.textColour.red);
+    out.number(6, u"Green1", in.textColour.green);
+    out.number(6, u"Blue1", in.textColour.blue);
+    out.number(6, u"Alpha1", in.textColour.alpha);
+    out.closeTool(0.0, 49.5);
+
+    out.openTool(kMergeTool, u"Merge");
+    out.link(6, u"Background", kBoxTool, u"Output");
+    out.link(6, u"Foreground", kTextTool, u"Output");
+    out.closeTool(110.0, 0.0);
+
+    // Fusion's y axis points up, the template's down.
+    out.openTool(kTransformTool, u"Transform");
+    out.link(6, u"Input", kMergeTool, u"Output");
+    out.value(6, u"Center", point(position.x / width, 1.0 - position.y / height));
+    out.value(6, u"Pivot", point(0.5, 0.5));
+    out.number(6, u"Size", atLeastMinimum(in.size));
+    out.number(6, u"Angle", in.angle);
+    out.closeTool(220.0, 0.0);
+
+    out.line(3, u"},"_s);
+    out.line(2, u"},"_s);
+    out.line(1, u"},"_s);
+    out.line(1, u"ActiveTool = "_s % quoted(name) % u","_s);
+    out.line(0, u"}"_s);
+    return out.text();
 }
 
 qsizetype recognisedControlCount(const QList<MogrtControl> &controls)

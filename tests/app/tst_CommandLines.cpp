@@ -157,13 +157,13 @@ private Q_SLOTS:
             u"^huebench-convert mogrt: unknown option: -x\n"_s, {}, {u"out"_s});
         row("mogrt no control recognised", convert,
             {u"mogrt"_s, u"Blank.mogrt"_s, u"-o"_s, u"out"_s}, 0, u"^out/Blank.setting\n$"_s,
-            u"^Blank.mogrt: warning: none of the template's controls could be used"_s,
+            u"^Blank.mogrt: warning: No known controls found; the macro uses defaults"_s,
             {u"out/Blank.setting"_s});
         row("mogrt a control at its default value", convert,
             {u"mogrt"_s, u"Plain.mogrt"_s, u"-o"_s, u"out"_s}, 0, u"^out/Plain.setting\n$"_s, none,
             {u"out/Plain.setting"_s});
         row("mogrt - to -o -", convert, {u"mogrt"_s, u"-"_s, u"-o"_s, u"-"_s}, 0,
-            u"Hello there.*MacroOperator = \"Template\",\n}$"_s, none, {},
+            u"Hello there.*ActiveTool = \"Template\",\n}\n$"_s, none, {},
             {u"home/Documents/MogrtToFusion"_s}, u"Title.mogrt"_s);
         row("mogrt -o -, output full", convert, {u"mogrt"_s, u"Title.mogrt"_s, u"-o"_s, u"-"_s}, 1,
             none, u"^huebench-convert: "_s + fullDisk, {}, {}, {}, true);

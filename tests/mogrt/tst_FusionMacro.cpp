@@ -3,58 +3,21 @@
 #include <QLocale>
 #include <QTest>
 
+#include "mogrt/FusionLuaCheck.h"
+
+#include <limits>
+
 using namespace hb;
 using namespace Qt::StringLiterals;
 
 using Controls = QList<MogrtControl>;
+using Numbers = QList<std::pair<QString, double>>;
 using V = ControlAnyValue;
 
 namespace {
 
-const QString kDefaultMacro =
-    u"{\n"
-    "\tTools = orderedtable({\n"
-    "\t\tStrokeBG = Background {\n"
-    "\t\t\tInputs = {\n"
-    "\t\t\t\tTopLeftRed = Input { Value = 0.0, },\n"
-    "\t\t\t\tTopLeftGreen = Input { Value = 0.0, },\n"
-    "\t\t\t\tTopLeftBlue = Input { Value = 0.0, },\n"
-    "\t\t\t\tTopLeftAlpha = Input { Value = 1.0, },\n"
-    "\t\t\t\tWidth = Input { Value = 0.6, },\n"
-    "\t\t\t\tHeight = Input { Value = 0.2, },\n"
-    "\t\t\t},\n"
-    "\t\t},\n"
-    "\t\tText1 = TextPlus {\n"
-    "\t\t\tInputs = {\n"
-    "\t\t\t\tStyledText = Input { Value = \"Title\", },\n"
-    "\t\t\t\tRed1 = Input { Value = 1.0, },\n"
-    "\t\t\t\tGreen1 = Input { Value = 1.0, },\n"
-    "\t\t\t\tBlue1 = Input { Value = 1.0, },\n"
-    "\t\t\t\tAlpha1 = Input { Value = 1.0, },\n"
-    "\t\t\t\tTracking = Input { Value = 0.0, },\n"
-    "\t\t\t\tFont = Input { Value = \"Helvetica\", },\n"
-    "\t\t\t\tStyle = Input { Value = \"Regular\", },\n"
-    "\t\t\t},\n"
-    "\t\t},\n"
-    "\t\tMerge1 = Merge {\n"
-    "\t\t\tInputs = {\n"
-    "\t\t\t\tBackground = Input { SourceOp = \"StrokeBG\", Source = \"Output\", },\n"
-    "\t\t\t\tForeground = Input { SourceOp = \"Text1\", Source = \"Output\", },\n"
-    "\t\t\t\tCenter = Input { Value = Point(0.5, 0.5), },\n"
-    "\t\t\t},\n"
-    "\t\t},\n"
-    "\t\tXf1 = Transform {\n"
-    "\t\t\tInputs = {\n"
-    "\t\t\t\tInput = Input { SourceOp = \"Merge1\", Source = \"Output\", },\n"
-    "\t\t\t\tSize = Input { Value = 1.0, },\n"
-    "\t\t\t\tAngle = Input { Value = 0.0, },\n"
-    "\t\t\t\tPivot = Input { Value = Point(0.5, 0.5), },\n"
-    "\t\t\t},\n"
-    "\t\t},\n"
-    "\t}),\n"
-    "\tActiveTool = \"Xf1\",\n"
-    "\tMacroOperator = \"Lower Third\",\n"
-    "}"_s;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // An object value with one-letter keys: object("rgb", 1.0, 0.5, 0.0).
 template <typename... T> V object(const char *keys, T... values)
@@ -64,17 +27,49 @@ template <typename... T> V object(const char *keys, T... values)
     return {std::move(members)};
 }
 
-// The default macro's lines with the value of each "Name = value; ..." in `changes` replaced.
-QStringList defaultWith(const QString &changes)
+// The control whose display name is `name`.
+MogrtControl control(const char *name, V v)
 {
-    QStringList lines = kDefaultMacro.split(u'\n');
-    for (const QString &change : changes.split(u"; "_s, Qt::SkipEmptyParts)) {
-        for (QString &line : lines)
-            if (line.trimmed().startsWith(change.section(u" = "_s, 0, 0) + u" = "))
-                line = line.left(line.lastIndexOf(u"= ") + 2) + change.section(u" = "_s, 1) +
-                       (line.endsWith(u", },") ? u", },"_s : u","_s);
+    return {{}, QString::fromUtf8(name), v};
+}
+
+// Every number input the check compares, as the macro of a template without controls has them
+// on a `width` × `height` frame, with `changes` put over them.
+Numbers withDefaults(double width, double height, const Numbers &changes)
+{
+    Numbers numbers{
+        {u"TextPlus.Red1"_s, 1.0},
+        {u"TextPlus.Green1"_s, 1.0},
+        {u"TextPlus.Blue1"_s, 1.0},
+        {u"TextPlus.Alpha1"_s, 1.0},
+        {u"TextPlus.CharacterSpacing"_s, 1.0},
+        {u"TextPlus.Width"_s, width},
+        {u"TextPlus.Height"_s, height},
+        {u"Background.TopLeftRed"_s, 0.0},
+        {u"Background.TopLeftGreen"_s, 0.0},
+        {u"Background.TopLeftBlue"_s, 0.0},
+        {u"Background.TopLeftAlpha"_s, 1.0},
+        {u"Background.Width"_s, width},
+        {u"Background.Height"_s, height},
+        {u"RectangleMask.MaskWidth"_s, width},
+        {u"RectangleMask.MaskHeight"_s, height},
+        {u"RectangleMask.Width"_s, 0.6},
+        {u"RectangleMask.Height"_s, 0.2 * height / width},
+        {u"Transform.Size"_s, 1.0},
+        {u"Transform.Angle"_s, 0.0},
+        {u"Transform.Center.1"_s, 0.5},
+        {u"Transform.Center.2"_s, 0.5},
+    };
+    for (const auto &change : changes) {
+        const auto at = std::find_if(numbers.begin(), numbers.end(), [&](const auto &entry) {
+            return entry.first == change.first;
+        });
+        if (at == numbers.end())
+            numbers.append(change); // which the check reports as an input nobody sets
+        else
+            at->second = change.second;
     }
-    return lines;
+    return numbers;
 }
 
 } // namespace
@@ -82,67 +77,301 @@ QStringList defaultWith(const QString &changes)
 class TestFusionMacro : public QObject {
     Q_OBJECT
 
-    // The control whose display name is `name`.
-    static MogrtControl control(const char *name, V v) { return {{}, QString::fromUtf8(name), v}; }
-
 private Q_SLOTS:
-    void derivesInputs_data()
+    // Every macro is loaded in Lua with only Fusion's constructors, its graph checked, and every
+    // derived value compared with what it must be.
+    void loadsInLuaWithTheDerivedValues_data()
     {
         QTest::addColumn<QString>("macroName");
         QTest::addColumn<Controls>("controls");
-        QTest::addColumn<QString>("changes"); // the lines that differ from the default macro
+        QTest::addColumn<QSizeF>("frame");
+        QTest::addColumn<QSizeF>("pixels"); // the frame the macro must use
+        QTest::addColumn<QString>("toolName");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<Numbers>("numbers"); // those that differ from a macro of defaults
 
-        const auto row = [](const QByteArray &tag, const Controls &controls,
-                            const char16_t *changes, const QString &macroName = u"Lower Third"_s) {
-            QTest::newRow(tag.constData()) << macroName << controls << QString::fromUtf16(changes);
+        const QSizeF hd(1920, 1080);
+        const auto row = [](const QByteArray &tag, const Controls &controls, const Numbers &numbers,
+                            const QString &title = u"Title"_s,
+                            const QString &style = u"Regular"_s) {
+            QTest::newRow(tag.constData())
+                << u"Lower Third"_s << controls << QSizeF(1920, 1080) << QSizeF(1920, 1080)
+                << u"Lower_Third"_s << title << style << numbers;
         };
-        const double nan = qQNaN();
-        row("no controls", {}, u"");
+
+        row("defaults", {}, {});
         row("every control, box alpha 0.8 at 50 % opacity",
             {control("Source Text", {u"Hello"_s}),
              control("Text Color", object("rgba", .25, .5, .75, .9)),
              control("Box Color", object("rgba", .1, .2, .3, .8)),
              control("Position", object("yx", 270.0, 480.0)), control("Scale", {150.0}),
-             control("Rotation", {-12.5}), control("Text Tracking", {0.05}),
+             control("Rotation", {-12.5}), control("Text Tracking", {0.5}),
              control("Text Italics", {true}), control("Box Width", {0.75}),
              control("Box Height", {0.125}), control("Box Opacity", {50.0})},
-            u"TopLeftRed = 0.1; TopLeftGreen = 0.2; TopLeftBlue = 0.3; TopLeftAlpha = 0.4; "
-            u"Width = 0.75; Height = 0.125; StyledText = \"Hello\"; Red1 = 0.25; Green1 = 0.5; "
-            u"Blue1 = 0.75; Alpha1 = 0.9; Tracking = 0.05; Style = \"Italic\"; "
-            u"Center = Point(0.25, 0.25); Size = 1.5; Angle = -12.5");
+            {{u"Background.TopLeftRed"_s, .1},
+             {u"Background.TopLeftGreen"_s, .2},
+             {u"Background.TopLeftBlue"_s, .3},
+             {u"Background.TopLeftAlpha"_s, .4},
+             {u"RectangleMask.Width"_s, .75},
+             {u"RectangleMask.Height"_s, 0.0703125}, // 0.125 of 1080 in widths of 1920
+             {u"TextPlus.Red1"_s, .25},
+             {u"TextPlus.Green1"_s, .5},
+             {u"TextPlus.Blue1"_s, .75},
+             {u"TextPlus.Alpha1"_s, .9},
+             {u"TextPlus.CharacterSpacing"_s, 1.5},
+             {u"Transform.Center.1"_s, .25},
+             {u"Transform.Center.2"_s, .75}, // y points up in Fusion
+             {u"Transform.Size"_s, 1.5},
+             {u"Transform.Angle"_s, -12.5}},
+            u"Hello"_s, u"Italic"_s);
+
+        // Each control on its own changes its inputs and nothing else.
+        row("title only", {control("Source Text", {u"Name"_s})}, {}, u"Name"_s);
+        row("title as an object", {control("Source Text", V{V::Object{{u"text"_s, V{u"Obj"_s}}}})},
+            {}, u"Obj"_s);
+        row("text colour only", {control("Text Color", object("rgba", 0., .5, 1., .25))},
+            {{u"TextPlus.Red1"_s, 0.},
+             {u"TextPlus.Green1"_s, .5},
+             {u"TextPlus.Blue1"_s, 1.},
+             {u"TextPlus.Alpha1"_s, .25}});
+        row("box colour only", {control("Box Color", object("rgba", 1., .5, .25, .5))},
+            {{u"Background.TopLeftRed"_s, 1.},
+             {u"Background.TopLeftGreen"_s, .5},
+             {u"Background.TopLeftBlue"_s, .25},
+             {u"Background.TopLeftAlpha"_s, .5}});
+        row("position only, top left corner", {control("Position", object("xy", 0., 0.))},
+            {{u"Transform.Center.1"_s, 0.}, {u"Transform.Center.2"_s, 1.}});
+        row("position only, off the frame", {control("Position", object("xy", 3840., -540.))},
+            {{u"Transform.Center.1"_s, 2.}, {u"Transform.Center.2"_s, 1.5}});
+        row("scale only", {control("Scale", {50.0})}, {{u"Transform.Size"_s, .5}});
+        row("rotation only", {control("Rotation", {90.0})}, {{u"Transform.Angle"_s, 90.}});
+        row("tracking only", {control("Text Tracking", {-0.25})},
+            {{u"TextPlus.CharacterSpacing"_s, .75}});
+        row("box width only", {control("Box Width", {1.0})}, {{u"RectangleMask.Width"_s, 1.}});
+        row("box height only", {control("Box Height", {0.5})},
+            {{u"RectangleMask.Height"_s, 0.28125}});
+        row("box opacity only", {control("Box Opacity", {25.0})},
+            {{u"Background.TopLeftAlpha"_s, .25}});
+
         row("colour without blue, position with a text y: both fall back whole",
             {control("Text Color", object("rga", .2, .4, .5)),
              control("Position", object("xy", 100.0, u"200"_s))},
-            u"");
+            {});
         row("colour without alpha is opaque, name matched loosely",
             {control("  TEXT color ", object("rgb", .2, .4, .6))},
-            u"Red1 = 0.2; Green1 = 0.4; Blue1 = 0.6");
+            {{u"TextPlus.Red1"_s, .2}, {u"TextPlus.Green1"_s, .4}, {u"TextPlus.Blue1"_s, .6}});
         row("sizes raised to 0.01",
-            {control("Scale", {0.0}), control("Box Width", {-3.0}), control("Box Height", {nan})},
-            u"Size = 0.01; Width = 0.01; Height = 0.01");
+            {control("Scale", {0.0}), control("Box Width", {-3.0}), control("Box Height", {0.001})},
+            {{u"Transform.Size"_s, .01},
+             {u"RectangleMask.Width"_s, .01},
+             {u"RectangleMask.Height"_s, 0.01 * 1080 / 1920}});
         row("nothing else clamped or wrapped",
-            {control("Scale", {250.0}), control("Rotation", {720.0}),
-             control("Text Tracking", {-3.0}),
+            {control("Rotation", {720.0}), control("Box Opacity", {200.0}),
              control("Text Color", object("rgba", 2., -.5, 0., 3.))},
-            u"Size = 2.5; Angle = 720.0; Tracking = -3.0; Red1 = 2.0; Green1 = -0.5; "
-            u"Blue1 = 0.0; Alpha1 = 3.0");
-        const V flags[] = {{false}, {0.0}, {u"true"_s}, {true}, {1.0}, {nan}}; // the last 3 are on
+            {{u"Transform.Angle"_s, 720.},
+             {u"Background.TopLeftAlpha"_s, 2.},
+             {u"TextPlus.Red1"_s, 2.},
+             {u"TextPlus.Green1"_s, -.5},
+             {u"TextPlus.Blue1"_s, 0.},
+             {u"TextPlus.Alpha1"_s, 3.}});
+        row("non-finite numbers take defaults",
+            {control("Scale", {kNaN}), control("Rotation", {kInf}),
+             control("Text Tracking", {-kInf}), control("Box Width", {kNaN}),
+             control("Box Height", {kInf}), control("Box Opacity", {kNaN}),
+             control("Position", object("xy", kNaN, 100.)),
+             control("Text Color", object("rgba", kInf, 0., 0., 0.))},
+            {});
+        row("a non-finite alpha keeps the colour, opaque",
+            {control("Box Color", object("rgba", .5, .5, .5, kNaN))},
+            {{u"Background.TopLeftRed"_s, .5},
+             {u"Background.TopLeftGreen"_s, .5},
+             {u"Background.TopLeftBlue"_s, .5}});
+        row("an overflowing box alpha takes the default",
+            {control("Box Color", object("rgba", 0., 0., 0., 1e300)),
+             control("Box Opacity", {1e300})},
+            {});
+        row("-0.0 keeps its sign",
+            {control("Rotation", {-0.0}), control("Position", object("xy", -0.0, 540.)),
+             control("Text Color", object("rgba", -0.0, 1., 1., 1.)),
+             control("Box Color", object("rgba", 0., -0.0, 0., 1.))},
+            {{u"Transform.Angle"_s, -0.0},
+             {u"Transform.Center.1"_s, -0.0},
+             {u"TextPlus.Red1"_s, -0.0},
+             {u"Background.TopLeftGreen"_s, -0.0}});
+        const V flags[] = {{false}, {0.0}, {u"true"_s}, {true}, {1.0}, {kNaN}}; // the last 3 on
         for (int i = 0; i < 6; ++i)
-            row("italics " + QByteArray::number(i), {control("Text Italics", flags[i])},
-                i < 3 ? u"" : u"Style = \"Italic\"");
-        row("title escaped, %1 kept",
-            {control("Source Text", {u"%1 a\\b \"c\"\nd\\\"\r\t\u00FC"_s})},
-            u"StyledText = \"%1 a\\\\b \\\"c\\\"\\nd\\\\\\\"\r\t\u00FC\"");
-        row("macro name escaped, %1 kept", {}, u"MacroOperator = \"The \\\"Big\\\" %1\"",
-            u"The \"Big\" %1"_s);
+            row("italics " + QByteArray::number(i), {control("Text Italics", flags[i])}, {},
+                u"Title"_s, i < 3 ? u"Regular"_s : u"Italic"_s);
+
+        // Titles read back exactly, whatever characters they hold.
+        const QString titles[] = {
+            u"%1 a\\b \"c\"\nd\\\"\r\t\u00FC"_s,
+            u"\\\\\"\"\\n\\r"_s,
+            u"line\r\nnext\tcolumn\vtab\fform"_s,
+            QString(u"\u0000nul\u00011\u001B[0m\u007F9\u0085\u009F"_s),
+            u"\U0001F600 \U0001D11E \u4E2D\u6587 \u2028\u2029 \uFEFF"_s,
+            u"\"]] --[[ ActiveTool = \"x\",\n}\n"_s,
+        };
+        for (int i = 0; i < 6; ++i)
+            row("title " + QByteArray::number(i), {control("Source Text", {titles[i]})}, {},
+                titles[i]);
+
+        // Frames: the centre and the box follow the frame; unusable sizes fall back to 1920 × 1080.
+        const auto frameRow = [](const QByteArray &tag, QSizeF frame, double width, double height,
+                                 const Numbers &numbers) {
+            QTest::newRow(tag.constData())
+                << u"Lower Third"_s
+                << Controls{control("Position", object("xy", 100., 50.)),
+                            control("Box Height", {0.5})}
+                << frame << QSizeF(width, height) << u"Lower_Third"_s << u"Title"_s << u"Regular"_s
+                << (Numbers{{u"RectangleMask.Height"_s, 0.5 * height / width}} + numbers);
+        };
+        frameRow("frame 400 x 200", {400, 200}, 400, 200,
+                 {{u"Transform.Center.1"_s, .25}, {u"Transform.Center.2"_s, .75}});
+        frameRow(
+            "portrait frame 1080 x 1920", {1080, 1920}, 1080, 1920,
+            {{u"Transform.Center.1"_s, 100. / 1080}, {u"Transform.Center.2"_s, 1 - 50. / 1920}});
+        frameRow("frame 1 x 1", {1, 1}, 1, 1,
+                 {{u"Transform.Center.1"_s, 100.}, {u"Transform.Center.2"_s, -49.}});
+        frameRow("fractional frame rounded", {199.6, 100.4}, 200, 100,
+                 {{u"Transform.Center.1"_s, .5}, {u"Transform.Center.2"_s, .5}});
+        const QSizeF unusable[] = {{0, 0}, {-400, 200}, {400, 0.4}, {kNaN, 100}, {kInf, 100}};
+        for (const QSizeF frame : unusable)
+            frameRow("unusable frame " + QByteArray::number(frame.width()) + " x " +
+                         QByteArray::number(frame.height()),
+                     frame, 1920, 1080,
+                     {{u"Transform.Center.1"_s, 100. / 1920},
+                      {u"Transform.Center.2"_s, 1 - 50. / 1080}});
+
+        // Template names become tool names.
+        const std::pair<QString, QString> names[] = {
+            {u"Lower Third 2"_s, u"Lower_Third_2"_s},
+            {u"2 Lines"_s, u"T2_Lines"_s},
+            {u"  --Big--  Title!! "_s, u"Big_Title"_s},
+            {u"_keep_underscores_"_s, u"_keep_underscores_"_s},
+            {u"\u00DCberschrift \u00E9l\u00E8ve"_s, u"Uberschrift_eleve"_s},
+            {u"\u65E5\u672C\u8A9E"_s, u"Title"_s},
+            {u""_s, u"Title"_s},
+            {u"Quote \" and \\ and\nline"_s, u"Quote_and_and_line"_s},
+            {u"TitleText"_s, u"TitleText_Macro"_s}, // never a tool inside the macro
+            {u"TitleMerge"_s, u"TitleMerge_Macro"_s},
+        };
+        int index = 0;
+        for (const auto &[name, tool] : names)
+            QTest::addRow("name %d, %s", index++, qPrintable(tool))
+                << name << Controls{} << hd << hd << tool << u"Title"_s << u"Regular"_s
+                << Numbers{};
     }
 
-    void derivesInputs()
+    void loadsInLuaWithTheDerivedValues()
     {
         QFETCH(QString, macroName);
         QFETCH(Controls, controls);
-        QFETCH(QString, changes);
-        QCOMPARE(makeFusionMacro(macroName, controls).split(u'\n'), defaultWith(changes));
+        QFETCH(QSizeF, frame);
+        QFETCH(QSizeF, pixels);
+        QFETCH(QString, toolName);
+        QFETCH(QString, title);
+        QFETCH(QString, style);
+        QFETCH(Numbers, numbers);
+
+        test::FusionMacroExpectation expected{
+            toolName,
+            title,
+            withDefaults(pixels.width(), pixels.height(), numbers),
+            {{u"TextPlus.Style"_s, style}}};
+        const QString macro = makeFusionMacro(macroName, controls, frame);
+        const QString failures = test::checkFusionMacro(macro, expected);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures + u"\n"_s + macro));
+        QCOMPARE(fusionToolName(macroName), toolName.chopped(toolName.endsWith(u"_Macro") ? 6 : 0));
+    }
+
+    // The check finds the faults it is there for: a broken macro does not pass.
+    void luaCheckRejectsBrokenMacros_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("reported");
+
+        QTest::newRow("an undefined constructor")
+            << u"Pivot = Input { Value = { 0.5, 0.5 }"_s
+            << u"Pivot = Input { Value = Point(0.5, 0.5)"_s << u"undefined global Point"_s;
+        QTest::newRow("a non-finite number")
+            << u"Angle = Input { Value = 0.0"_s << u"Angle = Input { Value = 1e999"_s
+            << u"not finite"_s;
+        QTest::newRow("a link out of the macro")
+            << u"SourceOp = \"TitleMerge\", Source = \"Output\", },\n\t\t\t\t\t\tCenter"_s
+            << u"SourceOp = \"Elsewhere\", Source = \"Output\", },\n\t\t\t\t\t\tCenter"_s
+            << u"not a tool inside"_s;
+        QTest::newRow("the output not from the last tool")
+            << u"MainOutput1 = InstanceOutput { SourceOp = \"TitleTransform\""_s
+            << u"MainOutput1 = InstanceOutput { SourceOp = \"TitleMerge\""_s
+            << u"not the last tool"_s;
+        QTest::newRow("a published input its tool does not set")
+            << u"Source = \"Angle\""_s << u"Source = \"Rotation\""_s << u"does not set"_s;
+        QTest::newRow("another title") << u"\"Hello\""_s << u"\"Hello!\""_s << u"the title is"_s;
+        QTest::newRow("a value on the wrong tool")
+            << u"TopLeftRed = Input { Value = 0.1"_s << u"TopLeftRed = Input { Value = 0.2"_s
+            << u"Background.TopLeftRed"_s;
+    }
+
+    void luaCheckRejectsBrokenMacros()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, reported);
+        const Controls controls{control("Source Text", {u"Hello"_s}),
+                                control("Box Color", object("rgb", .1, .1, .1))};
+        test::FusionMacroExpectation expected{
+            u"Lower_Third"_s, u"Hello"_s, {{u"Background.TopLeftRed"_s, .1}}, {}};
+        QString macro = makeFusionMacro(u"Lower Third"_s, controls);
+        QCOMPARE(test::checkFusionMacro(macro, expected), QString());
+        QVERIFY2(macro.count(from) == 1, qPrintable(from));
+        macro.replace(from, to);
+        QVERIFY(test::checkFusionMacro(macro, expected).contains(reported));
+    }
+
+    void renamesTheMacroTool_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("plain") << u"Lower Third"_s << u"Upper Third 2"_s;
+        QTest::newRow("to a leading digit") << u"A"_s << u"3D Title"_s;
+        QTest::newRow("to a tool inside") << u"A"_s << u"TitleBox"_s;
+        QTest::newRow("from a tool inside") << u"TitleBox"_s << u"B"_s;
+        QTest::newRow("title holding the old name") << u"Same"_s << u"Other"_s;
+    }
+
+    void renamesTheMacroTool()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        const Controls controls{control("Source Text", {from + u"\n\tActiveTool = \"Same\","_s})};
+        const std::optional<QString> renamed =
+            renameFusionMacro(makeFusionMacro(from, controls, {640, 480}), to);
+        QVERIFY(renamed);
+        QCOMPARE(*renamed, makeFusionMacro(to, controls, {640, 480}));
+    }
+
+    void renameRefusesOtherTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        const QString macro = makeFusionMacro(u"Name"_s, {});
+        QTest::newRow("empty") << QString();
+        QTest::newRow("the old shape") << u"{\n\tTools = orderedtable({\n\t}),\n\tActiveTool = "
+                                          u"\"Xf1\",\n\tMacroOperator = \"Name\",\n}"_s;
+        QTest::newRow("active tool another")
+            << QString(macro).replace(u"ActiveTool = \"Name\""_s, u"ActiveTool = \"Other\""_s);
+        QTest::newRow("a group, not a macro")
+            << QString(macro).replace(u"MacroOperator"_s, u"GroupOperator"_s);
+        QTest::newRow("text after the end") << macro + u"x"_s;
+        QTest::newRow("cut short") << macro.left(macro.size() / 2);
+    }
+
+    void renameRefusesOtherTexts()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(renameFusionMacro(text, u"New"_s), std::nullopt);
     }
 
     void writesShortestRoundTripNumbers_data()
