@@ -1,8 +1,11 @@
 // Reading a template's "definition.json": any bytes either decode or fail cleanly, and looking a
-// control up by its own name always finds one (perhaps an earlier one with the same key).
+// control up by its own name always finds one (perhaps an earlier one with the same key). A frame
+// size the definition gives is within its bounds and a template's name is never empty; the seeds
+// cover the shapes exported templates use (localized texts, colour and point arrays, groups).
 #include "FuzzCheck.h"
 #include "mogrt/MogrtDefinition.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(!definition.error().description.isEmpty(), "a failure says why");
         return 0;
     }
+    if (const auto frame = definition->frameSize) {
+        for (const double extent : {frame->width(), frame->height()})
+            check(std::isfinite(extent) && extent > 0.0 &&
+                      extent <= hb::MogrtDefinition::kMaxFrameExtent,
+                  "a frame size is finite, positive and bounded");
+    }
+    check(!definition->templateName || !definition->templateName->isEmpty(),
+          "a template's name is never empty");
     const QList<hb::MogrtControl> controls =
         definition->clientControls.value_or(QList<hb::MogrtControl>{});
     for (const QString &wanted :

@@ -72,8 +72,9 @@ QString mogrtConvertCommandHelp()
            u"  --                 end of options: every later argument is a FILE\n"
            u"\n"
            u"Each file written is printed on standard output; each failure goes to standard\n"
-           u"error with its reason. A template none of whose controls could be used still\n"
-           u"gives a macro (the default title and box), with a warning on standard error.\n"
+           u"error with its reason. A template with no known control still gives a macro\n"
+           u"(the default title and box), with the warning \"No known controls found; the\n"
+           u"macro uses defaults\" on standard error.\n"
            u"\n"
            u"Exit status:\n"
            u"  0  every template was converted (with or without warnings)\n"
@@ -124,18 +125,18 @@ int runMogrtConvertCommand(const QStringList &arguments, const MogrtLibrary &def
     for (const QString &file : files) {
         const Expected<QString> source =
             file == kStandardInput ? saveStandardInput(inputFolder) : Expected<QString>(file);
-        qsizetype recognised = 0;
+        MogrtConversionNotes notes;
         const Expected<QString> macro =
-            source ? convertMogrt(*source, {}, &recognised) : Expected<QString>(source.error());
+            source ? convertMogrt(*source, {}, &notes) : Expected<QString>(source.error());
         if (!macro) {
             print(err, file + u": "_s + macro.error().description);
             status = 1;
             continue;
         }
-        if (recognised == 0)
-            print(err, file + u": warning: none of the template's controls could be used "
-                              u"(such as \u201CSource Text\u201D or \u201CBox Color\u201D); the "
-                              u"macro has the default title and box"_s);
+        if (notes.recognisedControls == 0)
+            print(err, file + u": warning: "_s + noKnownControlsText() +
+                           u" (the template has no control such as \u201CSource Text\u201D or "
+                           u"\u201CBox Color\u201D)"_s);
         if (toOutput) {
             const QByteArray text = macro->toUtf8();
             std::fwrite(text.constData(), 1, size_t(text.size()), out);

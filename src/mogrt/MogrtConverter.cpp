@@ -201,7 +201,7 @@ Expected<Done> extractArchive(const QString &archive, const QString &destination
 }
 
 Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &limits,
-                               qsizetype *recognisedControls)
+                               MogrtConversionNotes *notes)
 {
     const QString folder = QDir::tempPath() % u'/' % newUuidText();
     if (!QDir().mkpath(folder))
@@ -234,9 +234,10 @@ Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &li
     const QString name = lastExtensionRemoved(QFileInfo(mogrtFile).fileName());
     qCDebug(lcTemplates).noquote()
         << "Converting" << name << "with" << controls.size() << "control(s)";
-    if (recognisedControls)
-        *recognisedControls = recognisedControlCount(controls);
-    return makeFusionMacro(name, controls);
+    if (notes)
+        *notes = {recognisedControlCount(controls), definition->templateName};
+    return definition->frameSize ? makeFusionMacro(name, controls, *definition->frameSize)
+                                 : makeFusionMacro(name, controls);
 }
 
 } // namespace hb

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace hb {
 
 // Error codes of the converter's own failures, domain `MogrtFusionConverter` (file-system and
@@ -33,11 +35,24 @@ struct ArchiveLimits {
 Expected<Done> extractArchive(const QString &archive, const QString &destinationFolder,
                               const ArchiveLimits &limits = {});
 
+// What a conversion found out about the template besides its macro.
+struct MogrtConversionNotes {
+    qsizetype recognisedControls = 0;    // how many of its controls the macro knows
+    std::optional<QString> templateName; // the name its definition gives itself
+};
+
+// Shown, by the library screen and the command line, for a template none of whose controls the
+// macro knows.
+inline QString noKnownControlsText()
+{
+    return QStringLiteral("No known controls found; the macro uses defaults");
+}
+
 // Unpacks the template into a fresh folder in the temporary folder, reads its
-// "definition.json", and returns the Fusion macro for its controls, named after the file
-// (without its last extension). The folder is removed whatever happens. `recognisedControls`,
-// when given, receives how many of the template's controls the macro knows.
+// "definition.json", and returns the Fusion macro for its controls and frame size (1920 x 1080
+// when the definition gives none), named after the file (without its last extension). The
+// folder is removed whatever happens. `notes`, when given, receives what else was found.
 Expected<QString> convertMogrt(const QString &mogrtFile, const ArchiveLimits &limits = {},
-                               qsizetype *recognisedControls = nullptr);
+                               MogrtConversionNotes *notes = nullptr);
 
 } // namespace hb

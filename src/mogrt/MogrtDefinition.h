@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QList>
+#include <QSizeF>
 #include <QString>
 
 #include <optional>
@@ -13,8 +14,9 @@
 
 namespace hb {
 
-// One JSON value of a template's control, kept in the shape the JSON gives it. Arrays are not
-// kept: they read as null.
+// One JSON value of a template's control, kept in the shape the JSON gives it, except for what
+// MogrtDefinition::decode normalises (localized text, colour and point arrays). Other arrays are
+// not kept: they read as null.
 struct ControlAnyValue {
     using Object = std::vector<std::pair<QString, ControlAnyValue>>; // unique keys, any order
     // In this order: number, bool, string, object, null.
@@ -41,12 +43,36 @@ struct MogrtControl {
 };
 
 // The part of a template's "definition.json" the converter reads.
+//
+// Templates exported by motion-graphics apps give their texts per locale, as
+// {"strDB": [{"localeString": "en_US", "str": "..."}, ...]}: such a text reads as the en_US
+// string, else as the first entry's. Each control's name is its "name", its display name is its
+// "displayName" or else its "uiName", and its value is normalised into the shapes the macro
+// writer reads:
+// - localized text becomes a string;
+// - an array of two numbers becomes a point {x, y} (template pixels), of three or four numbers a
+//   colour {r, g, b, a} (components as given, 0 to 1), or {x, y, z} for a control of type 5
+//   (point) or 9 (vector); a colour control (type 4) given as "#RRGGBB" or "#RRGGBBAA" text
+//   becomes a colour too;
+// - numbers (sliders), bools (checkboxes), strings and objects stay as they are.
+// Groups are flattened: a control whose value is an array of controls is replaced by them, and a
+// control whose value lists the ids of other controls of the list is dropped (they are in the list
+// themselves).
 struct MogrtDefinition {
     std::optional<QList<MogrtControl>> clientControls;
+    // "capsuleNameLocalized", else "capsuleName"; absent when neither is non-empty text.
+    std::optional<QString> templateName;
+    // The frame size in "sourceInfoLocalized" (en_US, else the first locale in key order):
+    // "framesize": {"size": {"x": W, "y": H}}, or the same members directly in "framesize";
+    // absent unless both are finite, positive and at most kMaxFrameExtent.
+    std::optional<QSizeF> frameSize;
+
+    static constexpr double kMaxFrameExtent = 65536.0;
 
     // "clientControls" as an array of controls, or as an object whose own "clientControls"
-    // holds that array; in neither shape it is absent. Fails only when the bytes are not JSON or
-    // the top level is not an object.
+    // holds that array; in neither shape it is absent, and one element that is not a control (not
+    // an object, or a name that is neither text nor localized text) makes it absent too. Fails
+    // only when the bytes are not JSON or the top level is not an object.
     static Expected<MogrtDefinition> decode(QByteArrayView json);
 };
 

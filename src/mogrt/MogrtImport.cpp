@@ -36,13 +36,13 @@ Expected<QString> copyToTemporary(const QString &path)
 }
 
 Expected<QString> importMogrt(const QString &path, const MogrtLibrary &library,
-                              const ArchiveLimits &limits)
+                              const ArchiveLimits &limits, MogrtConversionNotes *notes)
 {
     const auto copy = copyToTemporary(path);
     if (!copy)
         return copy.error();
     const auto removeCopy = qScopeGuard([&] { QFileInfo(*copy).dir().removeRecursively(); });
-    const auto text = convertMogrt(*copy, limits);
+    const auto text = convertMogrt(*copy, limits, notes);
     if (!text) {
         qCDebug(lcTemplates).noquote()
             << "Not converted" << path << "-" << text.error().description;

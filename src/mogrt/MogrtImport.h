@@ -14,8 +14,9 @@ Expected<QString> copyToTemporary(const QString &path);
 
 // Imports one template into the library: copies it, converts the copy, and stores the macro
 // under the file's name (numbered when taken). The temporary copy is removed whatever happens.
-// Gives the stored file's path.
+// Gives the stored file's path; `notes`, when given, receives what the conversion found.
 Expected<QString> importMogrt(const QString &path, const MogrtLibrary &library,
-                              const ArchiveLimits &limits = {});
+                              const ArchiveLimits &limits = {},
+                              MogrtConversionNotes *notes = nullptr);
 
 } // namespace hb

@@ -37,8 +37,9 @@ void MogrtImportQueue::importFiles(const QStringList &paths)
         for (const QString &path : paths) {
             if (QThread::currentThread()->isInterruptionRequested())
                 return;
-            const auto stored = importMogrt(path, library, limits);
-            outcomes.append(stored ? Outcome{path, *stored, {}}
+            MogrtConversionNotes notes;
+            const auto stored = importMogrt(path, library, limits, &notes);
+            outcomes.append(stored ? Outcome{path, *stored, {}, notes.recognisedControls == 0}
                                    : Outcome{path, std::nullopt, stored.error().description});
             const int done = int(outcomes.size());
             QMetaObject::invokeMethod(self, [self, done, total = int(paths.size())] {

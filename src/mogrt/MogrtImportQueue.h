@@ -24,6 +24,7 @@ public:
         QString source;
         std::optional<QString> stored; // the library file, when the import worked
         QString error;                 // the failure's description otherwise
+        bool usesDefaults = false;     // stored, but none of the template's controls is known
     };
 
     explicit MogrtImportQueue(MogrtLibrary library, ArchiveLimits limits = {},

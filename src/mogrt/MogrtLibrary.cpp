@@ -1,6 +1,8 @@
 #include "mogrt/MogrtLibrary.h"
 
 #include "common/AtomicFile.h"
+#include "mogrt/FusionMacro.h"
+#include "mogrt/MogrtLogging.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +30,29 @@ QString settingFileName(const QString &name)
 QList<uint> sortKey(const QString &name)
 {
     return name.toLower().normalized(QString::NormalizationForm_C).toUcs4();
+}
+
+// Renames the macro in a renamed file. The file already has its new name, which stays whatever
+// happens here: a file that is not a macro of ours, or one that cannot be rewritten, keeps its
+// text.
+void renameMacroInside(const QString &path, const QString &newName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const auto renamed = renameFusionMacro(QString::fromUtf8(bytes), newName);
+    if (!renamed) {
+        qCDebug(lcTemplates).noquote() << "Renamed" << path << "as a file only: not a macro";
+        return;
+    }
+    const QByteArray text = renamed->toUtf8();
+    if (text == bytes)
+        return;
+    if (const auto written = writeFileAtomically(path, text); !written)
+        qCDebug(lcTemplates).noquote()
+            << "The macro in" << path << "keeps its name:" << written.error().description;
 }
 
 } // namespace
@@ -189,6 +214,42 @@ Expected<QString> MogrtLibrary::rename(const QString &path, const QString &newNa
         return libraryError(MogrtLibraryError::FileSystem, u"\u201C" + current.completeBaseName() +
                                                                u"\u201D could not be renamed: " +
                                                                file.errorString());
+    renameMacroInside(target, name);
+    return target;
+}
+
+QString MogrtLibrary::fusionTitlesFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           u"/DaVinciResolve/Fusion/Templates/Edit/Titles"_s;
+}
+
+Expected<QString> MogrtLibrary::installIntoFusion(const QString &path, bool replace) const
+{
+    const QString folder = fusionTitlesFolder();
+    if (!QFileInfo(folder).isDir())
+        return libraryError(MogrtLibraryError::FusionMissing,
+                            u"Fusion\u2019s folder for titles \u201C"_s +
+                                QDir::toNativeSeparators(folder) +
+                                u"\u201D does not exist. Open Fusion (or the Fusion page) once, "
+                                u"then try again."_s);
+    const QFileInfo source(path);
+    QString target = QDir(folder).filePath(source.fileName());
+    if (!replace && (QFileInfo::exists(target) || QFileInfo(target).isSymLink()))
+        return libraryError(MogrtLibraryError::NameTaken,
+                            u"\u201C"_s + source.fileName() + u"\u201D is already in Fusion."_s);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return libraryError(MogrtLibraryError::FileSystem, u"\u201C"_s + source.completeBaseName() +
+                                                               u"\u201D could not be read: "_s +
+                                                               file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return libraryError(MogrtLibraryError::FileSystem, u"\u201C"_s + source.completeBaseName() +
+                                                               u"\u201D could not be read: "_s +
+                                                               file.errorString());
+    if (const auto written = writeFileAtomically(target, bytes); !written)
+        return written.error();
     return target;
 }
 

@@ -25,6 +25,7 @@ enum class MogrtLibraryError {
     NameTaken = 3,         // another template has that name
     FileSystem = 4,        // a file could not be removed or renamed
     TrashUnavailable = 5,  // there is no desktop trash for the file: it stays where it is
+    FusionMissing = 6,     // Fusion's folder for title templates does not exist
 };
 inline QString errorDomain(MogrtLibraryError)
 {
@@ -72,8 +73,21 @@ public:
     Expected<Done> restoreFromTrash(const QString &trashedPath, const QString &path) const;
 
     // Gives the file a new display name in the same folder; refuses a blank name, one with "/"
-    // or one that is taken. Gives the new path.
+    // or one that is taken. The macro inside is renamed too (the file rewritten atomically once it
+    // has its new name); a file whose text is not a macro of ours keeps its text. Gives the new
+    // path.
     Expected<QString> rename(const QString &path, const QString &newName) const;
+
+    // Where Fusion, and the Fusion page of the editing app, look for title macros:
+    // "Fusion/Templates/Edit/Titles" in the editing app's folder of the user's data folder
+    // ("~/.local/share/DaVinciResolve/Fusion/Templates/Edit/Titles", following XDG_DATA_HOME).
+    static QString fusionTitlesFolder();
+
+    // Copies the file into fusionTitlesFolder() under its own file name, atomically. Refuses
+    // with FusionMissing when that folder does not exist (it is never made here: its absence
+    // means Fusion is not set up for this user), and with NameTaken when a file of that name is
+    // there unless `replace` is true. Gives the installed file's path.
+    Expected<QString> installIntoFusion(const QString &path, bool replace = false) const;
 
     // Whether the two display names are in library order.
     static bool lessThan(const QString &a, const QString &b);

@@ -5,12 +5,14 @@
 #include "common/ScreenTitle.h"
 #include "common/ScreenUndo.h"
 #include "common/UndoNotice.h"
+#include "mogrt/MogrtConverter.h"
 #include "mogrt/MogrtLibraryDeleteCommand.h"
 #include "mogrt/MogrtLibraryModel.h"
 #include "mogrt/MogrtLibraryRenameCommand.h"
 #include "mogrt/MogrtLibraryRowDelegate.h"
 #include "mogrt/MogrtShareSheet.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,6 +39,11 @@ const QString kImportFailed = QStringLiteral("Import failed. Error: ");
 const QString kLoadFailed = QStringLiteral("Failed to load library. Error: ");
 const QString kDeleteFailed = QStringLiteral("Delete failed. Error: ");
 const QString kRenameFailed = QStringLiteral("Rename failed. Error: ");
+const QString kInstallFailed = QStringLiteral("Install failed. Error: ");
+const QString kInstall = QStringLiteral("Install into Fusion");
+const QString kReplace = QStringLiteral("Replace");
+const QString kReplaceInFusion =
+    QStringLiteral("%1 is already in Fusion\u2019s titles. Replace it with this macro?");
 const QString kUndoFailed = QStringLiteral("Undo failed. Error: ");
 const QString kRedoFailed = QStringLiteral("Redo failed. Error: ");
 const QString kDeletePermanently = QStringLiteral("Delete Permanently");
@@ -121,11 +128,14 @@ QWidget *MogrtToFusionLibraryView::buildImportSection()
     m_progress->hide();
     m_summary = secondaryLabel(QStringLiteral("importSummary"), nullptr);
     m_summary->hide();
+    m_warning = secondaryLabel(QStringLiteral("warningText"), nullptr);
+    m_warning->hide();
     m_error = secondaryLabel(QStringLiteral("errorText"), nullptr);
     m_error->hide();
     section->body()->addLayout(row);
     section->body()->addWidget(m_progress);
     section->body()->addWidget(m_summary);
+    section->body()->addWidget(m_warning);
     section->body()->addWidget(m_error);
     connect(import, &QPushButton::clicked, this, &MogrtToFusionLibraryView::chooseFile);
     return section;
@@ -164,6 +174,11 @@ QWidget *MogrtToFusionLibraryView::buildLibrarySection()
 QString MogrtToFusionLibraryView::summaryText() const
 {
     return m_summary->isVisible() ? m_summary->text() : QString();
+}
+
+QString MogrtToFusionLibraryView::warningText() const
+{
+    return m_warning->isVisible() ? m_warning->text() : QString();
 }
 
 const QList<LibraryItem> &MogrtToFusionLibraryView::items() const
@@ -211,6 +226,7 @@ void MogrtToFusionLibraryView::importFiles(const QStringList &paths)
     if (paths.isEmpty())
         return;
     m_summary->hide();
+    m_warning->hide();
     m_queue.importFiles(paths);
 }
 
@@ -225,12 +241,17 @@ void MogrtToFusionLibraryView::onBatchFinished(const QList<MogrtImportQueue::Out
 {
     m_progress->setVisible(m_queue.isBusy());
     QStringList failures;
+    QStringList warnings;
     for (const MogrtImportQueue::Outcome &outcome : outcomes) {
+        const QString prefix =
+            outcomes.size() == 1 ? QString() : QFileInfo(outcome.source).fileName() + u": ";
         if (!outcome.stored)
-            failures.append(outcomes.size() == 1
-                                ? outcome.error
-                                : QFileInfo(outcome.source).fileName() + u": " + outcome.error);
+            failures.append(prefix + outcome.error);
+        else if (outcome.usesDefaults)
+            warnings.append(prefix + noKnownControlsText() + u'.');
     }
+    m_warning->setText(warnings.join(u"\n"));
+    m_warning->setVisible(!warnings.isEmpty());
     for (const MogrtImportQueue::Outcome &outcome : outcomes) {
         if (outcome.stored)
             m_model->insert(MogrtLibrary::itemAt(*outcome.stored));
@@ -374,6 +395,46 @@ void MogrtToFusionLibraryView::shareItem(int row)
     sheet->open();
 }
 
+void MogrtToFusionLibraryView::installItem(int row)
+{
+    if (row >= 0 && row < items().size())
+        install(items().at(row), false);
+}
+
+void MogrtToFusionLibraryView::install(const LibraryItem &item, bool replace)
+{
+    const auto installed = m_library.installIntoFusion(item.fileURL, replace);
+    if (!installed && installed.error().is(MogrtLibraryError::NameTaken)) {
+        askToReplaceInFusion(item);
+        return;
+    }
+    if (!installed) {
+        setErrorText(kInstallFailed + installed.error().description);
+        return;
+    }
+    setErrorText({});
+    m_summary->setText(u"Installed \u201C" + item.displayName + u"\u201D into Fusion: " +
+                       QDir::toNativeSeparators(*installed));
+    m_summary->show();
+}
+
+void MogrtToFusionLibraryView::askToReplaceInFusion(const LibraryItem &item)
+{
+    auto *box = new QMessageBox(QMessageBox::Question, kInstall,
+                                kReplaceInFusion.arg(u"\u201C" + item.displayName + u"\u201D"),
+                                QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("replaceInFusionConfirmation"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton *confirm = box->addButton(kReplace, QMessageBox::AcceptRole);
+    confirm->setObjectName(QStringLiteral("replaceInFusionButton"));
+    box->setDefaultButton(QMessageBox::Cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, confirm, item](QAbstractButton *b) {
+        if (b == confirm)
+            install(item, true);
+    });
+    box->open();
+}
+
 void MogrtToFusionLibraryView::showContextMenu(const QPoint &position)
 {
     const QModelIndex index = m_list->indexAt(position);
@@ -386,12 +447,16 @@ void MogrtToFusionLibraryView::showContextMenu(const QPoint &position)
     // The rows' painted buttons are not reachable from the keyboard; the menu is.
     QAction *share = menu.addAction(QStringLiteral("Share"));
     share->setEnabled(rows.size() == 1);
+    QAction *install = menu.addAction(kInstall);
+    install->setEnabled(rows.size() == 1);
     QAction *rename = menu.addAction(QStringLiteral("Rename"));
     rename->setEnabled(rows.size() == 1);
     QAction *remove = menu.addAction(QStringLiteral("Delete"));
     QAction *chosen = menu.exec(m_list->viewport()->mapToGlobal(position));
     if (chosen == share)
         shareItem(index.row());
+    else if (chosen == install)
+        installItem(index.row());
     else if (chosen == rename)
         askToRename(index.row());
     else if (chosen == remove)

@@ -15,9 +15,10 @@ class MogrtLibraryModel;
 class ScreenUndo;
 
 // The "MOGRT → Fusion" screen: imports templates (through a file picker or by dropping them on
-// the screen), converts them off the main thread, and lists, renames, shares and deletes the
-// macros of the library folder. Deleted files go to the desktop trash; deleting and renaming
-// can be undone. Where there is no trash, deleting asks first and is final.
+// the screen), converts them off the main thread, and lists, renames, shares, installs into
+// Fusion and deletes the macros of the library folder. Deleted files go to the desktop trash;
+// deleting and renaming can be undone. Where there is no trash, deleting asks first and is final.
+// A template none of whose controls is known is imported with a warning.
 class MogrtToFusionLibraryView : public QWidget {
     Q_OBJECT
 
@@ -28,6 +29,7 @@ public:
     const QList<LibraryItem> &items() const;
     QString errorText() const { return m_errorText; }
     QString summaryText() const;
+    QString warningText() const;
 
     // Rebuilds the list from the folder; a failure empties it and says why.
     void loadLibrary();
@@ -39,6 +41,8 @@ public:
     void deleteItems(const QList<int> &rows);
     void renameItem(int row, const QString &newName);
     void shareItem(int row);
+    // Copies the macro into Fusion's folder for titles; asks before replacing a file there.
+    void installItem(int row);
 
 Q_SIGNALS:
     // Every import batch has been applied to the screen.
@@ -60,6 +64,8 @@ private:
     void deletePermanently(const QList<LibraryItem> &items);
     void chooseFile();
     void askToRename(int row);
+    void askToReplaceInFusion(const LibraryItem &item);
+    void install(const LibraryItem &item, bool replace);
     void showContextMenu(const QPoint &position);
     void onProgress(int done, int total);
     void onBatchFinished(const QList<MogrtImportQueue::Outcome> &outcomes);
@@ -72,6 +78,7 @@ private:
     QString m_errorText;
     QLabel *m_error = nullptr;
     QLabel *m_summary = nullptr;
+    QLabel *m_warning = nullptr;
     QProgressBar *m_progress = nullptr;
     QListView *m_list = nullptr;
     QLabel *m_empty = nullptr;

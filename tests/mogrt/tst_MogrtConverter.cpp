@@ -1,3 +1,4 @@
+#include "FusionLuaCheck.h"
 #include "TestTemplate.h"
 #include "mogrt/FusionMacro.h"
 #include "mogrt/MogrtConverter.h"
@@ -79,6 +80,75 @@ private Q_SLOTS:
         const auto macro = convertMogrt(archive, {70000 + definition.size(), 3}); // at the limits
         const QList<MogrtControl> controls{{u"Source Text"_s, {}, ControlAnyValue{u"Hi"_s}}};
         QCOMPARE(macro ? *macro : macro.error().description, makeFusionMacro(macroName, controls));
+    }
+
+    // Templates in the shapes motion-graphics apps export give the macro of the same controls in
+    // plain shapes, at the frame size of their definition.
+    void convertsExportedTemplates_data()
+    {
+        QTest::addColumn<QByteArray>("definition");
+        QTest::addColumn<QByteArray>("plainControls");
+        QTest::addColumn<QSizeF>("frame");
+        QTest::addColumn<qsizetype>("recognised");
+        QTest::addColumn<QString>("templateName");
+        const auto loc = [](const char *text) -> QByteArray {
+            return QByteArray("{\"strDB\":[{\"localeString\":\"fr_FR\",\"str\":\"x\"},"
+                              "{\"localeString\":\"en_US\",\"str\":\"") +
+                   text + "\"}]}";
+        };
+        const QByteArray textAndColours =
+            R"({"capsuleName":"Plain","clientControls":[{"id":"1","type":6,"uiName":)" +
+            loc("Source Text") + R"(,"value":)" + loc("H\\u00e9llo\\r\\n\\t!") +
+            R"(},{"type":4,"uiName":)" + loc("Text Color") +
+            R"(,"value":[1,0.5,0,1]},{"type":4,"uiName":)" + loc("Box Color") +
+            R"(,"value":"#00000080"}]})";
+        QTest::newRow("text and colours")
+            << textAndColours
+            << QByteArray("[{\"name\":\"Source Text\",\"value\":\"H\\u00e9llo\\r\\n\\t!\"},"
+                          "{\"name\":\"Text Color\",\"value\":{\"r\":1,\"g\":0.5,\"b\":0,\"a\":1}},"
+                          "{\"name\":\"Box Color\",\"value\":{\"r\":0,\"g\":0,\"b\":0,"
+                          "\"a\":0.50196078431372548}}]")
+            << QSizeF(1920, 1080) << qsizetype(3) << u"Plain"_s;
+        const QByteArray grouped =
+            R"({"capsuleNameLocalized":)" + loc("Lower Third 2") +
+            R"(,"sourceInfoLocalized":{"en_US":{"framesize":{"size":{"x":3840,"y":2160}}}},)"
+            R"("clientControls":[{"id":"g","type":8,"uiName":)" +
+            loc("Layout") + R"(,"value":["p","s","r","i"]},{"id":"p","type":5,"uiName":)" +
+            loc("Position") + R"(,"value":[2880,540]},{"id":"s","type":2,"uiName":)" +
+            loc("Scale") + R"(,"value":150},{"id":"r","type":2,"uiName":)" + loc("Rotation") +
+            R"(,"value":-12.5},{"id":"i","type":1,"uiName":)" + loc("Text Italics") +
+            R"(,"value":true}]})";
+        QTest::newRow("group of position and sliders in a 4K frame")
+            << grouped
+            << QByteArray(R"([{"name":"Position","value":{"x":2880,"y":540}},)"
+                          R"({"name":"Scale","value":150},{"name":"Rotation","value":-12.5},)"
+                          R"({"name":"Text Italics","value":true}])")
+            << QSizeF(3840, 2160) << qsizetype(4) << u"Lower Third 2"_s;
+        const QByteArray unknown = R"({"clientControls":[{"type":6,"uiName":)" + loc("Headline") +
+                                   R"(,"value":)" + loc("Hi") + "}]}";
+        QTest::newRow("no known control")
+            << unknown << QByteArray("[]") << QSizeF(1920, 1080) << qsizetype(0) << QString();
+    }
+
+    void convertsExportedTemplates()
+    {
+        QFETCH(QByteArray, definition);
+        QFETCH(QByteArray, plainControls);
+        QFETCH(QSizeF, frame);
+        QFETCH(qsizetype, recognised);
+        QFETCH(QString, templateName);
+        const QString archive = m_work->filePath(u"Exported.mogrt"_s);
+        QVERIFY(writeArchive(archive, {{"definition.json", definition}}));
+        const auto plain =
+            MogrtDefinition::decode(QByteArray("{\"clientControls\":" + plainControls + "}"));
+        QVERIFY(plain && plain->clientControls);
+        MogrtConversionNotes notes;
+        const auto macro = convertMogrt(archive, {}, &notes);
+        QCOMPARE(macro ? *macro : macro.error().description,
+                 makeFusionMacro(u"Exported"_s, *plain->clientControls, frame));
+        QCOMPARE(checkFusionMacro(*macro), QString()); // as Fusion reads it
+        QCOMPARE(notes.recognisedControls, recognised);
+        QCOMPARE(notes.templateName.value_or(QString()), templateName);
     }
 
     void refusals_data()

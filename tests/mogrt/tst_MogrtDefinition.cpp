@@ -74,6 +74,118 @@ private Q_SLOTS:
         QCOMPARE(d ? text(d->clientControls) : d.error().description.left(result.size()), result);
     }
 
+    // Templates as motion-graphics apps export them, normalised into the shapes the macro
+    // writer reads.
+    void decodesExportedShapes_data()
+    {
+        QTest::addColumn<QByteArray>("controls");
+        QTest::addColumn<QString>("result");
+        const auto row = [](const char *tag, const char *controls, const QString &result) {
+            QTest::newRow(tag) << QByteArray(controls) << result;
+        };
+        row("localized name and text, en_US first",
+            R"([{"id":"a","type":6,"uiName":{"strDB":[{"localeString":"fr_FR","str":"Texte"},)"
+            R"({"localeString":"en_US","str":"Source Text"}]},"value":{"strDB":[)"
+            R"({"localeString":"fr_FR","str":"Bonjour"},{"localeString":"en_US","str":"Hi"}]}}])",
+            u"-|Source Text|\"Hi\""_s);
+        row("first locale without en_US",
+            R"([{"uiName":{"strDB":[{"localeString":"de_DE"},{"localeString":"fr_FR","str":"T"},)"
+            R"({"localeString":"ja_JP","str":"J"}]},"value":{"strDB":[{"str":"a\tb"}]}}])",
+            u"-|T|\"a\tb\""_s);
+        row("localized without any text",
+            R"([{"uiName":{"strDB":[]},"value":{"strDB":[{"str":1}]}}])", u"-|-|{strDB:null}"_s);
+        row("displayName before uiName", R"([{"displayName":"D","uiName":"U","name":"N"}])",
+            u"N|D|-"_s);
+        row("uiName of another kind", R"([{"uiName":"A"},{"uiName":{"str":"B"}}])", u"absent"_s);
+        row("colour, four components", R"([{"type":4,"value":[0.25,0.5,0.75,0.5]}])",
+            u"-|-|{a:0.5,b:0.75,g:0.5,r:0.25}"_s);
+        row("colour, three components", R"([{"value":[1,0,0.5]}])", u"-|-|{b:0.5,g:0,r:1}"_s);
+        row("colour as text", R"([{"type":4,"value":"#FF8000"},{"type":4,"value":"#00000080"}])",
+            u"-|-|{b:0,g:0.501961,r:1}; -|-|{a:0.501961,b:0,g:0,r:0}"_s);
+        row("text that is not a colour", R"([{"type":4,"value":"#F80"},{"value":"#FF8000"}])",
+            u"-|-|\"#F80\"; -|-|\"#FF8000\""_s);
+        row("point", R"([{"type":5,"value":[960.5,-20]}])", u"-|-|{x:960.5,y:-20}"_s);
+        row("point in depth", R"([{"type":5,"value":[1,2,3]},{"type":9,"value":[4,5,6]}])",
+            u"-|-|{x:1,y:2,z:3}; -|-|{x:4,y:5,z:6}"_s);
+        row("slider and checkbox", R"([{"type":2,"value":42.5},{"type":1,"value":true}])",
+            u"-|-|42.5; -|-|true"_s);
+        row("other arrays", R"([{"value":[1,2,3,4,5]},{"value":[1,"2"]},{"value":[]}])",
+            u"-|-|null; -|-|null; -|-|null"_s);
+        row("group listing ids",
+            R"([{"id":"g","type":8,"value":["t","c"]},{"id":"t","value":"x"},{"id":"c"}])",
+            u"-|-|\"x\"; -|-|-"_s);
+        row("group listing numeric ids",
+            R"([{"id":1,"type":10,"value":[2]},{"id":2,"type":2,"value":7}])", u"-|-|7"_s);
+        row("numbers of a control not a group",
+            R"([{"id":1,"value":[2,1]},{"id":2,"value":["1",2]}])", u"-|-|{x:2,y:1}; -|-|null"_s);
+        row("unknown id", R"([{"id":"g","value":["t","nope"]},{"id":"t"}])", u"-|-|null; -|-|-"_s);
+        row("nested groups flattened in place",
+            R"([{"name":"first"},{"uiName":"G","value":[{"name":"A","value":1},)"
+            R"({"name":"B","value":[{"name":"C","value":false}]}]},{"name":"last"}])",
+            u"first|-|-; A|-|1; C|-|false; last|-|-"_s);
+        row("a bad nested control spoils the list",
+            R"([{"name":"a"},{"value":[{"name":"b"},{"name":[1]}]}])", u"absent"_s);
+    }
+
+    void decodesExportedShapes()
+    {
+        QFETCH(QByteArray, controls);
+        QFETCH(QString, result);
+        const auto d = MogrtDefinition::decode(QByteArray("{\"clientControls\":" + controls + "}"));
+        QVERIFY(d);
+        QCOMPARE(text(d->clientControls), result);
+    }
+
+    void decodesNameAndFrame_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("result"); // "name|WxH", "-" for what is absent
+        const auto row = [](const char *tag, const char *json, const QString &result) {
+            QTest::newRow(tag) << QByteArray(json) << result;
+        };
+        row("localized name first",
+            R"({"capsuleName":"plain","capsuleNameLocalized":{"strDB":[)"
+            R"({"localeString":"de_DE","str":"Titel"},{"localeString":"en_US","str":"Title"}]}})",
+            u"Title|-"_s);
+        row("plain name", R"({"capsuleName":"Lower Third 2","capsuleNameLocalized":{}})",
+            u"Lower Third 2|-"_s);
+        row("empty names", R"({"capsuleName":"","capsuleNameLocalized":{"strDB":[{"str":""}]}})",
+            u"-|-"_s);
+        row("frame of en_US",
+            R"({"sourceInfoLocalized":{"de_DE":{"framesize":{"size":{"x":1,"y":1}}},)"
+            R"("en_US":{"framesize":{"size":{"x":3840,"y":2160}}}}})",
+            u"-|3840x2160"_s);
+        row("frame of the first locale",
+            R"({"sourceInfoLocalized":{"fr_FR":{"framesize":{"size":{"x":720,"y":576}}},)"
+            R"("de_DE":{"framesize":{"size":{"x":1280,"y":720}}}}})",
+            u"-|1280x720"_s);
+        row("frame as width and height",
+            R"({"sourceInfoLocalized":{"en_US":{"framesize":{"width":1080,"height":1920}}}})",
+            u"-|1080x1920"_s);
+        row("zero", R"({"sourceInfoLocalized":{"en_US":{"framesize":{"size":{"x":0,"y":9}}}}})",
+            u"-|-"_s);
+        row("negative",
+            R"({"sourceInfoLocalized":{"en_US":{"framesize":{"size":{"x":-5,"y":9}}}}})", u"-|-"_s);
+        row("text", R"({"sourceInfoLocalized":{"en_US":{"framesize":{"size":{"x":"5","y":9}}}}})",
+            u"-|-"_s);
+        row("too large",
+            R"({"sourceInfoLocalized":{"en_US":{"framesize":{"size":{"x":1e9,"y":9}}}}})",
+            u"-|-"_s);
+        row("not an object", R"({"sourceInfoLocalized":[{"framesize":{"x":5,"y":9}}]})", u"-|-"_s);
+    }
+
+    void decodesNameAndFrame()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, result);
+        const auto d = MogrtDefinition::decode(json);
+        QVERIFY(d);
+        const QString frame = d->frameSize ? QString::number(d->frameSize->width()) + u'x' +
+                                                 QString::number(d->frameSize->height())
+                                           : u"-"_s;
+        QCOMPARE(d->templateName.value_or(u"-"_s) + u'|' + frame, result);
+    }
+
     void findsControlText_data()
     {
         QTest::addColumn<QString>("wanted");

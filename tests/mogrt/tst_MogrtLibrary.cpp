@@ -1,4 +1,5 @@
 #include "TestTemplate.h"
+#include "mogrt/FusionMacro.h"
 #include "mogrt/MogrtConvertCommand.h"
 #include "mogrt/MogrtImport.h"
 #include "mogrt/MogrtLibrary.h"
@@ -129,6 +130,84 @@ private Q_SLOTS:
             QVERIFY(QFile::exists(m_dir->filePath(u"Title.setting"_s)));
         }
         QVERIFY(QFile::exists(m_dir->filePath(u"Other.setting"_s)));
+    }
+
+    // The macro in a renamed file is renamed too, written whole; other text stays as it was.
+    void renamesTheMacroInside_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a macro") << makeFusionMacro(u"Title"_s, {});
+        QTest::newRow("a macro by hand") << u"{\n\tTools = ordered() {\n\t\tTitle = "
+                                            u"MacroOperator {\n\t\t},\n\t},\n\tActiveTool = "
+                                            u"\"Title\"\n}"_s;
+        QTest::newRow("not a macro") << u"Title = 1 -- a note"_s;
+        QTest::newRow("empty") << QString();
+    }
+
+    void renamesTheMacroInside()
+    {
+        QFETCH(QString, text);
+        const QString before = m_dir->filePath(u"Title.setting"_s);
+        touch(before, text.toUtf8());
+        const auto renamed = m_library->rename(before, u"Lower Third 2"_s);
+        QVERIFY(renamed);
+        const QString after = QString::fromUtf8(contents(*renamed));
+        const auto expected = renameFusionMacro(text, u"Lower Third 2"_s);
+        QCOMPARE(after, expected.value_or(text));
+        if (expected && *expected != text)
+            QVERIFY2(after.contains(fusionToolName(u"Lower Third 2"_s)), qPrintable(after));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"Lower Third 2.setting"_s}); // nothing else written beside it
+    }
+
+    void installsIntoFusion_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QByteArray>("there"); // a file of that name in Fusion's folder
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("error"); // empty when it installs
+        const QString missing = u"Fusion\u2019s folder for titles \u201C"_s;
+        QTest::newRow("installs") << true << QByteArray() << false << QString();
+        QTest::newRow("no Fusion folder") << false << QByteArray() << false << missing;
+        QTest::newRow("taken") << true << "old"_ba << false
+                               << u"\u201CTitle.setting\u201D is already in Fusion."_s;
+        QTest::newRow("taken, replaced") << true << "old"_ba << true << QString();
+    }
+
+    void installsIntoFusion()
+    {
+        QFETCH(bool, folderExists);
+        QFETCH(QByteArray, there);
+        QFETCH(bool, replace);
+        QFETCH(QString, error);
+        const QString fusion = MogrtLibrary::fusionTitlesFolder();
+        QCOMPARE(fusion, m_home.filePath(u"data/DaVinciResolve/Fusion/Templates/Edit/Titles"_s));
+        QDir(m_home.filePath(u"data/DaVinciResolve"_s)).removeRecursively();
+        if (folderExists)
+            QVERIFY(QDir().mkpath(fusion));
+        if (!there.isEmpty())
+            touch(fusion + u"/Title.setting"_s, there);
+        const QByteArray macro = "{ Tools = ordered() {} }\n\xc3\xa9";
+        touch(m_dir->filePath(u"Title.setting"_s), macro);
+
+        const auto installed =
+            m_library->installIntoFusion(m_dir->filePath(u"Title.setting"_s), replace);
+        if (error.isEmpty()) {
+            QVERIFY2(installed, installed ? "" : qPrintable(installed.error().description));
+            QCOMPARE(*installed, fusion + u"/Title.setting"_s);
+            QCOMPARE(contents(*installed), macro);
+            QCOMPARE(QDir(fusion).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{u"Title.setting"_s});
+        } else {
+            QVERIFY(!installed);
+            QVERIFY2(installed.error().description.startsWith(error),
+                     qPrintable(installed.error().description));
+            QCOMPARE(installed.error().is(MogrtLibraryError::NameTaken), !there.isEmpty());
+            QCOMPARE(QFileInfo::exists(fusion), folderExists); // never made here
+            if (!there.isEmpty())
+                QCOMPARE(contents(fusion + u"/Title.setting"_s), there);
+        }
+        QCOMPARE(contents(m_dir->filePath(u"Title.setting"_s)), macro);
     }
 
     void removeAndFolderFailures()

@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -269,7 +271,83 @@ private Q_SLOTS:
         QVERIFY(!m_view->findChild<UndoNotice *>()->isVisible());
     }
 
+    // A template none of whose controls is known is imported with a warning, by file when several
+    // are imported together.
+    void warnsWhenNoControlIsKnown()
+    {
+        const QByteArray known =
+            R"({"clientControls":[{"uiName":{"strDB":[{"localeString":"en_US",)"
+            R"("str":"Source Text"}]},"value":{"strDB":[{"str":"Hi"}]}}]})";
+        waitForImports({templateFile(u"Known"_s, true, known)});
+        QCOMPARE(m_view->warningText(), QString());
+        waitForImports({templateFile(u"Blank"_s)});
+        QCOMPARE(m_view->warningText(), u"No known controls found; the macro uses defaults."_s);
+        waitForImports({templateFile(u"Known"_s, true, known), templateFile(u"Blank"_s)});
+        QCOMPARE(m_view->warningText(),
+                 u"Blank.mogrt: No known controls found; the macro uses defaults."_s);
+        waitForImports({templateFile(u"Known"_s, true, known)}); // a new import clears it
+        QCOMPARE(m_view->warningText(), QString());
+        QCOMPARE(m_view->items().size(), 5);
+    }
+
+    // "Install into Fusion" on the context menu copies the macro into Fusion's folder for
+    // titles when that folder exists, and asks before replacing a file there.
+    void installsIntoFusion()
+    {
+        writeSetting(u"Alpha"_s, "alpha");
+        m_view->loadLibrary();
+        const QString fusion = MogrtLibrary::fusionTitlesFolder();
+        const QString installed = fusion + u"/Alpha.setting"_s;
+        QVERIFY(fusion.startsWith(m_home.filePath(u"data/"_s)));
+        QDir(m_home.filePath(u"data/DaVinciResolve"_s)).removeRecursively();
+
+        m_view->installItem(0);
+        QVERIFY2(m_view->errorText().startsWith(
+                     u"Install failed. Error: Fusion\u2019s folder for titles \u201C"_s),
+                 qPrintable(m_view->errorText()));
+        QVERIFY(!QFileInfo::exists(fusion));
+
+        QVERIFY(QDir().mkpath(fusion));
+        chooseFromContextMenu(0, 2); // Share, then Install into Fusion
+        QCOMPARE(contents(installed), "alpha"_ba);
+        QCOMPARE(m_view->errorText(), QString());
+        QCOMPARE(m_view->summaryText(), u"Installed \u201CAlpha\u201D into Fusion: "_s + installed);
+
+        writeSetting(u"Alpha"_s, "changed");
+        for (const bool agree : {false, true}) {
+            m_view->installItem(0);
+            auto *box = m_view->findChild<QMessageBox *>(u"replaceInFusionConfirmation"_s);
+            QVERIFY(box && box->isVisible());
+            QCOMPARE(box->text(), u"\u201CAlpha\u201D is already in Fusion\u2019s titles. "
+                                  u"Replace it with this macro?"_s);
+            if (agree)
+                box->findChild<QPushButton *>(u"replaceInFusionButton"_s)->click();
+            else
+                box->button(QMessageBox::Cancel)->click();
+            QCOMPARE(contents(installed), agree ? "changed"_ba : "alpha"_ba);
+            QTest::qWait(0); // the box deletes itself once closed
+        }
+        QDir(m_home.filePath(u"data/DaVinciResolve"_s)).removeRecursively();
+    }
+
 private:
+    // Opens the context menu of a row and picks its entry `downs` presses down.
+    void chooseFromContextMenu(int row, int downs)
+    {
+        const QRect rect = m_list->visualRect(m_list->model()->index(row, 0));
+        bool chosen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+            chosen = true;
+        });
+        Q_EMIT m_list->customContextMenuRequested(rect.center());
+        QVERIFY(chosen);
+    }
+
     void writeSetting(const QString &name, const QByteArray &bytes)
     {
         QFile file(m_library->filePath(name + u".setting"_s));
@@ -282,11 +360,12 @@ private:
         return QDir(m_home.filePath(u"data/Trash/files"_s)).entryList(QDir::Files);
     }
 
-    QString templateFile(const QString &name, bool valid = true)
+    QString templateFile(const QString &name, bool valid = true,
+                         const QByteArray &definition = R"({"clientControls":[]})")
     {
         QString path = m_picked->filePath(name + u".mogrt"_s);
         if (valid)
-            test::writeArchive(path, {{"definition.json", R"({"clientControls":[]})"}});
+            test::writeArchive(path, {{"definition.json", definition}});
         else if (QFile file(path); file.open(QIODevice::WriteOnly))
             file.write("not a zip");
         return path;
