@@ -40,7 +40,8 @@ QPalette::ColorGroup colorGroup(QStyle::State state)
 } // namespace
 
 MogrtLibraryRowDelegate::MogrtLibraryRowDelegate(QAbstractItemView *view)
-    : QStyledItemDelegate(view), m_view(view), m_button(std::make_unique<QPushButton>(kShare))
+    : QStyledItemDelegate(view), m_view(view), m_viewport(view->viewport()),
+      m_button(std::make_unique<QPushButton>(kShare))
 {
     m_button->setFocusPolicy(Qt::NoFocus);
     m_view->viewport()->setMouseTracking(true);
@@ -149,8 +150,12 @@ void MogrtLibraryRowDelegate::setHovered(const QModelIndex &index)
 
 bool MogrtLibraryRowDelegate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view->viewport())
+    if (watched != m_viewport)
         return QStyledItemDelegate::eventFilter(watched, event);
+    // The viewport sends its last events while the view around it is being destroyed, when the
+    // view is no longer an item view: leave it alone then.
+    if (!qobject_cast<QAbstractItemView *>(m_viewport->parent()))
+        return false;
     switch (event->type()) {
     case QEvent::Leave:
         setHovered({});

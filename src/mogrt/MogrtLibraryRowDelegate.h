@@ -40,6 +40,7 @@ private:
     void setHovered(const QModelIndex &index);
 
     QAbstractItemView *m_view;
+    QWidget *m_viewport;
     // Never shown: the style measures and draws the painted buttons as this one.
     std::unique_ptr<QPushButton> m_button;
     QPersistentModelIndex m_hovered; // the row whose button is under the mouse
