@@ -16,8 +16,6 @@ namespace {
 // Less room than this on the disk, after a failed write, means that the disk is full.
 constexpr qint64 fullBelowBytes = 1 << 20;
 
-Q_GLOBAL_STATIC(SettingsNotifier, globalNotifier)
-
 // The path as the user would type it: "~/.config/..." inside the home folder.
 QString shownPath(const QString &path)
 {
@@ -106,7 +104,9 @@ void Settings::setYoutubeSearchSiteUrl(const QString &url)
 
 SettingsNotifier &Settings::notifier()
 {
-    return *globalNotifier;
+    // Not Q_GLOBAL_STATIC: its fences are refused by the thread sanitizer's compiler.
+    static SettingsNotifier notifier;
+    return notifier;
 }
 
 void Settings::write(QLatin1StringView key, const QVariant &value)
