@@ -42,12 +42,7 @@ Expected<DocToSRTResult> importStandardInput()
     if (!bytes)
         return documentTextError(DocumentTextError::NotADocument,
                                  u"Standard input could not be read: "_s + problem);
-    Expected<QString> text = DocumentTextReader::read(*bytes);
-    if (!text)
-        return text.error();
-    const QList<SRTCue> cues = DocToSRTConverter::buildCues(DocToSRTConverter::splitLines(*text));
-    return DocToSRTResult{kStandardInput, DocToSRTConverter::preview(*text),
-                          DocToSRTConverter::renderSRT(cues), cues.size()};
+    return DocToSRTImport::importBytes(*bytes, kStandardInput);
 }
 
 } // namespace

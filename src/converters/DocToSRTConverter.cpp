@@ -98,8 +98,15 @@ std::optional<QString> DocToSRTConverter::normaliseTimestamp(const QString &text
     return match.captured(1) + u',' + QString(fraction + u"000"_s).left(3);
 }
 
-std::optional<SRTTiming> DocToSRTConverter::parseTimingLine(const QString &line)
+QList<double> DocToSRTConverter::commonFrameRates()
 {
+    return {23.976, 24.0, 25.0, 29.97};
+}
+
+std::optional<SRTTiming> DocToSRTConverter::parseTimingLine(const QString &line,
+                                                            const SubtitleOptions &options)
+{
+    Q_UNUSED(options); // TODO frames
     const QRegularExpressionMatch match = patterns().timing.match(line);
     if (!match.hasMatch())
         return std::nullopt;
@@ -113,7 +120,12 @@ std::optional<SRTTiming> DocToSRTConverter::parseTimingLine(const QString &line)
     return SRTTiming{*start, *end, QString(before + u' ' + after).trimmed()};
 }
 
-QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines)
+QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines, const SubtitleOptions &options)
+{
+    return readCues(lines, options).cues;
+}
+
+SubtitleCues DocToSRTConverter::readCues(const QStringList &lines, const SubtitleOptions &options)
 {
     QList<SRTCue> cues;
     bool opened = false;
@@ -140,7 +152,7 @@ QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines)
             continue;
         if (patterns().cueNumber.match(t).hasMatch())
             continue;
-        if (std::optional<SRTTiming> timing = parseTimingLine(t)) {
+        if (std::optional<SRTTiming> timing = parseTimingLine(t, options)) {
             flush();
             start = timing->start;
             end = timing->end;
@@ -161,7 +173,7 @@ QList<SRTCue> DocToSRTConverter::buildCues(const QStringList &lines)
         current.append(cleanTextLine(t));
     }
     flush();
-    return cues;
+    return {cues, {}};
 }
 
 QString DocToSRTConverter::renderSRT(const QList<SRTCue> &cues)
@@ -183,9 +195,28 @@ QString DocToSRTConverter::renderSRT(const QList<SRTCue> &cues)
     return out.join(u'\n').trimmed() + u'\n';
 }
 
-QString DocToSRTConverter::convert(const QString &text)
+QString DocToSRTConverter::renderWebVTT(const QList<SRTCue> &cues)
 {
-    return renderSRT(buildCues(splitLines(text)));
+    Q_UNUSED(cues);
+    return u"WEBVTT\n"_s; // TODO
+}
+
+QString DocToSRTConverter::render(const QList<SRTCue> &cues, SubtitleFormat format)
+{
+    return format == SubtitleFormat::WebVTT ? renderWebVTT(cues) : renderSRT(cues);
+}
+
+QList<ReadingSpeedWarning> DocToSRTConverter::checkReadingSpeed(const QList<SRTCue> &cues,
+                                                                const ReadingSpeedLimits &limits)
+{
+    Q_UNUSED(cues);
+    Q_UNUSED(limits);
+    return {}; // TODO
+}
+
+QString DocToSRTConverter::convert(const QString &text, const SubtitleOptions &options)
+{
+    return renderSRT(buildCues(splitLines(text), options));
 }
 
 QString DocToSRTConverter::preview(const QString &text)

@@ -11,7 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace hb {
 
-Expected<DocToSRTResult> DocToSRTImport::importFile(const QString &path)
+Expected<DocToSRTResult> DocToSRTImport::importFile(const QString &path,
+                                                    const SubtitleOptions &options,
+                                                    const std::atomic_bool *cancelled)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -25,13 +27,24 @@ Expected<DocToSRTResult> DocToSRTImport::importFile(const QString &path)
     if (bytes.size() != file.size())
         return documentTextError(DocumentTextError::NotADocument,
                                  u"The file could not be read: "_s + file.errorString());
+    return importBytes(bytes, QFileInfo(path).fileName(), options, cancelled);
+}
 
-    Expected<QString> text = DocumentTextReader::read(bytes);
+Expected<DocToSRTResult> DocToSRTImport::importBytes(const QByteArray &bytes,
+                                                     const QString &fileName,
+                                                     const SubtitleOptions &options,
+                                                     const std::atomic_bool *cancelled)
+{
+    DocumentTextLimits limits;
+    limits.cancelled = cancelled;
+    Expected<QString> text = DocumentTextReader::read(bytes, limits);
     if (!text)
         return text.error();
-    const QList<SRTCue> cues = DocToSRTConverter::buildCues(DocToSRTConverter::splitLines(*text));
-    return DocToSRTResult{QFileInfo(path).fileName(), DocToSRTConverter::preview(*text),
-                          DocToSRTConverter::renderSRT(cues), cues.size()};
+    SubtitleCues cues = DocToSRTConverter::readCues(DocToSRTConverter::splitLines(*text), options);
+    const qsizetype count = cues.cues.size();
+    QString srt = DocToSRTConverter::renderSRT(cues.cues);
+    return DocToSRTResult{fileName,        *text,          DocToSRTConverter::preview(*text),
+                          std::move(cues), std::move(srt), count};
 }
 
 } // namespace hb

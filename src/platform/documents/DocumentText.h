@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <atomic>
+
 namespace hb {
 
 // Error codes of the `documents` error domain.
@@ -15,6 +17,7 @@ enum class DocumentTextError {
     Damaged = 2,      // the container is there but its text cannot be read
     TooLarge = 3,     // the text (100 MB) or the unpacked archive (1 GiB) is too big
     Unsupported = 4,  // e.g. an encrypted or pre-97 Word file
+    Cancelled = 5,    // the caller gave up on the read (see DocumentTextLimits::cancelled)
 };
 inline QString errorDomain(DocumentTextError)
 {
@@ -28,9 +31,15 @@ inline constexpr qint64 kMaxDocumentUnpackedBytes = 1024LL * 1024 * 1024; // 1 G
 // The limits a read keeps to; the defaults above unless a caller (a test, a fuzz target) needs
 // smaller ones. `maxTextBytes` counts the UTF-16 bytes of the extracted text; `maxUnpackedBytes`
 // counts every byte a .docx reader inflates, whichever entry it comes from.
+//
+// `cancelled`, when set, is polled while reading: once it turns true the read stops soon and
+// gives a Cancelled error. It must outlive the read.
 struct DocumentTextLimits {
     qsizetype maxTextBytes = kMaxDocumentTextBytes;
     qint64 maxUnpackedBytes = kMaxDocumentUnpackedBytes;
+    const std::atomic_bool *cancelled = nullptr;
+
+    bool isCancelled() const { return cancelled && cancelled->load(std::memory_order_relaxed); }
 };
 
 inline Error documentTextError(DocumentTextError code, const QString &description)
@@ -45,6 +54,12 @@ inline Error documentTextTooLarge(qsizetype maxTextBytes)
         DocumentTextError::TooLarge,
         QStringLiteral("The document's text is longer than %1.")
             .arg(QLocale::c().formattedDataSize(maxTextBytes, 0, QLocale::DataSizeSIFormat)));
+}
+
+inline Error documentTextCancelled()
+{
+    return documentTextError(DocumentTextError::Cancelled,
+                             QStringLiteral("The document was not read to the end."));
 }
 
 } // namespace hb
