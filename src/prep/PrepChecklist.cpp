@@ -1,219 +1,19 @@
 #include "prep/PrepChecklist.h"
 
 #include "platform/store/ModelStore.h"
+#include "prep/PrepMarkdown.h"
+#include "prep/PrepStoreQueries.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <algorithm>
 
-namespace hb {
-namespace {
-
 using namespace Qt::StringLiterals;
 
-Error notFound(const QString &what, qint64 id)
-{
-    return Error::make(PrepChecklistError::NotFound,
-                       u"There is no %1 with id %2."_s.arg(what).arg(id));
-}
+namespace hb {
 
-// Qt binds a null QString as SQL NULL; an empty text must stay text.
-QVariant text(const QString &value)
-{
-    return value.isNull() ? QVariant(u""_s) : QVariant(value);
-}
-
-QDateTime instant(const QVariant &stored)
-{
-    return QDateTime::fromMSecsSinceEpoch(stored.toLongLong(), Qt::UTC);
-}
-
-// Runs one statement with its values bound in order. Reads go forward only: the lists are
-// read once, and a scrollable SQLite result would keep a copy of every row.
-Expected<QSqlQuery> run(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        return Error::make(ModelStore::ErrorCode::QueryFailed, query.lastError().text());
-    }
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (auto done = ModelStore::exec(query); !done)
-        return done.error();
-    return query;
-}
-
-// An UPDATE or DELETE of the record `id`: an error when there is no such record.
-Expected<Done> changeOne(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                         const QString &what, qint64 id)
-{
-    auto query = run(db, sql, values);
-    if (!query)
-        return query.error();
-    if (query->numRowsAffected() != 1)
-        return notFound(what, id);
-    return Done{};
-}
-
-Expected<Done> touchProject(const QSqlDatabase &db, qint64 project, const QDateTime &now)
-{
-    return changeOne(db, u"UPDATE PrepProject SET updatedAt = ? WHERE id = ?"_s,
-                     {now.toMSecsSinceEpoch(), project}, u"project"_s, project);
-}
-
-PrepProject projectAt(const QSqlQuery &query)
-{
-    return {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
-            instant(query.value(3)), instant(query.value(4))};
-}
-
-PrepTask taskAt(const QSqlQuery &query)
-{
-    PrepTask task;
-    task.id = query.value(0).toLongLong();
-    task.title = query.value(1).toString();
-    task.details = query.value(2).toString();
-    task.isDone = query.value(3).toBool();
-    task.createdAt = instant(query.value(4));
-    task.updatedAt = instant(query.value(5));
-    task.sortOrder = query.value(6).toLongLong();
-    if (!query.isNull(7))
-        task.project = query.value(7).toLongLong();
-    return task;
-}
-
-Expected<std::optional<PrepProject>> selectProject(const QSqlDatabase &db, qint64 id)
-{
-    auto query = run(db,
-                     u"SELECT id, name, notes, createdAt, updatedAt FROM PrepProject "
-                     u"WHERE id = ?"_s,
-                     {id});
-    if (!query)
-        return query.error();
-    if (!query->next())
-        return std::optional<PrepProject>();
-    return std::optional(projectAt(*query));
-}
-
-Expected<PrepProject> existingProject(const QSqlDatabase &db, qint64 id)
-{
-    auto found = selectProject(db, id);
-    if (!found)
-        return found.error();
-    if (!*found)
-        return notFound(u"project"_s, id);
-    return **found;
-}
-
-// The tasks of an existing project in display order. The order is the one comesBefore()
-// gives; tasks equal under it come newest record first.
-Expected<QList<PrepTask>> selectSortedTasks(const QSqlDatabase &db, qint64 project)
-{
-    if (auto exists = existingProject(db, project); !exists)
-        return exists.error();
-    auto query = run(db,
-                     u"SELECT id, title, details, isDone, createdAt, updatedAt, sortOrder, "
-                     u"project FROM PrepTask WHERE project = ? ORDER BY id DESC"_s,
-                     {project});
-    if (!query)
-        return query.error();
-    QList<PrepTask> tasks;
-    while (query->next())
-        tasks.append(taskAt(*query));
-    std::stable_sort(tasks.begin(), tasks.end(), &PrepChecklist::comesBefore);
-    return tasks;
-}
-
-Expected<qint64> insertProject(const QSqlDatabase &db, const PrepProject &project)
-{
-    auto query =
-        run(db,
-            u"INSERT INTO PrepProject (name, notes, createdAt, updatedAt) "
-            u"VALUES (?, ?, ?, ?)"_s,
-            {text(project.name), text(project.notes), project.createdAt.toMSecsSinceEpoch(),
-             project.updatedAt.toMSecsSinceEpoch()});
-    if (!query)
-        return query.error();
-    return query->lastInsertId().toLongLong();
-}
-
-Expected<qint64> insertTask(const QSqlDatabase &db, const PrepTask &task)
-{
-    auto query =
-        run(db,
-            u"INSERT INTO PrepTask (title, details, isDone, createdAt, updatedAt, "
-            u"sortOrder, project) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
-            {text(task.title), text(task.details), int(task.isDone),
-             task.createdAt.toMSecsSinceEpoch(), task.updatedAt.toMSecsSinceEpoch(), task.sortOrder,
-             task.project ? QVariant(*task.project) : QVariant(QMetaType(QMetaType::LongLong))});
-    if (!query)
-        return query.error();
-    return query->lastInsertId().toLongLong();
-}
-
-Expected<qint64> selectNextSortOrder(const QSqlDatabase &db, qint64 project)
-{
-    auto query = run(
-        db, u"SELECT COALESCE(MAX(sortOrder) + 1, 1) FROM PrepTask WHERE project = ?"_s, {project});
-    if (!query)
-        return query.error();
-    if (!query->next()) {
-        return Error::make(ModelStore::ErrorCode::QueryFailed,
-                           u"The next sort order could not be read."_s);
-    }
-    return query->value(0).toLongLong();
-}
-
-// Markdown export: see exportMarkdown() in the header for the format.
-
-QStringList textLines(const QString &text)
-{
-    QString normalised = text;
-    normalised.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
-    return normalised.split(u'\n');
-}
-
-QString oneLine(const QString &text)
-{
-    return textLines(text).join(u' ');
-}
-
-// A backslash before a character that would make the line start a block of its own.
-QString escapeLineStart(const QString &line)
-{
-    static constexpr QStringView blockMarkers = u"#>-+*_=`~|<[";
-    qsizetype start = 0;
-    while (start < line.size() && (line[start] == u' ' || line[start] == u'\t'))
-        ++start;
-    if (start == line.size())
-        return line;
-    if (blockMarkers.contains(line[start]))
-        return line.left(start) + u'\\' + line.mid(start);
-    qsizetype end = start;
-    while (end < line.size() && line[end] >= u'0' && line[end] <= u'9')
-        ++end;
-    if (end > start && end < line.size() && (line[end] == u'.' || line[end] == u')'))
-        return line.left(end) + u'\\' + line.mid(end);
-    return line;
-}
-
-QString heading(const QString &name)
-{
-    QString title = oneLine(name);
-    // Trailing '#' would be read as the heading's closing sequence.
-    qsizetype closing = title.size();
-    while (closing > 0 && title[closing - 1] == u'#')
-        --closing;
-    if (closing < title.size())
-        title.insert(closing, u'\\');
-    title = escapeLineStart(title);
-    return title.isEmpty() ? u"#"_s : u"# "_s + title;
-}
-
-} // namespace
+using Q = PrepStoreQueries;
 
 PrepChecklist::PrepChecklist(ModelStore &store, Clock clock)
     : m_store(store), m_clock(std::move(clock))
@@ -229,26 +29,26 @@ QDateTime PrepChecklist::now() const
 
 Expected<QList<PrepProject>> PrepChecklist::projects() const
 {
-    auto query = run(m_store.database(),
-                     u"SELECT id, name, notes, createdAt, updatedAt FROM PrepProject "
-                     u"ORDER BY updatedAt DESC, createdAt DESC, id DESC"_s,
-                     {});
+    auto query = Q::run(m_store.database(),
+                        u"SELECT id, name, notes, createdAt, updatedAt FROM PrepProject "
+                        u"ORDER BY updatedAt DESC, createdAt DESC, id DESC"_s,
+                        {});
     if (!query)
         return query.error();
     QList<PrepProject> projects;
     while (query->next())
-        projects.append(projectAt(*query));
+        projects.append(Q::projectAt(*query));
     return projects;
 }
 
 Expected<std::optional<PrepProject>> PrepChecklist::project(qint64 id) const
 {
-    return selectProject(m_store.database(), id);
+    return Q::selectProject(m_store.database(), id);
 }
 
 Expected<QList<PrepTask>> PrepChecklist::sortedTasks(qint64 project) const
 {
-    return selectSortedTasks(m_store.database(), project);
+    return Q::selectSortedTasks(m_store.database(), project);
 }
 
 bool PrepChecklist::comesBefore(const PrepTask &a, const PrepTask &b)
@@ -263,9 +63,9 @@ bool PrepChecklist::comesBefore(const PrepTask &a, const PrepTask &b)
 Expected<qint64> PrepChecklist::nextSortOrder(qint64 project) const
 {
     const QSqlDatabase db = m_store.database();
-    if (auto exists = existingProject(db, project); !exists)
+    if (auto exists = Q::existingProject(db, project); !exists)
         return exists.error();
-    return selectNextSortOrder(db, project);
+    return Q::selectNextSortOrder(db, project);
 }
 
 Expected<PrepProject> PrepChecklist::createProject(const QString &name, const QString &notes)
@@ -273,7 +73,7 @@ Expected<PrepProject> PrepChecklist::createProject(const QString &name, const QS
     const QDateTime at = now();
     PrepProject project{0, name.trimmed(), notes, at, at};
     const auto created = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
-        const auto id = insertProject(db, project);
+        const auto id = Q::insertProject(db, project);
         if (!id)
             return id.error();
         project.id = *id;
@@ -296,8 +96,8 @@ Expected<Done> PrepChecklist::deleteProjects(const QList<qint64> &projectIds)
     return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
         for (qint64 id : std::as_const(ids)) {
             // The tasks go with the project: PrepTask.project cascades.
-            if (auto done = changeOne(db, u"DELETE FROM PrepProject WHERE id = ?"_s, {id},
-                                      u"project"_s, id);
+            if (auto done = Q::changeOne(db, u"DELETE FROM PrepProject WHERE id = ?"_s, {id},
+                                         u"project"_s, id);
                 !done)
                 return done;
         }
@@ -311,20 +111,20 @@ PrepChecklist::snapshotProjects(const QList<qint64> &projectIds) const
     const QSqlDatabase db = m_store.database();
     QList<PrepProjectSnapshot> snapshots;
     for (qint64 id : projectIds) {
-        const auto found = selectProject(db, id);
+        const auto found = Q::selectProject(db, id);
         if (!found)
             return found.error();
         if (!*found)
             continue;
         PrepProjectSnapshot snapshot{**found, {}};
-        auto query = run(db,
-                         u"SELECT id, title, details, isDone, createdAt, updatedAt, sortOrder, "
-                         u"project FROM PrepTask WHERE project = ? ORDER BY id"_s,
-                         {id});
+        auto query = Q::run(db,
+                            u"SELECT id, title, details, isDone, createdAt, updatedAt, sortOrder, "
+                            u"project FROM PrepTask WHERE project = ? ORDER BY id"_s,
+                            {id});
         if (!query)
             return query.error();
         while (query->next())
-            snapshot.tasks.append(taskAt(*query));
+            snapshot.tasks.append(Q::taskAt(*query));
         snapshots.append(std::move(snapshot));
     }
     return snapshots;
@@ -337,30 +137,30 @@ Expected<Done> PrepChecklist::restoreProjects(const QList<PrepProjectSnapshot> &
     return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
         for (const PrepProjectSnapshot &snapshot : snapshots) {
             const PrepProject &project = snapshot.project;
-            const auto taken = selectProject(db, project.id);
+            const auto taken = Q::selectProject(db, project.id);
             if (!taken)
                 return taken.error();
             if (*taken) {
                 return Error::make(PrepChecklistError::AlreadyExists,
                                    u"A project with id %1 exists already."_s.arg(project.id));
             }
-            auto inserted =
-                run(db,
-                    u"INSERT INTO PrepProject (id, name, notes, createdAt, updatedAt) "
-                    u"VALUES (?, ?, ?, ?, ?)"_s,
-                    {project.id, text(project.name), text(project.notes),
-                     project.createdAt.toMSecsSinceEpoch(), project.updatedAt.toMSecsSinceEpoch()});
+            auto inserted = Q::run(
+                db,
+                u"INSERT INTO PrepProject (id, name, notes, createdAt, updatedAt) "
+                u"VALUES (?, ?, ?, ?, ?)"_s,
+                {project.id, Q::text(project.name), Q::text(project.notes),
+                 project.createdAt.toMSecsSinceEpoch(), project.updatedAt.toMSecsSinceEpoch()});
             if (!inserted)
                 return inserted.error();
             for (const PrepTask &task : snapshot.tasks) {
                 auto added =
-                    run(db,
-                        u"INSERT INTO PrepTask (id, title, details, isDone, createdAt, "
-                        u"updatedAt, sortOrder, project) "
-                        u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                        {task.id, text(task.title), text(task.details), int(task.isDone),
-                         task.createdAt.toMSecsSinceEpoch(), task.updatedAt.toMSecsSinceEpoch(),
-                         task.sortOrder, task.project.value_or(project.id)});
+                    Q::run(db,
+                           u"INSERT INTO PrepTask (id, title, details, isDone, createdAt, "
+                           u"updatedAt, sortOrder, project) "
+                           u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                           {task.id, Q::text(task.title), Q::text(task.details), int(task.isDone),
+                            task.createdAt.toMSecsSinceEpoch(), task.updatedAt.toMSecsSinceEpoch(),
+                            task.sortOrder, task.project.value_or(project.id)});
                 if (!added)
                     return added.error();
             }
@@ -371,8 +171,9 @@ Expected<Done> PrepChecklist::restoreProjects(const QList<PrepProjectSnapshot> &
 
 Expected<QList<PrepProjectStamp>> PrepChecklist::projectStamps() const
 {
-    auto query = run(m_store.database(),
-                     u"SELECT id, updatedAt, length(name), length(notes) FROM PrepProject"_s, {});
+    auto query =
+        Q::run(m_store.database(),
+               u"SELECT id, updatedAt, length(name), length(notes) FROM PrepProject"_s, {});
     if (!query)
         return query.error();
     QList<PrepProjectStamp> stamps;
@@ -394,14 +195,14 @@ Expected<QList<PrepProject>> PrepChecklist::projectsWithIds(const QList<qint64> 
         marks.append(u"?"_s);
         values.append(id);
     }
-    auto query = run(m_store.database(),
-                     u"SELECT id, name, notes, createdAt, updatedAt FROM PrepProject "
-                     u"WHERE id IN (%1)"_s.arg(marks.join(u", "_s)),
-                     values);
+    auto query = Q::run(m_store.database(),
+                        u"SELECT id, name, notes, createdAt, updatedAt FROM PrepProject "
+                        u"WHERE id IN (%1)"_s.arg(marks.join(u", "_s)),
+                        values);
     if (!query)
         return query.error();
     while (query->next())
-        projects.append(projectAt(*query));
+        projects.append(Q::projectAt(*query));
     return projects;
 }
 
@@ -418,13 +219,13 @@ Expected<std::optional<PrepTask>> PrepChecklist::addTask(qint64 project, const Q
     task.updatedAt = at;
     task.project = project;
     const auto added = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
-        if (auto touched = touchProject(db, project, at); !touched)
+        if (auto touched = Q::touchProject(db, project, at); !touched)
             return touched;
-        const auto sortOrder = selectNextSortOrder(db, project);
+        const auto sortOrder = Q::selectNextSortOrder(db, project);
         if (!sortOrder)
             return sortOrder.error();
         task.sortOrder = *sortOrder;
-        const auto id = insertTask(db, task);
+        const auto id = Q::insertTask(db, task);
         if (!id)
             return id.error();
         task.id = *id;
@@ -439,13 +240,13 @@ Expected<Done> PrepChecklist::toggleTask(qint64 task, qint64 shownProject)
 {
     const QDateTime at = now();
     return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
-        if (auto done = changeOne(db,
-                                  u"UPDATE PrepTask SET isDone = 1 - isDone, updatedAt = ? "
-                                  u"WHERE id = ?"_s,
-                                  {at.toMSecsSinceEpoch(), task}, u"task"_s, task);
+        if (auto done = Q::changeOne(db,
+                                     u"UPDATE PrepTask SET isDone = 1 - isDone, updatedAt = ? "
+                                     u"WHERE id = ?"_s,
+                                     {at.toMSecsSinceEpoch(), task}, u"task"_s, task);
             !done)
             return done;
-        return touchProject(db, shownProject, at);
+        return Q::touchProject(db, shownProject, at);
     });
 }
 
@@ -454,23 +255,24 @@ Expected<Done> PrepChecklist::saveTaskEdits(qint64 task, const QString &titleDra
 {
     const QDateTime at = now();
     return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
-        auto owner = run(db, u"SELECT project FROM PrepTask WHERE id = ?"_s, {task});
+        auto owner = Q::run(db, u"SELECT project FROM PrepTask WHERE id = ?"_s, {task});
         if (!owner)
             return owner.error();
         if (!owner->next())
-            return notFound(u"task"_s, task);
+            return Q::notFound(u"task"_s, task);
         const QVariant project = owner->value(0);
         owner->finish();
-        auto updated = run(db,
-                           u"UPDATE PrepTask SET title = ?, details = ?, isDone = ?, updatedAt = ? "
-                           u"WHERE id = ?"_s,
-                           {text(titleDraft.trimmed()), text(detailsDraft), int(isDoneDraft),
-                            at.toMSecsSinceEpoch(), task});
+        auto updated =
+            Q::run(db,
+                   u"UPDATE PrepTask SET title = ?, details = ?, isDone = ?, updatedAt = ? "
+                   u"WHERE id = ?"_s,
+                   {Q::text(titleDraft.trimmed()), Q::text(detailsDraft), int(isDoneDraft),
+                    at.toMSecsSinceEpoch(), task});
         if (!updated)
             return updated.error();
         if (project.isNull())
             return Done{};
-        return touchProject(db, project.toLongLong(), at);
+        return Q::touchProject(db, project.toLongLong(), at);
     });
 }
 
@@ -479,7 +281,7 @@ Expected<bool> PrepChecklist::saveProjectNotes(qint64 project, const QString &no
     const QString draft = notesDraft.trimmed();
     // Most calls change nothing (the screen saves whenever it is left): answer those without a
     // transaction, and so without a change signal.
-    const auto stored = existingProject(m_store.database(), project);
+    const auto stored = Q::existingProject(m_store.database(), project);
     if (!stored)
         return stored.error();
     if (stored->notes == draft)
@@ -489,14 +291,15 @@ Expected<bool> PrepChecklist::saveProjectNotes(qint64 project, const QString &no
     bool changed = false;
     const auto saved = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
         // Read again inside the transaction: another instance may have changed them meanwhile.
-        const auto current = existingProject(db, project);
+        const auto current = Q::existingProject(db, project);
         if (!current)
             return current.error();
         if (current->notes == draft)
             return Done{};
         changed = true;
-        return changeOne(db, u"UPDATE PrepProject SET notes = ?, updatedAt = ? WHERE id = ?"_s,
-                         {text(draft), at.toMSecsSinceEpoch(), project}, u"project"_s, project);
+        return Q::changeOne(db, u"UPDATE PrepProject SET notes = ?, updatedAt = ? WHERE id = ?"_s,
+                            {Q::text(draft), at.toMSecsSinceEpoch(), project}, u"project"_s,
+                            project);
     });
     if (!saved)
         return saved.error();
@@ -512,7 +315,7 @@ Expected<Done> PrepChecklist::deleteTasks(qint64 project, const QList<int> &posi
     return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
         // Every position refers to the list as it was shown, so all are resolved before the
         // first task goes.
-        const auto shown = selectSortedTasks(db, project);
+        const auto shown = Q::selectSortedTasks(db, project);
         if (!shown)
             return shown.error();
         QList<qint64> doomed;
@@ -521,11 +324,11 @@ Expected<Done> PrepChecklist::deleteTasks(qint64 project, const QList<int> &posi
                 doomed.append(shown->at(position).id);
         }
         for (qint64 id : std::as_const(doomed)) {
-            auto deleted = run(db, u"DELETE FROM PrepTask WHERE id = ?"_s, {id});
+            auto deleted = Q::run(db, u"DELETE FROM PrepTask WHERE id = ?"_s, {id});
             if (!deleted)
                 return deleted.error();
         }
-        return touchProject(db, project, at);
+        return Q::touchProject(db, project, at);
     });
 }
 
@@ -534,15 +337,15 @@ Expected<PrepProject> PrepChecklist::duplicateProject(qint64 project)
     const QDateTime at = now();
     PrepProject copy;
     const auto duplicated = m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
-        const auto original = existingProject(db, project);
+        const auto original = Q::existingProject(db, project);
         if (!original)
             return original.error();
-        const auto tasks = selectSortedTasks(db, project);
+        const auto tasks = Q::selectSortedTasks(db, project);
         if (!tasks)
             return tasks.error();
         copy =
             PrepProject{0, QString(original->name + u" copy"_s).trimmed(), original->notes, at, at};
-        const auto id = insertProject(db, copy);
+        const auto id = Q::insertProject(db, copy);
         if (!id)
             return id.error();
         copy.id = *id;
@@ -555,7 +358,7 @@ Expected<PrepProject> PrepChecklist::duplicateProject(qint64 project)
             fresh.updatedAt = at;
             fresh.sortOrder = ++sortOrder;
             fresh.project = copy.id;
-            if (const auto added = insertTask(db, fresh); !added)
+            if (const auto added = Q::insertTask(db, fresh); !added)
                 return added.error();
         }
         return Done{};
@@ -568,31 +371,13 @@ Expected<PrepProject> PrepChecklist::duplicateProject(qint64 project)
 Expected<QString> PrepChecklist::exportMarkdown(qint64 project) const
 {
     const QSqlDatabase db = m_store.database();
-    const auto found = existingProject(db, project);
+    const auto found = Q::existingProject(db, project);
     if (!found)
         return found.error();
-    const auto tasks = selectSortedTasks(db, project);
+    const auto tasks = Q::selectSortedTasks(db, project);
     if (!tasks)
         return tasks.error();
-
-    QStringList lines{heading(found->name)};
-    if (const QString notes = found->notes.trimmed(); !notes.isEmpty()) {
-        lines.append(QString());
-        for (const QString &line : textLines(notes))
-            lines.append(line.trimmed().isEmpty() ? QString() : escapeLineStart(line));
-    }
-    if (!tasks->isEmpty())
-        lines.append(QString());
-    for (const PrepTask &task : *tasks) {
-        lines.append((task.isDone ? u"- [x] "_s : u"- [ ] "_s) +
-                     escapeLineStart(oneLine(task.title)));
-        if (const QString details = task.details.trimmed(); !details.isEmpty()) {
-            for (const QString &line : textLines(details))
-                lines.append(line.trimmed().isEmpty() ? QString()
-                                                      : u"  "_s + escapeLineStart(line));
-        }
-    }
-    return QString(lines.join(u'\n') + u'\n');
+    return PrepMarkdown::render(*found, *tasks);
 }
 
 Expected<Done> PrepChecklist::restoreTasks(qint64 project, const QList<PrepTask> &tasks,
@@ -600,22 +385,23 @@ Expected<Done> PrepChecklist::restoreTasks(qint64 project, const QList<PrepTask>
                                            const QDateTime &updatedBefore)
 {
     return m_store.write([&](QSqlDatabase &db) -> Expected<Done> {
-        const auto current = existingProject(db, project);
+        const auto current = Q::existingProject(db, project);
         if (!current)
             return current.error();
         for (const PrepTask &task : tasks) {
-            auto inserted = run(db,
-                                u"INSERT INTO PrepTask (id, title, details, isDone, createdAt, "
-                                u"updatedAt, sortOrder, project) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                                {task.id, text(task.title), text(task.details), int(task.isDone),
-                                 task.createdAt.toMSecsSinceEpoch(),
-                                 task.updatedAt.toMSecsSinceEpoch(), task.sortOrder, project});
+            auto inserted =
+                Q::run(db,
+                       u"INSERT INTO PrepTask (id, title, details, isDone, createdAt, "
+                       u"updatedAt, sortOrder, project) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                       {task.id, Q::text(task.title), Q::text(task.details), int(task.isDone),
+                        task.createdAt.toMSecsSinceEpoch(), task.updatedAt.toMSecsSinceEpoch(),
+                        task.sortOrder, project});
             if (!inserted)
                 return inserted.error();
         }
         if (current->updatedAt != deletedAt)
             return Done{};
-        return touchProject(db, project, updatedBefore);
+        return Q::touchProject(db, project, updatedBefore);
     });
 }
 
