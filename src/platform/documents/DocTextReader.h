@@ -12,7 +12,15 @@ namespace hb {
 // a non-breaking hyphen becomes "-" and an optional hyphen disappears. Of a field only its
 // shown result is kept. Pictures, drawn objects and other control characters are dropped.
 //
+// Tracked changes read as if all were accepted: text marked as deleted is left out (a deleted
+// paragraph mark joins its paragraph to the next), inserted text stays.
+//
 // Every offset the file gives is checked against the stream it points into before it is read.
+// Bytes that are not a compound file, or one without a WordDocument stream, are NotADocument;
+// a Word file whose tables do not fit is Damaged, one over `limits.maxTextBytes` TooLarge, an
+// encrypted one (or an encrypted .docx, which also travels in a compound file) or one saved by
+// Word 95 or older Unsupported; `limits.cancelled` is polled per piece of text and per page of
+// formatting.
 class DocTextReader {
 public:
     DocTextReader() = delete;

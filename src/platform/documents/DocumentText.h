@@ -52,7 +52,7 @@ inline Error documentTextTooLarge(qsizetype maxTextBytes)
 {
     return documentTextError(
         DocumentTextError::TooLarge,
-        QStringLiteral("The document's text is longer than %1.")
+        QStringLiteral("The document is larger than %1.")
             .arg(QLocale::c().formattedDataSize(maxTextBytes, 0, QLocale::DataSizeSIFormat)));
 }
 

@@ -4,8 +4,10 @@
 
 namespace hb {
 
-// The plain text of a Word document of either format. The bytes are tried as a .docx first and
-// then as a .doc; when neither reads, the error is the .doc reader's.
+// The plain text of a Word document of either format, told apart by their first bytes: a
+// compound file is read as a .doc, anything else as a .docx. A file of neither kind, or one
+// that holds no Word document, gives NotADocument; a Word document that cannot be read gives
+// its reader's reason (damaged, too large, password-protected, ...).
 class DocumentTextReader {
 public:
     DocumentTextReader() = delete;
