@@ -35,6 +35,11 @@ inline constexpr QLatin1StringView windowLastTool{"window.lastTool"};
 // What the user last typed into the tools that have no store of their own.
 inline constexpr QLatin1StringView footageInputs{"footage.inputs"};
 inline constexpr QLatin1StringView docToSrtLastSource{"docToSrt.lastSource"};
+// The frame rate of HH:MM:SS:FF stamps (e.g. "23.976") and the reading-speed limit in
+// characters a second that DOC to SRT marks cues against.
+inline constexpr QLatin1StringView docToSrtFrameRate{"docToSrt.frameRate"};
+inline constexpr QLatin1StringView docToSrtMaxCharactersPerSecond{
+    "docToSrt.maxCharactersPerSecond"};
 } // namespace SettingsKey
 
 // The one access point to the user's settings: an INI file in the user's configuration folder
