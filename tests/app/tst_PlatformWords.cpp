@@ -17,193 +17,57 @@ struct Literal {
     QString text;
 };
 
-bool isIdentifierChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
-
 // The escapes that matter for reading words; any other escaped character stands for itself.
-QString unescaped(QStringView body)
+QString unescaped(const QString &body)
 {
+    static const QRegularExpression escape(u"\\\\(u[0-9a-fA-F]{4}|U[0-9a-fA-F]{8}|.)"_s);
     QString text;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] != u'\\' || i + 1 == body.size()) {
-            text += body[i];
-            continue;
-        }
-        const QChar kind = body[++i];
-        const int digits = kind == u'u' ? 4 : kind == u'U' ? 8 : 0;
-        if (digits > 0 && i + digits < body.size()) {
-            bool ok = false;
-            const uint code = body.sliced(i + 1, digits).toUInt(&ok, 16);
-            if (ok) {
-                const char32_t character = code;
-                text += QString::fromUcs4(&character, 1);
-                i += digits;
-                continue;
-            }
-        }
-        text += kind == u'n' ? QChar(u'\n') : kind == u't' ? QChar(u'\t') : kind;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch &match : escape.globalMatch(body)) {
+        text += QStringView(body).sliced(done, match.capturedStart() - done);
+        const QString code = match.captured(1);
+        const char32_t character = code.size() > 1 ? code.mid(1).toUInt(nullptr, 16) : 0;
+        text += code.size() > 1 ? QString::fromUcs4(&character, 1)
+                : code == u"n"  ? u"\n"_s
+                : code == u"t"  ? u"\t"_s
+                                : code;
+        done = match.capturedEnd();
     }
-    return text;
+    return text + QStringView(body).sliced(done);
 }
 
 // The string literals of C++ source with the line each starts on. Adjacent literals are joined
 // as the compiler joins them, so a phrase split over two lines is still one text. Comments,
-// character literals, numbers with digit separators and #include paths are skipped.
-class LiteralScanner {
-public:
-    explicit LiteralScanner(const QString &source) : m_source(source) {}
-
-    QList<Literal> literals()
-    {
-        while (m_at < m_source.size())
-            step();
-        return m_literals;
-    }
-
-private:
-    QChar peek(qsizetype ahead = 0) const
-    {
-        return m_at + ahead < m_source.size() ? m_source[m_at + ahead] : QChar();
-    }
-    void advance(qsizetype count = 1)
-    {
-        for (qsizetype i = 0; i < count && m_at < m_source.size(); ++i, ++m_at) {
-            if (m_source[m_at] == u'\n')
-                ++m_line;
-        }
-    }
-    void skipPast(QStringView end)
-    {
-        while (m_at < m_source.size() && !QStringView(m_source).sliced(m_at).startsWith(end))
-            advance();
-        advance(end.size());
-    }
-
-    void step()
-    {
-        const QChar c = peek();
-        if (c == u'/' && peek(1) == u'/') {
-            skipPast(u"\n");
-        } else if (c == u'/' && peek(1) == u'*') {
-            skipPast(u"*/");
-        } else if (c == u'#' && atLineStart()) {
-            directive();
-        } else if (c == u'"') {
-            stringLiteral(false);
-        } else if (c == u'\'') {
-            characterLiteral();
-        } else if (c.isDigit()) {
-            number();
-        } else if (isIdentifierChar(c)) {
-            identifier();
-        } else {
-            if (!c.isSpace())
-                m_joinable = false;
-            m_afterLiteral = false;
-            advance();
-        }
-    }
-
-    bool atLineStart() const
-    {
-        for (qsizetype i = m_at - 1; i >= 0 && m_source[i] != u'\n'; --i) {
-            if (!m_source[i].isSpace())
-                return false;
-        }
-        return true;
-    }
-
-    void directive()
-    {
-        static const QRegularExpression include(u"^#\\s*include\\b"_s);
-        if (include.match(QStringView(m_source).sliced(m_at)).hasMatch()) {
-            skipPast(u"\n");
-            return;
-        }
-        m_joinable = false;
-        advance();
-    }
-
-    void identifier()
-    {
-        const qsizetype start = m_at;
-        while (isIdentifierChar(peek()))
-            advance();
-        const QStringView word = QStringView(m_source).sliced(start, m_at - start);
-        static const QStringList prefixes{u"u"_s, u"u8"_s, u"U"_s, u"L"_s};
-        static const QStringList rawPrefixes{u"R"_s, u"uR"_s, u"u8R"_s, u"UR"_s, u"LR"_s};
-        if (peek() == u'"' && prefixes.contains(word)) {
-            stringLiteral(false);
-        } else if (peek() == u'"' && rawPrefixes.contains(word)) {
-            stringLiteral(true);
-        } else if (peek() == u'\'' && prefixes.contains(word)) {
-            characterLiteral();
-        } else if (!m_afterLiteral) {
-            m_joinable = false; // a user-defined suffix such as _s keeps the literal whole
-        }
-        m_afterLiteral = false;
-    }
-
-    void number()
-    {
-        while (isIdentifierChar(peek()) || peek() == u'.' || peek() == u'\'' ||
-               ((peek() == u'+' || peek() == u'-') &&
-                QStringLiteral("eEpP").contains(m_source[m_at - 1])))
-            advance();
-        m_joinable = false;
-    }
-
-    void characterLiteral()
-    {
-        advance();
-        while (m_at < m_source.size() && peek() != u'\'' && peek() != u'\n')
-            advance(peek() == u'\\' ? 2 : 1);
-        advance();
-        m_joinable = false;
-    }
-
-    void stringLiteral(bool raw)
-    {
-        const int line = m_line;
-        advance(); // the opening quote
-        QString text;
-        if (raw) {
-            const qsizetype open = m_source.indexOf(u'(', m_at);
-            if (open < 0) {
-                advance(m_source.size() - m_at);
-                return;
-            }
-            const QString end = u')' + m_source.sliced(m_at, open - m_at) + u'"';
-            advance(open + 1 - m_at);
-            qsizetype close = m_source.indexOf(end, m_at);
-            if (close < 0)
-                close = m_source.size();
-            text = m_source.sliced(m_at, close - m_at);
-            advance(close + end.size() - m_at);
-        } else {
-            const qsizetype start = m_at;
-            while (m_at < m_source.size() && peek() != u'"' && peek() != u'\n')
-                advance(peek() == u'\\' ? 2 : 1);
-            text = unescaped(QStringView(m_source).sliced(start, m_at - start));
-            advance();
-        }
-        if (m_joinable && !m_literals.isEmpty())
-            m_literals.last().text += text;
+// character literals, numbers with digit separators and #include paths are passed over.
+QList<Literal> stringLiterals(const QString &source)
+{
+    static const QRegularExpression token(
+        uR"re(//[^\n]*|/\*.*?\*/|^[ \t]*#[ \t]*include[^\n]*|(?:u8|[uUL])?R"([^()\\\s"]*)\()re"
+        uR"re((.*?)\)\1"|(?:u8|[uUL])?"((?:[^"\\\n]|\\.)*)"|(?:u8|[uUL])?'(?:[^'\\\n]|\\.)*')re"
+        uR"re(|[A-Za-z_]\w*|\d[\w'.]*)re"_s,
+        QRegularExpression::DotMatchesEverythingOption | QRegularExpression::MultilineOption);
+    static const QRegularExpression joining(u"^\\w*\\s*$"_s); // a suffix such as _s, then space
+    QList<Literal> literals;
+    int line = 1;
+    qsizetype counted = 0;
+    qsizetype lastEnd = -1; // of the last string literal
+    for (const QRegularExpressionMatch &match : token.globalMatch(source)) {
+        const bool raw = match.capturedStart(2) >= 0;
+        if (!raw && match.capturedStart(3) < 0)
+            continue;
+        line +=
+            int(QStringView(source).sliced(counted, match.capturedStart() - counted).count(u'\n'));
+        counted = match.capturedStart();
+        const QString text = raw ? match.captured(2) : unescaped(match.captured(3));
+        if (lastEnd >= 0 &&
+            joining.match(QStringView(source).sliced(lastEnd, counted - lastEnd)).hasMatch())
+            literals.last().text += text;
         else
-            m_literals.append({line, text});
-        m_joinable = true;
-        m_afterLiteral = true;
+            literals.append({line, text});
+        lastEnd = match.capturedEnd();
     }
-
-    const QString &m_source;
-    qsizetype m_at = 0;
-    int m_line = 1;
-    bool m_joinable = false;     // the next literal continues the last one
-    bool m_afterLiteral = false; // the next identifier is a literal's suffix
-    QList<Literal> m_literals;
-};
+    return literals;
+}
 
 // The lines of a resource file that a user reads, by the file's kind.
 QList<Literal> userVisibleLines(const QString &path, const QString &contents)
@@ -229,30 +93,19 @@ QList<Literal> userVisibleLines(const QString &path, const QString &contents)
 }
 
 // Literals that may hold a word of the list, each with the reason it is not user text.
-struct Allowed {
-    QRegularExpression literal;
-    const char *reason;
-};
-
-const QList<Allowed> &allowList()
-{
-    static const QList<Allowed> allowed{
-        {QRegularExpression(u"^(e\\.g\\. )?[a-z0-9]+(\\+[a-z0-9]+)*\\+?$"_s),
-         "a key combination in the pad's own syntax: \"cmd\" is the token that the server posts "
-         "as Control or Super, not a key name shown as such"},
-        {QRegularExpression(u"^huebench(\\.[a-z0-9-]+)+$"_s),
-         "a logging-category name, read only in logging rules"},
-        {QRegularExpression(u"^\\s*(SELECT|INSERT|UPDATE|DELETE|CREATE)\\s"_s),
-         "SQL of the store: sfSymbol is the column that button records keep their icon in"},
-    };
-    return allowed;
-}
-
 bool isAllowed(const QString &literal)
 {
-    return std::any_of(allowList().begin(), allowList().end(), [&](const Allowed &entry) {
-        return entry.literal.match(literal).hasMatch();
-    });
+    static const QRegularExpression allowed[] = {
+        // A key combination in the pad's own syntax: "cmd" is the token that the server posts
+        // as Control or Super, not a key name shown as such.
+        QRegularExpression(u"^(e\\.g\\. )?[a-z0-9]+(\\+[a-z0-9]+)*\\+?$"_s),
+        // A logging-category name, read only in logging rules.
+        QRegularExpression(u"^huebench(\\.[a-z0-9-]+)+$"_s),
+        // SQL of the store: sfSymbol is the column that button records keep their icon in.
+        QRegularExpression(u"^\\s*(SELECT|INSERT|UPDATE|DELETE|CREATE)\\s"_s),
+    };
+    return std::ranges::any_of(allowed,
+                               [&](const auto &re) { return re.match(literal).hasMatch(); });
 }
 
 struct Source {
@@ -264,30 +117,25 @@ QList<Source> readSources()
 {
     const QString root = QStringLiteral(HB_SOURCE_DIR);
     QList<Source> sources;
-    QDirIterator code(root + u"/src"_s, {u"*.cpp"_s, u"*.h"_s}, QDir::Files,
-                      QDirIterator::Subdirectories);
-    while (code.hasNext()) {
-        const QString path = code.next();
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read %s", qPrintable(path));
-        const QString text = QString::fromUtf8(file.readAll());
-        sources.append({path.mid(root.size() + 1), LiteralScanner(text).literals()});
+    for (const QString &folder : {u"src"_s, u"resources"_s}) {
+        QDirIterator files(root + u'/' + folder, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            const QString relative = path.mid(root.size() + 1);
+            // Icons are pictures; their folder's licence and notes are the icon set's own text.
+            if (relative.startsWith(u"resources/icons/"))
+                continue;
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                qFatal("cannot read %s", qPrintable(path));
+            const QString text = QString::fromUtf8(file.readAll());
+            if (folder == u"resources")
+                sources.append({relative, userVisibleLines(relative, text)});
+            else if (path.endsWith(u".cpp") || path.endsWith(u".h"))
+                sources.append({relative, stringLiterals(text)});
+        }
     }
-    QDirIterator resources(root + u"/resources"_s, QDir::Files, QDirIterator::Subdirectories);
-    while (resources.hasNext()) {
-        const QString path = resources.next();
-        // Icons are pictures; their folder's licence and notes are the icon set's own text.
-        if (path.contains(u"/resources/icons/"))
-            continue;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read %s", qPrintable(path));
-        const QString relative = path.mid(root.size() + 1);
-        sources.append({relative, userVisibleLines(relative, QString::fromUtf8(file.readAll()))});
-    }
-    std::sort(sources.begin(), sources.end(),
-              [](const Source &a, const Source &b) { return a.path < b.path; });
+    std::ranges::sort(sources, {}, &Source::path);
     return sources;
 }
 
@@ -300,8 +148,6 @@ class TestPlatformWords : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void scannerReadsLiteralsAsTheCompilerDoes_data();
-    void scannerReadsLiteralsAsTheCompilerDoes();
     void noPlatformWordInUserText_data();
     void noPlatformWordInUserText();
 };
@@ -309,47 +155,17 @@ private Q_SLOTS:
 void TestPlatformWords::initTestCase()
 {
     m_sources = readSources();
-    // A scan that finds nothing proves nothing: one known text must be among the findings.
-    const auto sheet = std::find_if(m_sources.cbegin(), m_sources.cend(), [](const Source &s) {
-        return s.path == u"src/dadavezaruz/ConnectionSheet.cpp";
-    });
+    // A scan that finds nothing proves nothing: known texts must be among the findings, one of
+    // them split over two lines.
+    const auto sheet =
+        std::ranges::find(m_sources, u"src/dadavezaruz/ConnectionSheet.cpp"_s, &Source::path);
     QVERIFY(sheet != m_sources.cend());
-    QVERIFY(std::any_of(sheet->texts.cbegin(), sheet->texts.cend(),
-                        [](const Literal &l) { return l.text == u"Manual Connection"; }));
-}
-
-void TestPlatformWords::scannerReadsLiteralsAsTheCompilerDoes_data()
-{
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QList<int>>("lines");
-
-    // The two ways a scanner goes quietly wrong: a phrase split over lines read as two texts,
-    // and a quote inside a character literal or escape read as the end of a string.
-    QTest::newRow("adjacent literals join")
-        << u"x = u\"Connect to \"\n    u\"Mac\"_s;\ny(\"z\");"_s
-        << QStringList{u"Connect to Mac"_s, u"z"_s} << QList<int>{1, 3};
-    QTest::newRow("quotes in characters and escapes")
-        << uR"(c = '"'; d = u'\''; s = "say \"hi\"\n"; n = 1'000;)"_s
-        << QStringList{u"say \"hi\"\n"_s} << QList<int>{1};
-}
-
-void TestPlatformWords::scannerReadsLiteralsAsTheCompilerDoes()
-{
-    QFETCH(QString, source);
-    QFETCH(QStringList, texts);
-    QFETCH(QList<int>, lines);
-
-    QStringList foundTexts;
-    QList<int> foundLines;
-    for (const Literal &literal : LiteralScanner(source).literals()) {
-        foundTexts.append(literal.text);
-        foundLines.append(literal.line);
+    for (const QString &known : {u"Manual Connection"_s, u"Avahi daemon, which is not running"_s}) {
+        QVERIFY2(std::ranges::any_of(sheet->texts,
+                                     [&](const Literal &l) { return l.text.contains(known); }),
+                 qPrintable(known));
     }
-    QCOMPARE(foundTexts, texts);
-    QCOMPARE(foundLines, lines);
 }
-
 void TestPlatformWords::noPlatformWordInUserText_data()
 {
     QTest::addColumn<QString>("pattern");

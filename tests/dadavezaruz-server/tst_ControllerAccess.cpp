@@ -1,11 +1,14 @@
+// Who may send presses: peers by their address, and lines that start a web request (a web page
+// can make a browser send those). Only classifies text; nothing here connects anywhere.
+
 #include "dadavezaruz-server/ControllerAccess.h"
+#include "dadavezaruz-server/HttpRequestLine.h"
 
 #include <QTest>
 
 using namespace hb;
 using Kind = ControllerAccess::Kind;
 
-// Only classifies address text; nothing here connects anywhere.
 class TestControllerAccess : public QObject {
     Q_OBJECT
 
@@ -42,12 +45,42 @@ private Q_SLOTS:
     {
         QFETCH(QString, address);
         QFETCH(Kind, kind);
-        QFETCH(QString, text);
         const QHostAddress peer(address);
         QCOMPARE(ControllerAccess::classify(peer), kind);
-        QCOMPARE(ControllerAccess::addressText(peer), text);
+        QTEST(ControllerAccess::addressText(peer), "text");
         // Whatever is served once allowed may be allowed; the rest is refused with a reason.
         QCOMPARE(ControllerAccess::allowProblem(address).has_value(), kind == Kind::Elsewhere);
+    }
+
+    void recognisesRequestLines_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("isRequest");
+
+        QTest::newRow("POST") << QByteArray("POST / HTTP/1.1\r") << true;
+        QTest::newRow("GET, no CR") << QByteArray("GET /index.html?x=1 HTTP/1.0") << true;
+        QTest::newRow("HTTP/2 preface") << QByteArray("PRI * HTTP/2.0\r") << true;
+        QTest::newRow("major version only") << QByteArray("GET / HTTP/2") << true;
+        QTest::newRow("odd method token") << QByteArray("M-SEARCH * HTTP/1.1\r") << true;
+        QTest::newRow("spaces in target") << QByteArray("GET /a b HTTP/1.1") << true;
+
+        QTest::newRow("a pad's line")
+            << QByteArray(R"({"keyCombo":"h","appTarget":"resolve"})") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("CR only") << QByteArray("\r") << false;
+        QTest::newRow("no target") << QByteArray("GET  HTTP/1.1") << false;
+        QTest::newRow("no method") << QByteArray(" / HTTP/1.1") << false;
+        QTest::newRow("no version") << QByteArray("GET / HTTP/") << false;
+        QTest::newRow("lower-case protocol") << QByteArray("GET / http/1.1") << false;
+        QTest::newRow("JSON mentioning HTTP")
+            << QByteArray(R"({"keyCombo":"GET / HTTP/1.1"})") << false;
+        QTest::newRow("version only") << QByteArray("HTTP/1.1") << false;
+    }
+
+    void recognisesRequestLines()
+    {
+        QFETCH(QByteArray, line);
+        QTEST(isHttpRequestLine(line), "isRequest");
     }
 };
 

@@ -4,6 +4,7 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
+#include "dadavezaruz/ReconnectSchedule.h"
 #include "dadavezaruz/TcpDadavezaRuzTransport.h"
 #include "platform/dnssd/AvahiServiceDiscovery.h"
 #include "platform/dnssd/AvahiServicePublisher.h"
@@ -134,15 +135,12 @@ private Q_SLOTS:
         QFETCH(QString, host);
         QFETCH(int, port);
         QFETCH(QString, linkTarget);
-        QFETCH(QString, status);
-
         m_connection->connectToHost(host, quint16(port));
         QCOMPARE(m_transport.last() ? m_transport.last()->target : QString(), linkTarget);
-        QCOMPARE(m_connection->lastError(), status);
+        QTEST(m_connection->lastError(), "status");
         QCOMPARE(m_connection->state().kind,
                  linkTarget.isEmpty() ? State::Disconnected : State::Connecting);
-        if (!linkTarget.isEmpty())
-            QVERIFY(m_transport.last()->started);
+        QCOMPARE(m_transport.last() && m_transport.last()->started, !linkTarget.isEmpty());
     }
 
     void failureReports_data()
@@ -162,14 +160,11 @@ private Q_SLOTS:
     void failureReports()
     {
         QFETCH(QString, description);
-        QFETCH(QString, status);
-        QFETCH(bool, blocked);
-
         m_connection->connectToHost(u"studio"_s, 58432);
         m_transport.last()->report(Report::Failed, description);
         QCOMPARE(m_connection->state(), (State{State::Failed, description}));
-        QCOMPARE(m_connection->lastError(), status);
-        QCOMPARE(m_connection->isBonjourBlocked(), blocked);
+        QTEST(m_connection->lastError(), "status");
+        QTEST(m_connection->isBonjourBlocked(), "blocked");
     }
 
     void eachTimeoutEndsOnlyItsOwnAttempt()
@@ -183,28 +178,6 @@ private Q_SLOTS:
         QTRY_COMPARE(m_connection->state(), (State{State::Failed, u"Connection timed out"_s}));
         QCOMPARE(m_connection->lastError(), u"Connection timed out (5s)"_s);
         QCOMPARE(m_connection->hostAddress(), u"second"_s);
-    }
-
-    void reportsOfReplacedLinksAreIgnored()
-    {
-        m_connection->connectToHost(u"first"_s, 58432);
-        QPointer<FakeLink> first = m_transport.last();
-        m_connection->connectToHost(u"second"_s, 58432);
-        QVERIFY(first);
-        first->report(Report::Failed, u"Connection refused"_s);
-        first->report(Report::Ready);
-        QCOMPARE(m_connection->state().kind, State::Connecting);
-        QCOMPARE(m_connection->lastError(), QString());
-        QVERIFY(m_connection->savedHosts().isEmpty());
-    }
-
-    void readyRemembersTheHost()
-    {
-        connectedLink(u"studio-mac"_s);
-        QCOMPARE(m_connection->state().kind, State::Connected);
-        QCOMPARE(m_settings->text(SettingsKey::dadavezaruzLastHost), u"studio-mac"_s);
-        QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), 58432);
-        QCOMPARE(m_connection->savedHosts().value(0).host, u"studio-mac"_s);
     }
 
     void sendOnlyWhenConnected()
@@ -265,40 +238,42 @@ private Q_SLOTS:
     {
         QFETCH(QList<Status>, said);
         QFETCH(bool, closes);
-        QFETCH(int, frames);
-        QFETCH(QString, sentLabel);
-        QFETCH(QString, status);
-        QFETCH(State, state);
-        QFETCH(int, reconnectDelay);
-
         m_connection->setReconnectAutomatically(true);
         FakeLink &link = connectedLink();
         for (Status word : std::as_const(said))
             link.status(word);
         m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
-        QCOMPARE(link.frames.size(), frames);
+        QTEST(int(link.frames.size()), "frames");
         for (const FakeLink::SendCompletion &done : std::as_const(link.completions))
             done(QString());
         if (closes)
             link.report(Report::Failed, u"The remote host closed the connection"_s);
-        QCOMPARE(m_connection->lastSentLabel(), sentLabel);
-        QCOMPARE(m_connection->lastError(), status);
-        QCOMPARE(m_connection->state(), state);
-        QCOMPARE(m_connection->reconnectDelay(), reconnectDelay);
+        QTEST(m_connection->lastSentLabel(), "sentLabel");
+        QTEST(m_connection->lastError(), "status");
+        QTEST(m_connection->state(), "state");
+        QTEST(m_connection->reconnectDelay(), "reconnectDelay");
     }
 
-    void eachAttemptHearsOnlyItsOwnServer()
+    // What a replaced link reports or hears from its server counts for nothing.
+    void aReplacedLinkCountsForNothing()
     {
         FakeLink &first = connectedLink(u"first"_s);
         first.status(Status::WaitingForApproval);
         QPointer<FakeLink> old = &first;
-        FakeLink &second = connectedLink(u"second"_s);
+        m_connection->connectToHost(u"second"_s, 58432);
         QCOMPARE(m_connection->serverStatus(), std::nullopt);
-        if (old)
-            old->status(Status::Refused); // a replaced link's word counts for nothing
+        QVERIFY(old);
+        old->status(Status::Refused);
+        old->report(Report::Failed, u"Connection refused"_s);
+        old->report(Report::Ready);
+        QCOMPARE(m_connection->state().kind, State::Connecting);
+        QCOMPARE(m_connection->lastError(), QString());
         QCOMPARE(m_connection->serverStatus(), std::nullopt);
+        QCOMPARE(m_connection->savedHosts().size(), 1); // "first" only
+
+        m_transport.last()->report(Report::Ready);
         m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
-        QCOMPARE(second.frames.size(), 1);
+        QCOMPARE(m_transport.last()->frames.size(), 1);
     }
 
     void autoConnectOnlyWhenEnabled()
@@ -332,6 +307,42 @@ private Q_SLOTS:
         QCOMPARE(m_transport.links.size(), 3);
     }
 
+    // The schedule itself, apart from a connection.
+    void backOffDoublesUpToItsCap()
+    {
+        ReconnectSchedule schedule;
+        for (const int expected : {1, 2, 4, 8, 16, 30, 30}) {
+            schedule.schedule();
+            QCOMPARE(schedule.delay(), expected);
+        }
+        schedule.resetBackoff(); // back after a loss: the countdown under way goes on
+        QCOMPARE(schedule.delay(), 30);
+        schedule.schedule();
+        QCOMPARE(schedule.delay(), 1);
+        schedule.schedule();
+        schedule.cancel();
+        QCOMPARE(schedule.delay(), 0);
+        schedule.schedule();
+        QCOMPARE(schedule.delay(), 1);
+    }
+
+    void countsDownToOneAttempt()
+    {
+        ReconnectSchedule schedule;
+        schedule.setTickInterval(20);
+        QList<int> shown;
+        connect(&schedule, &ReconnectSchedule::delayChanged, this,
+                [&] { shown.append(schedule.delay()); });
+        QSignalSpy due(&schedule, &ReconnectSchedule::due);
+        schedule.schedule();
+        schedule.schedule(); // a second loss before the attempt: the longer wait counts
+        QTRY_COMPARE(due.size(), 1);
+        QCOMPARE(shown, (QList<int>{1, 2, 1, 0}));
+        QTest::qWait(100); // the countdown has stopped
+        QCOMPARE(due.size(), 1);
+        QCOMPARE(schedule.delay(), 0);
+    }
+
     void againstARealServer()
     {
         TestServer server;
@@ -339,7 +350,9 @@ private Q_SLOTS:
         DadavezaRuzConnection connection(*m_settings, transport, m_discovery);
         connection.connectToHost(u"127.0.0.1"_s, server.server->port());
         QTRY_COMPARE(connection.state().kind, State::Connected);
+        QCOMPARE(m_settings->text(SettingsKey::dadavezaruzLastHost), u"127.0.0.1"_s);
         QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), server.server->port());
+        QCOMPARE(connection.savedHosts().value(0).port, server.server->port());
         connection.send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
         QTRY_COMPARE(connection.lastSentLabel(), u"Undo"_s);
         QTRY_COMPARE(server.server->lastCommand(), u"cmd+z → resolve"_s);
@@ -398,21 +411,6 @@ private Q_SLOTS:
         Q_EMIT m_discovery.checks.last()->finished(true, {});
         QCOMPARE(m_connection->lastError(), DadavezaRuzConnection::probeGrantedText());
         QVERIFY(!m_connection->isBonjourBlocked());
-    }
-
-    void connectToDiscoveredTakesThePeer()
-    {
-        m_connection->connectToDiscovered(
-            {u"id"_s, u"Huebench"_s, u"_huebench._tcp"_s, u"local."_s, {}});
-        FakeLink &link = *m_transport.last();
-        QCOMPARE(link.target, u"Huebench"_s);
-        QCOMPARE(m_connection->state().kind, State::Connecting);
-        link.remote = {u"127.0.0.1"_s, 6000};
-        link.report(Report::Ready);
-        QCOMPARE(m_connection->hostAddress(), u"127.0.0.1"_s);
-        QCOMPARE(m_connection->port(), 6000);
-        QCOMPARE(m_connection->savedHosts().value(0).port, 6000);
-        QCOMPARE(m_settings->text(SettingsKey::dadavezaruzLastHost), u"127.0.0.1"_s);
     }
 };
 

@@ -100,15 +100,13 @@ private Q_SLOTS:
         QFETCH(bool, answers);
         QFETCH(ServiceDiscoveryError, code);
         QFETCH(QString, description);
-        QFETCH(QString, status);
-        QFETCH(bool, blocked);
 
         m_discovery->probe();
         QCOMPARE(m_fake.checks.size(), 1);
         Q_EMIT m_fake.checks.last()->finished(answers,
                                               answers ? Error{} : Error::make(code, description));
-        QCOMPARE(m_status, status);
-        QCOMPARE(m_discovery->isBlocked(), blocked);
+        QTEST(m_status, "status");
+        QTEST(m_discovery->isBlocked(), "blocked");
         QCOMPARE(m_fake.browsers.size(), answers ? 1 : 0); // a granted probe browses afresh
     }
 

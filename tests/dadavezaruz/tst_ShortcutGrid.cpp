@@ -2,8 +2,6 @@
 #include "dadavezaruz/ShortcutButtonCell.h"
 #include "dadavezaruz/ShortcutGridView.h"
 
-#include <QBuffer>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -45,299 +43,280 @@ QPoint centreOf(int row, int col)
     return ShortcutGrid::cellRect(kSquare, row, col).center().toPoint();
 }
 
-// A ring's two long sides, in pixels, give at least a cell's width.
-int cell0Width()
-{
-    return int(ShortcutGrid::cellRect(kSquare, 0, 0).width());
-}
-
 } // namespace
 
 class TestShortcutGrid : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cells_data();
-    void cells();
-    void geometry_data();
-    void geometry();
-    void keys_data();
-    void keys();
-    void viewInput_data();
-    void viewInput();
-    void keyboardFocus_data();
-    void keyboardFocus();
-    void focusRingFollowsTheFocus();
-    void labelFit_data();
-    void labelFit();
-};
+    void cells_data()
+    {
+        QTest::addColumn<QList<ShortcutButton>>("buttons");
+        QTest::addColumn<QList<qint64>>("expected");
 
-void TestShortcutGrid::cells_data()
-{
-    QTest::addColumn<QList<ShortcutButton>>("buttons");
-    QTest::addColumn<QList<qint64>>("expected");
+        QTest::newRow("corners") << QList{button(1, 0, 0), button(2, 3, 3)}
+                                 << gridWith({{0, 1}, {15, 2}});
+        QTest::newRow("clamped") << QList{button(1, 7, -1), button(2, -5, 9)}
+                                 << gridWith({{12, 1}, {3, 2}});
+        QTest::newRow("later wins") << QList{button(1, 1, 2), button(2, 1, 2), button(3, 0, 1)}
+                                    << gridWith({{6, 2}, {1, 3}});
+        QTest::newRow("clamped into a taken cell")
+            << QList{button(1, 3, 3), button(2, 40, 40)} << gridWith({{15, 2}});
+    }
 
-    QTest::newRow("corners") << QList{button(1, 0, 0), button(2, 3, 3)}
-                             << gridWith({{0, 1}, {15, 2}});
-    QTest::newRow("clamped") << QList{button(1, 7, -1), button(2, -5, 9)}
-                             << gridWith({{12, 1}, {3, 2}});
-    QTest::newRow("later wins") << QList{button(1, 1, 2), button(2, 1, 2), button(3, 0, 1)}
-                                << gridWith({{6, 2}, {1, 3}});
-    QTest::newRow("clamped into a taken cell")
-        << QList{button(1, 3, 3), button(2, 40, 40)} << gridWith({{15, 2}});
-}
+    void cells()
+    {
+        QFETCH(QList<ShortcutButton>, buttons);
+        QList<qint64> ids;
+        for (const auto &cell : ShortcutGrid::cells(buttons))
+            ids.append(cell ? cell->id : 0);
+        QTEST(ids, "expected");
+    }
 
-void TestShortcutGrid::cells()
-{
-    QFETCH(QList<ShortcutButton>, buttons);
-    QFETCH(QList<qint64>, expected);
-    QList<qint64> ids;
-    for (const auto &cell : ShortcutGrid::cells(buttons))
-        ids.append(cell ? cell->id : 0);
-    QCOMPARE(ids, expected);
-}
+    void geometry_data()
+    {
+        QTest::addColumn<QSizeF>("area");
+        QTest::addColumn<qreal>("side");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<int>("row"); // -1: no cell
+        QTest::addColumn<int>("col");
 
-void TestShortcutGrid::geometry_data()
-{
-    QTest::addColumn<QSizeF>("area");
-    QTest::addColumn<qreal>("side");
-    QTest::addColumn<QPointF>("point");
-    QTest::addColumn<int>("row"); // -1: no cell
-    QTest::addColumn<int>("col");
+        // Cells of 106 from 12, every 114.
+        QTest::newRow("square, first cell") << kSquare << 106.0 << QPointF(12, 12) << 0 << 0;
+        QTest::newRow("square, gap") << kSquare << 106.0 << QPointF(120, 50) << -1 << -1;
+        QTest::newRow("square, last cell") << kSquare << 106.0 << QPointF(459, 459) << 3 << 3;
+        // The height bounds the cells; the grid of 176 is centred from 412.
+        QTest::newRow("wide, left of the grid")
+            << QSizeF(1000, 200) << 38.0 << QPointF(20, 20) << -1 << -1;
+        QTest::newRow("wide, first cell")
+            << QSizeF(1000, 200) << 38.0 << QPointF(413, 13) << 0 << 0;
+        QTest::newRow("no width left") << QSizeF(40, 500) << 1.0 << QPointF(5, 5) << -1 << -1;
+        QTest::newRow("tiny") << QSizeF(10, 10) << 1.0 << QPointF(12.5, 12.5) << 0 << 0;
+    }
 
-    // Cells of 106 from 12, every 114.
-    QTest::newRow("square, first cell") << kSquare << 106.0 << QPointF(12, 12) << 0 << 0;
-    QTest::newRow("square, gap") << kSquare << 106.0 << QPointF(120, 50) << -1 << -1;
-    QTest::newRow("square, last cell") << kSquare << 106.0 << QPointF(459, 459) << 3 << 3;
-    // The height bounds the cells; the grid of 176 is centred from 412.
-    QTest::newRow("wide, left of the grid")
-        << QSizeF(1000, 200) << 38.0 << QPointF(20, 20) << -1 << -1;
-    QTest::newRow("wide, first cell") << QSizeF(1000, 200) << 38.0 << QPointF(413, 13) << 0 << 0;
-    QTest::newRow("no width left") << QSizeF(40, 500) << 1.0 << QPointF(5, 5) << -1 << -1;
-    QTest::newRow("tiny") << QSizeF(10, 10) << 1.0 << QPointF(12.5, 12.5) << 0 << 0;
-}
+    void geometry()
+    {
+        QFETCH(QSizeF, area);
+        QFETCH(QPointF, point);
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QTEST(ShortcutGrid::cellSide(area), "side");
+        QCOMPARE(ShortcutGrid::cellAt(area, point),
+                 row < 0 ? std::nullopt : std::optional(ShortcutGridCell{row, col}));
+    }
 
-void TestShortcutGrid::geometry()
-{
-    QFETCH(QSizeF, area);
-    QFETCH(qreal, side);
-    QFETCH(QPointF, point);
-    QFETCH(int, row);
-    QFETCH(int, col);
-    QCOMPARE(ShortcutGrid::cellSide(area), side);
-    QCOMPARE(ShortcutGrid::cellAt(area, point),
-             row < 0 ? std::nullopt : std::optional(ShortcutGridCell{row, col}));
-}
+    void keys_data()
+    {
+        QTest::addColumn<quint32>("scanCode");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("row"); // -1: no cell
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("label");
 
-void TestShortcutGrid::keys_data()
-{
-    QTest::addColumn<quint32>("scanCode");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("row"); // -1: no cell
-    QTest::addColumn<int>("col");
-    QTest::addColumn<QString>("label");
+        QTest::newRow("X 4") << 13u << int(Qt::Key_4) << 0 << 3 << u"4"_s;
+        QTest::newRow("X V") << 55u << int(Qt::Key_V) << 3 << 3 << u"V"_s;
+        // A French keyboard prints A where a US one prints Q: the place counts.
+        QTest::newRow("X place wins over key") << 24u << int(Qt::Key_A) << 1 << 0 << u"Q"_s;
+        QTest::newRow("X 5") << 14u << int(Qt::Key_5) << -1 << -1 << QString();
+        QTest::newRow("key W") << 0u << int(Qt::Key_W) << 1 << 1 << u"W"_s;
+        QTest::newRow("key G") << 0u << int(Qt::Key_G) << -1 << -1 << QString();
+    }
 
-    QTest::newRow("X 4") << 13u << int(Qt::Key_4) << 0 << 3 << u"4"_s;
-    QTest::newRow("X V") << 55u << int(Qt::Key_V) << 3 << 3 << u"V"_s;
-    // A French keyboard prints A where a US one prints Q: the place counts.
-    QTest::newRow("X place wins over key") << 24u << int(Qt::Key_A) << 1 << 0 << u"Q"_s;
-    QTest::newRow("X 5") << 14u << int(Qt::Key_5) << -1 << -1 << QString();
-    QTest::newRow("key W") << 0u << int(Qt::Key_W) << 1 << 1 << u"W"_s;
-    QTest::newRow("key G") << 0u << int(Qt::Key_G) << -1 << -1 << QString();
-}
+    void keys()
+    {
+        QFETCH(quint32, scanCode);
+        QFETCH(int, key);
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QCOMPARE(ShortcutGrid::cellForKey(scanCode, key),
+                 row < 0 ? std::nullopt : std::optional(ShortcutGridCell{row, col}));
+        QTEST(ShortcutGrid::keyLabel(row, col), "label");
+    }
 
-void TestShortcutGrid::keys()
-{
-    QFETCH(quint32, scanCode);
-    QFETCH(int, key);
-    QFETCH(int, row);
-    QFETCH(int, col);
-    QFETCH(QString, label);
-    QCOMPARE(ShortcutGrid::cellForKey(scanCode, key),
-             row < 0 ? std::nullopt : std::optional(ShortcutGridCell{row, col}));
-    QCOMPARE(ShortcutGrid::keyLabel(row, col), label);
-}
+    void viewInput_data()
+    {
+        QTest::addColumn<Input>("input");
+        QTest::addColumn<QVariantList>("tap"); // empty: none
+        QTest::addColumn<int>("pageStep");     // 0: none
 
-void TestShortcutGrid::viewInput_data()
-{
-    QTest::addColumn<Input>("input");
-    QTest::addColumn<QVariantList>("tap"); // empty: none
-    QTest::addColumn<int>("pageStep");     // 0: none
+        const auto click = [](QPoint press, QPoint release, Qt::MouseButton mouse) {
+            return Input([=](QWidget *view) {
+                QTest::mousePress(view, mouse, {}, press);
+                QTest::mouseRelease(view, mouse, {}, release);
+            });
+        };
+        const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+            return Input([=](QWidget *view) { QTest::keyClick(view, k, modifiers); });
+        };
+        QTest::newRow("click") << click(centreOf(2, 3), centreOf(2, 3), Qt::LeftButton)
+                               << QVariantList{2, 3} << 0;
+        QTest::newRow("dragged off")
+            << click(centreOf(0, 0), centreOf(0, 1), Qt::LeftButton) << QVariantList{} << 0;
+        QTest::newRow("gap") << click({122, 50}, {122, 50}, Qt::LeftButton) << QVariantList{} << 0;
+        QTest::newRow("right button")
+            << click(centreOf(1, 0), centreOf(1, 0), Qt::RightButton) << QVariantList{} << 0;
+        QTest::newRow("key D") << key(Qt::Key_D) << QVariantList{2, 2} << 0;
+        QTest::newRow("Ctrl+Z") << key(Qt::Key_Z, Qt::ControlModifier) << QVariantList{} << 0;
+        QTest::newRow("Ctrl+Page Up")
+            << key(Qt::Key_PageUp, Qt::ControlModifier) << QVariantList{} << -1;
+        QTest::newRow("Ctrl+Page Down")
+            << key(Qt::Key_PageDown, Qt::ControlModifier) << QVariantList{} << 1;
+    }
 
-    const auto click = [](QPoint press, QPoint release, Qt::MouseButton mouse) {
-        return Input([=](QWidget *view) {
-            QTest::mousePress(view, mouse, {}, press);
-            QTest::mouseRelease(view, mouse, {}, release);
-        });
-    };
-    const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
-        return Input([=](QWidget *view) { QTest::keyClick(view, k, modifiers); });
-    };
-    QTest::newRow("click") << click(centreOf(2, 3), centreOf(2, 3), Qt::LeftButton)
-                           << QVariantList{2, 3} << 0;
-    QTest::newRow("dragged off") << click(centreOf(0, 0), centreOf(0, 1), Qt::LeftButton)
-                                 << QVariantList{} << 0;
-    QTest::newRow("gap") << click({122, 50}, {122, 50}, Qt::LeftButton) << QVariantList{} << 0;
-    QTest::newRow("right button") << click(centreOf(1, 0), centreOf(1, 0), Qt::RightButton)
-                                  << QVariantList{} << 0;
-    QTest::newRow("key D") << key(Qt::Key_D) << QVariantList{2, 2} << 0;
-    QTest::newRow("Ctrl+Z") << key(Qt::Key_Z, Qt::ControlModifier) << QVariantList{} << 0;
-    QTest::newRow("Ctrl+Page Up") << key(Qt::Key_PageUp, Qt::ControlModifier) << QVariantList{}
-                                  << -1;
-    QTest::newRow("Ctrl+Page Down")
-        << key(Qt::Key_PageDown, Qt::ControlModifier) << QVariantList{} << 1;
-}
+    void viewInput()
+    {
+        QFETCH(Input, input);
+        QFETCH(QVariantList, tap);
+        QFETCH(int, pageStep);
+        ShortcutGridView view;
+        view.resize(kSquare.toSize());
+        ShortcutButton undo = button(7, 1, 0);
+        undo.label = u"Undo"_s;
+        view.setButtons({undo});
+        view.show();
+        QSignalSpy taps(&view, &ShortcutGridView::cellTapped);
+        QSignalSpy steps(&view, &ShortcutGridView::pageStepRequested);
+        input(&view);
+        QCOMPARE(taps.count(), tap.isEmpty() ? 0 : 1);
+        if (!tap.isEmpty())
+            QCOMPARE(taps[0], tap);
+        QCOMPARE(steps.count(), pageStep ? 1 : 0);
+        if (pageStep)
+            QCOMPARE(steps[0][0].toInt(), pageStep);
+        QCOMPARE(view.toolTipFor(1, 0), u"Undo \u2014 key Q"_s);
+    }
 
-void TestShortcutGrid::viewInput()
-{
-    QFETCH(Input, input);
-    QFETCH(QVariantList, tap);
-    QFETCH(int, pageStep);
-    ShortcutGridView view;
-    view.resize(kSquare.toSize());
-    ShortcutButton undo = button(7, 1, 0);
-    undo.label = u"Undo"_s;
-    view.setButtons({undo});
-    view.show();
-    QSignalSpy taps(&view, &ShortcutGridView::cellTapped);
-    QSignalSpy steps(&view, &ShortcutGridView::pageStepRequested);
-    input(&view);
-    QCOMPARE(taps.count(), tap.isEmpty() ? 0 : 1);
-    if (!tap.isEmpty())
-        QCOMPARE(taps[0], tap);
-    QCOMPARE(steps.count(), pageStep ? 1 : 0);
-    if (pageStep)
-        QCOMPARE(steps[0][0].toInt(), pageStep);
-    QCOMPARE(view.toolTipFor(1, 0), u"Undo \u2014 key Q"_s);
-}
+    void keyboardFocus_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QVariantList>("focus");
+        QTest::addColumn<int>("taps");
 
-void TestShortcutGrid::keyboardFocus_data()
-{
-    QTest::addColumn<QList<int>>("keys");
-    QTest::addColumn<QVariantList>("focus");
-    QTest::addColumn<int>("taps");
+        QTest::newRow("starts top left") << QList<int>{} << QVariantList{0, 0} << 0;
+        QTest::newRow("right and down")
+            << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Down} << QVariantList{1, 2} << 0;
+        QTest::newRow("stops at the edges")
+            << QList<int>{Qt::Key_Left, Qt::Key_Up,   Qt::Key_Down, Qt::Key_Down,
+                          Qt::Key_Down, Qt::Key_Down, Qt::Key_End,  Qt::Key_Right}
+            << QVariantList{3, 3} << 0;
+        QTest::newRow("home") << QList<int>{Qt::Key_Down, Qt::Key_End, Qt::Key_Home}
+                              << QVariantList{1, 0} << 0;
+        QTest::newRow("space taps")
+            << QList<int>{Qt::Key_Down, Qt::Key_Space} << QVariantList{1, 0} << 1;
+        QTest::newRow("enter taps")
+            << QList<int>{Qt::Key_Right, Qt::Key_Return} << QVariantList{0, 1} << 1;
+        QTest::newRow("keypad enter taps") << QList<int>{Qt::Key_Enter} << QVariantList{0, 0} << 1;
+    }
 
-    QTest::newRow("starts top left") << QList<int>{} << QVariantList{0, 0} << 0;
-    QTest::newRow("right and down")
-        << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Down} << QVariantList{1, 2} << 0;
-    QTest::newRow("stops at the edges")
-        << QList<int>{Qt::Key_Left, Qt::Key_Up,   Qt::Key_Down, Qt::Key_Down,
-                      Qt::Key_Down, Qt::Key_Down, Qt::Key_End,  Qt::Key_Right}
-        << QVariantList{3, 3} << 0;
-    QTest::newRow("home") << QList<int>{Qt::Key_Down, Qt::Key_End, Qt::Key_Home}
-                          << QVariantList{1, 0} << 0;
-    QTest::newRow("space taps") << QList<int>{Qt::Key_Down, Qt::Key_Space} << QVariantList{1, 0}
-                                << 1;
-    QTest::newRow("enter taps") << QList<int>{Qt::Key_Right, Qt::Key_Return} << QVariantList{0, 1}
-                                << 1;
-    QTest::newRow("keypad enter taps") << QList<int>{Qt::Key_Enter} << QVariantList{0, 0} << 1;
-}
+    void keyboardFocus()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QVariantList, focus);
+        QFETCH(int, taps);
+        ShortcutGridView view;
+        view.resize(kSquare.toSize());
+        view.setButtons({button(7, 1, 0)});
+        view.show();
+        QSignalSpy tapped(&view, &ShortcutGridView::cellTapped);
+        for (int key : keys)
+            QTest::keyClick(&view, Qt::Key(key));
+        const ShortcutGridCell expected{focus[0].toInt(), focus[1].toInt()};
+        QCOMPARE(view.focusCell(), expected);
+        QCOMPARE(tapped.count(), taps);
+        if (taps)
+            QCOMPARE(tapped.constLast(), focus);
+    }
 
-void TestShortcutGrid::keyboardFocus()
-{
-    QFETCH(QList<int>, keys);
-    QFETCH(QVariantList, focus);
-    QFETCH(int, taps);
-    ShortcutGridView view;
-    view.resize(kSquare.toSize());
-    view.setButtons({button(7, 1, 0)});
-    view.show();
-    QSignalSpy tapped(&view, &ShortcutGridView::cellTapped);
-    for (int key : keys)
-        QTest::keyClick(&view, Qt::Key(key));
-    const ShortcutGridCell expected{focus[0].toInt(), focus[1].toInt()};
-    QCOMPARE(view.focusCell(), expected);
-    QCOMPARE(tapped.count(), taps);
-    if (taps)
-        QCOMPARE(tapped.constLast(), focus);
-}
+    // The ring is drawn round the focus cell only while the grid has the keyboard; a click moves
+    // it.
+    void focusRingFollowsTheFocus()
+    {
+        QWidget window;
+        auto *view = new ShortcutGridView(&window);
+        view->resize(kSquare.toSize());
+        auto *other = new QWidget(&window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        window.resize(kSquare.toSize());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
 
-// The ring is drawn round the focus cell only while the grid has the keyboard; a click moves it.
-void TestShortcutGrid::focusRingFollowsTheFocus()
-{
-    QWidget window;
-    auto *view = new ShortcutGridView(&window);
-    view->resize(kSquare.toSize());
-    auto *other = new QWidget(&window);
-    other->setFocusPolicy(Qt::StrongFocus);
-    window.resize(kSquare.toSize());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-
-    const QColor ring = PadColors::focusRing;
-    auto ringPixelsAround = [&](int row, int col) {
-        const QImage image = view->grab().toImage();
-        const QRect cell = ShortcutGrid::cellRect(kSquare, row, col).toAlignedRect();
-        int count = 0;
-        for (const QRect &band : {cell.adjusted(-5, -5, 5, -cell.height() + 2),
-                                  cell.adjusted(-5, cell.height() - 2, 5, 5)}) {
-            for (int y = band.top(); y <= band.bottom(); ++y) {
-                for (int x = band.left(); x <= band.right(); ++x) {
-                    const QColor pixel = image.pixelColor(x, y);
-                    if (std::abs(pixel.red() - ring.red()) +
-                            std::abs(pixel.green() - ring.green()) +
-                            std::abs(pixel.blue() - ring.blue()) <
-                        40)
-                        ++count;
+        // Ring-coloured pixels just above and below a cell: its two long sides when ringed.
+        const auto ringAround = [&](int row, int col) {
+            const QImage image = view->grab().toImage();
+            const QRect cell = ShortcutGrid::cellRect(kSquare, row, col).toAlignedRect();
+            const QColor ring = PadColors::focusRing;
+            int count = 0;
+            for (const QRect &band : {cell.adjusted(-5, -5, 5, -cell.height() + 2),
+                                      cell.adjusted(-5, cell.height() - 2, 5, 5)}) {
+                for (int y = band.top(); y <= band.bottom(); ++y) {
+                    for (int x = band.left(); x <= band.right(); ++x) {
+                        const QColor p = image.pixelColor(x, y);
+                        count += std::abs(p.red() - ring.red()) +
+                                     std::abs(p.green() - ring.green()) +
+                                     std::abs(p.blue() - ring.blue()) <
+                                 40;
+                    }
                 }
             }
-        }
-        return count;
-    };
+            return count == 0             ? u"none"_s
+                   : count > cell.width() ? u"ring"_s
+                                          : u"%1 stray pixels"_s.arg(count);
+        };
 
-    view->setFocus(Qt::TabFocusReason);
-    QVERIFY(QTest::qWaitFor([view] { return view->hasFocus(); }));
-    QVERIFY(ringPixelsAround(0, 0) > cell0Width());
-    QCOMPARE(ringPixelsAround(2, 1), 0);
+        view->setFocus(Qt::TabFocusReason);
+        QVERIFY(QTest::qWaitFor([view] { return view->hasFocus(); }));
+        QCOMPARE(ringAround(0, 0), u"ring"_s);
+        QCOMPARE(ringAround(2, 1), u"none"_s);
 
-    QTest::mouseClick(view, Qt::LeftButton, {}, centreOf(2, 1));
-    QCOMPARE(view->focusCell(), (ShortcutGridCell{2, 1}));
-    QVERIFY(ringPixelsAround(2, 1) > cell0Width());
-    QCOMPARE(ringPixelsAround(0, 0), 0);
+        QTest::mouseClick(view, Qt::LeftButton, {}, centreOf(2, 1));
+        QCOMPARE(view->focusCell(), (ShortcutGridCell{2, 1}));
+        QCOMPARE(ringAround(2, 1), u"ring"_s);
+        QCOMPARE(ringAround(0, 0), u"none"_s);
 
-    other->setFocus(Qt::TabFocusReason);
-    QVERIFY(QTest::qWaitFor([view] { return !view->hasFocus(); }));
-    QCOMPARE(ringPixelsAround(2, 1), 0);
-}
+        other->setFocus(Qt::TabFocusReason);
+        QVERIFY(QTest::qWaitFor([view] { return !view->hasFocus(); }));
+        QCOMPARE(ringAround(2, 1), u"none"_s);
+    }
 
-void TestShortcutGrid::labelFit_data()
-{
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<qreal>("side");
-    QTest::addColumn<int>("lines");
-    QTest::addColumn<bool>("elided");
+    void labelFit_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<qreal>("side");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("elided");
 
-    QTest::newRow("short") << u"Undo"_s << 106.0 << 1 << false;
-    QTest::newRow("two words, roomy") << u"Mark In"_s << 106.0 << 1 << false;
-    QTest::newRow("two words, tight") << u"Deliver Page"_s << 72.0 << 2 << false;
-    QTest::newRow("long") << u"Toggle Full Screen Preview"_s << 106.0 << 2 << false;
-    QTest::newRow("one long word") << u"Supercalifragilistic"_s << 60.0 << 1 << true;
-    QTest::newRow("too long for two lines")
-        << u"Render every queued job now and then quit"_s << 60.0 << 2 << true;
-}
+        QTest::newRow("short") << u"Undo"_s << 106.0 << 1 << false;
+        QTest::newRow("two words, roomy") << u"Mark In"_s << 106.0 << 1 << false;
+        QTest::newRow("two words, tight") << u"Deliver Page"_s << 72.0 << 2 << false;
+        QTest::newRow("long") << u"Toggle Full Screen Preview"_s << 106.0 << 2 << false;
+        QTest::newRow("one long word") << u"Supercalifragilistic"_s << 60.0 << 1 << true;
+        QTest::newRow("too long for two lines")
+            << u"Render every queued job now and then quit"_s << 60.0 << 2 << true;
+    }
 
-// Every line of a fitted label fits its width, in a size between the floor and the cell's own.
-void TestShortcutGrid::labelFit()
-{
-    QFETCH(QString, label);
-    QFETCH(qreal, side);
-    QFETCH(int, lines);
-    QFETCH(bool, elided);
-    const QFont base;
-    const ShortcutButtonCell::LabelFit fit = ShortcutButtonCell::fitLabel(label, base, side);
-    QCOMPARE(fit.lines.size(), lines);
-    QCOMPARE(fit.elided, elided);
-    const QFontMetricsF metrics(fit.font);
-    for (const QString &line : fit.lines)
-        QVERIFY(metrics.horizontalAdvance(line) <= ShortcutButtonCell::labelWidth(side));
-    QVERIFY(fit.font.pixelSize() >= ShortcutButtonCell::kLabelSmallest);
-    QVERIFY(fit.font.pixelSize() <= ShortcutButtonCell::labelSizeFor(side));
-    if (!elided)
-        QCOMPARE(fit.lines.join(u' '), label);
-    if (lines == 1 && !elided)
-        QVERIFY(fit.font.pixelSize() >= ShortcutButtonCell::kLabelSingleLineSmallest);
-}
+    // Every line of a fitted label fits its width, in a size between the floor and the cell's own.
+    void labelFit()
+    {
+        QFETCH(QString, label);
+        QFETCH(qreal, side);
+        QFETCH(int, lines);
+        QFETCH(bool, elided);
+        const QFont base;
+        const ShortcutButtonCell::LabelFit fit = ShortcutButtonCell::fitLabel(label, base, side);
+        QCOMPARE(fit.lines.size(), lines);
+        QCOMPARE(fit.elided, elided);
+        const QFontMetricsF metrics(fit.font);
+        for (const QString &line : fit.lines)
+            QVERIFY(metrics.horizontalAdvance(line) <= ShortcutButtonCell::labelWidth(side));
+        QVERIFY(fit.font.pixelSize() >= ShortcutButtonCell::kLabelSmallest);
+        QVERIFY(fit.font.pixelSize() <= ShortcutButtonCell::labelSizeFor(side));
+        if (!elided)
+            QCOMPARE(fit.lines.join(u' '), label);
+        if (lines == 1 && !elided)
+            QVERIFY(fit.font.pixelSize() >= ShortcutButtonCell::kLabelSingleLineSmallest);
+    }
+};
 
 QTEST_MAIN(TestShortcutGrid)
 #include "tst_ShortcutGrid.moc"

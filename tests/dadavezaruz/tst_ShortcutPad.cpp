@@ -17,295 +17,235 @@ using namespace Qt::StringLiterals;
 class TestShortcutPad : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void seedsThreePagesOnce();
-    void seededCells_data();
-    void seededCells();
-    void pagesAndCascade();
-    void buttonsAndPresets();
-    void pageListFollowsTheStore();
-    void deleteThenRestoreIsExact_data();
-    void deleteThenRestoreIsExact();
-    void restoreIsAllOrNothing_data();
-    void restoreIsAllOrNothing();
-
-private:
-    // Seeded pages, a fourth page, and images on two Resolve buttons and a fourth-page button.
-    void makeVariedPad();
-    QList<ShortcutButton> buttonsOf(const QString &pageName);
-    int storedButtons();
-
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ModelStore> m_store;
     std::unique_ptr<ShortcutPad> m_pad;
-};
 
-void TestShortcutPad::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    auto store = ModelStore::open(m_dir->path());
-    QVERIFY(store);
-    m_store = std::move(*store);
-    m_pad = std::make_unique<ShortcutPad>(*m_store);
-}
-
-void TestShortcutPad::cleanup()
-{
-    m_pad.reset();
-    m_store.reset();
-}
-
-QList<ShortcutButton> TestShortcutPad::buttonsOf(const QString &pageName)
-{
-    for (const ShortcutPage &page : m_pad->pages().value()) {
-        if (page.name == pageName)
-            return m_pad->buttons(page.id).value();
+    QList<ShortcutButton> buttonsOf(const QString &pageName)
+    {
+        for (const ShortcutPage &page : m_pad->pages().value()) {
+            if (page.name == pageName)
+                return m_pad->buttons(page.id).value();
+        }
+        return {};
     }
-    return {};
-}
 
-int TestShortcutPad::storedButtons()
-{
-    QSqlQuery query(m_store->database());
-    return query.exec(u"SELECT COUNT(*) FROM ShortcutButton"_s) && query.next()
-               ? query.value(0).toInt()
-               : -1;
-}
+    int storedButtons()
+    {
+        QSqlQuery query(m_store->database());
+        return query.exec(u"SELECT COUNT(*) FROM ShortcutButton"_s) && query.next()
+                   ? query.value(0).toInt()
+                   : -1;
+    }
 
-void TestShortcutPad::seedsThreePagesOnce()
-{
-    const auto selected = m_pad->seedDefaultPages();
-    QVERIFY(selected && *selected);
-    const QList<ShortcutPage> pages = m_pad->pages().value();
-    QCOMPARE(pages.size(), 3);
-    QCOMPARE(pages[0], (ShortcutPage{**selected, u"Resolve"_s, 0}));
-    QCOMPARE(pages[1].name, u"OBS"_s);
-    QCOMPARE(pages[2].name, u"Custom"_s);
-    QCOMPARE(buttonsOf(u"Resolve"_s).size(), 16);
-    QCOMPARE(buttonsOf(u"OBS"_s).size(), 10);
-    QCOMPARE(buttonsOf(u"Custom"_s).size(), 0);
+    // Seeded pages, a fourth page, and images on two Resolve buttons and a fourth-page button.
+    void makeVariedPad()
+    {
+        QVERIFY(m_pad->seedDefaultPages());
+        const QList<ShortcutButton> resolve = buttonsOf(u"Resolve"_s);
+        QVERIFY(m_pad->setCustomImage(resolve[2].id, QByteArray("\x89PNG\r\n\x1a\n\0\xff", 10)));
+        QVERIFY(m_pad->setCustomImage(resolve[9].id, QByteArray(70'000, '\x7f')));
+        const ShortcutPage extra = m_pad->addPage(u"Grading"_s).value();
+        // Added out of reading order: the page's button order is not its cells' order.
+        for (const auto &[row, col] : {std::pair{3, 3}, {0, 0}, {1, 2}}) {
+            ShortcutButton button = m_pad->addButton(extra.id, row, col).value();
+            button.label = u"Cell %1,%2"_s.arg(row).arg(col);
+            button.customImageData = QByteArray::number(row * 4 + col).repeated(3);
+            QVERIFY(m_pad->updateButton(button));
+        }
+    }
 
-    // Shown again, even with every button gone: nothing new.
-    for (const ShortcutButton &button : buttonsOf(u"Resolve"_s))
-        QVERIFY(m_pad->deleteButton(button.id));
-    QCOMPARE(m_pad->seedDefaultPages().value(), std::nullopt);
-    QCOMPARE(m_pad->pages()->size(), 3);
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        auto store = ModelStore::open(m_dir->path());
+        QVERIFY(store);
+        m_store = std::move(*store);
+        m_pad = std::make_unique<ShortcutPad>(*m_store);
+    }
 
-    // Every page deleted: the three come back.
-    for (const ShortcutPage &page : m_pad->pages().value())
-        QVERIFY(m_pad->deletePage(page.id));
-    QVERIFY(m_pad->seedDefaultPages().value());
-    QCOMPARE(m_pad->pages()->size(), 3);
-    QCOMPARE(storedButtons(), 26);
-}
+    void cleanup()
+    {
+        m_pad.reset();
+        m_store.reset();
+    }
 
-void TestShortcutPad::seededCells_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("col");
-    QTest::addColumn<QString>("keyCombo");
-    QTest::newRow("first") << u"Resolve"_s << u"Color Page"_s << 0 << 0 << u"shift+6"_s;
-    QTest::newRow("last Resolve") << u"Resolve"_s << u"Flag Green"_s << 3 << 3 << u"cmd+2"_s;
-    QTest::newRow("last OBS") << u"OBS"_s << u"Virtual Cam"_s << 2 << 1 << u"cmd+shift+v"_s;
-}
+    void seedsThreePagesOnce()
+    {
+        const auto selected = m_pad->seedDefaultPages();
+        QVERIFY(selected && *selected);
+        const QList<ShortcutPage> pages = m_pad->pages().value();
+        QCOMPARE(pages.size(), 3);
+        QCOMPARE(pages[0], (ShortcutPage{**selected, u"Resolve"_s, 0}));
+        QCOMPARE(storedButtons(), 26);
 
-void TestShortcutPad::seededCells()
-{
-    QFETCH(QString, page);
-    QFETCH(QString, label);
-    QFETCH(int, row);
-    QFETCH(int, col);
-    QFETCH(QString, keyCombo);
-    QVERIFY(m_pad->seedDefaultPages());
-    const QList<ShortcutButton> buttons = buttonsOf(page);
-    const auto found = std::find_if(buttons.cbegin(), buttons.cend(),
-                                    [&](const ShortcutButton &b) { return b.label == label; });
-    QVERIFY(found != buttons.cend());
-    QCOMPARE(found->row, row);
-    QCOMPARE(found->col, col);
-    QCOMPARE(found->keyCombo, keyCombo);
-    QCOMPARE(found->customImageData, std::nullopt);
-    QVERIFY(std::none_of(buttons.cbegin(), buttons.cend(), [](const ShortcutButton &b) {
-        return b.label == u"Full Screen"_s || b.label == u"Export"_s;
-    }));
-}
+        // Shown again, even with every button gone: nothing new.
+        for (const ShortcutButton &button : buttonsOf(u"Resolve"_s))
+            QVERIFY(m_pad->deleteButton(button.id));
+        QCOMPARE(m_pad->seedDefaultPages().value(), std::nullopt);
+        QCOMPARE(m_pad->pages()->size(), 3);
 
-void TestShortcutPad::pagesAndCascade()
-{
-    QVERIFY(m_pad->seedDefaultPages());
-    const ShortcutPage added = m_pad->addPage(u"  Grading "_s).value();
-    QCOMPARE(added.sortOrder, 3);
-    QCOMPARE(m_pad->pages()->last(), added); // the name as typed
+        // Every page deleted: the three come back.
+        for (const ShortcutPage &page : m_pad->pages().value())
+            QVERIFY(m_pad->deletePage(page.id));
+        QVERIFY(m_pad->seedDefaultPages().value());
+        QCOMPARE(m_pad->pages()->size(), 3);
+        QCOMPARE(storedButtons(), 26);
+    }
 
-    // After a deletion the count is reused: equal sort orders keep the order they were made in.
-    QVERIFY(m_pad->deletePage(m_pad->pages()->at(1).id));
-    QCOMPARE(storedButtons(), 16);
-    const ShortcutPage later = m_pad->addPage(u"Later"_s).value();
-    QCOMPARE(later.sortOrder, 3);
-    QCOMPARE(m_pad->pages()->last(), later);
-    QVERIFY(m_pad->renamePage(later.id, u"Online"_s));
-    QCOMPARE(m_pad->pages()->last().name, u"Online"_s);
-}
+    void pagesAndCascade()
+    {
+        QVERIFY(m_pad->seedDefaultPages());
+        const ShortcutPage added = m_pad->addPage(u"  Grading "_s).value();
+        QCOMPARE(added.sortOrder, 3);
+        QCOMPARE(m_pad->pages()->last(), added); // the name as typed
 
-void TestShortcutPad::buttonsAndPresets()
-{
-    const ShortcutPage page = m_pad->addPage(u"Custom"_s).value();
-    const auto addedButton = m_pad->addButton(page.id, 3, 2);
-    QVERIFY2(addedButton, qPrintable(addedButton ? QString() : addedButton.error().description));
-    ShortcutButton button = *addedButton;
-    QCOMPARE(m_pad->buttons(page.id).value(), QList{button});
-    QCOMPARE(button.label, u"Button"_s);
-    QCOMPARE(button.sfSymbol, u"bolt.fill"_s);
-    QCOMPARE(button.appTarget, u"global"_s);
-    const auto outsideGrid = [&](int row, int col) {
-        const auto added = m_pad->addButton(page.id, row, col);
-        return !added && added.error().is(ShortcutPadError::OutsideGrid);
-    };
-    QVERIFY(outsideGrid(4, 0));
-    QVERIFY(outsideGrid(0, -1));
+        // After a deletion the count is reused: equal sort orders keep the order they were made in.
+        QVERIFY(m_pad->deletePage(m_pad->pages()->at(1).id));
+        QCOMPARE(storedButtons(), 16);
+        const ShortcutPage later = m_pad->addPage(u"Later"_s).value();
+        QCOMPARE(later.sortOrder, 3);
+        QCOMPARE(m_pad->pages()->last(), later);
+        QVERIFY(m_pad->renamePage(later.id, u"Online"_s));
+        QCOMPARE(m_pad->pages()->last().name, u"Online"_s);
+    }
 
-    const QByteArray image("\x89PNG\r\n\x1a\n not re-encoded", 24);
-    QVERIFY(m_pad->setCustomImage(button.id, image));
-    QCOMPARE(m_pad->buttons(page.id)->first().customImageData, image);
-    const ShortcutPreset &stop = shortcutPresets().at(7);
-    QVERIFY(m_pad->applyPreset(button.id, stop));
-    button = m_pad->buttons(page.id)->first();
-    QCOMPARE(button.label, u"Stop"_s);
-    QCOMPARE(button.keyCombo, u"k"_s);
-    QCOMPARE(button.customImageData, std::nullopt);
-    QCOMPARE(button.row, 3); // the cell stays
+    void buttonsAndPresets()
+    {
+        const ShortcutPage page = m_pad->addPage(u"Custom"_s).value();
+        const auto addedButton = m_pad->addButton(page.id, 3, 2);
+        QVERIFY2(addedButton,
+                 qPrintable(addedButton ? QString() : addedButton.error().description));
+        ShortcutButton button = *addedButton;
+        QCOMPARE(m_pad->buttons(page.id).value(), QList{button});
+        const auto outsideGrid = [&](int row, int col) {
+            const auto added = m_pad->addButton(page.id, row, col);
+            return !added && added.error().is(ShortcutPadError::OutsideGrid);
+        };
+        QVERIFY(outsideGrid(4, 0));
+        QVERIFY(outsideGrid(0, -1));
 
-    button.keyCombo = u"cmd+shift+z"_s;
-    button.customImageData = QByteArray("jpeg");
-    QVERIFY(m_pad->updateButton(button));
-    QCOMPARE(m_pad->buttons(page.id)->first(), button);
-    QVERIFY(m_pad->deleteButton(button.id));
-    QCOMPARE(m_pad->buttons(page.id)->size(), 0);
-}
+        const QByteArray image("\x89PNG\r\n\x1a\n not re-encoded", 24);
+        QVERIFY(m_pad->setCustomImage(button.id, image));
+        QCOMPARE(m_pad->buttons(page.id)->first().customImageData, image);
+        const ShortcutPreset &stop = shortcutPresets().at(7);
+        QVERIFY(m_pad->applyPreset(button.id, stop));
+        button = m_pad->buttons(page.id)->first();
+        QCOMPARE(button.label, u"Stop"_s);
+        QCOMPARE(button.keyCombo, u"k"_s);
+        QCOMPARE(button.customImageData, std::nullopt);
+        QCOMPARE(button.row, 3); // the cell stays
 
-void TestShortcutPad::pageListFollowsTheStore()
-{
-    ShortcutPageListModel model(*m_store);
-    QCOMPARE(model.rowCount(), 0);
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    const qint64 resolve = m_pad->seedDefaultPages().value().value();
-    QCOMPARE(model.rowCount(), 3);
-    QCOMPARE(model.rowOf(resolve), 0);
-    const ShortcutPage added = m_pad->addPage(u"Grading"_s).value();
-    QCOMPARE(model.index(3).data().toString(), u"Grading"_s);
-    QCOMPARE(model.index(3).data(ShortcutPageListModel::PageIdRole).toLongLong(), added.id);
-
-    // A button change leaves the page list as it was.
-    const int resets = int(reset.size());
-    QVERIFY(m_pad->addButton(added.id, 0, 0));
-    QCOMPARE(reset.size(), resets);
-    QVERIFY(m_pad->deletePage(resolve));
-    QCOMPARE(model.rowCount(), 3);
-    QCOMPARE(model.rowOf(resolve), -1);
-}
-
-void TestShortcutPad::makeVariedPad()
-{
-    QVERIFY(m_pad->seedDefaultPages());
-    const QList<ShortcutButton> resolve = buttonsOf(u"Resolve"_s);
-    QVERIFY(m_pad->setCustomImage(resolve[2].id, QByteArray("\x89PNG\r\n\x1a\n\0\xff", 10)));
-    QVERIFY(m_pad->setCustomImage(resolve[9].id, QByteArray(70'000, '\x7f')));
-    const ShortcutPage extra = m_pad->addPage(u"Grading"_s).value();
-    // Added out of reading order: the page's button order is not its cells' order.
-    for (const auto &[row, col] : {std::pair{3, 3}, {0, 0}, {1, 2}}) {
-        ShortcutButton button = m_pad->addButton(extra.id, row, col).value();
-        button.label = u"Cell %1,%2"_s.arg(row).arg(col);
-        button.customImageData = QByteArray::number(row * 4 + col).repeated(3);
+        button.keyCombo = u"cmd+shift+z"_s;
+        button.customImageData = QByteArray("jpeg");
         QVERIFY(m_pad->updateButton(button));
+        QCOMPARE(m_pad->buttons(page.id)->first(), button);
+        QVERIFY(m_pad->deleteButton(button.id));
+        QCOMPARE(m_pad->buttons(page.id)->size(), 0);
     }
-}
 
-void TestShortcutPad::deleteThenRestoreIsExact_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<int>("button"); // in the page's order; -1: the whole page
+    void pageListFollowsTheStore()
+    {
+        ShortcutPageListModel model(*m_store);
+        QCOMPARE(model.rowCount(), 0);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        const qint64 resolve = m_pad->seedDefaultPages().value().value();
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.rowOf(resolve), 0);
+        const ShortcutPage added = m_pad->addPage(u"Grading"_s).value();
+        QCOMPARE(model.index(3).data().toString(), u"Grading"_s);
+        QCOMPARE(model.index(3).data(ShortcutPageListModel::PageIdRole).toLongLong(), added.id);
 
-    QTest::newRow("first page, 16 buttons and images") << u"Resolve"_s << -1;
-    QTest::newRow("middle page") << u"OBS"_s << -1;
-    QTest::newRow("empty page") << u"Custom"_s << -1;
-    QTest::newRow("last page, added out of order") << u"Grading"_s << -1;
-    QTest::newRow("button with an image") << u"Resolve"_s << 2;
-    QTest::newRow("first button of its page") << u"Grading"_s << 0;
-    QTest::newRow("button in the middle of the order") << u"Grading"_s << 1;
-}
-
-void TestShortcutPad::deleteThenRestoreIsExact()
-{
-    QFETCH(QString, page);
-    QFETCH(int, button);
-    makeVariedPad();
-    const QList<ShortcutPage> pages = m_pad->pages().value();
-    const ShortcutPage chosen =
-        *std::find_if(pages.cbegin(), pages.cend(), [&](const auto &p) { return p.name == page; });
-    const QList<ShortcutButton> before = m_pad->buttons(chosen.id).value();
-    const QByteArray digest = padDigest(*m_store);
-
-    const Expected<ShortcutPadSnapshot> snapshot =
-        button < 0 ? m_pad->snapshotPage(chosen.id) : m_pad->snapshotButton(before[button].id);
-    QVERIFY(snapshot);
-    QCOMPARE(snapshot->buttons.size(), button < 0 ? before.size() : 1);
-    QVERIFY(button < 0 ? m_pad->deletePage(chosen.id) : m_pad->deleteButton(before[button].id));
-    QVERIFY(padDigest(*m_store) != digest);
-    // Other work in between: ids freed by the delete are not handed out again.
-    QVERIFY(m_pad->addPage(u"Meanwhile"_s));
-    QVERIFY(m_pad->deletePage(m_pad->pages()->last().id));
-
-    const Expected<Done> restored = m_pad->restore(*snapshot);
-    QVERIFY2(restored, qPrintable(restored ? QString() : restored.error().description));
-    QCOMPARE(padDigest(*m_store), digest);
-    QCOMPARE(m_pad->pages().value(), pages);
-    const QList<ShortcutButton> after = m_pad->buttons(chosen.id).value();
-    QCOMPARE(after, before);
-    for (qsizetype i = 0; i < after.size(); ++i)
-        QCOMPARE(after[i].customImageData, before[i].customImageData); // bytes equal
-}
-
-void TestShortcutPad::restoreIsAllOrNothing_data()
-{
-    QTest::addColumn<QString>("conflict");
-    QTest::newRow("the cell holds a new button") << u"cell"_s;
-    QTest::newRow("the page is gone") << u"page"_s;
-    QTest::newRow("a button id is in use") << u"id"_s;
-}
-
-void TestShortcutPad::restoreIsAllOrNothing()
-{
-    QFETCH(QString, conflict);
-    makeVariedPad();
-    const ShortcutPage grading = m_pad->pages()->last();
-    const QList<ShortcutButton> buttons = m_pad->buttons(grading.id).value();
-    ShortcutPadSnapshot snapshot;
-    if (conflict == u"cell"_s) {
-        snapshot = m_pad->snapshotButton(buttons[1].id).value();
-        QVERIFY(m_pad->deleteButton(buttons[1].id));
-        QVERIFY(m_pad->addButton(grading.id, buttons[1].row, buttons[1].col));
-    } else if (conflict == u"page"_s) {
-        snapshot = m_pad->snapshotButton(buttons[1].id).value();
-        QVERIFY(m_pad->deletePage(grading.id));
-    } else {
-        // The page and two of its buttons would go in before the clash: none may stay.
-        snapshot = m_pad->snapshotPage(grading.id).value();
-        QVERIFY(m_pad->deletePage(grading.id));
-        const ShortcutPage other = m_pad->pages()->first();
-        const ShortcutButton taken = m_pad->buttons(other.id)->first();
-        snapshot.buttons[2].id = taken.id;
+        // A button change leaves the page list as it was.
+        const int resets = int(reset.size());
+        QVERIFY(m_pad->addButton(added.id, 0, 0));
+        QCOMPARE(reset.size(), resets);
+        QVERIFY(m_pad->deletePage(resolve));
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.rowOf(resolve), -1);
     }
-    const QByteArray digest = padDigest(*m_store);
-    const Expected<Done> restored = m_pad->restore(snapshot);
-    QVERIFY(!restored);
-    QVERIFY2(restored.error().is(ShortcutPadError::NotRestorable),
-             qPrintable(restored.error().description));
-    QCOMPARE(padDigest(*m_store), digest);
-}
+
+    void deleteThenRestoreIsExact_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("button"); // in the page's order; -1: the whole page
+
+        QTest::newRow("first page, 16 buttons and images") << u"Resolve"_s << -1;
+        QTest::newRow("middle page") << u"OBS"_s << -1;
+        QTest::newRow("empty page") << u"Custom"_s << -1;
+        QTest::newRow("last page, added out of order") << u"Grading"_s << -1;
+        QTest::newRow("button with an image") << u"Resolve"_s << 2;
+        QTest::newRow("first button of its page") << u"Grading"_s << 0;
+        QTest::newRow("button in the middle of the order") << u"Grading"_s << 1;
+    }
+
+    void deleteThenRestoreIsExact()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, button);
+        makeVariedPad();
+        const QList<ShortcutPage> pages = m_pad->pages().value();
+        const ShortcutPage chosen = *std::find_if(pages.cbegin(), pages.cend(),
+                                                  [&](const auto &p) { return p.name == page; });
+        const QList<ShortcutButton> before = m_pad->buttons(chosen.id).value();
+        const QByteArray digest = padDigest(*m_store);
+
+        const Expected<ShortcutPadSnapshot> snapshot =
+            button < 0 ? m_pad->snapshotPage(chosen.id) : m_pad->snapshotButton(before[button].id);
+        QVERIFY(snapshot);
+        QCOMPARE(snapshot->buttons.size(), button < 0 ? before.size() : 1);
+        QVERIFY(button < 0 ? m_pad->deletePage(chosen.id) : m_pad->deleteButton(before[button].id));
+        QVERIFY(padDigest(*m_store) != digest);
+        // Other work in between: ids freed by the delete are not handed out again.
+        QVERIFY(m_pad->addPage(u"Meanwhile"_s));
+        QVERIFY(m_pad->deletePage(m_pad->pages()->last().id));
+
+        const Expected<Done> restored = m_pad->restore(*snapshot);
+        QVERIFY2(restored, qPrintable(restored ? QString() : restored.error().description));
+        QCOMPARE(padDigest(*m_store), digest);
+        QCOMPARE(m_pad->pages().value(), pages);
+        QCOMPARE(m_pad->buttons(chosen.id).value(), before);
+    }
+
+    void restoreIsAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("conflict");
+        QTest::newRow("the cell holds a new button") << u"cell"_s;
+        QTest::newRow("the page is gone") << u"page"_s;
+        QTest::newRow("a button id is in use") << u"id"_s;
+    }
+
+    void restoreIsAllOrNothing()
+    {
+        QFETCH(QString, conflict);
+        makeVariedPad();
+        const ShortcutPage grading = m_pad->pages()->last();
+        const QList<ShortcutButton> buttons = m_pad->buttons(grading.id).value();
+        ShortcutPadSnapshot snapshot;
+        if (conflict == u"cell"_s) {
+            snapshot = m_pad->snapshotButton(buttons[1].id).value();
+            QVERIFY(m_pad->deleteButton(buttons[1].id));
+            QVERIFY(m_pad->addButton(grading.id, buttons[1].row, buttons[1].col));
+        } else if (conflict == u"page"_s) {
+            snapshot = m_pad->snapshotButton(buttons[1].id).value();
+            QVERIFY(m_pad->deletePage(grading.id));
+        } else {
+            // The page and two of its buttons would go in before the clash: none may stay.
+            snapshot = m_pad->snapshotPage(grading.id).value();
+            QVERIFY(m_pad->deletePage(grading.id));
+            const ShortcutPage other = m_pad->pages()->first();
+            const ShortcutButton taken = m_pad->buttons(other.id)->first();
+            snapshot.buttons[2].id = taken.id;
+        }
+        const QByteArray digest = padDigest(*m_store);
+        const Expected<Done> restored = m_pad->restore(snapshot);
+        QVERIFY(!restored);
+        QVERIFY2(restored.error().is(ShortcutPadError::NotRestorable),
+                 qPrintable(restored.error().description));
+        QCOMPARE(padDigest(*m_store), digest);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestShortcutPad)
 #include "tst_ShortcutPad.moc"

@@ -58,53 +58,52 @@ class TestBouncingMonitorsPhysics : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void elasticAndContained_data();
-    void elasticAndContained();
+    void elasticAndContained_data()
+    {
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<QSizeF>("spawnSize");
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<quint32>("seed");
+
+        QTest::newRow("4 on 800 x 600") << 4LL << QSizeF(800, 600) << QSizeF(800, 600) << 1u;
+        QTest::newRow("24 crowded on 640 x 400")
+            << 24LL << QSizeF(640, 400) << QSizeF(640, 400) << 7u;
+        QTest::newRow("18, then the window shrinks")
+            << 18LL << QSizeF(1280, 800) << QSizeF(900, 560) << 6u;
+    }
+
+    void elasticAndContained()
+    {
+        QFETCH(qint64, count);
+        QFETCH(QSizeF, spawnSize);
+        QFETCH(QSizeF, size);
+        QFETCH(quint32, seed);
+
+        Scene scene(seeded(seed));
+        scene.setSize(spawnSize);
+        scene.setMonitorCount(count);
+        scene.didMoveToView();
+        scene.setSize(size);
+        const double start = kineticEnergy(scene);
+        QVERIFY(start > 0);
+
+        // Ten seconds of 60 Hz frames; the energy is checked every second.
+        for (int second = 1; second <= 10; ++second) {
+            for (int frame = 0; frame < 60; ++frame)
+                scene.advance(1.0 / 60);
+            const double ratio = kineticEnergy(scene) / start;
+            QVERIFY2(
+                std::abs(ratio - 1) < 0.03,
+                qPrintable(u"after %1 s the energy is %2 of the start"_s.arg(second).arg(ratio)));
+        }
+        QCOMPARE(scene.monitorNodes().size(), count);
+        for (const BouncingMonitorsNode &monitor : scene.monitorNodes()) {
+            // The engine lets shapes overlap by a fraction of a point while it resolves a contact.
+            const double reach = overreach(monitor, size);
+            QVERIFY2(reach < 1.5, qPrintable(u"a monitor reaches %1 past the edge"_s.arg(reach)));
+        }
+    }
 };
-
-void TestBouncingMonitorsPhysics::elasticAndContained_data()
-{
-    QTest::addColumn<qint64>("count");
-    QTest::addColumn<QSizeF>("spawnSize");
-    QTest::addColumn<QSizeF>("size");
-    QTest::addColumn<quint32>("seed");
-
-    QTest::newRow("4 on 800 x 600") << 4LL << QSizeF(800, 600) << QSizeF(800, 600) << 1u;
-    QTest::newRow("24 crowded on 640 x 400") << 24LL << QSizeF(640, 400) << QSizeF(640, 400) << 7u;
-    QTest::newRow("18, then the window shrinks")
-        << 18LL << QSizeF(1280, 800) << QSizeF(900, 560) << 6u;
-}
-
-void TestBouncingMonitorsPhysics::elasticAndContained()
-{
-    QFETCH(qint64, count);
-    QFETCH(QSizeF, spawnSize);
-    QFETCH(QSizeF, size);
-    QFETCH(quint32, seed);
-
-    Scene scene(seeded(seed));
-    scene.setSize(spawnSize);
-    scene.setMonitorCount(count);
-    scene.didMoveToView();
-    scene.setSize(size);
-    const double start = kineticEnergy(scene);
-    QVERIFY(start > 0);
-
-    // Ten seconds of 60 Hz frames; the energy is checked every second.
-    for (int second = 1; second <= 10; ++second) {
-        for (int frame = 0; frame < 60; ++frame)
-            scene.advance(1.0 / 60);
-        const double ratio = kineticEnergy(scene) / start;
-        QVERIFY2(std::abs(ratio - 1) < 0.03,
-                 qPrintable(u"after %1 s the energy is %2 of the start"_s.arg(second).arg(ratio)));
-    }
-    QCOMPARE(scene.monitorNodes().size(), count);
-    for (const BouncingMonitorsNode &monitor : scene.monitorNodes()) {
-        // The engine lets shapes overlap by a fraction of a point while it resolves a contact.
-        const double reach = overreach(monitor, size);
-        QVERIFY2(reach < 1.5, qPrintable(u"a monitor reaches %1 past the edge"_s.arg(reach)));
-    }
-}
 
 QTEST_GUILESS_MAIN(TestBouncingMonitorsPhysics)
 #include "tst_BouncingMonitorsPhysics.moc"

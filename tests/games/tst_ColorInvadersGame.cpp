@@ -178,58 +178,49 @@ private Q_SLOTS:
         QCOMPARE(left, expectedLeft);
     }
 
-    void invaderShots_data()
+    // An invader's shot in the cursor's hit box takes a life; an invader past the invasion
+    // line takes them all.
+    void livesAfterATick_data()
     {
+        QTest::addColumn<Points>("invaders");
         QTest::addColumn<qint64>("lives");
         QTest::addColumn<Points>("shots"); // where each shot is when it is checked
         QTest::addColumn<qint64>("livesAfter");
         QTest::addColumn<qsizetype>("shotsLeft");
 
-        QTest::newRow("falls off the bottom") << 3LL << Points{{0.9, 1.008}} << 3LL << qsizetype(0);
-        QTest::newRow("beside the cursor") << 3LL << Points{{0.5575, 0.9}} << 3LL << qsizetype(1);
-        QTest::newRow("at the box's side") << 3LL << Points{{0.5525, 0.9}} << 2LL << qsizetype(0);
-        QTest::newRow("last life") << 1LL << Points{{0.5, 0.9}} << 0LL << qsizetype(0);
-        QTest::newRow("two hits on the last life")
-            << 1LL << Points{{0.49, 0.9}, {0.51, 0.9}} << -1LL << qsizetype(0);
+        const Points high{{0.5, 0.15}};
+        const auto row = [](const char *tag, const Points &invaders, qint64 lives,
+                            const Points &shots, qint64 livesAfter, qsizetype shotsLeft) {
+            QTest::newRow(tag) << invaders << lives << shots << livesAfter << shotsLeft;
+        };
+        row("falls off the bottom", high, 3, {{0.9, 1.008}}, 3, 0);
+        row("beside the cursor", high, 3, {{0.5575, 0.9}}, 3, 1);
+        row("at the box's side", high, 3, {{0.5525, 0.9}}, 2, 0);
+        row("last life", high, 1, {{0.5, 0.9}}, 0, 0);
+        row("two hits on the last life", high, 1, {{0.49, 0.9}, {0.51, 0.9}}, -1, 0);
+        row("on the line", {{0.5, 0.2}, {0.5, 0.88}}, 2, {}, 2, 0);
+        row("past the line", {{0.5, 0.2}, {0.5, 0.8801}}, 2, {}, 0, 0);
+        // At the margin, with the last drop long ago, the formation steps down over the line.
+        row("stepping over the line", {{0.5, 0.2}, {0.96, 0.87}}, 2, {}, 0, 0);
     }
 
-    void invaderShots()
+    void livesAfterATick()
     {
-        QFETCH(qint64, lives);
+        QFETCH(Points, invaders);
         QFETCH(Points, shots);
         QFETCH(qint64, livesAfter);
-        ColorInvadersState &state = startWith({{0.5, 0.15}});
+        ColorInvadersState &state = startWith(invaders);
+        QFETCH(qint64, lives);
         state.lives = lives;
         for (const QPointF &at : shots)
             state.bullets.append(bulletAt(at - QPointF(0, 0.018), false));
+        m_now += 1s;
 
         m_game->tick(kWidth, kHeight);
 
         QCOMPARE(state.lives, livesAfter);
         QTEST(state.bullets.size(), "shotsLeft");
         QCOMPARE(state.gameState, livesAfter > 0 ? GameState::playing : GameState::gameOver);
-    }
-
-    void invasionLine_data()
-    {
-        QTest::addColumn<QPointF>("invader");
-        QTest::addColumn<bool>("invades");
-        QTest::newRow("on the line") << QPointF(0.5, 0.88) << false;
-        QTest::newRow("past the line") << QPointF(0.5, 0.8801) << true;
-        // At the margin, with the last drop long ago, the formation steps down over the line.
-        QTest::newRow("stepping over the line") << QPointF(0.96, 0.87) << true;
-    }
-
-    void invasionLine()
-    {
-        QFETCH(QPointF, invader);
-        QFETCH(bool, invades);
-        ColorInvadersState &state = startWith({{0.5, 0.2}, invader});
-        state.lives = 2;
-        m_now += 1s;
-        m_game->tick(kWidth, kHeight);
-        QCOMPARE(state.lives, invades ? 0 : 2);
-        QCOMPARE(state.gameState, invades ? GameState::gameOver : GameState::playing);
     }
 
     void clearingTheWaveLevelsUpAtOnce()

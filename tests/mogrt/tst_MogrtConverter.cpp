@@ -96,19 +96,6 @@ private Q_SLOTS:
                               "{\"localeString\":\"en_US\",\"str\":\"") +
                    text + "\"}]}";
         };
-        const QByteArray textAndColours =
-            R"({"capsuleName":"Plain","clientControls":[{"id":"1","type":6,"uiName":)" +
-            loc("Source Text") + R"(,"value":)" + loc("H\\u00e9llo\\r\\n\\t!") +
-            R"(},{"type":4,"uiName":)" + loc("Text Color") +
-            R"(,"value":[1,0.5,0,1]},{"type":4,"uiName":)" + loc("Box Color") +
-            R"(,"value":"#00000080"}]})";
-        QTest::newRow("text and colours")
-            << textAndColours
-            << QByteArray("[{\"name\":\"Source Text\",\"value\":\"H\\u00e9llo\\r\\n\\t!\"},"
-                          "{\"name\":\"Text Color\",\"value\":{\"r\":1,\"g\":0.5,\"b\":0,\"a\":1}},"
-                          "{\"name\":\"Box Color\",\"value\":{\"r\":0,\"g\":0,\"b\":0,"
-                          "\"a\":0.50196078431372548}}]")
-            << QSizeF(1920, 1080) << qsizetype(3) << u"Plain"_s;
         const QByteArray grouped =
             R"({"capsuleNameLocalized":)" + loc("Lower Third 2") +
             R"(,"sourceInfoLocalized":{"en_US":{"framesize":{"size":{"x":3840,"y":2160}}}},)"

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -49,14 +48,6 @@ class TestMogrtLibrary : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // A private home: the desktop trash is in a temporary folder.
-    void initTestCase()
-    {
-        QVERIFY(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(u"data"_s)));
-    }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -93,9 +84,8 @@ private Q_SLOTS:
         QCOMPARE(stored,
                  (QStringList{u"Title.setting"_s, u"Title 2.setting"_s, u"Title 3.setting"_s}));
         QCOMPARE(names(*m_library->load()), (QStringList{u"Title"_s, u"Title 2"_s, u"Title 3"_s}));
-        QFile file(m_dir->filePath(u"Title 2.setting"_s));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "macro \xc3\xa9"_ba); // UTF-8, no byte-order mark
+        // UTF-8, no byte-order mark.
+        QCOMPARE(contents(m_dir->filePath(u"Title 2.setting"_s)), "macro \xc3\xa9"_ba);
         QCOMPARE(QFileInfo(*m_library->store({}, u"x"_s)).fileName(), u"Untitled.setting"_s);
     }
 
@@ -121,9 +111,7 @@ private Q_SLOTS:
         if (result.endsWith(u".setting"_s)) {
             QVERIFY(renamed);
             QCOMPARE(*renamed, m_dir->filePath(result));
-            QFile file(*renamed);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), "macro"_ba);
+            QCOMPARE(contents(*renamed), "macro"_ba);
         } else {
             QVERIFY(!renamed);
             QCOMPARE(renamed.error().description, result);
@@ -137,11 +125,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::newRow("a macro") << makeFusionMacro(u"Title"_s, {});
-        QTest::newRow("a macro by hand") << u"{\n\tTools = ordered() {\n\t\tTitle = "
-                                            u"MacroOperator {\n\t\t},\n\t},\n\tActiveTool = "
-                                            u"\"Title\"\n}"_s;
         QTest::newRow("not a macro") << u"Title = 1 -- a note"_s;
-        QTest::newRow("empty") << QString();
     }
 
     void renamesTheMacroInside()
@@ -160,56 +144,6 @@ private Q_SLOTS:
                  QStringList{u"Lower Third 2.setting"_s}); // nothing else written beside it
     }
 
-    void installsIntoFusion_data()
-    {
-        QTest::addColumn<bool>("folderExists");
-        QTest::addColumn<QByteArray>("there"); // a file of that name in Fusion's folder
-        QTest::addColumn<bool>("replace");
-        QTest::addColumn<QString>("error"); // empty when it installs
-        const QString missing = u"Fusion\u2019s folder for titles \u201C"_s;
-        QTest::newRow("installs") << true << QByteArray() << false << QString();
-        QTest::newRow("no Fusion folder") << false << QByteArray() << false << missing;
-        QTest::newRow("taken") << true << "old"_ba << false
-                               << u"\u201CTitle.setting\u201D is already in Fusion."_s;
-        QTest::newRow("taken, replaced") << true << "old"_ba << true << QString();
-    }
-
-    void installsIntoFusion()
-    {
-        QFETCH(bool, folderExists);
-        QFETCH(QByteArray, there);
-        QFETCH(bool, replace);
-        QFETCH(QString, error);
-        const QString fusion = MogrtLibrary::fusionTitlesFolder();
-        QCOMPARE(fusion, m_home.filePath(u"data/DaVinciResolve/Fusion/Templates/Edit/Titles"_s));
-        QDir(m_home.filePath(u"data/DaVinciResolve"_s)).removeRecursively();
-        if (folderExists)
-            QVERIFY(QDir().mkpath(fusion));
-        if (!there.isEmpty())
-            touch(fusion + u"/Title.setting"_s, there);
-        const QByteArray macro = "{ Tools = ordered() {} }\n\xc3\xa9";
-        touch(m_dir->filePath(u"Title.setting"_s), macro);
-
-        const auto installed =
-            m_library->installIntoFusion(m_dir->filePath(u"Title.setting"_s), replace);
-        if (error.isEmpty()) {
-            QVERIFY2(installed, installed ? "" : qPrintable(installed.error().description));
-            QCOMPARE(*installed, fusion + u"/Title.setting"_s);
-            QCOMPARE(contents(*installed), macro);
-            QCOMPARE(QDir(fusion).entryList(QDir::Files | QDir::Hidden),
-                     QStringList{u"Title.setting"_s});
-        } else {
-            QVERIFY(!installed);
-            QVERIFY2(installed.error().description.startsWith(error),
-                     qPrintable(installed.error().description));
-            QCOMPARE(installed.error().is(MogrtLibraryError::NameTaken), !there.isEmpty());
-            QCOMPARE(QFileInfo::exists(fusion), folderExists); // never made here
-            if (!there.isEmpty())
-                QCOMPARE(contents(fusion + u"/Title.setting"_s), there);
-        }
-        QCOMPARE(contents(m_dir->filePath(u"Title.setting"_s)), macro);
-    }
-
     void removeAndFolderFailures()
     {
         touch(m_dir->filePath(u"Last.setting"_s));
@@ -224,75 +158,6 @@ private Q_SLOTS:
         QVERIFY(!gone.store(u"x"_s, u"y"_s));
     }
 
-    void trashAndRestore_data()
-    {
-        QTest::addColumn<bool>("nameTaken"); // a new file has the name when it is restored
-        QTest::newRow("restored") << false;
-        QTest::newRow("name taken") << true;
-    }
-
-    void trashAndRestore()
-    {
-        QFETCH(bool, nameTaken);
-        const QString path = m_dir->filePath(u"Lower Third.setting"_s);
-        const QByteArray bytes = "{ Tools = ordered() { Title = TextPlus {} } }\n\xc3\xa9"_ba;
-        touch(path, bytes);
-
-        const auto trashed = m_library->moveToTrash(path);
-        QVERIFY(trashed);
-        QVERIFY(!QFile::exists(path));
-        const QString trashFiles = m_home.filePath(u"data/Trash/files"_s);
-        QCOMPARE(QFileInfo(*trashed).absolutePath(), trashFiles);
-        const QString info = m_home.filePath(u"data/Trash/info/"_s) +
-                             QFileInfo(*trashed).fileName() + u".trashinfo"_s;
-        // The original path, percent-encoded or not (Qt 6.4 writes it as is).
-        const QByteArray text = contents(info);
-        QVERIFY(text.contains(QByteArray("Path=" + QFile::encodeName(path))) ||
-                text.contains(QByteArray("Path=" + QUrl::toPercentEncoding(path, "/"))));
-        QCOMPARE(m_library->load()->size(), 0);
-
-        if (nameTaken)
-            touch(path, "newer");
-        const auto restored = m_library->restoreFromTrash(*trashed, path);
-        if (nameTaken) {
-            QVERIFY(!restored && restored.error().is(MogrtLibraryError::NameTaken));
-            QCOMPARE(restored.error().description,
-                     u"\u201CLower Third\u201D was not restored: a template of that name exists "
-                     u"now. It is still in the trash."_s);
-            QCOMPARE(contents(path), "newer"_ba);
-            QCOMPARE(contents(*trashed), bytes);
-            QVERIFY(QFile::exists(info));
-        } else {
-            QVERIFY(restored);
-            QCOMPARE(contents(path), bytes);
-            QVERIFY(!QFile::exists(*trashed));
-            QVERIFY(!QFile::exists(info));
-            QCOMPARE(names(*m_library->load()), QStringList{u"Lower Third"_s});
-        }
-    }
-
-    // Where no trash can be made (here its folder would be inside a file), the file stays.
-    void trashUnavailable()
-    {
-        const QString path = m_dir->filePath(u"Kept.setting"_s);
-        touch(path);
-        touch(m_home.filePath(u"file"_s));
-        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(u"file/data"_s)));
-        // Nothing may land in the current folder either.
-        QTemporaryDir current;
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(current.path()));
-        const auto trashed = m_library->moveToTrash(path);
-        QDir::setCurrent(before);
-        qputenv("XDG_DATA_HOME", dataHome);
-        QVERIFY(!trashed && trashed.error().is(MogrtLibraryError::TrashUnavailable));
-        QCOMPARE(trashed.error().description,
-                 u"\u201CKept.setting\u201D could not be moved to the trash."_s);
-        QVERIFY(QFile::exists(path));
-        QVERIFY(QDir(current.path()).isEmpty());
-    }
-
     // Each change is a row insert, remove or move of its own, never a reset, and the model stays
     // consistent (checked by QAbstractItemModelTester).
     void modelChanges_data()
@@ -300,36 +165,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change");  // insert, remove or replace
         QTest::addColumn<QString>("id");      // the item inserted, removed or replaced
         QTest::addColumn<QString>("newName"); // of the inserted or replacing item
-        QTest::addColumn<QStringList>("signals");
-        QTest::addColumn<QStringList>("order");
-        const QStringList start{u"b"_s, u"D"_s, u"f"_s};
-        QTest::newRow("insert first")
-            << u"insert"_s << u"/a"_s << u"A"_s << QStringList{u"inserted 0"_s}
-            << QStringList{u"A"_s, u"b"_s, u"D"_s, u"f"_s};
-        QTest::newRow("insert between")
-            << u"insert"_s << u"/e"_s << u"e"_s << QStringList{u"inserted 2"_s}
-            << QStringList{u"b"_s, u"D"_s, u"e"_s, u"f"_s};
-        QTest::newRow("insert last")
-            << u"insert"_s << u"/z"_s << u"\u00E9"_s << QStringList{u"inserted 3"_s}
-            << QStringList{u"b"_s, u"D"_s, u"f"_s, u"\u00E9"_s};
-        QTest::newRow("insert listed")
-            << u"insert"_s << u"/D"_s << u"D"_s << QStringList{} << start;
-        QTest::newRow("remove") << u"remove"_s << u"/D"_s << QString()
-                                << QStringList{u"removed 1"_s} << QStringList{u"b"_s, u"f"_s};
-        QTest::newRow("remove missing")
-            << u"remove"_s << u"/x"_s << QString() << QStringList{} << start;
-        QTest::newRow("rename in place")
-            << u"replace"_s << u"/D"_s << u"Dd"_s << QStringList{u"changed 1"_s}
-            << QStringList{u"b"_s, u"Dd"_s, u"f"_s};
-        QTest::newRow("rename up")
-            << u"replace"_s << u"/f"_s << u"a"_s << QStringList{u"moved 2 to 0"_s, u"changed 0"_s}
-            << QStringList{u"a"_s, u"b"_s, u"D"_s};
-        QTest::newRow("rename down")
-            << u"replace"_s << u"/b"_s << u"e"_s << QStringList{u"moved 0 to 2"_s, u"changed 1"_s}
-            << QStringList{u"D"_s, u"e"_s, u"f"_s};
-        QTest::newRow("rename to last")
-            << u"replace"_s << u"/b"_s << u"z"_s << QStringList{u"moved 0 to 3"_s, u"changed 2"_s}
-            << QStringList{u"D"_s, u"f"_s, u"z"_s};
+        QTest::addColumn<QString>("signals");
+        QTest::addColumn<QString>("order"); // the names after, from "b D f"
+        const auto row = [](const char *tag, const char *change, const char *id,
+                            const QString &name, const char *signals, const QString &order) {
+            QTest::newRow(tag) << QString::fromLatin1(change) << QString::fromLatin1(id) << name
+                               << QString::fromLatin1(signals) << order;
+        };
+        row("insert first", "insert", "/a", u"A"_s, "inserted 0", u"A b D f"_s);
+        row("insert between", "insert", "/e", u"e"_s, "inserted 2", u"b D e f"_s);
+        row("insert last", "insert", "/z", u"\u00E9"_s, "inserted 3", u"b D f \u00E9"_s);
+        row("insert listed", "insert", "/D", u"D"_s, "", u"b D f"_s);
+        row("remove", "remove", "/D", {}, "removed 1", u"b f"_s);
+        row("remove missing", "remove", "/x", {}, "", u"b D f"_s);
+        row("rename in place", "replace", "/D", u"Dd"_s, "changed 1", u"b Dd f"_s);
+        row("rename up", "replace", "/f", u"a"_s, "moved 2 to 0, changed 0", u"a b D"_s);
+        row("rename down", "replace", "/b", u"e"_s, "moved 0 to 2, changed 1", u"D e f"_s);
+        row("rename to last", "replace", "/b", u"z"_s, "moved 0 to 3, changed 2", u"D f z"_s);
     }
 
     void modelChanges()
@@ -337,8 +189,8 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QFETCH(QString, id);
         QFETCH(QString, newName);
-        QFETCH(QStringList, signals);
-        QFETCH(QStringList, order);
+        QFETCH(QString, signals);
+        QFETCH(QString, order);
         MogrtLibraryModel model;
         QAbstractItemModelTester tester(&model);
         model.setItems(
@@ -363,10 +215,10 @@ private Q_SLOTS:
             model.remove(id);
         else
             model.replace(id, {newId, newId, newName});
-        QCOMPARE(seen, signals);
-        QCOMPARE(names(model.items()), order);
+        QCOMPARE(seen.join(u", "_s), signals);
+        QCOMPARE(names(model.items()).join(u' '), order);
         if (change == u"replace") {
-            const int row = int(order.indexOf(newName));
+            const int row = int(names(model.items()).indexOf(newName));
             QCOMPARE(model.rowOf(newId), row);
             QCOMPARE(model.index(row).data(MogrtLibraryModel::IdRole).toString(), newId);
         }
@@ -435,7 +287,6 @@ private Q_SLOTS:
     }
 
 private:
-    QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MogrtLibrary> m_library;
 };
