@@ -1,3 +1,4 @@
+#include "TranscriptDocx.h"
 #include "converters/DocToSRTCommand.h"
 #include "converters/SubtitleReaders.h"
 
@@ -5,37 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <zip.h>
-
 using namespace hb;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A .docx holding one paragraph per line.
-bool writeDocx(const QString &path, const QStringList &lines)
-{
-    QByteArray body;
-    for (const QString &line : lines)
-        body += "<w:p><w:r><w:t xml:space=\"preserve\">" + line.toHtmlEscaped().toUtf8() +
-                "</w:t></w:r></w:p>";
-    const QByteArray document =
-        R"(<?xml version="1.0" encoding="UTF-8"?>)"
-        R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
-        R"(<w:body>)" +
-        body + "</w:body></w:document>";
-    int error = 0;
-    zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!zip)
-        return false;
-    zip_source_t *source =
-        zip_source_buffer(zip, document.constData(), zip_uint64_t(document.size()), 0);
-    if (zip_file_add(zip, "word/document.xml", source, 0) < 0) {
-        zip_discard(zip);
-        return false;
-    }
-    return zip_close(zip) == 0;
-}
 
 // A transcript of `cues` cues, numbered on their timing lines, with frames or milliseconds.
 QStringList transcript(int cues, bool frames = false)
@@ -92,7 +66,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString doc = dir.filePath(u"Talk.docx"_s);
-        QVERIFY(writeDocx(doc, transcript(2)));
+        QVERIFY(hb::test::writeTranscriptDocx(doc, transcript(2)));
 
         CommandRun run = runCommand({doc}, dir.path()); // beside the input
         QCOMPARE(run.status, 0);
@@ -193,7 +167,7 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QTemporaryDir dir;
         const QString doc = dir.filePath(u"Talk.docx"_s);
-        QVERIFY(writeDocx(doc, document));
+        QVERIFY(hb::test::writeTranscriptDocx(doc, document));
         const CommandRun run = runCommand(QStringList{doc} + arguments, dir.path());
         QCOMPARE(run.status, status);
         if (status == 2)
@@ -213,7 +187,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString doc = dir.filePath(u"Long.docx"_s);
-        QVERIFY(writeDocx(doc, transcript(120)));
+        QVERIFY(hb::test::writeTranscriptDocx(doc, transcript(120)));
         QCOMPARE(runCommand({doc}, dir.path()).status, 0);
         QCOMPARE(runCommand({doc, u"--format"_s, u"vtt"_s}, dir.path()).status, 0);
         const QString srtPath = dir.filePath(u"Long.srt"_s);

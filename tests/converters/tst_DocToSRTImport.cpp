@@ -1,3 +1,4 @@
+#include "TranscriptDocx.h"
 #include "common/Settings.h"
 #include "converters/DocToSRTImport.h"
 #include "converters/DocToSRTView.h"
@@ -21,37 +22,11 @@
 #include <QThreadPool>
 
 #include <sys/stat.h>
-#include <zip.h>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A .docx holding one paragraph per line.
-bool writeDocx(const QString &path, const QStringList &lines)
-{
-    QByteArray body;
-    for (const QString &line : lines)
-        body += "<w:p><w:r><w:t xml:space=\"preserve\">" + line.toHtmlEscaped().toUtf8() +
-                "</w:t></w:r></w:p>";
-    const QByteArray document =
-        R"(<?xml version="1.0" encoding="UTF-8"?>)"
-        R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
-        R"(<w:body>)" +
-        body + "</w:body></w:document>";
-    int error = 0;
-    zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!zip)
-        return false;
-    zip_source_t *source =
-        zip_source_buffer(zip, document.constData(), zip_uint64_t(document.size()), 0);
-    if (zip_file_add(zip, "word/document.xml", source, 0) < 0) {
-        zip_discard(zip);
-        return false;
-    }
-    return zip_close(zip) == 0;
-}
 
 QStringList transcript(int cues)
 {
@@ -90,7 +65,7 @@ private Q_SLOTS:
     void screenShowsTheSubtitles()
     {
         const QString path = m_dir.filePath(u"Interview.docx"_s);
-        QVERIFY(writeDocx(path, transcript(3)));
+        QVERIFY(hb::test::writeTranscriptDocx(path, transcript(3)));
         DocToSRTView view;
         QVERIFY(importInto(view, path));
         QCOMPARE(view.selectedFileName(), u"Interview.docx"_s);
@@ -119,7 +94,7 @@ private Q_SLOTS:
     void lastDocumentIsReadAgain()
     {
         const QString path = m_dir.filePath(u"Again.docx"_s);
-        QVERIFY(writeDocx(path, transcript(2)));
+        QVERIFY(hb::test::writeTranscriptDocx(path, transcript(2)));
         Settings settings(m_dir.filePath(u"again.ini"_s));
         {
             DocToSRTView view(&settings);
@@ -168,7 +143,7 @@ private Q_SLOTS:
     void aCancelledReadEndsQuietly()
     {
         const QString path = m_dir.filePath(u"Cancelled.docx"_s);
-        QVERIFY(writeDocx(path, transcript(2)));
+        QVERIFY(hb::test::writeTranscriptDocx(path, transcript(2)));
         auto *view = new DocToSRTView;
         view->importDocument(path);
         delete view;
@@ -196,7 +171,8 @@ private Q_SLOTS:
         QFETCH(QString, timing);
         const QString path =
             m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + u".docx"_s);
-        QVERIFY(writeDocx(path, {u"00:00:01:12 --> 00:00:02:00"_s, u"Frames."_s}));
+        QVERIFY(
+            hb::test::writeTranscriptDocx(path, {u"00:00:01:12 --> 00:00:02:00"_s, u"Frames."_s}));
         Settings settings(
             m_dir.filePath(u"rate-%1.ini"_s.arg(QLatin1StringView(QTest::currentDataTag()))));
         {
@@ -237,13 +213,13 @@ private Q_SLOTS:
         auto *share = view.findChild<QPushButton *>(u"shareButton"_s);
         QVERIFY(!copy->isEnabled() && !share->isEnabled());
         const QString first = m_dir.filePath(u"First.docx"_s);
-        QVERIFY(writeDocx(first, transcript(2)));
+        QVERIFY(hb::test::writeTranscriptDocx(first, transcript(2)));
         QVERIFY(importInto(view, first));
         QVERIFY(copy->isEnabled() && share->isEnabled());
 
         const QString path = m_dir.filePath(u"Next.docx"_s);
         if (plain.isEmpty()) {
-            QVERIFY(writeDocx(path, lines));
+            QVERIFY(hb::test::writeTranscriptDocx(path, lines));
         } else {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -263,7 +239,7 @@ private Q_SLOTS:
             lines << QString() << u"00:00:09,000 --> 00:00:0%1,000"_s.arg(9 - i % 2)
                   << u"Gone %1."_s.arg(i);
         const QString path = m_dir.filePath(u"Backwards.docx"_s);
-        QVERIFY(writeDocx(path, lines));
+        QVERIFY(hb::test::writeTranscriptDocx(path, lines));
         DocToSRTView view;
         view.resize(800, 900);
         view.show();
@@ -311,7 +287,7 @@ private Q_SLOTS:
                          .arg(i * 5 + 4, 2, 10, QChar(u'0'))
                   << cues[i].split(u'|') << QString();
         const QString path = m_dir.filePath(u"Speed.docx"_s);
-        QVERIFY(writeDocx(path, lines));
+        QVERIFY(hb::test::writeTranscriptDocx(path, lines));
         Settings settings(
             m_dir.filePath(u"speed-%1.ini"_s.arg(QLatin1StringView(QTest::currentDataTag()))));
         {

@@ -1,3 +1,4 @@
+#include "CompoundFile.h"
 #include "converters/DocToSRTConverter.h"
 #include "platform/documents/DocTextReader.h"
 #include "platform/documents/DocumentTextReader.h"
@@ -6,8 +7,6 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
 #include <atomic>
@@ -17,28 +16,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-using Streams = QList<std::pair<QByteArray, QByteArray>>;
-
-QByteArray compoundFile(const Streams &streams)
-{
-    GsfOutput *sink = gsf_output_memory_new();
-    GsfOutfile *file = gsf_outfile_msole_new(sink);
-    for (const auto &[name, data] : streams) {
-        GsfOutput *stream = gsf_outfile_new_child(file, name.constData(), FALSE);
-        gsf_output_write(stream, size_t(data.size()),
-                         reinterpret_cast<const guint8 *>(data.constData()));
-        gsf_output_close(stream);
-        g_object_unref(stream);
-    }
-    gsf_output_close(GSF_OUTPUT(file));
-    g_object_unref(file);
-    QByteArray bytes(
-        reinterpret_cast<const char *>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink))),
-        qsizetype(gsf_output_size(sink)));
-    g_object_unref(sink);
-    return bytes;
-}
 
 QByteArray utf16(const QString &text)
 {
@@ -154,7 +131,7 @@ struct WordFile {
         put(word, 154 + 12 * 8, quint32(clx.size()));
         put(word, 154 + 12 * 8 + 4, runTableLength.value_or(quint32(table.size() - clx.size())));
         put(word, 154 + 33 * 8 + 4, clxLength.value_or(quint32(clx.size())));
-        return compoundFile({{"WordDocument", word}, {tableName, table}});
+        return hb::test::compoundFile({{"WordDocument", word}, {tableName, table}});
     }
 };
 
@@ -294,8 +271,10 @@ private Q_SLOTS:
         QByteArray headerless = doc(u"text\r"_s);
         headerless.replace(QByteArray("\xEC\xA5\xC1\x00", 4), QByteArray(4, '\0'));
         refused("not a compound file", "PK\x03\x04 not this either", NotADocument, notWord);
-        refused("no WordDocument stream", compoundFile({{"Book", "data"}}), NotADocument, notWord);
-        refused("encrypted .docx", compoundFile({{"EncryptedPackage", "y"}}), Unsupported, locked);
+        refused("no WordDocument stream", hb::test::compoundFile({{"Book", "data"}}), NotADocument,
+                notWord);
+        refused("encrypted .docx", hb::test::compoundFile({{"EncryptedPackage", "y"}}), Unsupported,
+                locked);
         refused("encrypted", WordFile{.pieces = one, .flags = 0x0300}.bytes(), Unsupported, locked);
         refused("Word 95", WordFile{.pieces = one, .version = 0x0068}.bytes(), Unsupported,
                 u"The document was saved by Word 95 or older. Save it again in a newer Word "

@@ -1,3 +1,4 @@
+#include "CompoundFile.h"
 #include "platform/documents/DocumentTextReader.h"
 #include "platform/documents/DocxTextReader.h"
 
@@ -6,8 +7,6 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 #include <zip.h>
 
@@ -40,26 +39,6 @@ QByteArray zipped(const Files &entries)
         zip_source_close(buffer);
     }
     zip_source_free(buffer);
-    return bytes;
-}
-
-QByteArray compoundFile(const Files &streams)
-{
-    GsfOutput *sink = gsf_output_memory_new();
-    GsfOutfile *file = gsf_outfile_msole_new(sink);
-    for (const auto &[name, data] : streams) {
-        GsfOutput *stream = gsf_outfile_new_child(file, name.constData(), FALSE);
-        gsf_output_write(stream, size_t(data.size()),
-                         reinterpret_cast<const guint8 *>(data.constData()));
-        gsf_output_close(stream);
-        g_object_unref(stream);
-    }
-    gsf_output_close(GSF_OUTPUT(file));
-    g_object_unref(file);
-    QByteArray bytes(
-        reinterpret_cast<const char *>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink))),
-        qsizetype(gsf_output_size(sink)));
-    g_object_unref(sink);
     return bytes;
 }
 
@@ -384,9 +363,9 @@ private Q_SLOTS:
         row("spreadsheet package",
             zipped({{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.xml", "<workbook/>"}}),
             NotADocument, notWord);
-        row("compound file without a Word stream", compoundFile({{"Book", "data"}}), NotADocument,
-            notWord);
-        row("encrypted docx", compoundFile({{"EncryptedPackage", "y"}}), Unsupported,
+        row("compound file without a Word stream", hb::test::compoundFile({{"Book", "data"}}),
+            NotADocument, notWord);
+        row("encrypted docx", hb::test::compoundFile({{"EncryptedPackage", "y"}}), Unsupported,
             u"The document is password-protected."_s);
         row("docx cut short", fixture("transcript.docx").left(2000), Damaged,
             u"The document is damaged: its ZIP package cannot be opened …"_s);
