@@ -47,6 +47,11 @@ MonitorCalibrationStep MonitorCalibrationFullScreenWindow::step() const
     return m_pattern->step();
 }
 
+void MonitorCalibrationFullScreenWindow::setRange(MonitorCalibrationPatternPainter::Range range)
+{
+    m_pattern->setRange(range);
+}
+
 void MonitorCalibrationFullScreenWindow::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/MonitorCalibrationStep.h"
+#include "calibration/MonitorCalibrationPatternPainter.h"
 
 #include <QWidget>
 
@@ -22,6 +22,7 @@ public:
     void showOn(QScreen *screen);
     void setStep(MonitorCalibrationStep step);
     MonitorCalibrationStep step() const;
+    void setRange(MonitorCalibrationPatternPainter::Range range);
 
 Q_SIGNALS:
     void leaveRequested();

@@ -4,8 +4,11 @@
 #include "calibration/MonitorCalibrationListener.h"
 #include "calibration/MonitorCalibrationMeterLink.h"
 #include "platform/netif/LocalAddress.h"
+#include "platform/netif/OwnAddresses.h"
 
 #include <QThread>
+
+#include <memory>
 
 namespace hb {
 namespace {
@@ -25,6 +28,12 @@ MonitorCalibrationHostNetworking::Options MonitorCalibrationHostNetworking::defa
 {
     Options options;
     options.localAddress = &localIPv4Address;
+    options.classifyPeer = [own = std::make_shared<OwnAddresses>()](const QHostAddress &peer) {
+        const AddressScope::Kind kind = AddressScope::classify(peer);
+        return kind != AddressScope::Kind::Loopback && own->contains(peer)
+                   ? AddressScope::Kind::Loopback
+                   : kind;
+    };
     return options;
 }
 
@@ -36,7 +45,7 @@ MonitorCalibrationHostNetworking::MonitorCalibrationHostNetworking(QObject *pare
 MonitorCalibrationHostNetworking::MonitorCalibrationHostNetworking(Options options, QObject *parent)
     : QObject(parent), m_options(std::move(options)), m_listenerThread(new QThread(this)),
       m_connectionThread(new QThread(this)), m_listener(new MonitorCalibrationListener),
-      m_link(new MonitorCalibrationMeterLink), m_statusText(kIdle)
+      m_link(new MonitorCalibrationMeterLink(m_options.classifyPeer)), m_statusText(kIdle)
 {
     m_listenerThread->setObjectName(QStringLiteral("MonitorCalibrationHostNetworking.listener"));
     m_connectionThread->setObjectName(
@@ -63,6 +72,8 @@ MonitorCalibrationHostNetworking::MonitorCalibrationHostNetworking(Options optio
             &MonitorCalibrationHostNetworking::setStatusText);
     connect(m_link, &MonitorCalibrationMeterLink::deviceNameReceived, this,
             [this](const QString &name) { setConnectedDeviceName(name); });
+    connect(m_link, &MonitorCalibrationMeterLink::peerAccepted, this,
+            [this](const QString &address) { setConnectedAddress(address); });
     connect(m_link, &MonitorCalibrationMeterLink::measurementReceived, this,
             [this](const MonitorCalibrationMeasurementPayload &measurement) {
                 const bool changed = m_lastMeasurement != measurement;
@@ -115,6 +126,7 @@ void MonitorCalibrationHostNetworking::stop()
         this,
         [this] {
             setConnectedDeviceName(std::nullopt);
+            setConnectedAddress(std::nullopt);
             setStatusText(kStopped);
         },
         Qt::QueuedConnection);
@@ -167,6 +179,14 @@ void MonitorCalibrationHostNetworking::setConnectedDeviceName(const std::optiona
         return;
     m_connectedDeviceName = name;
     Q_EMIT connectedDeviceNameChanged();
+}
+
+void MonitorCalibrationHostNetworking::setConnectedAddress(const std::optional<QString> &address)
+{
+    if (m_connectedAddress == address)
+        return;
+    m_connectedAddress = address;
+    Q_EMIT connectedAddressChanged();
 }
 
 } // namespace hb

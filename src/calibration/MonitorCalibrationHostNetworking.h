@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calibration/MonitorCalibrationMessage.h"
+#include "platform/netif/AddressScope.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -35,10 +36,14 @@ public:
         QHostAddress listenAddress = QHostAddress::Any;
         // This computer's address for the meter; nothing when there is none.
         std::function<std::optional<QString>()> localAddress;
+        // Where a meter connects from; meters on this machine and the local network are served,
+        // others refused. Called on the connection thread.
+        std::function<AddressScope::Kind(const QHostAddress &)> classifyPeer =
+            &AddressScope::classify;
     };
 
     // Port 8765 on every local address; the target shown is the address of the interface with
-    // the default route.
+    // the default route; a meter on one of this machine's own addresses counts as this machine.
     static Options defaultOptions();
 
     explicit MonitorCalibrationHostNetworking(QObject *parent = nullptr);
@@ -51,6 +56,9 @@ public:
     {
         return m_lastMeasurement;
     }
+    // The address of the meter connection accepted last; survives its end, like the name, and
+    // is forgotten by stop().
+    std::optional<QString> connectedAddress() const { return m_connectedAddress; }
     quint16 port() const { return m_options.port; }
     // The port being listened on; 0 when not listening.
     quint16 listeningPort() const { return m_listeningPort; }
@@ -73,6 +81,7 @@ public:
 Q_SIGNALS:
     void statusTextChanged(const QString &statusText);
     void connectedDeviceNameChanged();
+    void connectedAddressChanged();
     void lastMeasurementChanged();
     // Every reading, also one equal to the last.
     void measurementReceived(const hb::MonitorCalibrationMeasurementPayload &measurement);
@@ -80,6 +89,7 @@ Q_SIGNALS:
 private:
     void setStatusText(const QString &text);
     void setConnectedDeviceName(const std::optional<QString> &name);
+    void setConnectedAddress(const std::optional<QString> &address);
     void onListening(quint16 port);
     void shutDownWorkers();
 
@@ -92,6 +102,7 @@ private:
     quint16 m_listeningPort = 0;
     QString m_statusText;
     std::optional<QString> m_connectedDeviceName;
+    std::optional<QString> m_connectedAddress;
     std::optional<MonitorCalibrationMeasurementPayload> m_lastMeasurement;
     std::optional<QString> m_targetAddress;
 };

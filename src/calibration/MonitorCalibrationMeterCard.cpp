@@ -10,16 +10,18 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace hb {
 namespace {
 
-const QString kTitle = QStringLiteral("Phone Meter (Optional)");
+const QString kTitle = QStringLiteral("Light Meter (Optional)");
 const QString kPortRow = QStringLiteral("Port");
 const QString kAddressRow = QStringLiteral("Address");
 const QString kConnectedRow = QStringLiteral("Connected");
 const QString kNoMeter = QStringLiteral("No meter");
+const QString kUnnamedMeter = QStringLiteral("Unnamed meter");
 const QString kThisDevice = QStringLiteral("this device");
 const QString kNoMeasurements = QStringLiteral("No measurements yet");
 const QString kStart = QStringLiteral("Start");
@@ -56,9 +58,13 @@ QLabel *secondary(QLabel *label)
 
 MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     MonitorCalibrationHostNetworking &networking, const MonitorCalibrationMeterLog &log,
-    QWidget *parent)
-    : QWidget(parent), m_networking(networking), m_log(log)
+    QWidget *parent, Clock clock)
+    : QWidget(parent), m_networking(networking), m_log(log),
+      m_clock(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)),
+      m_refreshTimer(new QTimer(this))
 {
+    m_refreshTimer->setSingleShot(true);
+    connect(m_refreshTimer, &QTimer::timeout, this, &MonitorCalibrationMeterCard::showNow);
     setObjectName(QStringLiteral("meterCard"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kPlatePadding, kPlatePadding, kPlatePadding, kPlatePadding);
@@ -71,6 +77,8 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     connect(&m_networking, &MonitorCalibrationHostNetworking::statusTextChanged, this,
             &MonitorCalibrationMeterCard::refresh);
     connect(&m_networking, &MonitorCalibrationHostNetworking::connectedDeviceNameChanged, this,
+            &MonitorCalibrationMeterCard::refresh);
+    connect(&m_networking, &MonitorCalibrationHostNetworking::connectedAddressChanged, this,
             &MonitorCalibrationMeterCard::refresh);
     connect(&m_networking, &MonitorCalibrationHostNetworking::lastMeasurementChanged, this,
             &MonitorCalibrationMeterCard::refresh);
@@ -159,10 +167,34 @@ QHBoxLayout *MonitorCalibrationMeterCard::buildButtons()
 
 void MonitorCalibrationMeterCard::refresh()
 {
+    if (m_refreshTimer->isActive())
+        return; // what there is then is shown when it fires
+    const auto now = m_clock();
+    if (!m_shownAt || now - *m_shownAt >= kRefreshInterval) {
+        showNow();
+        return;
+    }
+    m_refreshTimer->start(
+        std::chrono::ceil<std::chrono::milliseconds>(kRefreshInterval - (now - *m_shownAt)));
+}
+
+QString MonitorCalibrationMeterCard::connectedText(const std::optional<QString> &deviceName,
+                                                   const std::optional<QString> &address)
+{
+    if (!address)
+        return deviceName.value_or(kNoMeter);
+    return shortened(deviceName.value_or(kUnnamedMeter)) + u" (" + *address + u')';
+}
+
+void MonitorCalibrationMeterCard::showNow()
+{
+    m_refreshTimer->stop();
+    m_shownAt = m_clock();
     m_status->setText(shortened(m_networking.statusText()));
     m_port->setText(QString::number(m_networking.port()));
     m_address->setText(m_networking.targetAddress().value_or(kThisDevice));
-    m_connected->setText(shortened(m_networking.connectedDeviceName().value_or(kNoMeter)));
+    m_connected->setText(shortened(
+        connectedText(m_networking.connectedDeviceName(), m_networking.connectedAddress())));
 
     const auto measurement = m_networking.lastMeasurement();
     m_noMeasurement->setVisible(!measurement);
@@ -175,7 +207,7 @@ void MonitorCalibrationMeterCard::refresh()
     const QList<QPointF> tracking = m_log.greyTracking();
     m_chart->setPoints(tracking);
     m_chart->setVisible(!tracking.isEmpty());
-    const qsizetype count = m_log.entries().size();
+    const qsizetype count = m_log.size();
     m_logCount->setVisible(count > 0);
     m_logCount->setText(count == 1 ? QStringLiteral("1 reading this session")
                                    : QString::number(count) + u" readings this session");

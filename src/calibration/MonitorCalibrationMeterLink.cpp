@@ -2,6 +2,7 @@
 
 #include "calibration/CalibrationNetworkLogging.h"
 #include "calibration/MonitorCalibrationLineDelimitedConnection.h"
+#include "platform/netif/PlainAddress.h"
 
 #include <QTcpSocket>
 
@@ -13,16 +14,39 @@ namespace {
 const QString kConnection = QStringLiteral("Connection: ");
 const QString kDecodeFailed = QStringLiteral("Decode failed: ");
 const QString kMeterError = QStringLiteral("Meter error: ");
+const QString kRefused = QStringLiteral("Refused a meter at ");
+const QString kNotLocal = QStringLiteral(": only meters on the local network are served");
+const QString kSharedSpace =
+    QStringLiteral(": carrier and VPN addresses (100.64.0.0/10) are not served");
 
 } // namespace
 
-MonitorCalibrationMeterLink::MonitorCalibrationMeterLink(QObject *parent) : QObject(parent) {}
+MonitorCalibrationMeterLink::MonitorCalibrationMeterLink(Classifier classifyPeer, QObject *parent)
+    : QObject(parent),
+      m_classifyPeer(classifyPeer ? std::move(classifyPeer) : Classifier(&AddressScope::classify))
+{
+}
 
 MonitorCalibrationMeterLink::~MonitorCalibrationMeterLink() = default;
 
 QString MonitorCalibrationMeterLink::lineTooLongDescription()
 {
     return QStringLiteral("a line longer than 1 MiB was dropped");
+}
+
+std::optional<QString> MonitorCalibrationMeterLink::refusal(AddressScope::Kind kind,
+                                                            const QString &address)
+{
+    switch (kind) {
+    case AddressScope::Kind::Loopback:
+    case AddressScope::Kind::LocalNetwork:
+        return std::nullopt;
+    case AddressScope::Kind::SharedAddressSpace:
+        return kRefused + address + kSharedSpace;
+    case AddressScope::Kind::Elsewhere:
+        break;
+    }
+    return kRefused + address + kNotLocal;
 }
 
 void MonitorCalibrationMeterLink::adopt(qintptr socketDescriptor)
@@ -33,6 +57,15 @@ void MonitorCalibrationMeterLink::adopt(qintptr socketDescriptor)
             << "A meter's connection could not be taken over:" << socket->errorString();
         delete socket;
         ::close(int(socketDescriptor));
+        return;
+    }
+    const QHostAddress peer = socket->peerAddress();
+    const QString address = plainAddress(peer).toString();
+    if (const auto refused = refusal(m_classifyPeer(peer), address)) {
+        qCInfo(lcCalibrationNetwork).noquote() << *refused;
+        socket->abort();
+        delete socket;
+        Q_EMIT statusReported(*refused);
         return;
     }
     auto *connection = new MonitorCalibrationLineDelimitedConnection(socket, this, kMaxLineLength);
@@ -49,6 +82,7 @@ void MonitorCalibrationMeterLink::adopt(qintptr socketDescriptor)
     connection->onLineDropped = [this] {
         Q_EMIT statusReported(kDecodeFailed + lineTooLongDescription());
     };
+    Q_EMIT peerAccepted(address);
     connection->start();
 }
 

@@ -3,7 +3,7 @@
 #include <QLocale>
 
 #include <charconv>
-#include <map>
+#include <queue>
 
 namespace hb {
 namespace {
@@ -22,23 +22,56 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
-const char *const kStepKeys[] = {"brightness", "contrast",  "gamma",
+const char *const kStepKeys[] = {"brightness", "pluge",     "contrast",  "gamma",
                                  "grayscale",  "primaries", "uniformity"};
 
 } // namespace
 
 void MonitorCalibrationMeterLog::append(Entry entry)
 {
-    if (m_entries.size() >= kMaxEntries)
-        m_entries.removeFirst();
-    m_entries.append(std::move(entry));
+    const MonitorCalibrationPatch &patch = entry.patch;
+    if (patch.r == patch.g && patch.g == patch.b)
+        m_greyLatest[patch.r] = luminance(entry.measurement);
+    // Dropping a patch's oldest reading never drops the latest of a grey level: the patch's
+    // newest reading is newer still and has the same level.
+    std::deque<Kept> &kept = m_byPatch[{patch.name, patch.r, patch.g, patch.b}];
+    if (qsizetype(kept.size()) >= kMaxEntriesPerPatch) {
+        kept.pop_front();
+        --m_size;
+    }
+    kept.push_back({m_arrivals++, std::move(entry)});
+    ++m_size;
+}
+
+QList<MonitorCalibrationMeterLog::Entry> MonitorCalibrationMeterLog::entries() const
+{
+    // Each patch's readings are in arrival order already; merge them by arrival.
+    using Cursor = std::pair<std::deque<Kept>::const_iterator, std::deque<Kept>::const_iterator>;
+    const auto later = [](const Cursor &a, const Cursor &b) {
+        return a.first->order > b.first->order;
+    };
+    std::priority_queue<Cursor, std::vector<Cursor>, decltype(later)> next(later);
+    for (const auto &[key, kept] : m_byPatch) {
+        if (!kept.empty())
+            next.push({kept.begin(), kept.end()});
+    }
+    QList<Entry> entries;
+    entries.reserve(m_size);
+    while (!next.empty()) {
+        Cursor cursor = next.top();
+        next.pop();
+        entries.append(cursor.first->entry);
+        if (++cursor.first != cursor.second)
+            next.push(cursor);
+    }
+    return entries;
 }
 
 QByteArray MonitorCalibrationMeterLog::toCsv() const
 {
     QByteArray csv = "receivedAt,step,patch,r,g,b,meanR,meanG,meanB,stddev,"
                      "exposureDurationSeconds,iso\r\n";
-    for (const Entry &entry : m_entries) {
+    for (const Entry &entry : entries()) {
         const MonitorCalibrationMeasurementPayload &m = entry.measurement;
         csv += entry.receivedAt.toUTC().toString(Qt::ISODateWithMs).toLatin1() + ',' +
                kStepKeys[static_cast<int>(entry.step)] + ',' + csvField(entry.patch.name) + ',' +
@@ -58,13 +91,9 @@ MonitorCalibrationMeterLog::luminance(const MonitorCalibrationMeasurementPayload
 
 QList<QPointF> MonitorCalibrationMeterLog::greyTracking() const
 {
-    std::map<double, double> latest;
-    for (const Entry &entry : m_entries) {
-        if (entry.patch.r == entry.patch.g && entry.patch.g == entry.patch.b)
-            latest[entry.patch.r] = luminance(entry.measurement);
-    }
     QList<QPointF> points;
-    for (const auto &[level, value] : latest)
+    points.reserve(qsizetype(m_greyLatest.size()));
+    for (const auto &[level, value] : m_greyLatest)
         points.append({level, value});
     return points;
 }

@@ -5,39 +5,25 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace hb {
 namespace {
 
 using Painter = MonitorCalibrationPatternPainter;
+using Range = MonitorCalibrationPatternPainter::Range;
 
 constexpr qreal kCaptionBottom = 16;
+constexpr qreal kCaptionSideMargin = 16;
+// Kept clear above the caption and below the top edge when the bars must shrink.
+constexpr qreal kBarsClearance = 8;
 constexpr qreal kCellRadius = 12;
 constexpr qreal kLabelOffset = 8;
 constexpr qreal kMinCellWidth = 10;
 constexpr double kFieldLevel = 0.9;
-
-// The signal levels as a colour. A level above 1 (the blue of the tinted ramp) can't be shown on
-// an 8-bit surface, and QColor::fromRgbF turns it into an extended-range colour whose handling
-// differs between Qt versions (Qt 5 made it invalid), so clamp here, where a level becomes a
-// colour, and nowhere earlier.
-QColor levelColour(double r, double g, double b)
-{
-    const auto channel = [](double v) { return static_cast<float>(std::clamp(v, 0.0, 1.0)); };
-    return QColor::fromRgbF(channel(r), channel(g), channel(b));
-}
-
-QColor grey(double level)
-{
-    return levelColour(level, level, level);
-}
-
-QColor translucent(const QColor &colour, double opacity)
-{
-    QColor result = colour;
-    result.setAlphaF(static_cast<float>(opacity));
-    return result;
-}
+// The outline that sets the black cell apart from the black background.
+constexpr qreal kBlackCellOutline = 2;
+constexpr double kBlackCellOutlineOpacity = 0.3;
 
 // Caption and label text, a little smaller than body text.
 QFont subheadlineFont()
@@ -83,43 +69,56 @@ QSizeF plateSize(const QString &text, const LabelStyle &style)
 
 // `text` in white on a translucent black rounded plate.
 void paintLabel(QPainter &painter, const QString &text, const LabelStyle &style,
-                const QRectF &plate)
+                const QRectF &plate, Range range)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(translucent(Qt::black, style.plateOpacity));
+    painter.setBrush(Painter::colour(0, 0, 0, range, style.plateOpacity));
     painter.drawRoundedRect(plate, style.radius, style.radius);
     painter.setFont(subheadlineFont());
-    painter.setPen(translucent(Qt::white, style.textOpacity));
+    painter.setPen(Painter::colour(1, 1, 1, range, style.textOpacity));
     const qreal p = style.padding;
     painter.drawText(plate.adjusted(p, p, -p, -p), Qt::AlignCenter, text);
     painter.restore();
 }
 
-void paintBars(QPainter &painter, const QRectF &area, MonitorCalibrationStep step,
-               const QColor &background)
+// The caption as it fits across the area, shortened with an ellipsis when it does not.
+QString fittedCaption(const QRectF &area, MonitorCalibrationStep step)
 {
-    painter.fillRect(area, background);
-    const QList<double> levels = Painter::barLevels(step);
-    const QRectF bars(area.left() + Painter::kBarsInset,
-                      area.center().y() - Painter::kBarsHeight / 2,
-                      area.width() - 2 * Painter::kBarsInset, Painter::kBarsHeight);
-    paintSteps(painter, bars, int(levels.size()), [&](int i) { return grey(levels[i]); });
-
-    const QString text = Painter::caption(step);
-    const QSizeF size = plateSize(text, kCaptionStyle);
-    paintLabel(painter, text, kCaptionStyle,
-               QRectF(QPointF(area.center().x() - size.width() / 2,
-                              area.bottom() - kCaptionBottom - size.height()),
-                      size));
+    const qreal room = area.width() - 2 * kCaptionSideMargin - 2 * kCaptionStyle.padding;
+    return QFontMetricsF(subheadlineFont())
+        .elidedText(Painter::caption(step), Qt::ElideRight, std::max<qreal>(0, room));
 }
 
-void paintGradient(QPainter &painter, const QRectF &area)
+bool isBarPattern(MonitorCalibrationStep step)
+{
+    return !Painter::barLevels(step).isEmpty();
+}
+
+// The PLUGE bars stand apart with black between them, so each is judged against black.
+bool barsHaveGaps(MonitorCalibrationStep step)
+{
+    return step == MonitorCalibrationStep::Pluge;
+}
+
+void paintBars(QPainter &painter, const QRectF &area, MonitorCalibrationStep step,
+               double background, Range range)
+{
+    painter.fillRect(area, Painter::colour(background, background, background, range));
+    const QList<double> levels = Painter::barLevels(step);
+    const QList<QRectF> bars = Painter::barRects(area, step);
+    for (qsizetype i = 0; i < bars.size(); ++i)
+        painter.fillRect(bars[i], Painter::colour(levels[i], levels[i], levels[i], range));
+    paintLabel(painter, fittedCaption(area, step), kCaptionStyle, Painter::captionRect(area, step),
+               range);
+}
+
+void paintGradient(QPainter &painter, const QRectF &area, Range range)
 {
     QLinearGradient gradient(area.topLeft(), area.topRight());
-    gradient.setColorAt(0, Qt::black);
-    gradient.setColorAt(1, Qt::white);
+    gradient.setColorAt(0, Painter::colour(0, 0, 0, range));
+    gradient.setColorAt(1, Painter::colour(1, 1, 1, range));
     painter.fillRect(area, gradient);
 }
 
@@ -131,71 +130,77 @@ QRectF bottomStrip(const QRectF &area, qreal height, qreal bottomGap)
                   area.width() - 2 * Painter::kStripInset, height);
 }
 
-void paintGamma(QPainter &painter, const QRectF &area)
+QColor rampGrey(int i, int n, Range range)
 {
-    paintGradient(painter, area);
-    constexpr int n = Painter::kGammaSteps;
-    paintSteps(painter, bottomStrip(area, Painter::kGammaStripHeight, Painter::kStripBottom), n,
-               [](int i) { return grey(double(i) / (n - 1)); });
+    const double v = double(i) / (n - 1);
+    return Painter::colour(v, v, v, range);
 }
 
-void paintGrayscale(QPainter &painter, const QRectF &area)
+void paintGamma(QPainter &painter, const QRectF &area, Range range)
 {
-    paintGradient(painter, area);
+    paintGradient(painter, area, range);
+    constexpr int n = Painter::kGammaSteps;
+    paintSteps(painter, bottomStrip(area, Painter::kGammaStripHeight, Painter::kStripBottom), n,
+               [range](int i) { return rampGrey(i, n, range); });
+}
+
+void paintGrayscale(QPainter &painter, const QRectF &area, Range range)
+{
+    paintGradient(painter, area, range);
     constexpr int n = Painter::kGreySteps;
     const QRectF tint = bottomStrip(area, Painter::kTintStripHeight, Painter::kStripBottom);
     const QRectF ramp = bottomStrip(area, Painter::kGreyStripHeight,
                                     Painter::kStripBottom + Painter::kTintStripHeight);
-    paintSteps(painter, ramp, n, [](int i) { return grey(double(i) / (n - 1)); });
+    paintSteps(painter, ramp, n, [range](int i) { return rampGrey(i, n, range); });
     // A ramp pulled slightly away from red and toward blue, so that a cast is easier to judge
     // against the neutral one above it.
-    paintSteps(painter, tint, n, [](int i) {
+    paintSteps(painter, tint, n, [range](int i) {
         const double v = double(i) / (n - 1);
-        return levelColour(0.98 * v, v, 1.02 * v);
+        return Painter::colour(0.98 * v, v, 1.02 * v, range);
     });
 }
 
-void paintPrimaries(QPainter &painter, const QRectF &area)
+void paintPrimaries(QPainter &painter, const QRectF &area, Range range)
 {
-    painter.fillRect(area, Qt::black);
+    painter.fillRect(area, Painter::colour(0, 0, 0, range));
     const QList<MonitorCalibrationPatch> patches = primariesPatches();
-    constexpr int columns = Painter::kGridColumns;
-    const int rows = int((patches.size() + columns - 1) / columns);
-    const qreal margin = Painter::kGridMargin;
-    const qreal spacing = Painter::kGridSpacing;
-    const qreal width =
-        std::max(kMinCellWidth, (area.width() - 2 * margin - (columns - 1) * spacing) / columns);
-    const qreal height = std::max(0.0, (area.height() - 2 * margin - (rows - 1) * spacing) / rows);
-
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
     for (int i = 0; i < patches.size(); ++i) {
         const MonitorCalibrationPatch &patch = patches[i];
-        const int row = i / columns, column = i % columns;
-        const QRectF cell(area.left() + margin + column * (width + spacing),
-                          area.top() + margin + row * (height + spacing), width, height);
-        painter.setBrush(levelColour(patch.r, patch.g, patch.b));
+        const QRectF cell = Painter::primariesCell(area, i);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Painter::colour(patch.r, patch.g, patch.b, range));
         painter.drawRoundedRect(cell, kCellRadius, kCellRadius);
+        if (patch.r == 0 && patch.g == 0 && patch.b == 0) {
+            // The outline lies inside the cell, so the cell keeps its size.
+            const qreal half = kBlackCellOutline / 2;
+            painter.setPen(
+                QPen(Painter::colour(1, 1, 1, range, kBlackCellOutlineOpacity), kBlackCellOutline));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(cell.adjusted(half, half, -half, -half), kCellRadius - half,
+                                    kCellRadius - half);
+        }
         const QSizeF size = plateSize(patch.name, kCellLabelStyle);
         paintLabel(painter, patch.name, kCellLabelStyle,
                    QRectF(QPointF(cell.left() + kLabelOffset,
                                   cell.bottom() - kLabelOffset - size.height()),
-                          size));
+                          size),
+                   range);
     }
     painter.restore();
 }
 
-void paintUniformity(QPainter &painter, const QRectF &area)
+void paintUniformity(QPainter &painter, const QRectF &area, Range range)
 {
-    painter.fillRect(area, grey(kFieldLevel));
+    painter.fillRect(area, Painter::colour(kFieldLevel, kFieldLevel, kFieldLevel, range));
     const QRectF grid = area.adjusted(Painter::kUniformityInset, Painter::kUniformityInset,
                                       -Painter::kUniformityInset, -Painter::kUniformityInset);
     constexpr int rows = Painter::kUniformityRows;
     constexpr int columns = Painter::kUniformityColumns;
 
     painter.save();
-    painter.setPen(QPen(translucent(Qt::black, 0.06), 1));
+    painter.setPen(QPen(Painter::colour(0, 0, 0, range, 0.06), 1));
     // The cell outlines as whole grid lines, so an edge two cells share is drawn once and the
     // inner lines come out no darker than the border.
     for (int c = 0; c <= columns; ++c) {
@@ -212,32 +217,49 @@ void paintUniformity(QPainter &painter, const QRectF &area)
 } // namespace
 
 void MonitorCalibrationPatternPainter::paint(QPainter &painter, const QRectF &area,
-                                             MonitorCalibrationStep step)
+                                             MonitorCalibrationStep step, Range range)
 {
     // Bars and steps get crisp edges; only the rounded shapes and text turn antialiasing on.
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     switch (step) {
     case MonitorCalibrationStep::Brightness:
-        paintBars(painter, area, step, Qt::black);
+    case MonitorCalibrationStep::Pluge:
+        paintBars(painter, area, step, 0, range);
         break;
     case MonitorCalibrationStep::Contrast:
-        paintBars(painter, area, step, Qt::white);
+        paintBars(painter, area, step, 1, range);
         break;
     case MonitorCalibrationStep::Gamma:
-        paintGamma(painter, area);
+        paintGamma(painter, area, range);
         break;
     case MonitorCalibrationStep::Grayscale:
-        paintGrayscale(painter, area);
+        paintGrayscale(painter, area, range);
         break;
     case MonitorCalibrationStep::Primaries:
-        paintPrimaries(painter, area);
+        paintPrimaries(painter, area, range);
         break;
     case MonitorCalibrationStep::Uniformity:
-        paintUniformity(painter, area);
+        paintUniformity(painter, area, range);
         break;
     }
     painter.restore();
+}
+
+int MonitorCalibrationPatternPainter::code(double level, Range range)
+{
+    const double full = std::round(255 * level);
+    if (range == Range::Full)
+        return static_cast<int>(std::clamp(full, 0.0, 255.0));
+    // 8-bit video levels: v becomes 16 + v × 219 / 255, rounded.
+    return static_cast<int>(std::clamp(std::round(16 + full * 219 / 255), 0.0, 255.0));
+}
+
+QColor MonitorCalibrationPatternPainter::colour(double r, double g, double b, Range range,
+                                                double alpha)
+{
+    return QColor(code(r, range), code(g, range), code(b, range),
+                  static_cast<int>(std::round(255 * std::clamp(alpha, 0.0, 1.0))));
 }
 
 QList<double> MonitorCalibrationPatternPainter::barLevels(MonitorCalibrationStep step)
@@ -245,6 +267,10 @@ QList<double> MonitorCalibrationPatternPainter::barLevels(MonitorCalibrationStep
     switch (step) {
     case MonitorCalibrationStep::Brightness:
         return {0.0, 0.01, 0.02, 0.04, 0.08};
+    case MonitorCalibrationStep::Pluge:
+        // In video range -2 % is code 12, black 16, +2 % 20 and +4 % 25; in full range the
+        // first bar clips to 0 and the others are 0, 5 and 10.
+        return {-0.02, 0.0, 0.02, 0.04};
     case MonitorCalibrationStep::Contrast:
         return {0.92, 0.96, 0.98, 0.99, 1.0};
     default:
@@ -257,11 +283,60 @@ QString MonitorCalibrationPatternPainter::caption(MonitorCalibrationStep step)
     switch (step) {
     case MonitorCalibrationStep::Brightness:
         return QStringLiteral("Near-black bars: only the rightmost should be clearly visible");
+    case MonitorCalibrationStep::Pluge:
+        return QStringLiteral("Bars \u22122%, 0, +2%, +4%: only the two on the right should show");
     case MonitorCalibrationStep::Contrast:
         return QStringLiteral("Near-white bars: only the leftmost should be clearly visible");
     default:
         return {};
     }
+}
+
+QRectF MonitorCalibrationPatternPainter::captionRect(const QRectF &area,
+                                                     MonitorCalibrationStep step)
+{
+    if (!isBarPattern(step))
+        return {};
+    const QSizeF size = plateSize(fittedCaption(area, step), kCaptionStyle);
+    return QRectF(QPointF(area.center().x() - size.width() / 2,
+                          area.bottom() - kCaptionBottom - size.height()),
+                  size);
+}
+
+QList<QRectF> MonitorCalibrationPatternPainter::barRects(const QRectF &area,
+                                                         MonitorCalibrationStep step)
+{
+    const qsizetype n = barLevels(step).size();
+    if (n == 0)
+        return {};
+    // Centred in the area when that leaves the caption clear, else centred in the room above it.
+    const qreal room = captionRect(area, step).top() - kBarsClearance;
+    qreal top = area.center().y() - kBarsHeight / 2;
+    qreal height = kBarsHeight;
+    if (top + height > room) {
+        const qreal roomTop = area.top() + kBarsClearance;
+        height = std::clamp(room - roomTop, 0.0, kBarsHeight);
+        top = (roomTop + room - height) / 2;
+    }
+    const QRectF band(area.left() + kBarsInset, top, area.width() - 2 * kBarsInset, height);
+    QList<QRectF> bars;
+    const int slots = int(barsHaveGaps(step) ? 2 * n - 1 : n);
+    for (int i = 0; i < n; ++i)
+        bars.append(stepRect(band, barsHaveGaps(step) ? 2 * i : i, slots));
+    return bars;
+}
+
+QRectF MonitorCalibrationPatternPainter::primariesCell(const QRectF &area, int index)
+{
+    constexpr int columns = kGridColumns;
+    const int rows = int((primariesPatches().size() + columns - 1) / columns);
+    const qreal width = std::max(
+        kMinCellWidth, (area.width() - 2 * kGridMargin - (columns - 1) * kGridSpacing) / columns);
+    const qreal height =
+        std::max(0.0, (area.height() - 2 * kGridMargin - (rows - 1) * kGridSpacing) / rows);
+    const int row = index / columns, column = index % columns;
+    return QRectF(area.left() + kGridMargin + column * (width + kGridSpacing),
+                  area.top() + kGridMargin + row * (height + kGridSpacing), width, height);
 }
 
 } // namespace hb

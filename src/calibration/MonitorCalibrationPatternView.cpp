@@ -1,7 +1,5 @@
 #include "calibration/MonitorCalibrationPatternView.h"
 
-#include "calibration/MonitorCalibrationPatternPainter.h"
-
 #include <QPainter>
 #include <QPainterPath>
 
@@ -22,6 +20,14 @@ void MonitorCalibrationPatternView::setStep(MonitorCalibrationStep step)
     update();
 }
 
+void MonitorCalibrationPatternView::setRange(MonitorCalibrationPatternPainter::Range range)
+{
+    if (m_range == range)
+        return;
+    m_range = range;
+    update();
+}
+
 void MonitorCalibrationPatternView::setFramed(bool framed)
 {
     if (m_framed == framed)
@@ -35,7 +41,7 @@ void MonitorCalibrationPatternView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRectF area = rect();
     if (!m_framed) {
-        MonitorCalibrationPatternPainter::paint(painter, area, m_step);
+        MonitorCalibrationPatternPainter::paint(painter, area, m_step, m_range);
         return;
     }
     QPainterPath outline;
@@ -43,7 +49,7 @@ void MonitorCalibrationPatternView::paintEvent(QPaintEvent *)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipPath(outline);
-    MonitorCalibrationPatternPainter::paint(painter, area, m_step);
+    MonitorCalibrationPatternPainter::paint(painter, area, m_step, m_range);
     painter.restore();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.10f), 1));

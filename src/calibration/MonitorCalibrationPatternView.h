@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/MonitorCalibrationStep.h"
+#include "calibration/MonitorCalibrationPatternPainter.h"
 
 #include <QWidget>
 
@@ -18,6 +18,8 @@ public:
 
     MonitorCalibrationStep step() const { return m_step; }
     void setStep(MonitorCalibrationStep step);
+    MonitorCalibrationPatternPainter::Range range() const { return m_range; }
+    void setRange(MonitorCalibrationPatternPainter::Range range);
     bool isFramed() const { return m_framed; }
     void setFramed(bool framed);
 
@@ -26,6 +28,7 @@ protected:
 
 private:
     MonitorCalibrationStep m_step = MonitorCalibrationStep::Brightness;
+    MonitorCalibrationPatternPainter::Range m_range = MonitorCalibrationPatternPainter::Range::Full;
     bool m_framed = true;
 };
 

@@ -1,5 +1,7 @@
 #include "calibration/MonitorCalibrationStep.h"
 
+#include <iterator>
+
 namespace hb {
 namespace {
 
@@ -15,6 +17,12 @@ constexpr StepText kSteps[] = {
      u"Adjust your display brightness so near-black bars are barely distinguishable without "
      u"lifting black.",
      u"Near Black", 0.02},
+    // Judged against black, so the meter is sent black.
+    {u"PLUGE / Below Black",
+     u"Raise brightness until the left bar shows, then lower it until that bar just merges into "
+     u"the black around it while the +2% bar stays faintly visible. With full levels the left "
+     u"bar is clipped to black and never shows; switch to video levels for the full check.",
+     u"Black", 0.0},
     {u"Contrast / White Level",
      u"Adjust contrast/white level so near-white bars are barely distinguishable without clipping "
      u"highlights.",
@@ -31,6 +39,8 @@ constexpr StepText kSteps[] = {
      u"White", 1.0},
     {u"Uniformity", u"Check corners/edges for brightness or color non-uniformity.", u"White", 1.0},
 };
+
+static_assert(std::size(kSteps) == kMonitorCalibrationSteps.size());
 
 const StepText &textOf(MonitorCalibrationStep step)
 {
@@ -59,6 +69,13 @@ std::optional<MonitorCalibrationStep> nextStep(MonitorCalibrationStep step)
 QString stepTitle(MonitorCalibrationStep step)
 {
     return QString::fromUtf16(textOf(step).title);
+}
+
+QString stepCounter(MonitorCalibrationStep step)
+{
+    return QStringLiteral("Step %1 of %2")
+        .arg(static_cast<int>(step) + 1)
+        .arg(kMonitorCalibrationSteps.size());
 }
 
 QString stepInstruction(MonitorCalibrationStep step)

@@ -10,20 +10,31 @@
 
 namespace hb {
 
-// The six checks of the calibration screen, in order.
-enum class MonitorCalibrationStep { Brightness, Contrast, Gamma, Grayscale, Primaries, Uniformity };
+// The checks of the calibration screen, in order.
+enum class MonitorCalibrationStep {
+    Brightness,
+    Pluge,
+    Contrast,
+    Gamma,
+    Grayscale,
+    Primaries,
+    Uniformity
+};
 
 inline constexpr std::array kMonitorCalibrationSteps{
-    MonitorCalibrationStep::Brightness, MonitorCalibrationStep::Contrast,
-    MonitorCalibrationStep::Gamma,      MonitorCalibrationStep::Grayscale,
-    MonitorCalibrationStep::Primaries,  MonitorCalibrationStep::Uniformity};
+    MonitorCalibrationStep::Brightness, MonitorCalibrationStep::Pluge,
+    MonitorCalibrationStep::Contrast,   MonitorCalibrationStep::Gamma,
+    MonitorCalibrationStep::Grayscale,  MonitorCalibrationStep::Primaries,
+    MonitorCalibrationStep::Uniformity};
 
-// The step of a value from 0 to 5; nothing for any other value.
+// The step of a value from 0 to 6; nothing for any other value.
 std::optional<MonitorCalibrationStep> monitorCalibrationStep(int value);
 std::optional<MonitorCalibrationStep> previousStep(MonitorCalibrationStep step);
 std::optional<MonitorCalibrationStep> nextStep(MonitorCalibrationStep step);
 
 QString stepTitle(MonitorCalibrationStep step);
+// "Step 2 of 7".
+QString stepCounter(MonitorCalibrationStep step);
 QString stepInstruction(MonitorCalibrationStep step);
 
 // The step's reference patch (grey), with a fresh id each call.

@@ -21,11 +21,16 @@
 #include <QStandardPaths>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace hb {
 namespace {
 
 const QString kTitle = QStringLiteral("Monitor Calibration");
 const QString kFullScreen = QStringLiteral("Full Screen");
+const QString kVideoLevels = QStringLiteral("Video levels (16\u2013235)");
+const QString kFullLevelsCaption = QStringLiteral("Patterns in full range (0\u2013255)");
+const QString kVideoLevelsCaption = QStringLiteral("Patterns in video levels (16\u2013235)");
 const QString kPrevious = QStringLiteral("Prev");
 const QString kNext = QStringLiteral("Next");
 const QString kSendToMeter = QStringLiteral("Send to Meter");
@@ -35,6 +40,8 @@ const QString kSaveLogFailed = QStringLiteral("Could Not Save Meter Log");
 
 // Below this width the step card and the meter card stand one above the other.
 constexpr int kStepCardMinimumWidth = 340;
+// The least height the patterns are drawn in; a smaller window scrolls to them.
+constexpr int kPatternMinimumHeight = 260;
 
 QString displayLabel(const QScreen *screen)
 {
@@ -55,8 +62,9 @@ MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking:
     : QWidget(parent), m_networking(std::move(options)), m_currentPatch(referencePatch(m_step))
 {
     setWindowTitle(kTitle);
-    auto *backdrop = new Backdrop;
-    auto *content = new QVBoxLayout(backdrop);
+    m_videoLevels = Settings().integer(SettingsKey::calibrationVideoLevels).value_or(0) == 1;
+    auto *form = new QWidget;
+    auto *content = new QVBoxLayout(form);
     content->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
     content->setSpacing(kSpacing);
     content->addWidget(buildHeader());
@@ -68,13 +76,30 @@ MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking:
     m_cards->addWidget(m_meterCard);
     content->addLayout(m_cards);
 
+    // Right above the patterns: which levels they are drawn in, and the switch between them.
+    m_rangeCaption = new QLabel;
+    m_rangeCaption->setObjectName(QStringLiteral("rangeCaption"));
+    m_rangeCaption->setForegroundRole(QPalette::PlaceholderText);
+    m_videoLevelsSwitch = new ToggleSwitch(kVideoLevels);
+    m_videoLevelsSwitch->setObjectName(QStringLiteral("videoLevelsSwitch"));
+    connect(m_videoLevelsSwitch, &ToggleSwitch::clicked, this, [this](bool on) {
+        setVideoLevels(on);
+        Settings().setInteger(SettingsKey::calibrationVideoLevels, on ? 1 : 0);
+    });
+    auto *rangeRow = new QHBoxLayout;
+    rangeRow->addWidget(m_rangeCaption, 1);
+    rangeRow->addWidget(m_videoLevelsSwitch);
     m_pattern = new MonitorCalibrationPatternView;
     m_pattern->setObjectName(QStringLiteral("patternView"));
-    content->addWidget(m_pattern, 1);
+    m_pattern->setMinimumHeight(kPatternMinimumHeight); // scrolled to rather than squeezed flat
+    auto *patternArea = new QVBoxLayout;
+    patternArea->setSpacing(6);
+    patternArea->addLayout(rangeRow);
+    patternArea->addWidget(m_pattern, 1);
+    content->addLayout(patternArea, 1);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(backdrop);
+    // A window too small for the cards and the patterns scrolls rather than squeezing them.
+    Backdrop::fillWithScrolling(this, form);
 
     connect(m_meterCard, &MonitorCalibrationMeterCard::saveLogRequested, this,
             &MonitorCalibrationView::chooseLogFile);
@@ -87,6 +112,7 @@ MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking:
             setFullScreen(true);
     });
     refreshDisplays();
+    setVideoLevels(m_videoLevels);
     refreshStep();
     arrangeCards();
 }
@@ -140,6 +166,9 @@ QWidget *MonitorCalibrationView::buildStepCard()
     m_stepCard = new QWidget;
     m_stepCard->setObjectName(QStringLiteral("stepCard"));
     m_stepCard->setMinimumWidth(kStepCardMinimumWidth / 2);
+    m_stepCounter = new QLabel(m_stepCard);
+    m_stepCounter->setObjectName(QStringLiteral("stepCounter"));
+    m_stepCounter->setForegroundRole(QPalette::PlaceholderText);
     m_stepTitle = new QLabel(m_stepCard);
     m_stepTitle->setObjectName(QStringLiteral("stepTitle"));
     QFont titleFont = m_stepTitle->font();
@@ -149,6 +178,8 @@ QWidget *MonitorCalibrationView::buildStepCard()
     m_stepInstruction = new QLabel(m_stepCard);
     m_stepInstruction->setObjectName(QStringLiteral("stepInstruction"));
     m_stepInstruction->setWordWrap(true);
+    m_stepInstruction->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_stepInstruction->installEventFilter(this);
 
     m_previous = new QPushButton(kPrevious, m_stepCard);
     m_previous->setObjectName(QStringLiteral("previousButton"));
@@ -172,6 +203,7 @@ QWidget *MonitorCalibrationView::buildStepCard()
     auto *layout = new QVBoxLayout(m_stepCard);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
+    layout->addWidget(m_stepCounter);
     layout->addWidget(m_stepTitle);
     layout->addWidget(m_stepInstruction);
     layout->addSpacing(4);
@@ -213,6 +245,7 @@ void MonitorCalibrationView::sendCurrentPatch()
 
 void MonitorCalibrationView::refreshStep()
 {
+    m_stepCounter->setText(stepCounter(m_step));
     m_stepTitle->setText(stepTitle(m_step));
     m_stepInstruction->setText(stepInstruction(m_step));
     m_previous->setEnabled(previousStep(m_step).has_value());
@@ -242,6 +275,7 @@ void MonitorCalibrationView::setFullScreen(bool on)
         connect(m_fullScreenWindow, &MonitorCalibrationFullScreenWindow::nextRequested, this,
                 &MonitorCalibrationView::goToNextStep);
     }
+    m_fullScreenWindow->setRange(range());
     m_fullScreenWindow->setStep(m_step);
     QScreen *chosen = nullptr;
     const QString name = m_displays->currentData().toString();
@@ -274,6 +308,44 @@ void MonitorCalibrationView::refreshDisplays()
     const int index = m_displays->findData(wanted);
     m_displays->setCurrentIndex(index >= 0 ? index : 0);
     m_displays->setVisible(screens.size() > 1);
+}
+
+void MonitorCalibrationView::setVideoLevels(bool on)
+{
+    m_videoLevels = on;
+    m_videoLevelsSwitch->setChecked(on);
+    m_rangeCaption->setText(on ? kVideoLevelsCaption : kFullLevelsCaption);
+    m_pattern->setRange(range());
+    if (m_fullScreenWindow)
+        m_fullScreenWindow->setRange(range());
+}
+
+MonitorCalibrationPatternPainter::Range MonitorCalibrationView::range() const
+{
+    return m_videoLevels ? MonitorCalibrationPatternPainter::Range::Video
+                         : MonitorCalibrationPatternPainter::Range::Full;
+}
+
+void MonitorCalibrationView::fitInstructionHeight()
+{
+    const int width = m_stepInstruction->width();
+    const QFontMetrics metrics = m_stepInstruction->fontMetrics();
+    int height = 0;
+    for (const MonitorCalibrationStep step : kMonitorCalibrationSteps) {
+        height = std::max(height, metrics
+                                      .boundingRect(QRect(0, 0, width, QWIDGETSIZE_MAX),
+                                                    Qt::TextWordWrap, stepInstruction(step))
+                                      .height());
+    }
+    if (height != m_stepInstruction->height())
+        m_stepInstruction->setFixedHeight(height);
+}
+
+bool MonitorCalibrationView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_stepInstruction && event->type() == QEvent::Resize)
+        fitInstructionHeight();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool MonitorCalibrationView::cardsSideBySide() const

@@ -25,6 +25,8 @@ inline constexpr QLatin1StringView dadavezaruzReconnectAutomatically{
     "dadavezaruz.reconnectAutomatically"};
 // The display the calibration patterns go to in full screen, by its name.
 inline constexpr QLatin1StringView calibrationFullScreenDisplay{"calibration.fullScreenDisplay"};
+// 1 when the calibration patterns are drawn in video range (16-235); full range by default.
+inline constexpr QLatin1StringView calibrationVideoLevels{"calibration.videoLevels"};
 inline constexpr QLatin1StringView gamesColorInvadersBestScore{"games.colorInvaders.bestScore"};
 inline constexpr QLatin1StringView gamesBouncingMonitorsBestScore{
     "games.bouncingMonitors.bestScore"};

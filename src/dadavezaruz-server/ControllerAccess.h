@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/netif/AddressScope.h"
+
 #include <QHostAddress>
 #include <QString>
 
@@ -19,7 +21,7 @@ namespace hb {
 // - Elsewhere: every other address (public, multicast, unspecified). Never served.
 class ControllerAccess {
 public:
-    enum class Kind { Loopback, LocalNetwork, SharedAddressSpace, Elsewhere };
+    using Kind = AddressScope::Kind;
 
     static Kind classify(const QHostAddress &address);
     // The address as text, IPv4 addresses carried in IPv6 written as plain IPv4, no scope.

@@ -5,12 +5,15 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
+
 using namespace hb;
 using namespace hb::test;
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(std::optional<QString>)
 Q_DECLARE_METATYPE(std::optional<hb::MonitorCalibrationMeasurementPayload>)
+Q_DECLARE_METATYPE(hb::AddressScope::Kind)
 
 namespace {
 
@@ -44,6 +47,8 @@ private Q_SLOTS:
     void handlesMeterLines_data();
     void handlesMeterLines();
     void newMeterReplacesTheOld();
+    void servesOnlyLocalMeters_data();
+    void servesOnlyLocalMeters();
 };
 
 void TestMonitorCalibrationHostNetworking::startsOnceAndReportsListening_data()
@@ -168,6 +173,68 @@ void TestMonitorCalibrationHostNetworking::newMeterReplacesTheOld()
     host.sendShowPatch(patch);
     QTRY_COMPARE(second.patches(), QList{patch});
     QVERIFY(!second.receivedGarbage());
+}
+
+void TestMonitorCalibrationHostNetworking::servesOnlyLocalMeters_data()
+{
+    QTest::addColumn<AddressScope::Kind>("kind");
+    QTest::addColumn<QString>("refusal"); // empty: served
+    using Kind = AddressScope::Kind;
+    QTest::newRow("this machine") << Kind::Loopback << QString();
+    QTest::newRow("local network") << Kind::LocalNetwork << QString();
+    QTest::newRow("carrier or VPN")
+        << Kind::SharedAddressSpace
+        << u"Refused a meter at 127.0.0.1: carrier and VPN addresses (100.64.0.0/10) are not "
+           u"served"_s;
+    QTest::newRow("public") << Kind::Elsewhere
+                            << u"Refused a meter at 127.0.0.1: only meters on the local network "
+                               u"are served"_s;
+}
+
+// The second meter's address is classified as `kind` (it really connects over loopback).
+void TestMonitorCalibrationHostNetworking::servesOnlyLocalMeters()
+{
+    QFETCH(AddressScope::Kind, kind);
+    QFETCH(QString, refusal);
+    auto seenKind = std::make_shared<std::atomic<AddressScope::Kind>>(AddressScope::Kind::Loopback);
+    MonitorCalibrationHostNetworking::Options options = loopbackOptions();
+    options.classifyPeer = [seenKind](const QHostAddress &) { return seenKind->load(); };
+    MonitorCalibrationHostNetworking host(options);
+    host.start();
+    QTRY_VERIFY(host.listeningPort() != 0);
+    TestMeter first;
+    QVERIFY(first.connectTo(host.listeningPort()));
+    QTRY_COMPARE(host.statusText(), kReady);
+    QCOMPARE(host.connectedAddress(), std::optional(u"127.0.0.1"_s));
+    first.send(hello(u"First"_s));
+    QTRY_COMPARE(host.connectedDeviceName(), std::optional(u"First"_s));
+
+    seenKind->store(kind);
+    QStringList seen;
+    connect(&host, &MonitorCalibrationHostNetworking::statusTextChanged, this,
+            [&seen](const QString &text) { seen.append(text); });
+    TestMeter second;
+    QVERIFY(second.connectTo(host.listeningPort()));
+    const MonitorCalibrationPatch patch = MonitorCalibrationPatch::grey(u"Mid Gray"_s, 0.18);
+    if (refusal.isEmpty()) {
+        QTRY_COMPARE(seen, (QStringList{u"Connection: cancelled"_s, kReady}));
+        QTRY_VERIFY(!first.isConnected());
+        host.sendShowPatch(patch);
+        QTRY_COMPARE(second.patches(), QList{patch});
+    } else {
+        QTRY_COMPARE(seen, QStringList{refusal});
+        QTRY_VERIFY(!second.isConnected());
+        // The meter that was there keeps the link.
+        host.sendShowPatch(patch);
+        QTRY_COMPARE(first.patches(), QList{patch});
+        QVERIFY(second.patches().isEmpty());
+    }
+    QCOMPARE(host.connectedDeviceName(), std::optional(u"First"_s));
+    QCOMPARE(host.connectedAddress(), std::optional(u"127.0.0.1"_s));
+
+    host.stop();
+    QTRY_COMPARE(host.statusText(), u"Stopped"_s);
+    QCOMPARE(host.connectedAddress(), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestMonitorCalibrationHostNetworking)

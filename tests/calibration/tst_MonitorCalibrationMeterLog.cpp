@@ -1,10 +1,19 @@
+#include "calibration/MonitorCalibrationHostNetworking.h"
+#include "calibration/MonitorCalibrationMeterCard.h"
 #include "calibration/MonitorCalibrationMeterLog.h"
+#include "calibration/MonitorCalibrationTrackingChart.h"
+#include "calibration/TestMeter.h"
 
+#include <QLabel>
 #include <QTest>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
 using Step = MonitorCalibrationStep;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(std::chrono::milliseconds)
 
 namespace {
 
@@ -26,6 +35,11 @@ private Q_SLOTS:
     void formatsReadings();
     void writesCsv();
     void tracksTheLatestReadingPerGreyLevel();
+    void keepsTheLatestReadingsOfEachPatch();
+    void cardCoalescesRefreshes_data();
+    void cardCoalescesRefreshes();
+    void cardShowsTheMeterAndItsAddress_data();
+    void cardShowsTheMeterAndItsAddress();
 };
 
 void TestMonitorCalibrationMeterLog::formatsReadings()
@@ -62,5 +76,95 @@ void TestMonitorCalibrationMeterLog::tracksTheLatestReadingPerGreyLevel()
     QCOMPARE(log.greyTracking(), (QList<QPointF>{{0.18, 2.5}, {1.0, 100}}));
 }
 
-QTEST_APPLESS_MAIN(TestMonitorCalibrationMeterLog)
+void TestMonitorCalibrationMeterLog::keepsTheLatestReadingsOfEachPatch()
+{
+    // A meter streaming on white long after the one mid-grey reading of an earlier step.
+    constexpr qsizetype kMax = MonitorCalibrationMeterLog::kMaxEntriesPerPatch;
+    QList<MonitorCalibrationMeterLog::Entry> sent;
+    sent.append(entry(Step::Gamma, u"Mid Gray"_s, 0.18, 3));
+    for (qsizetype i = 0; i < kMax + 5; ++i)
+        sent.append(entry(Step::Uniformity, u"White"_s, 1.0, double(i)));
+    sent.insert(10, entry(Step::Gamma, u"Mid Gray"_s, 0.18, 2.5));
+    MonitorCalibrationMeterLog log;
+    for (const auto &reading : sent)
+        log.append(reading);
+
+    // What is kept: every mid-grey reading and the last kMax white ones, in arrival order.
+    QList<MonitorCalibrationMeterLog::Entry> kept;
+    qsizetype whitesToDrop = 5;
+    for (const auto &reading : sent) {
+        if (reading.patch.name == u"White"_s && whitesToDrop > 0)
+            --whitesToDrop;
+        else
+            kept.append(reading);
+    }
+    MonitorCalibrationMeterLog expected;
+    for (const auto &reading : kept)
+        expected.append(reading);
+    QCOMPARE(log.size(), kMax + 2);
+    QCOMPARE(log.entries().size(), log.size());
+    QCOMPARE(log.entries().at(1).measurement.meanG, 5.0); // the first white one kept
+    QCOMPARE(log.toCsv(), expected.toCsv());
+    QCOMPARE(log.greyTracking(), (QList<QPointF>{{0.18, 2.5}, {1.0, double(kMax + 4)}}));
+}
+
+void TestMonitorCalibrationMeterLog::cardCoalescesRefreshes_data()
+{
+    QTest::addColumn<std::chrono::milliseconds>("since");
+    QTest::addColumn<bool>("atOnce");
+    QTest::newRow("same moment") << 0ms << false;
+    QTest::newRow("just inside the interval") << 99ms << false;
+    QTest::newRow("interval over") << 100ms << true;
+    QTest::newRow("long after") << 5000ms << true;
+}
+
+void TestMonitorCalibrationMeterLog::cardCoalescesRefreshes()
+{
+    QFETCH(std::chrono::milliseconds, since);
+    QFETCH(bool, atOnce);
+    auto now = std::chrono::steady_clock::time_point{};
+    MonitorCalibrationHostNetworking host(test::loopbackOptions());
+    MonitorCalibrationMeterLog log;
+    MonitorCalibrationMeterCard card(host, log, nullptr, [&now] { return now; });
+    auto *count = card.findChild<QLabel *>(u"logCount"_s);
+    auto *chart = card.findChild<MonitorCalibrationTrackingChart *>(u"trackingChart"_s);
+
+    // A burst: the first reading is shown, the rest wait for the interval to end.
+    now += since;
+    for (int i = 1; i <= 1000; ++i) {
+        log.append(
+            entry(Step::Grayscale, u"Gray "_s + QString::number(i % 10), (i % 10) / 10.0, i));
+        card.refresh();
+    }
+    QCOMPARE(count->text(), atOnce ? u"1 reading this session"_s : u"0 readings this session"_s);
+    now += 1s;
+    QTRY_COMPARE(count->text(), u"1000 readings this session"_s);
+    QCOMPARE(chart->points(), log.greyTracking());
+    QCOMPARE(chart->points().size(), 10);
+}
+
+void TestMonitorCalibrationMeterLog::cardShowsTheMeterAndItsAddress_data()
+{
+    QTest::addColumn<std::optional<QString>>("name");
+    QTest::addColumn<std::optional<QString>>("address");
+    QTest::addColumn<QString>("shown");
+    const std::optional<QString> none;
+    QTest::newRow("named") << std::optional(u"Desk Meter"_s) << std::optional(u"192.0.2.7"_s)
+                           << u"Desk Meter (192.0.2.7)"_s;
+    QTest::newRow("no hello yet") << none << std::optional(u"fe80::1"_s)
+                                  << u"Unnamed meter (fe80::1)"_s;
+    QTest::newRow("no meter") << none << none << u"No meter"_s;
+    QTest::newRow("long name") << std::optional(QString(300, u'x')) << std::optional(u"::1"_s)
+                               << QString(240, u'x') + u"\u2026 (::1)"_s;
+}
+
+void TestMonitorCalibrationMeterLog::cardShowsTheMeterAndItsAddress()
+{
+    QFETCH(std::optional<QString>, name);
+    QFETCH(std::optional<QString>, address);
+    QFETCH(QString, shown);
+    QCOMPARE(MonitorCalibrationMeterCard::connectedText(name, address), shown);
+}
+
+QTEST_MAIN(TestMonitorCalibrationMeterLog)
 #include "tst_MonitorCalibrationMeterLog.moc"

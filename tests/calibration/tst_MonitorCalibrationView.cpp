@@ -1,6 +1,8 @@
 #include "calibration/MonitorCalibrationFullScreenWindow.h"
+#include "calibration/MonitorCalibrationPatternView.h"
 #include "calibration/MonitorCalibrationView.h"
 #include "calibration/TestMeter.h"
+#include "common/ToggleSwitch.h"
 
 #include <QFile>
 #include <QLabel>
@@ -45,9 +47,9 @@ private Q_SLOTS:
         m_view->setFullScreen(true);
         MonitorCalibrationFullScreenWindow *window = m_view->fullScreenWindow();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->step(), Step::Contrast);
+        QCOMPARE(window->step(), Step::Pluge);
         QTest::keyClick(window, Qt::Key_Right);
-        QCOMPARE(m_view->step(), Step::Gamma);
+        QCOMPARE(m_view->step(), Step::Contrast);
         QTest::keyClick(window, Qt::Key_Left);
         QTest::keyClick(window, Qt::Key_Escape);
         QVERIFY(!m_view->isFullScreen());
@@ -55,9 +57,9 @@ private Q_SLOTS:
         m_view->setFullScreen(true);
         QTest::mouseClick(window, Qt::LeftButton);
         QVERIFY(!m_view->isFullScreen());
-        QCOMPARE(m_view->step(), Step::Contrast);
+        QCOMPARE(m_view->step(), Step::Pluge);
 
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 5; ++i)
             next->click();
         QCOMPARE(m_view->step(), Step::Uniformity);
         QVERIFY(!next->isEnabled());
@@ -66,11 +68,12 @@ private Q_SLOTS:
         QCOMPARE(m_view->step(), Step::Primaries);
         find<QPushButton>(u"sendButton"_s)->click();
 
+        // The PLUGE is judged against black, so its patch is black.
         const QList<std::pair<QString, double>> expected{
-            {u"Near Black"_s, 0.02}, {u"Near White"_s, 0.98}, {u"Mid Gray"_s, 0.18},
-            {u"Near White"_s, 0.98}, {u"Mid Gray"_s, 0.18},   {u"50% Gray"_s, 0.5},
-            {u"White"_s, 1.0},       {u"White"_s, 1.0},       {u"White"_s, 1.0},
-            {u"White"_s, 1.0}};
+            {u"Near Black"_s, 0.02}, {u"Black"_s, 0.0},       {u"Near White"_s, 0.98},
+            {u"Black"_s, 0.0},       {u"Near White"_s, 0.98}, {u"Mid Gray"_s, 0.18},
+            {u"50% Gray"_s, 0.5},    {u"White"_s, 1.0},       {u"White"_s, 1.0},
+            {u"White"_s, 1.0},       {u"White"_s, 1.0}};
         QTRY_COMPARE(m_meter->patches().size(), expected.size());
         const QList<MonitorCalibrationPatch> patches = m_meter->patches();
         QSet<QString> ids;
@@ -96,7 +99,7 @@ private Q_SLOTS:
         m_meter->send(reading(0.9));
         QTRY_COMPARE(m_view->log().entries().size(), 2);
         QCOMPARE(m_view->log().entries().at(0).patch.name, u"Near Black"_s);
-        QCOMPARE(m_view->log().entries().at(1).patch.name, u"Near White"_s);
+        QCOMPARE(m_view->log().entries().at(1).patch.name, u"Black"_s);
         QVERIFY(find<QPushButton>(u"saveLogButton"_s)->isEnabled());
 
         QTemporaryDir folder;
@@ -108,7 +111,100 @@ private Q_SLOTS:
         QVERIFY(!m_view->saveLog(folder.filePath(u"missing/log.csv"_s)));
     }
 
+    // Walking the steps at a given width: the counter follows, the buttons do not move however
+    // the instruction wraps, and the bar patterns' captions stay clear of the bars.
+    void stepCardIsStable_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wide") << QSize(1000, 700);
+        QTest::newRow("cards stacked") << QSize(520, 640);
+        QTest::newRow("narrow and low") << QSize(420, 580);
+    }
+
+    void stepCardIsStable()
+    {
+        QFETCH(QSize, size);
+        // Twice: the cards stack only once the window is narrow, and only then may it narrow
+        // further.
+        for (int i = 0; i < 2; ++i) {
+            m_view->resize(size);
+            settle();
+        }
+        QCOMPARE(m_view->size(), size);
+        auto *next = find<QPushButton>(u"nextButton"_s);
+        const QList<QWidget *> buttons{find<QPushButton>(u"previousButton"_s), next,
+                                       find<QPushButton>(u"sendButton"_s)};
+        const auto places = [&] {
+            QList<QRect> rects;
+            for (const QWidget *button : buttons)
+                rects.append(QRect(button->mapTo(m_view.get(), QPoint()), button->size()));
+            return rects;
+        };
+        const QList<QRect> first = places();
+        auto *pattern = find<MonitorCalibrationPatternView>(u"patternView"_s);
+        QSet<int> instructionHeights;
+        for (qsizetype i = 0; i < qsizetype(kMonitorCalibrationSteps.size()); ++i) {
+            QCOMPARE(find<QLabel>(u"stepCounter"_s)->text(), u"Step %1 of 7"_s.arg(i + 1));
+            // What the instruction would need on its own at this width.
+            const QLabel *instruction = find<QLabel>(u"stepInstruction"_s);
+            QLabel alone(instruction->text());
+            alone.setFont(instruction->font());
+            alone.setWordWrap(true);
+            instructionHeights.insert(alone.heightForWidth(instruction->width()));
+            QVERIFY(instruction->height() >=
+                    *std::max_element(instructionHeights.begin(), instructionHeights.end()));
+            QCOMPARE(places(), first);
+            const QRectF area = pattern->rect();
+            for (const QRectF &bar :
+                 MonitorCalibrationPatternPainter::barRects(area, m_view->step()))
+                QVERIFY(!bar.intersects(
+                    MonitorCalibrationPatternPainter::captionRect(area, m_view->step())));
+            next->click();
+            settle();
+        }
+        QCOMPARE(m_view->step(), Step::Uniformity);
+        // Otherwise the check above proves nothing.
+        QVERIFY(instructionHeights.size() > 1);
+    }
+
+    // The switch redraws the patterns in the window and full screen, says so above them, and is
+    // remembered for the next time the screen opens.
+    void videoLevelsSwitch()
+    {
+        auto *pattern = find<MonitorCalibrationPatternView>(u"patternView"_s);
+        const auto backgroundOf = [](QWidget *widget) {
+            return widget->grab().toImage().pixelColor(widget->width() / 2, 30);
+        };
+        QCOMPARE(m_view->step(), Step::Brightness);
+        QCOMPARE(backgroundOf(pattern), QColor(0, 0, 0));
+        QCOMPARE(find<QLabel>(u"rangeCaption"_s)->text(), u"Patterns in full range (0\u2013255)"_s);
+
+        find<ToggleSwitch>(u"videoLevelsSwitch"_s)->click();
+        QVERIFY(m_view->videoLevels());
+        QCOMPARE(backgroundOf(pattern), QColor(16, 16, 16));
+        QCOMPARE(find<QLabel>(u"rangeCaption"_s)->text(),
+                 u"Patterns in video levels (16\u2013235)"_s);
+        m_view->setFullScreen(true);
+        QCOMPARE(backgroundOf(m_view->fullScreenWindow()), QColor(16, 16, 16));
+        m_view->setFullScreen(false);
+
+        m_view = std::make_unique<MonitorCalibrationView>(loopbackOptions());
+        QVERIFY(m_view->videoLevels());
+        QVERIFY(find<ToggleSwitch>(u"videoLevelsSwitch"_s)->isChecked());
+        find<ToggleSwitch>(u"videoLevelsSwitch"_s)->click();
+        QVERIFY(!MonitorCalibrationView(loopbackOptions()).videoLevels());
+    }
+
 private:
+    // Lets pending layout requests run, as the event loop would between two frames.
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QCoreApplication::processEvents();
+        }
+    }
+
     template <typename T> T *find(const QString &name) const
     {
         return m_view->findChild<T *>(name);
