@@ -3,6 +3,7 @@
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "platform/keyboard/AppActivator.h"
 #include "platform/keyboard/KeyEventPoster.h"
+#include "platform/netif/AddressScope.h"
 
 #include <QMutex>
 #include <QRegularExpression>
@@ -56,7 +57,7 @@ const QByteArray kRefused = R"({"status":"refused"})";
 // 200 and up the internet; 50 is one of this machine's own addresses on the local network.
 ControllerAccess::Kind kindOf(const QHostAddress &address)
 {
-    using enum ControllerAccess::Kind;
+    using enum AddressScope::Kind; // ControllerAccess::Kind names the same enum
     const quint32 n = address.toIPv4Address() & 0xFF;
     return n == 1 ? Loopback : n < 100 ? LocalNetwork : n < 110 ? SharedAddressSpace : Elsewhere;
 }

@@ -4,6 +4,7 @@
 #include "dadavezaruz-server/DadavezaRuzServerView.h"
 #include "dadavezaruz-server/TrustedControllers.h"
 #include "platform/dnssd/ServicePublisher.h"
+#include "platform/netif/AddressScope.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,7 +20,7 @@
 using namespace hb;
 using namespace Qt::StringLiterals;
 
-using enum ControllerAccess::Kind;
+using enum AddressScope::Kind; // ControllerAccess::Kind names the same enum
 
 namespace {
 
