@@ -97,5 +97,7 @@ list(JOIN hb_plugin_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # DNS-SD advertising and discovery of the pad's server need the daemon; without it a pad
 # still connects by address.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS avahi-daemon)
+# Calibration readings from a USB colorimeter run the ArgyllCMS spotread program.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS argyll)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/HuebenchCPackOptions.cmake)
 include(CPack)

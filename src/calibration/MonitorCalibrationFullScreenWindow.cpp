@@ -52,6 +52,12 @@ void MonitorCalibrationFullScreenWindow::setRange(MonitorCalibrationPatternPaint
     m_pattern->setRange(range);
 }
 
+void MonitorCalibrationFullScreenWindow::setMeasurePatch(
+    const std::optional<MonitorCalibrationPatch> &patch, MonitorCalibrationPatchArea area)
+{
+    m_pattern->setMeasurePatch(patch, area);
+}
+
 void MonitorCalibrationFullScreenWindow::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QScreen;
 
 namespace hb {
@@ -11,8 +13,8 @@ namespace hb {
 class MonitorCalibrationPatternView;
 
 // The pattern alone, filling one display, with the pointer hidden. Escape or a click asks to
-// leave; the arrow keys and Page Up/Down ask for the previous or next step, so the checks can be
-// walked from the display being calibrated.
+// leave; the arrow keys and Page Up/Down ask for the previous or next step (or patch), so the
+// checks can be walked from the display being calibrated.
 class MonitorCalibrationFullScreenWindow : public QWidget {
     Q_OBJECT
 
@@ -23,6 +25,9 @@ public:
     void setStep(MonitorCalibrationStep step);
     MonitorCalibrationStep step() const;
     void setRange(MonitorCalibrationPatternPainter::Range range);
+    // See MonitorCalibrationPatternView::setMeasurePatch.
+    void setMeasurePatch(const std::optional<MonitorCalibrationPatch> &patch,
+                         MonitorCalibrationPatchArea area);
 
 Q_SIGNALS:
     void leaveRequested();

@@ -1,9 +1,10 @@
 #include "calibration/MonitorCalibrationMeterCard.h"
 
 #include "calibration/MonitorCalibrationHostNetworking.h"
-#include "calibration/MonitorCalibrationMeterLog.h"
+#include "calibration/MonitorCalibrationMeasureReport.h"
 #include "calibration/MonitorCalibrationTrackingChart.h"
 
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -17,6 +18,9 @@ namespace hb {
 namespace {
 
 const QString kTitle = QStringLiteral("Light Meter (Optional)");
+const QString kSourceTip = QStringLiteral("Meter");
+const QString kNetworkMeter = QStringLiteral("Network meter");
+const QString kColorimeter = QStringLiteral("Colorimeter (ArgyllCMS)");
 const QString kPortRow = QStringLiteral("Port");
 const QString kAddressRow = QStringLiteral("Address");
 const QString kConnectedRow = QStringLiteral("Connected");
@@ -69,6 +73,7 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kPlatePadding, kPlatePadding, kPlatePadding, kPlatePadding);
     layout->setSpacing(8);
+    addSourceSection(layout);
     addLinkSection(layout);
     addMeasurementSection(layout);
     layout->addStretch(1);
@@ -85,15 +90,42 @@ MonitorCalibrationMeterCard::MonitorCalibrationMeterCard(
     refresh();
 }
 
-// The title, the link's status, and its port, address and meter in two columns.
-void MonitorCalibrationMeterCard::addLinkSection(QVBoxLayout *layout)
+// The title and the choice of meter; the colorimeter's status when it is chosen.
+void MonitorCalibrationMeterCard::addSourceSection(QVBoxLayout *layout)
 {
     auto *title = new QLabel(kTitle, this);
     QFont headline = title->font();
     headline.setWeight(QFont::DemiBold);
     headline.setPointSizeF(headline.pointSizeF() * 1.1);
     title->setFont(headline);
+    m_source = new QComboBox(this);
+    m_source->setObjectName(QStringLiteral("meterSource"));
+    m_source->setToolTip(kSourceTip);
+    m_source->setAccessibleName(kSourceTip);
+    m_source->addItem(kNetworkMeter, int(MonitorCalibrationMeterSource::Network));
+    m_source->addItem(kColorimeter, int(MonitorCalibrationMeterSource::Colorimeter));
+    connect(m_source, &QComboBox::activated, this, [this] {
+        const auto source = MonitorCalibrationMeterSource(m_source->currentData().toInt());
+        setSource(source);
+        Q_EMIT sourceChosen(source);
+    });
+    m_colorimeterStatus = secondary(plainLabel(QStringLiteral("colorimeterStatus"), this));
+    m_colorimeterStatus->setWordWrap(true);
+    m_colorimeterStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_colorimeterStatus->hide();
+    auto *row = new QHBoxLayout;
+    row->setSpacing(16);
+    row->addWidget(secondary(new QLabel(kSourceTip, this)));
+    row->addWidget(m_source, 1);
+    layout->addWidget(title);
+    layout->addLayout(row);
+    layout->addWidget(m_colorimeterStatus);
+}
 
+// The network link's status, and its port, address and meter in two columns.
+void MonitorCalibrationMeterCard::addLinkSection(QVBoxLayout *layout)
+{
+    m_link = new QWidget(this);
     m_status = secondary(plainLabel(QStringLiteral("meterStatus"), this));
     m_status->setWordWrap(true);
     m_port = plainLabel(QStringLiteral("meterPort"), this);
@@ -114,9 +146,12 @@ void MonitorCalibrationMeterCard::addLinkSection(QVBoxLayout *layout)
         rows->addWidget(fields[row].second, row, 1);
         fields[row].second->setAlignment(Qt::AlignRight | Qt::AlignTop);
     }
-    layout->addWidget(title);
-    layout->addWidget(m_status);
-    layout->addLayout(rows);
+    auto *linkLayout = new QVBoxLayout(m_link);
+    linkLayout->setContentsMargins(0, 0, 0, 0);
+    linkLayout->setSpacing(8);
+    linkLayout->addWidget(m_status);
+    linkLayout->addLayout(rows);
+    layout->addWidget(m_link);
 }
 
 // Below a divider: the latest reading, the tracking chart and the session's count of readings.
@@ -154,15 +189,41 @@ QHBoxLayout *MonitorCalibrationMeterCard::buildButtons()
     stop->setObjectName(QStringLiteral("stopButton"));
     m_saveLog = new QPushButton(kSaveLog, this);
     m_saveLog->setObjectName(QStringLiteral("saveLogButton"));
+    m_linkButtons = new QWidget(this);
+    auto *linkButtons = new QHBoxLayout(m_linkButtons);
+    linkButtons->setContentsMargins(0, 0, 0, 0);
+    linkButtons->addWidget(start);
+    linkButtons->addWidget(stop);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(start);
-    buttons->addWidget(stop);
+    buttons->addWidget(m_linkButtons);
     buttons->addStretch(1);
     buttons->addWidget(m_saveLog);
     connect(start, &QPushButton::clicked, &m_networking, &MonitorCalibrationHostNetworking::start);
     connect(stop, &QPushButton::clicked, &m_networking, &MonitorCalibrationHostNetworking::stop);
     connect(m_saveLog, &QPushButton::clicked, this, &MonitorCalibrationMeterCard::saveLogRequested);
     return buttons;
+}
+
+void MonitorCalibrationMeterCard::setSource(MonitorCalibrationMeterSource source)
+{
+    m_sourceShown = source;
+    m_source->setCurrentIndex(m_source->findData(int(source)));
+    const bool network = source == MonitorCalibrationMeterSource::Network;
+    m_link->setVisible(network);
+    m_linkButtons->setVisible(network);
+    m_colorimeterStatus->setVisible(!network);
+    showNow();
+}
+
+void MonitorCalibrationMeterCard::setColorimeterStatus(const QString &text)
+{
+    m_colorimeterStatus->setText(shortened(text));
+}
+
+void MonitorCalibrationMeterCard::setColorimeterReading(const QStringList &lines)
+{
+    m_colorimeterReading = lines;
+    refresh();
 }
 
 void MonitorCalibrationMeterCard::refresh()
@@ -196,17 +257,22 @@ void MonitorCalibrationMeterCard::showNow()
     m_connected->setText(shortened(
         connectedText(m_networking.connectedDeviceName(), m_networking.connectedAddress())));
 
-    const auto measurement = m_networking.lastMeasurement();
-    m_noMeasurement->setVisible(!measurement);
-    const QStringList lines = measurement ? measurementLines(*measurement) : QStringList{};
+    QStringList lines = m_colorimeterReading;
+    if (m_sourceShown == MonitorCalibrationMeterSource::Network) {
+        const auto measurement = m_networking.lastMeasurement();
+        lines = measurement ? measurementLines(*measurement) : QStringList{};
+    }
+    m_noMeasurement->setVisible(lines.isEmpty());
     for (qsizetype i = 0; i < m_measurementLines.size(); ++i) {
         m_measurementLines[i]->setVisible(i < lines.size());
         m_measurementLines[i]->setText(lines.value(i));
     }
 
-    const QList<QPointF> tracking = m_log.greyTracking();
+    const MonitorCalibrationMeasureReport report(m_log.latest());
+    const QList<QPointF> tracking = report.greyPoints();
     m_chart->setPoints(tracking);
     m_chart->setVisible(!tracking.isEmpty());
+    Q_EMIT reportChanged(report.summary(), report.gammaByStep());
     const qsizetype count = m_log.size();
     m_logCount->setVisible(count > 0);
     m_logCount->setText(count == 1 ? QStringLiteral("1 reading this session")

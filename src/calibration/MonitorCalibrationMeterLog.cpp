@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <queue>
 
@@ -22,19 +23,18 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
-const char *const kStepKeys[] = {"brightness", "pluge",     "contrast",  "gamma",
-                                 "grayscale",  "primaries", "uniformity"};
+QByteArray sourceKey(MonitorCalibrationMeterSource source)
+{
+    return source == MonitorCalibrationMeterSource::Colorimeter ? "colorimeter" : "network";
+}
 
 } // namespace
 
 void MonitorCalibrationMeterLog::append(Entry entry)
 {
     const MonitorCalibrationPatch &patch = entry.patch;
-    if (patch.r == patch.g && patch.g == patch.b)
-        m_greyLatest[patch.r] = luminance(entry.measurement);
-    // Dropping a patch's oldest reading never drops the latest of a grey level: the patch's
-    // newest reading is newer still and has the same level.
-    std::deque<Kept> &kept = m_byPatch[{patch.name, patch.r, patch.g, patch.b}];
+    m_latestSource = entry.source;
+    std::deque<Kept> &kept = m_byPatch[{entry.source, patch.name, patch.r, patch.g, patch.b}];
     if (qsizetype(kept.size()) >= kMaxEntriesPerPatch) {
         kept.pop_front();
         --m_size;
@@ -69,33 +69,49 @@ QList<MonitorCalibrationMeterLog::Entry> MonitorCalibrationMeterLog::entries() c
 
 QByteArray MonitorCalibrationMeterLog::toCsv() const
 {
-    QByteArray csv = "receivedAt,step,patch,r,g,b,meanR,meanG,meanB,stddev,"
-                     "exposureDurationSeconds,iso\r\n";
+    QByteArray csv = "receivedAt,source,patch,patchAreaPercent,r,g,b,meanR,meanG,meanB,stddev,"
+                     "exposureDurationSeconds,iso,X,Y,Z\r\n";
     for (const Entry &entry : entries()) {
-        const MonitorCalibrationMeasurementPayload &m = entry.measurement;
         csv += entry.receivedAt.toUTC().toString(Qt::ISODateWithMs).toLatin1() + ',' +
-               kStepKeys[static_cast<int>(entry.step)] + ',' + csvField(entry.patch.name) + ',' +
-               number(entry.patch.r) + ',' + number(entry.patch.g) + ',' + number(entry.patch.b) +
-               ',' + number(m.meanR) + ',' + number(m.meanG) + ',' + number(m.meanB) + ',' +
-               number(m.stddev) + ',' + number(m.exposureDurationSeconds) + ',' + number(m.iso) +
-               "\r\n";
+               sourceKey(entry.source) + ',' + csvField(entry.patch.name) + ',' +
+               MonitorCalibrationMeasureSequence::percent(entry.area).toLatin1() + ',' +
+               number(entry.patch.r) + ',' + number(entry.patch.g) + ',' + number(entry.patch.b);
+        // Each source fills its own columns and leaves the other's empty.
+        if (entry.source == MonitorCalibrationMeterSource::Network) {
+            const MonitorCalibrationMeasurementPayload &m = entry.measurement;
+            csv += ',' + number(m.meanR) + ',' + number(m.meanG) + ',' + number(m.meanB) + ',' +
+                   number(m.stddev) + ',' + number(m.exposureDurationSeconds) + ',' +
+                   number(m.iso) + ",,,";
+        } else {
+            csv += ",,,,,,," + number(entry.xyz.X) + ',' + number(entry.xyz.Y) + ',' +
+                   number(entry.xyz.Z);
+        }
+        csv += "\r\n";
     }
     return csv;
 }
 
-double
-MonitorCalibrationMeterLog::luminance(const MonitorCalibrationMeasurementPayload &measurement)
+double MonitorCalibrationMeterLog::Entry::luminance() const
 {
+    if (source == MonitorCalibrationMeterSource::Colorimeter)
+        return xyz.Y;
     return 0.2126 * measurement.meanR + 0.7152 * measurement.meanG + 0.0722 * measurement.meanB;
 }
 
-QList<QPointF> MonitorCalibrationMeterLog::greyTracking() const
+QList<MonitorCalibrationMeterLog::Entry> MonitorCalibrationMeterLog::latest() const
 {
-    QList<QPointF> points;
-    points.reserve(qsizetype(m_greyLatest.size()));
-    for (const auto &[level, value] : m_greyLatest)
-        points.append({level, value});
-    return points;
+    std::vector<const Kept *> newest;
+    for (const auto &[key, kept] : m_byPatch) {
+        if (!kept.empty() && std::get<0>(key) == m_latestSource)
+            newest.push_back(&kept.back());
+    }
+    std::sort(newest.begin(), newest.end(),
+              [](const Kept *a, const Kept *b) { return a->order < b->order; });
+    QList<Entry> entries;
+    entries.reserve(qsizetype(newest.size()));
+    for (const Kept *kept : newest)
+        entries.append(kept->entry);
+    return entries;
 }
 
 // printf's "%.Nf": correctly rounded (an exact tie goes to the even digit), with a point as the

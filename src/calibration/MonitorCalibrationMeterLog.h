@@ -1,11 +1,11 @@
 #pragma once
 
+#include "calibration/MonitorCalibrationColour.h"
+#include "calibration/MonitorCalibrationMeasureSequence.h"
 #include "calibration/MonitorCalibrationMessage.h"
-#include "calibration/MonitorCalibrationStep.h"
 
 #include <QDateTime>
 #include <QList>
-#include <QPointF>
 #include <QStringList>
 
 #include <deque>
@@ -14,11 +14,14 @@
 
 namespace hb {
 
-// The readings of one calibration session, each with the patch that was on screen when it
-// arrived. Kept in memory for as long as the screen is open; saved as CSV on request.
+// Where readings come from: the light meter on the network (relative camera values) or a
+// colorimeter on this computer (absolute XYZ).
+enum class MonitorCalibrationMeterSource { Network, Colorimeter };
+
+// The measure-mode readings of one calibration session, each with the patch that was on screen
+// when it arrived. Kept in memory for as long as the screen is open; saved as CSV on request.
 //
-// Adding a reading costs the same however long the session: the grey tracking is kept up to date
-// as readings arrive instead of being worked out again from all of them.
+// Adding a reading costs the same however long the session.
 class MonitorCalibrationMeterLog {
 public:
     // A meter may stream readings many times a second for as long as a patch is shown; of each
@@ -30,9 +33,14 @@ public:
 
     struct Entry {
         QDateTime receivedAt; // UTC
-        MonitorCalibrationStep step = MonitorCalibrationStep::Brightness;
         MonitorCalibrationPatch patch;
-        MonitorCalibrationMeasurementPayload measurement;
+        MonitorCalibrationPatchArea area = MonitorCalibrationPatchArea::Full;
+        MonitorCalibrationMeterSource source = MonitorCalibrationMeterSource::Network;
+        MonitorCalibrationMeasurementPayload measurement; // from the network meter only
+        CieXyz xyz;                                       // from a colorimeter only; Y in cd/m²
+
+        // Y for a colorimeter; the Rec. 709 weighted means for the network meter.
+        double luminance() const;
     };
 
     void append(Entry entry);
@@ -45,23 +53,19 @@ public:
     // the same double, whatever the locale; lines end in CRLF as CSV has it.
     QByteArray toCsv() const;
 
-    // Luminance of a reading's means with Rec. 709 weights.
-    static double luminance(const MonitorCalibrationMeasurementPayload &measurement);
-
-    // For each grey patch level measured (r = g = b), the luminance of its latest reading, by
-    // ascending level: x is the patch level, y the luminance.
-    QList<QPointF> greyTracking() const;
+    // The latest reading of each patch from the source of the latest reading of all, in the
+    // order they arrived: what the session says about the display now.
+    QList<Entry> latest() const;
 
 private:
-    using PatchKey = std::tuple<QString, double, double, double>;
+    using PatchKey = std::tuple<MonitorCalibrationMeterSource, QString, double, double, double>;
     struct Kept {
         quint64 order; // arrival number in the session
         Entry entry;
     };
 
     std::map<PatchKey, std::deque<Kept>> m_byPatch;
-    // Grey patch level to the luminance of its latest reading.
-    std::map<double, double> m_greyLatest;
+    MonitorCalibrationMeterSource m_latestSource = MonitorCalibrationMeterSource::Network;
     quint64 m_arrivals = 0;
     qsizetype m_size = 0;
 };

@@ -246,6 +246,22 @@ void MonitorCalibrationPatternPainter::paint(QPainter &painter, const QRectF &ar
     painter.restore();
 }
 
+void MonitorCalibrationPatternPainter::paintPatch(QPainter &painter, const QRectF &area,
+                                                  const MonitorCalibrationPatch &patch,
+                                                  double fraction, Range range)
+{
+    painter.fillRect(area, colour(0, 0, 0, range));
+    painter.fillRect(patchRect(area, fraction), colour(patch.r, patch.g, patch.b, range));
+}
+
+QRectF MonitorCalibrationPatternPainter::patchRect(const QRectF &area, double fraction)
+{
+    const double scale = std::sqrt(std::clamp(fraction, 0.0, 1.0));
+    QRectF rect(0, 0, area.width() * scale, area.height() * scale);
+    rect.moveCenter(area.center());
+    return rect;
+}
+
 int MonitorCalibrationPatternPainter::code(double level, Range range)
 {
     const double full = std::round(255 * level);

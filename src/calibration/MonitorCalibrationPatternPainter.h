@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/MonitorCalibrationMeasureSequence.h"
 #include "calibration/MonitorCalibrationStep.h"
 
 #include <QColor>
@@ -18,6 +19,13 @@ public:
 
     static void paint(QPainter &painter, const QRectF &area, MonitorCalibrationStep step,
                       Range range = Range::Full);
+
+    // A measure patch: `patch`'s colour over `fraction` of the area, centred and of the area's
+    // proportions, on black.
+    static void paintPatch(QPainter &painter, const QRectF &area,
+                           const MonitorCalibrationPatch &patch, double fraction,
+                           Range range = Range::Full);
+    static QRectF patchRect(const QRectF &area, double fraction);
 
     // The 8-bit code value of a signal level. Full range: v = 255 × level, rounded and clipped
     // to 0-255. Video range maps that v to 16 + v × 219 / 255, rounded, so black is 16 and white

@@ -28,6 +28,16 @@ void MonitorCalibrationPatternView::setRange(MonitorCalibrationPatternPainter::R
     update();
 }
 
+void MonitorCalibrationPatternView::setMeasurePatch(
+    const std::optional<MonitorCalibrationPatch> &patch, MonitorCalibrationPatchArea area)
+{
+    if (m_patch == patch && m_area == area)
+        return;
+    m_patch = patch;
+    m_area = area;
+    update();
+}
+
 void MonitorCalibrationPatternView::setFramed(bool framed)
 {
     if (m_framed == framed)
@@ -41,7 +51,7 @@ void MonitorCalibrationPatternView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRectF area = rect();
     if (!m_framed) {
-        MonitorCalibrationPatternPainter::paint(painter, area, m_step, m_range);
+        paintContent(painter, area);
         return;
     }
     QPainterPath outline;
@@ -49,12 +59,22 @@ void MonitorCalibrationPatternView::paintEvent(QPaintEvent *)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipPath(outline);
-    MonitorCalibrationPatternPainter::paint(painter, area, m_step, m_range);
+    paintContent(painter, area);
     painter.restore();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.10f), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(outline);
+}
+
+void MonitorCalibrationPatternView::paintContent(QPainter &painter, const QRectF &area) const
+{
+    if (m_patch) {
+        MonitorCalibrationPatternPainter::paintPatch(
+            painter, area, *m_patch, MonitorCalibrationMeasureSequence::fraction(m_area), m_range);
+    } else {
+        MonitorCalibrationPatternPainter::paint(painter, area, m_step, m_range);
+    }
 }
 
 } // namespace hb

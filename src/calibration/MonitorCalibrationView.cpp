@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QWindow>
 
@@ -29,11 +30,22 @@ namespace {
 const QString kTitle = QStringLiteral("Monitor Calibration");
 const QString kFullScreen = QStringLiteral("Full Screen");
 const QString kVideoLevels = QStringLiteral("Video levels (16\u2013235)");
-const QString kFullLevelsCaption = QStringLiteral("Patterns in full range (0\u2013255)");
-const QString kVideoLevelsCaption = QStringLiteral("Patterns in video levels (16\u2013235)");
+const QString kFullLevelsCaption = QStringLiteral("%1 in full range (0\u2013255)");
+const QString kVideoLevelsCaption = QStringLiteral("%1 in video levels (16\u2013235)");
 const QString kPrevious = QStringLiteral("Prev");
 const QString kNext = QStringLiteral("Next");
 const QString kSendToMeter = QStringLiteral("Send to Meter");
+const QString kMeasureMode = QStringLiteral("Measure Mode");
+const QString kMeasure = QStringLiteral("Measure");
+const QString kMeasureAll = QStringLiteral("Measure All");
+const QString kStopMeasuring = QStringLiteral("Stop");
+const QString kPatchSize = QStringLiteral("Patch size");
+const QString kGreySteps = QStringLiteral("Grey steps");
+const QString kMeasureInstruction = QStringLiteral(
+    "Point the meter at the centre of the patch and choose Measure, or Measure All to read "
+    "every patch in turn. The chart and the log hold these readings only.");
+const QString kColorimeterIdle =
+    QStringLiteral("Readings are taken in measure mode, one for each patch.");
 const QString kDisplayTip = QStringLiteral("Display for the full-screen pattern");
 const QString kSaveLogTitle = QStringLiteral("Save Meter Log");
 const QString kSaveLogFailed = QStringLiteral("Could Not Save Meter Log");
@@ -59,10 +71,20 @@ MonitorCalibrationView::MonitorCalibrationView(QWidget *parent)
 
 MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking::Options options,
                                                QWidget *parent)
-    : QWidget(parent), m_networking(std::move(options)), m_currentPatch(referencePatch(m_step))
+    : QWidget(parent), m_networking(std::move(options)), m_measure(m_networking, m_log)
 {
     setWindowTitle(kTitle);
-    m_videoLevels = Settings().integer(SettingsKey::calibrationVideoLevels).value_or(0) == 1;
+    const Settings settings;
+    m_videoLevels = settings.integer(SettingsKey::calibrationVideoLevels).value_or(0) == 1;
+    m_measure.setGreySteps(
+        int(settings.integer(SettingsKey::calibrationGreySteps)
+                .value_or(MonitorCalibrationMeasureSequence::kDefaultGreySteps)));
+    const qint64 area = settings.integer(SettingsKey::calibrationPatchArea).value_or(0);
+    m_measure.setArea(area == 1   ? MonitorCalibrationPatchArea::Window18
+                      : area == 2 ? MonitorCalibrationPatchArea::Window10
+                                  : MonitorCalibrationPatchArea::Full);
+    if (settings.integer(SettingsKey::calibrationColorimeter).value_or(0) == 1)
+        m_measure.setSource(MonitorCalibrationMeterSource::Colorimeter);
     auto *form = new QWidget;
     auto *content = new QVBoxLayout(form);
     content->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
@@ -105,6 +127,32 @@ MonitorCalibrationView::MonitorCalibrationView(MonitorCalibrationHostNetworking:
             &MonitorCalibrationView::chooseLogFile);
     connect(&m_networking, &MonitorCalibrationHostNetworking::measurementReceived, this,
             &MonitorCalibrationView::recordMeasurement);
+    m_meterCard->setSource(m_measure.source());
+    m_meterCard->setColorimeterStatus(kColorimeterIdle);
+    connect(m_meterCard, &MonitorCalibrationMeterCard::reportChanged, this,
+            [this](const QStringList &summary, const QString &gammaByStep) {
+                m_report->setText(summary.join(u'\n'));
+                m_gammaSteps->setText(gammaByStep.isEmpty() ? QString()
+                                                            : u"Gamma by step: " + gammaByStep);
+                showReport();
+            });
+    connect(m_meterCard, &MonitorCalibrationMeterCard::sourceChosen, this,
+            [this](MonitorCalibrationMeterSource source) {
+                m_measure.setSource(source);
+                Settings().setInteger(SettingsKey::calibrationColorimeter,
+                                      source == MonitorCalibrationMeterSource::Colorimeter);
+            });
+    connect(&m_measure, &MonitorCalibrationMeasureRun::patchShown, this,
+            &MonitorCalibrationView::refreshStep);
+    connect(&m_measure, &MonitorCalibrationMeasureRun::recorded, m_meterCard,
+            &MonitorCalibrationMeterCard::refresh);
+    connect(&m_measure, &MonitorCalibrationMeasureRun::runningChanged, this, [this](bool running) {
+        m_measureAll->setText(running ? kStopMeasuring : kMeasureAll);
+    });
+    connect(&m_measure, &MonitorCalibrationMeasureRun::colorimeterStatusChanged, m_meterCard,
+            &MonitorCalibrationMeterCard::setColorimeterStatus);
+    connect(&m_measure, &MonitorCalibrationMeasureRun::colorimeterReadingChanged, m_meterCard,
+            &MonitorCalibrationMeterCard::setColorimeterReading);
     connect(qApp, &QGuiApplication::screenAdded, this, &MonitorCalibrationView::refreshDisplays);
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] {
         refreshDisplays();
@@ -139,6 +187,8 @@ QWidget *MonitorCalibrationView::buildHeader()
     m_displays->setAccessibleName(kDisplayTip);
     m_fullScreenSwitch = new ToggleSwitch(kFullScreen, header);
     m_fullScreenSwitch->setObjectName(QStringLiteral("fullScreenSwitch"));
+    m_measureSwitch = new ToggleSwitch(kMeasureMode, header);
+    m_measureSwitch->setObjectName(QStringLiteral("measureModeSwitch"));
 
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
@@ -146,12 +196,15 @@ QWidget *MonitorCalibrationView::buildHeader()
     row->addWidget(icon);
     row->addWidget(title);
     row->addStretch(1);
+    row->addWidget(m_measureSwitch);
+    row->addSpacing(16);
     row->addWidget(m_displays);
     row->addSpacing(8);
     row->addWidget(m_fullScreenSwitch);
 
     connect(m_fullScreenSwitch, &ToggleSwitch::clicked, this,
             &MonitorCalibrationView::setFullScreen);
+    connect(m_measureSwitch, &ToggleSwitch::clicked, this, &MonitorCalibrationView::setMeasureMode);
     connect(m_displays, &QComboBox::activated, this, [this] {
         Settings().setText(SettingsKey::calibrationFullScreenDisplay,
                            m_displays->currentData().toString());
@@ -185,8 +238,12 @@ QWidget *MonitorCalibrationView::buildStepCard()
     m_previous->setObjectName(QStringLiteral("previousButton"));
     m_next = new QPushButton(kNext, m_stepCard);
     m_next->setObjectName(QStringLiteral("nextButton"));
-    auto *send = new QPushButton(kSendToMeter, m_stepCard);
+    m_send = new QPushButton(kSendToMeter, m_stepCard);
+    QPushButton *send = m_send;
     send->setObjectName(QStringLiteral("sendButton"));
+    m_measureAll = new QPushButton(kMeasureAll, m_stepCard);
+    m_measureAll->setObjectName(QStringLiteral("measureAllButton"));
+    m_measureAll->hide();
     QPalette prominent = send->palette();
     // A deeper accent: the style lightens a button's colour towards its top, and the accent
     // itself would come out too pale behind white text.
@@ -199,6 +256,7 @@ QWidget *MonitorCalibrationView::buildStepCard()
     buttons->addWidget(m_previous);
     buttons->addWidget(m_next);
     buttons->addWidget(send);
+    buttons->addWidget(m_measureAll);
     buttons->addStretch(1);
     auto *layout = new QVBoxLayout(m_stepCard);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -206,26 +264,115 @@ QWidget *MonitorCalibrationView::buildStepCard()
     layout->addWidget(m_stepCounter);
     layout->addWidget(m_stepTitle);
     layout->addWidget(m_stepInstruction);
+    layout->addWidget(buildMeasureOptions());
     layout->addSpacing(4);
     layout->addLayout(buttons);
+    // What the measure-mode readings say, below the buttons so that they never move.
+    m_report = new QLabel(m_stepCard);
+    m_report->setObjectName(QStringLiteral("measureReport"));
+    m_gammaSteps = new QLabel(m_stepCard);
+    m_gammaSteps->setObjectName(QStringLiteral("gammaBySteps"));
+    m_gammaSteps->setForegroundRole(QPalette::PlaceholderText);
+    for (QLabel *label : {m_report, m_gammaSteps}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setWordWrap(true);
+        label->hide();
+        layout->addWidget(label);
+    }
     layout->addStretch(1);
 
     connect(m_previous, &QPushButton::clicked, this, &MonitorCalibrationView::goToPreviousStep);
     connect(m_next, &QPushButton::clicked, this, &MonitorCalibrationView::goToNextStep);
     connect(send, &QPushButton::clicked, this, &MonitorCalibrationView::sendCurrentPatch);
+    connect(m_measureAll, &QPushButton::clicked, this,
+            [this] { m_measure.isRunning() ? m_measure.stop() : m_measure.measureAll(); });
     return m_stepCard;
+}
+
+// Measure mode's patch size and number of grey steps; shown in measure mode only.
+QWidget *MonitorCalibrationView::buildMeasureOptions()
+{
+    m_measureOptions = new QWidget;
+    m_measureOptions->setObjectName(QStringLiteral("measureOptions"));
+    m_patchArea = new QComboBox(m_measureOptions);
+    m_patchArea->setObjectName(QStringLiteral("patchArea"));
+    m_patchArea->setAccessibleName(kPatchSize);
+    for (const auto area :
+         {MonitorCalibrationPatchArea::Full, MonitorCalibrationPatchArea::Window18,
+          MonitorCalibrationPatchArea::Window10})
+        m_patchArea->addItem(MonitorCalibrationMeasureSequence::label(area), int(area));
+    m_patchArea->setCurrentIndex(m_patchArea->findData(int(m_measure.area())));
+    m_greySteps = new QSpinBox(m_measureOptions);
+    m_greySteps->setObjectName(QStringLiteral("greySteps"));
+    m_greySteps->setAccessibleName(kGreySteps);
+    m_greySteps->setRange(MonitorCalibrationMeasureSequence::kMinimumGreySteps,
+                          MonitorCalibrationMeasureSequence::kMaximumGreySteps);
+    m_greySteps->setValue(m_measure.sequence().greySteps());
+    m_greySteps->setKeyboardTracking(false);
+
+    auto *row = new QHBoxLayout(m_measureOptions);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(new QLabel(kPatchSize, m_measureOptions));
+    row->addWidget(m_patchArea);
+    row->addSpacing(8);
+    row->addWidget(new QLabel(kGreySteps, m_measureOptions));
+    row->addWidget(m_greySteps);
+    row->addStretch(1);
+    m_measureOptions->hide();
+
+    connect(m_patchArea, &QComboBox::activated, this, [this] {
+        m_measure.setArea(MonitorCalibrationPatchArea(m_patchArea->currentData().toInt()));
+        Settings().setInteger(SettingsKey::calibrationPatchArea, m_patchArea->currentIndex());
+        refreshStep();
+    });
+    connect(m_greySteps, &QSpinBox::valueChanged, this, [this](int steps) {
+        m_measure.setGreySteps(steps);
+        Settings().setInteger(SettingsKey::calibrationGreySteps, steps);
+    });
+    return m_measureOptions;
+}
+
+void MonitorCalibrationView::setMeasureMode(bool on)
+{
+    m_measureSwitch->setChecked(on);
+    m_measureOptions->setVisible(on);
+    m_measureAll->setVisible(on);
+    m_send->setText(on ? kMeasure : kSendToMeter);
+    m_measure.setActive(on);
+    showReport();
+    refreshRangeCaption();
+    refreshStep();
+    if (!on)
+        sendCurrentPatch(); // the meter is back on the step's reference patch
+}
+
+void MonitorCalibrationView::showReport()
+{
+    const bool on = m_measure.isActive();
+    m_report->setVisible(on && !m_report->text().isEmpty());
+    m_gammaSteps->setVisible(on && !m_gammaSteps->text().isEmpty());
 }
 
 void MonitorCalibrationView::goToPreviousStep()
 {
-    if (const auto step = previousStep(m_step))
+    if (m_measure.isActive()) {
+        if (m_measure.sequence().hasPrevious())
+            m_measure.showPatch(m_measure.sequence().index() - 1);
+    } else if (const auto step = previousStep(m_step)) {
         setStep(*step);
+    }
 }
 
 void MonitorCalibrationView::goToNextStep()
 {
-    if (const auto step = nextStep(m_step))
+    if (m_measure.isActive()) {
+        if (m_measure.sequence().hasNext())
+            m_measure.showPatch(m_measure.sequence().index() + 1);
+    } else if (const auto step = nextStep(m_step)) {
         setStep(*step);
+    }
 }
 
 void MonitorCalibrationView::setStep(MonitorCalibrationStep step)
@@ -239,20 +386,37 @@ void MonitorCalibrationView::setStep(MonitorCalibrationStep step)
 
 void MonitorCalibrationView::sendCurrentPatch()
 {
-    m_currentPatch = referencePatch(m_step);
-    m_networking.sendShowPatch(m_currentPatch);
+    if (m_measure.isActive()) {
+        m_measure.measure();
+        return;
+    }
+    m_networking.sendShowPatch(referencePatch(m_step));
 }
 
 void MonitorCalibrationView::refreshStep()
 {
-    m_stepCounter->setText(stepCounter(m_step));
-    m_stepTitle->setText(stepTitle(m_step));
-    m_stepInstruction->setText(stepInstruction(m_step));
-    m_previous->setEnabled(previousStep(m_step).has_value());
-    m_next->setEnabled(nextStep(m_step).has_value());
+    std::optional<MonitorCalibrationPatch> patch;
+    if (m_measure.isActive()) {
+        const MonitorCalibrationMeasureSequence &sequence = m_measure.sequence();
+        patch = m_measure.shown();
+        m_stepCounter->setText(sequence.counter());
+        m_stepTitle->setText(patch->name);
+        m_stepInstruction->setText(kMeasureInstruction);
+        m_previous->setEnabled(sequence.hasPrevious());
+        m_next->setEnabled(sequence.hasNext());
+    } else {
+        m_stepCounter->setText(stepCounter(m_step));
+        m_stepTitle->setText(stepTitle(m_step));
+        m_stepInstruction->setText(stepInstruction(m_step));
+        m_previous->setEnabled(previousStep(m_step).has_value());
+        m_next->setEnabled(nextStep(m_step).has_value());
+    }
     m_pattern->setStep(m_step);
-    if (m_fullScreenWindow)
+    m_pattern->setMeasurePatch(patch, m_measure.area());
+    if (m_fullScreenWindow) {
         m_fullScreenWindow->setStep(m_step);
+        m_fullScreenWindow->setMeasurePatch(patch, m_measure.area());
+    }
 }
 
 void MonitorCalibrationView::setFullScreen(bool on)
@@ -276,7 +440,7 @@ void MonitorCalibrationView::setFullScreen(bool on)
                 &MonitorCalibrationView::goToNextStep);
     }
     m_fullScreenWindow->setRange(range());
-    m_fullScreenWindow->setStep(m_step);
+    refreshStep();
     QScreen *chosen = nullptr;
     const QString name = m_displays->currentData().toString();
     for (QScreen *screen : QGuiApplication::screens()) {
@@ -314,10 +478,17 @@ void MonitorCalibrationView::setVideoLevels(bool on)
 {
     m_videoLevels = on;
     m_videoLevelsSwitch->setChecked(on);
-    m_rangeCaption->setText(on ? kVideoLevelsCaption : kFullLevelsCaption);
+    refreshRangeCaption();
     m_pattern->setRange(range());
     if (m_fullScreenWindow)
         m_fullScreenWindow->setRange(range());
+}
+
+void MonitorCalibrationView::refreshRangeCaption()
+{
+    m_rangeCaption->setText(
+        (m_videoLevels ? kVideoLevelsCaption : kFullLevelsCaption)
+            .arg(m_measure.isActive() ? QStringLiteral("Patches") : QStringLiteral("Patterns")));
 }
 
 MonitorCalibrationPatternPainter::Range MonitorCalibrationView::range() const
@@ -330,12 +501,15 @@ void MonitorCalibrationView::fitInstructionHeight()
 {
     const int width = m_stepInstruction->width();
     const QFontMetrics metrics = m_stepInstruction->fontMetrics();
+    QStringList texts{kMeasureInstruction};
+    for (const MonitorCalibrationStep step : kMonitorCalibrationSteps)
+        texts.append(stepInstruction(step));
     int height = 0;
-    for (const MonitorCalibrationStep step : kMonitorCalibrationSteps) {
-        height = std::max(height, metrics
-                                      .boundingRect(QRect(0, 0, width, QWIDGETSIZE_MAX),
-                                                    Qt::TextWordWrap, stepInstruction(step))
-                                      .height());
+    for (const QString &text : texts) {
+        height = std::max(
+            height,
+            metrics.boundingRect(QRect(0, 0, width, QWIDGETSIZE_MAX), Qt::TextWordWrap, text)
+                .height());
     }
     if (height != m_stepInstruction->height())
         m_stepInstruction->setFixedHeight(height);
@@ -373,7 +547,8 @@ void MonitorCalibrationView::showEvent(QShowEvent *event)
     if (event->spontaneous())
         return; // the window came back from being minimised; the screen was already shown
     m_networking.start();
-    sendCurrentPatch();
+    if (!m_measure.isActive())
+        sendCurrentPatch();
 }
 
 void MonitorCalibrationView::resizeEvent(QResizeEvent *event)
@@ -385,7 +560,7 @@ void MonitorCalibrationView::resizeEvent(QResizeEvent *event)
 void MonitorCalibrationView::recordMeasurement(
     const MonitorCalibrationMeasurementPayload &measurement)
 {
-    m_log.append({QDateTime::currentDateTimeUtc(), m_step, m_currentPatch, measurement});
+    m_measure.takeNetworkReading(measurement); // logged in measure mode only
     m_meterCard->refresh();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calibration/MonitorCalibrationHostNetworking.h"
+#include "calibration/MonitorCalibrationMeasureRun.h"
 #include "calibration/MonitorCalibrationMeterLog.h"
 #include "calibration/MonitorCalibrationPatternPainter.h"
 #include "calibration/MonitorCalibrationStep.h"
@@ -11,6 +12,7 @@ class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 
 namespace hb {
 
@@ -21,7 +23,9 @@ class ToggleSwitch;
 
 // The calibration screen: visual checks of a display, each with its pattern and the
 // reference patch sent to an optional light meter, the meter's card, and a full-screen mode
-// on a display of the user's choice. Its state (step, full screen, the host and the session's
+// on a display of the user's choice. In measure mode the pattern gives way to measure patches
+// (a grey ramp, primaries and secondaries) read by the network meter or a colorimeter and
+// logged for the chart and the CSV. Its state (step, full screen, the host and the session's
 // readings) lives as long as the screen.
 class MonitorCalibrationView : public QWidget {
     Q_OBJECT
@@ -43,6 +47,9 @@ public:
     bool videoLevels() const { return m_videoLevels; }
     void setVideoLevels(bool on);
     MonitorCalibrationHostNetworking &networking() { return m_networking; }
+    MonitorCalibrationMeasureRun &measureRun() { return m_measure; }
+    bool isMeasuring() const { return m_measure.isActive(); }
+    void setMeasureMode(bool on);
     const MonitorCalibrationMeterLog &log() const { return m_log; }
     // Whether the two cards stand side by side (else one above the other).
     bool cardsSideBySide() const;
@@ -62,6 +69,9 @@ protected:
 private:
     QWidget *buildHeader();
     QWidget *buildStepCard();
+    QWidget *buildMeasureOptions();
+    // The measure report, in measure mode when there is one.
+    void showReport();
     void setStep(MonitorCalibrationStep step);
     void refreshStep();
     void refreshDisplays();
@@ -70,19 +80,27 @@ private:
     // below it stay put from step to step.
     void fitInstructionHeight();
     MonitorCalibrationPatternPainter::Range range() const;
+    void refreshRangeCaption();
     void recordMeasurement(const MonitorCalibrationMeasurementPayload &measurement);
     void chooseLogFile();
 
     MonitorCalibrationHostNetworking m_networking;
     MonitorCalibrationMeterLog m_log;
+    MonitorCalibrationMeasureRun m_measure;
     MonitorCalibrationStep m_step = MonitorCalibrationStep::Brightness;
     bool m_isFullScreen = false;
     bool m_videoLevels = false;
-    // The patch last made for the step on screen; readings are logged against it.
-    MonitorCalibrationPatch m_currentPatch;
 
     ToggleSwitch *m_fullScreenSwitch = nullptr;
     ToggleSwitch *m_videoLevelsSwitch = nullptr;
+    ToggleSwitch *m_measureSwitch = nullptr;
+    QWidget *m_measureOptions = nullptr;
+    QComboBox *m_patchArea = nullptr;
+    QSpinBox *m_greySteps = nullptr;
+    QPushButton *m_send = nullptr;
+    QPushButton *m_measureAll = nullptr;
+    QLabel *m_report = nullptr;
+    QLabel *m_gammaSteps = nullptr;
     QLabel *m_rangeCaption = nullptr;
     QLabel *m_stepCounter = nullptr;
     QComboBox *m_displays = nullptr;

@@ -27,6 +27,11 @@ inline constexpr QLatin1StringView dadavezaruzReconnectAutomatically{
 inline constexpr QLatin1StringView calibrationFullScreenDisplay{"calibration.fullScreenDisplay"};
 // 1 when the calibration patterns are drawn in video range (16-235); full range by default.
 inline constexpr QLatin1StringView calibrationVideoLevels{"calibration.videoLevels"};
+// 1 when the calibration readings come from a colorimeter; the network meter by default.
+inline constexpr QLatin1StringView calibrationColorimeter{"calibration.colorimeter"};
+// Measure mode's number of grey steps, and its patch size (0 full field, 1 18 %, 2 10 %).
+inline constexpr QLatin1StringView calibrationGreySteps{"calibration.greySteps"};
+inline constexpr QLatin1StringView calibrationPatchArea{"calibration.patchArea"};
 inline constexpr QLatin1StringView gamesColorInvadersBestScore{"games.colorInvaders.bestScore"};
 inline constexpr QLatin1StringView gamesBouncingMonitorsBestScore{
     "games.bouncingMonitors.bestScore"};

@@ -1,4 +1,5 @@
 #include "calibration/MonitorCalibrationHostNetworking.h"
+#include "calibration/MonitorCalibrationMeasureReport.h"
 #include "calibration/MonitorCalibrationMeterCard.h"
 #include "calibration/MonitorCalibrationMeterLog.h"
 #include "calibration/MonitorCalibrationTrackingChart.h"
@@ -9,7 +10,6 @@
 
 using namespace hb;
 using namespace Qt::StringLiterals;
-using Step = MonitorCalibrationStep;
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(std::optional<QString>)
@@ -17,13 +17,18 @@ Q_DECLARE_METATYPE(std::chrono::milliseconds)
 
 namespace {
 
-MonitorCalibrationMeterLog::Entry entry(Step step, const QString &name, double level, double meanG)
+MonitorCalibrationMeterLog::Entry entry(const QString &name, double level, double meanG)
 {
-    MonitorCalibrationPatch patch = MonitorCalibrationPatch::grey(name, level);
-    return {QDateTime(QDate(2026, 12, 6), QTime(20, 1, 2, 345), Qt::UTC),
-            step,
-            patch,
-            {meanG, meanG, meanG, 0.5, 1.0 / 60, 400}};
+    MonitorCalibrationMeterLog::Entry entry;
+    entry.receivedAt = QDateTime(QDate(2026, 12, 6), QTime(20, 1, 2, 345), Qt::UTC);
+    entry.patch = MonitorCalibrationPatch::grey(name, level);
+    entry.measurement = {meanG, meanG, meanG, 0.5, 1.0 / 60, 400};
+    return entry;
+}
+
+QList<QPointF> greyPoints(const MonitorCalibrationMeterLog &log)
+{
+    return MonitorCalibrationMeasureReport(log.latest()).greyPoints();
 }
 
 } // namespace
@@ -34,7 +39,7 @@ class TestMonitorCalibrationMeterLog : public QObject {
 private Q_SLOTS:
     void formatsReadings();
     void writesCsv();
-    void tracksTheLatestReadingPerGreyLevel();
+    void tracksTheLatestReadingOfEachPatch();
     void keepsTheLatestReadingsOfEachPatch();
     void cardCoalescesRefreshes_data();
     void cardCoalescesRefreshes();
@@ -53,27 +58,48 @@ void TestMonitorCalibrationMeterLog::formatsReadings()
 void TestMonitorCalibrationMeterLog::writesCsv()
 {
     MonitorCalibrationMeterLog log;
-    log.append(entry(Step::Grayscale, u"50% Gray"_s, 0.5, 0.21));
-    log.append(entry(Step::Brightness, u"Near \"Black\", dim"_s, 0.02, 1e-05));
-    QCOMPARE(log.toCsv(),
-             QByteArray("receivedAt,step,patch,r,g,b,meanR,meanG,meanB,stddev,"
-                        "exposureDurationSeconds,iso\r\n"
-                        "2026-12-06T20:01:02.345Z,grayscale,50% Gray,0.5,0.5,0.5,0.21,0.21,0.21,"
-                        "0.5,0.016666666666666666,400\r\n"
-                        "2026-12-06T20:01:02.345Z,brightness,\"Near \"\"Black\"\", dim\",0.02,0.02,"
-                        "0.02,1e-05,1e-05,1e-05,0.5,0.016666666666666666,400\r\n"));
+    log.append(entry(u"Grey 50%"_s, 0.5, 0.21));
+    MonitorCalibrationMeterLog::Entry quoted = entry(u"Near \"Black\", dim"_s, 0.02, 1e-05);
+    quoted.area = MonitorCalibrationPatchArea::Window18;
+    log.append(quoted);
+    MonitorCalibrationMeterLog::Entry colorimeter = entry(u"Red 75%"_s, 0.75, 0);
+    colorimeter.patch.g = colorimeter.patch.b = 0;
+    colorimeter.source = MonitorCalibrationMeterSource::Colorimeter;
+    colorimeter.xyz = {20.5, 10.25, 1.5};
+    log.append(colorimeter);
+    QCOMPARE(
+        log.toCsv(),
+        QByteArray("receivedAt,source,patch,patchAreaPercent,r,g,b,meanR,meanG,meanB,stddev,"
+                   "exposureDurationSeconds,iso,X,Y,Z\r\n"
+                   "2026-12-06T20:01:02.345Z,network,Grey 50%,100,0.5,0.5,0.5,0.21,0.21,0.21,"
+                   "0.5,0.016666666666666666,400,,,\r\n"
+                   "2026-12-06T20:01:02.345Z,network,\"Near \"\"Black\"\", dim\",18,0.02,0.02,"
+                   "0.02,1e-05,1e-05,1e-05,0.5,0.016666666666666666,400,,,\r\n"
+                   "2026-12-06T20:01:02.345Z,colorimeter,Red 75%,100,0.75,0,0,,,,,,,20.5,10.25,"
+                   "1.5\r\n"));
 }
 
-void TestMonitorCalibrationMeterLog::tracksTheLatestReadingPerGreyLevel()
+// The latest reading of each patch counts, from the meter that read last: readings of another
+// meter are in a scale of their own.
+void TestMonitorCalibrationMeterLog::tracksTheLatestReadingOfEachPatch()
 {
     MonitorCalibrationMeterLog log;
-    log.append(entry(Step::Uniformity, u"White"_s, 1.0, 100));
-    log.append(entry(Step::Gamma, u"Mid Gray"_s, 0.18, 3));
-    log.append(entry(Step::Gamma, u"Mid Gray"_s, 0.18, 2.5)); // the later reading counts
-    MonitorCalibrationMeterLog::Entry red = entry(Step::Primaries, u"Red"_s, 1, 50);
-    red.patch.g = red.patch.b = 0; // not grey: left out
+    log.append(entry(u"White"_s, 1.0, 100));
+    log.append(entry(u"Mid Gray"_s, 0.18, 3));
+    log.append(entry(u"Mid Gray"_s, 0.18, 2.5)); // the later reading counts
+    MonitorCalibrationMeterLog::Entry red = entry(u"Red"_s, 1, 50);
+    red.patch.g = red.patch.b = 0; // not grey: no point on the grey chart
     log.append(red);
-    QCOMPARE(log.greyTracking(), (QList<QPointF>{{0.18, 2.5}, {1.0, 100}}));
+    QCOMPARE(greyPoints(log), (QList<QPointF>{{0.18, 2.5}, {1.0, 100}}));
+    QCOMPARE(log.latest().size(), 3);
+
+    MonitorCalibrationMeterLog::Entry colorimeter = entry(u"Mid Gray"_s, 0.18, 0);
+    colorimeter.source = MonitorCalibrationMeterSource::Colorimeter;
+    colorimeter.xyz = {1, 2, 3};
+    log.append(colorimeter);
+    QCOMPARE(greyPoints(log), (QList<QPointF>{{0.18, 2}}));
+    log.append(entry(u"Mid Gray"_s, 0.18, 4));
+    QCOMPARE(greyPoints(log), (QList<QPointF>{{0.18, 4}, {1.0, 100}}));
 }
 
 void TestMonitorCalibrationMeterLog::keepsTheLatestReadingsOfEachPatch()
@@ -81,10 +107,10 @@ void TestMonitorCalibrationMeterLog::keepsTheLatestReadingsOfEachPatch()
     // A meter streaming on white long after the one mid-grey reading of an earlier step.
     constexpr qsizetype kMax = MonitorCalibrationMeterLog::kMaxEntriesPerPatch;
     QList<MonitorCalibrationMeterLog::Entry> sent;
-    sent.append(entry(Step::Gamma, u"Mid Gray"_s, 0.18, 3));
+    sent.append(entry(u"Mid Gray"_s, 0.18, 3));
     for (qsizetype i = 0; i < kMax + 5; ++i)
-        sent.append(entry(Step::Uniformity, u"White"_s, 1.0, double(i)));
-    sent.insert(10, entry(Step::Gamma, u"Mid Gray"_s, 0.18, 2.5));
+        sent.append(entry(u"White"_s, 1.0, double(i)));
+    sent.insert(10, entry(u"Mid Gray"_s, 0.18, 2.5));
     MonitorCalibrationMeterLog log;
     for (const auto &reading : sent)
         log.append(reading);
@@ -105,7 +131,7 @@ void TestMonitorCalibrationMeterLog::keepsTheLatestReadingsOfEachPatch()
     QCOMPARE(log.entries().size(), log.size());
     QCOMPARE(log.entries().at(1).measurement.meanG, 5.0); // the first white one kept
     QCOMPARE(log.toCsv(), expected.toCsv());
-    QCOMPARE(log.greyTracking(), (QList<QPointF>{{0.18, 2.5}, {1.0, double(kMax + 4)}}));
+    QCOMPARE(greyPoints(log), (QList<QPointF>{{0.18, 2.5}, {1.0, double(kMax + 4)}}));
 }
 
 void TestMonitorCalibrationMeterLog::cardCoalescesRefreshes_data()
@@ -132,14 +158,13 @@ void TestMonitorCalibrationMeterLog::cardCoalescesRefreshes()
     // A burst: the first reading is shown, the rest wait for the interval to end.
     now += since;
     for (int i = 1; i <= 1000; ++i) {
-        log.append(
-            entry(Step::Grayscale, u"Gray "_s + QString::number(i % 10), (i % 10) / 10.0, i));
+        log.append(entry(u"Gray "_s + QString::number(i % 10), (i % 10) / 10.0, i));
         card.refresh();
     }
     QCOMPARE(count->text(), atOnce ? u"1 reading this session"_s : u"0 readings this session"_s);
     now += 1s;
     QTRY_COMPARE(count->text(), u"1000 readings this session"_s);
-    QCOMPARE(chart->points(), log.greyTracking());
+    QCOMPARE(chart->points(), greyPoints(log));
     QCOMPARE(chart->points().size(), 10);
 }
 

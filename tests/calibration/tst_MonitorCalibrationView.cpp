@@ -1,12 +1,16 @@
 #include "calibration/MonitorCalibrationFullScreenWindow.h"
 #include "calibration/MonitorCalibrationPatternView.h"
+#include "calibration/MonitorCalibrationTrackingChart.h"
 #include "calibration/MonitorCalibrationView.h"
 #include "calibration/TestMeter.h"
+#include "common/Settings.h"
 #include "common/ToggleSwitch.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +29,12 @@ private Q_SLOTS:
 
     void init()
     {
+        // Each test starts from the default meter and measure patches.
+        Settings settings;
+        settings.setInteger(SettingsKey::calibrationColorimeter, 0);
+        settings.setInteger(SettingsKey::calibrationGreySteps,
+                            MonitorCalibrationMeasureSequence::kDefaultGreySteps);
+        settings.setInteger(SettingsKey::calibrationPatchArea, 0);
         m_view = std::make_unique<MonitorCalibrationView>(loopbackOptions());
         m_view->resize(1000, 700);
         m_view->show();
@@ -87,6 +97,7 @@ private Q_SLOTS:
         QVERIFY(!m_meter->receivedGarbage());
     }
 
+    // Readings are shown always, and logged in measure mode only, against the patch on screen.
     void readingsAreShownAndLogged()
     {
         connectMeter();
@@ -94,13 +105,35 @@ private Q_SLOTS:
         QTRY_VERIFY(find<QLabel>(u"measurementLine0"_s)->isVisible());
         QCOMPARE(find<QLabel>(u"measurementLine0"_s)->text(), u"Mean RGB: 0.123 0.500 1.000"_s);
         QVERIFY(!find<QLabel>(u"noMeasurement"_s)->isVisible());
+        QVERIFY(m_view->log().isEmpty());
+        QVERIFY(!find<QPushButton>(u"saveLogButton"_s)->isEnabled());
 
+        find<ToggleSwitch>(u"measureModeSwitch"_s)->click();
+        QVERIFY(m_view->isMeasuring());
+        QCOMPARE(find<QPushButton>(u"sendButton"_s)->text(), u"Measure"_s);
+        m_meter->send(reading(0.1));
+        QTRY_COMPARE(m_view->log().size(), 1);
         find<QPushButton>(u"nextButton"_s)->click();
         m_meter->send(reading(0.9));
         QTRY_COMPARE(m_view->log().entries().size(), 2);
-        QCOMPARE(m_view->log().entries().at(0).patch.name, u"Near Black"_s);
-        QCOMPARE(m_view->log().entries().at(1).patch.name, u"Black"_s);
-        QVERIFY(find<QPushButton>(u"saveLogButton"_s)->isEnabled());
+        QCOMPARE(m_view->log().entries().at(0).patch.name, u"Grey 0%"_s);
+        QCOMPARE(m_view->log().entries().at(1).patch.name, u"Grey 5%"_s);
+        // Two patches sent before the meter answers: its first answer is of the earlier patch
+        // and is not logged against the one on screen.
+        find<QPushButton>(u"nextButton"_s)->click();
+        find<QPushButton>(u"nextButton"_s)->click();
+        m_meter->send(reading(0.3));
+        m_meter->send(reading(0.4));
+        QTRY_COMPARE(m_view->log().entries().size(), 3);
+        QCOMPARE(m_view->log().entries().at(2).patch.name, u"Grey 15%"_s);
+        QCOMPARE(m_view->log().entries().at(2).measurement.meanR, 0.4);
+        QTRY_VERIFY(find<QPushButton>(u"saveLogButton"_s)->isEnabled()); // at the next refresh
+        // The meter was sent each patch shown, and is back on the step's patch afterwards.
+        find<ToggleSwitch>(u"measureModeSwitch"_s)->click();
+        QTRY_COMPARE(m_meter->patches().size(), 6);
+        QCOMPARE(m_meter->patches().at(1).name, u"Grey 0%"_s);
+        QCOMPARE(m_meter->patches().at(2).name, u"Grey 5%"_s);
+        QCOMPARE(m_meter->patches().at(5).name, u"Near Black"_s);
 
         QTemporaryDir folder;
         const QString path = folder.filePath(u"log.csv"_s);
@@ -195,6 +228,107 @@ private Q_SLOTS:
         QVERIFY(!MonitorCalibrationView(loopbackOptions()).videoLevels());
     }
 
+    // Measure All on a simulated ideal display: a meter that reports, for each patch it is sent,
+    // the luminance of that patch through a gamma 2.2 curve. Every patch is read once, in order,
+    // and the chart's points lie on the gamma 2.2 reference.
+    void measureAllOnAnIdealDisplay()
+    {
+        find<QSpinBox>(u"greySteps"_s)->setValue(10);
+        // Measure mode before the meter connects: nothing is sent, so no answer is awaited.
+        find<ToggleSwitch>(u"measureModeSwitch"_s)->click();
+        auto *pattern = find<MonitorCalibrationPatternView>(u"patternView"_s);
+        QCOMPARE(pattern->measurePatch()->name, u"Grey 0%"_s);
+        QCOMPARE(connectMeter().size(), 1); // Measure sends the patch on screen
+        m_meter->send(reading(0));          // the meter answers it before the run
+        QTRY_COMPARE(m_view->log().size(), 1);
+        find<QPushButton>(u"measureAllButton"_s)->click();
+        QCOMPARE(find<QPushButton>(u"measureAllButton"_s)->text(), u"Stop"_s);
+
+        qsizetype answered = 1;
+        const qsizetype count = m_view->measureRun().sequence().patches().size();
+        QCOMPARE(count, 11 + 12);
+        QStringList shown;
+        while (m_view->measureRun().isRunning()) {
+            QVERIFY(QTest::qWaitFor([&] { return m_meter->patches().size() > answered; }));
+            const MonitorCalibrationPatch patch = m_meter->patches().at(answered++);
+            QCOMPARE(pattern->measurePatch()->name, patch.name);
+            shown.append(patch.name);
+            const auto linear = [](double level) { return std::pow(level, 2.2); };
+            m_meter->send(MonitorCalibrationMeasurementPayload{
+                linear(patch.r), linear(patch.g), linear(patch.b), 0.001, 1.0 / 60, 100});
+            QVERIFY(QTest::qWaitFor([&] {
+                return m_view->log().size() == shown.size() + 1 ||
+                       !m_view->measureRun().isRunning();
+            }));
+        }
+        QCOMPARE(find<QPushButton>(u"measureAllButton"_s)->text(), u"Measure All"_s);
+        QCOMPARE(m_view->log().size(), count + 1);
+        QStringList logged;
+        for (const auto &entry : m_view->log().entries().mid(1))
+            logged.append(entry.patch.name);
+        QCOMPARE(logged, shown);
+        QCOMPARE(logged.first(), u"Grey 0%"_s);
+        QCOMPARE(logged.last(), u"Yellow 75%"_s);
+
+        auto *chart = find<MonitorCalibrationTrackingChart>(u"trackingChart"_s);
+        QTRY_COMPARE(chart->points().size(), 11);
+        for (const QPointF &point : chart->points()) {
+            const double expected = *MonitorCalibrationTrackingChart::referenceLuminance(
+                point.x(), chart->points().last());
+            QVERIFY(std::abs(point.y() - expected) < 1e-9);
+        }
+        QVERIFY(find<QLabel>(u"measureReport"_s)->text().startsWith(u"Gamma 2.20 (fit"_s));
+    }
+
+    // The colorimeter takes one reading per Measure, logged with its XYZ; a failure is shown as
+    // the meter's status, stops Measure All and logs nothing.
+    void colorimeterReadings_data()
+    {
+        QTest::addColumn<QByteArray>("mode");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("reading") << QByteArray("reading") << u"Measured Grey 100%"_s;
+        QTest::newRow("no instrument")
+            << QByteArray("no-instrument") << u"No colorimeter found: connect the instrument"_s;
+    }
+
+    void colorimeterReadings()
+    {
+        QFETCH(QByteArray, mode);
+        QFETCH(QString, status);
+        qputenv("FAKE_SPOTREAD_MODE", mode);
+        MonitorCalibrationMeasureRun &run = m_view->measureRun();
+        SpotreadMeter::Settings settings;
+        settings.program = QStringLiteral(FAKE_SPOTREAD);
+        run.colorimeter().setSettings(settings);
+        run.setSettleTime(std::chrono::milliseconds(0));
+        auto *source = find<QComboBox>(u"meterSource"_s);
+        source->setCurrentIndex(1);
+        Q_EMIT source->activated(1);
+        QCOMPARE(run.source(), MonitorCalibrationMeterSource::Colorimeter);
+        QVERIFY(!find<QLabel>(u"meterStatus"_s)->isVisibleTo(m_view.get()));
+
+        find<ToggleSwitch>(u"measureModeSwitch"_s)->click();
+        run.showPatch(run.sequence().greySteps()); // white
+        find<QPushButton>(u"sendButton"_s)->click();
+        auto *statusLabel = find<QLabel>(u"colorimeterStatus"_s);
+        QTRY_VERIFY(statusLabel->text().startsWith(status));
+        if (mode == "reading") {
+            QCOMPARE(m_view->log().size(), 1);
+            const auto entry = m_view->log().entries().constFirst();
+            QCOMPARE(entry.source, MonitorCalibrationMeterSource::Colorimeter);
+            QCOMPARE(entry.patch.name, u"Grey 100%"_s);
+            QCOMPARE(entry.xyz, (CieXyz{95.060479, 100, 108.870624}));
+            QTRY_VERIFY(
+                find<QLabel>(u"measureReport"_s)->text().contains(u"White 100.0 cd/m\u00B2"_s));
+            QCOMPARE(find<QLabel>(u"measurementLine0"_s)->text(), u"XYZ: 95.06 100.00 108.87"_s);
+            return;
+        }
+        find<QPushButton>(u"measureAllButton"_s)->click();
+        QTRY_VERIFY(!run.isRunning());
+        QVERIFY(statusLabel->text().startsWith(status));
+        QVERIFY(m_view->log().isEmpty());
+    }
+
 private:
     // Lets pending layout requests run, as the event loop would between two frames.
     static void settle()
@@ -210,7 +344,8 @@ private:
         return m_view->findChild<T *>(name);
     }
 
-    // Connects a meter and presses "Send to Meter" once, so the meter knows the step on screen.
+    // Connects a meter and presses "Send to Meter" (or "Measure") once, so the meter knows what
+    // is on screen.
     QList<MonitorCalibrationPatch> connectMeter()
     {
         m_meter = std::make_unique<TestMeter>();

@@ -6,15 +6,19 @@
 #include "app/HuebenchApp.h"
 #include "app/MainWindow.h"
 #include "browser/LoopbackWebServer.h"
+#include "calibration/MonitorCalibrationView.h"
 #include "common/Settings.h"
 #include "platform/store/ModelStore.h"
 #include "support/WebEngineTestSetup.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <cstdio>
 
 using namespace hb;
@@ -25,13 +29,62 @@ namespace {
 struct Shot {
     std::optional<ToolId> tool;
     QString file;
+    void (*prepare)(QWidget *window) = nullptr;
 };
+
+// Measure mode after Measure All on a display a little darker than gamma 2.2 in the shadows,
+// read by a meter on loopback, with the 18 % window of a light grey on screen.
+void measureRun(QWidget *window)
+{
+    auto *view = window->findChild<MonitorCalibrationView *>();
+    view->setMeasureMode(true);
+    auto *area = view->findChild<QComboBox *>(u"patchArea"_s);
+    area->setCurrentIndex(1);
+    Q_EMIT area->activated(1);
+
+    MonitorCalibrationHostNetworking &host = view->networking();
+    auto *meter = new QTcpSocket(window); // stays connected for the picture
+    if (!QTest::qWaitFor([&host] { return host.listeningPort() != 0; }))
+        return;
+    meter->connectToHost(QHostAddress::LocalHost, host.listeningPort());
+    if (!meter->waitForConnected(5000) ||
+        !QTest::qWaitFor([&host] { return host.statusText() == u"Connection: ready"_s; }))
+        return;
+    if (const auto hello = encodeFrame(
+            MonitorCalibrationHelloPayload{MonitorCalibrationRole::Meter, u"Desk Meter"_s, {}}))
+        meter->write(*hello);
+    QObject::connect(meter, &QTcpSocket::readyRead, meter, [meter] {
+        while (meter->canReadLine()) {
+            const QByteArray line = meter->readLine().trimmed();
+            const auto envelope = decodeEnvelope(line);
+            const auto payload =
+                envelope ? decodePayload(envelope->type, envelope->payload) : envelope.error();
+            if (!payload || !std::holds_alternative<MonitorCalibrationShowPatchPayload>(*payload))
+                continue;
+            const MonitorCalibrationPatch patch =
+                std::get<MonitorCalibrationShowPatchPayload>(*payload).patch;
+            const auto light = [](double level) {
+                return 0.05 + 119.95 * std::pow(level, 2.2 + 0.25 * (1 - level));
+            };
+            if (const auto reading = encodeFrame(MonitorCalibrationMeasurementPayload{
+                    light(patch.r), light(patch.g), light(patch.b), 0.002, 1.0 / 60, 200}))
+                meter->write(*reading);
+        }
+    });
+    QTest::qWait(300); // the first patch is answered
+    MonitorCalibrationMeasureRun &run = view->measureRun();
+    run.measureAll();
+    if (!QTest::qWaitFor([&run] { return !run.isRunning(); }, 20000))
+        std::fputs("hb-screenshots: the measure run did not finish\n", stderr);
+    run.showPatch(17);
+}
 
 const Shot kShots[] = {
     {std::nullopt, u"catalogue.png"_s},
     {ToolId::DadavezaRuz, u"pad.png"_s},
     {ToolId::DadavezaRuzServer, u"server.png"_s},
     {ToolId::MonitorCalibration, u"calibration.png"_s},
+    {ToolId::MonitorCalibration, u"calibration-measure.png"_s, measureRun},
     {ToolId::MogrtToFusion, u"mogrt.png"_s},
     {ToolId::DocToSrt, u"doc2srt.png"_s},
     {ToolId::TextToFountain, u"fountain.png"_s},
@@ -85,6 +138,8 @@ int main(int argc, char *argv[])
     for (const Shot &shot : kShots) {
         if (shot.tool)
             app.contentView()->choose(*shot.tool);
+        if (shot.prepare)
+            shot.prepare(app.window());
         QTest::qWait(1500); // screens that load or animate settle
         const QString path = out.filePath(shot.file);
         if (!app.window()->grab().save(path)) {
