@@ -74,6 +74,11 @@ void MonitorCalibrationFullScreenWindow::keyPressEvent(QKeyEvent *event)
     case Qt::Key_PageDown:
         Q_EMIT nextRequested();
         return;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Q_EMIT measureRequested();
+        return;
     default:
         QWidget::keyPressEvent(event);
     }

@@ -14,7 +14,8 @@ class MonitorCalibrationPatternView;
 
 // The pattern alone, filling one display, with the pointer hidden. Escape or a click asks to
 // leave; the arrow keys and Page Up/Down ask for the previous or next step (or patch), so the
-// checks can be walked from the display being calibrated.
+// checks can be walked from the display being calibrated; Space or Return asks to measure (or send
+// the patch to the meter).
 class MonitorCalibrationFullScreenWindow : public QWidget {
     Q_OBJECT
 
@@ -33,6 +34,7 @@ Q_SIGNALS:
     void leaveRequested();
     void previousRequested();
     void nextRequested();
+    void measureRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -438,6 +438,8 @@ void MonitorCalibrationView::setFullScreen(bool on)
                 &MonitorCalibrationView::goToPreviousStep);
         connect(m_fullScreenWindow, &MonitorCalibrationFullScreenWindow::nextRequested, this,
                 &MonitorCalibrationView::goToNextStep);
+        connect(m_fullScreenWindow, &MonitorCalibrationFullScreenWindow::measureRequested, this,
+                &MonitorCalibrationView::sendCurrentPatch);
     }
     m_fullScreenWindow->setRange(range());
     refreshStep();
