@@ -223,8 +223,7 @@ void BouncingMonitorsGameScene::setupScene()
     m_hasSetup = true;
     m_world->SetGravity(b2Vec2(0, 0));
     rebuildEdgeLoop();
-    pickNewTarget();
-    spawnMonitors();
+    startRound();
 }
 
 void BouncingMonitorsGameScene::resetGame()
@@ -235,13 +234,40 @@ void BouncingMonitorsGameScene::resetGame()
     m_lastTapTime = 0;
     m_world->SetGravity(b2Vec2(0, 0));
     rebuildEdgeLoop();
-    pickNewTarget();
+    startRound();
+}
+
+void BouncingMonitorsGameScene::startRound()
+{
+    // The Target's draw comes first, as it always has, but it can only pick among monitors
+    // once they are on the field.
+    const double draw = random(0, 1);
     spawnMonitors();
+    setTarget(targetHueFor(draw));
 }
 
 void BouncingMonitorsGameScene::pickNewTarget()
 {
-    m_target.hue = random(0, 1);
+    setTarget(targetHueFor(random(0, 1)));
+}
+
+double BouncingMonitorsGameScene::targetHueFor(double draw) const
+{
+    // A Target no monitor matches would leave the round unwinnable until a restart, at every
+    // difficulty. The draw picks one monitor on the field, each as likely as the next, and the
+    // Target is its screen's hue; an empty field has nothing to pick from.
+    const qsizetype count = m_monitorNodes.size();
+    if (count == 0 || !std::isfinite(draw))
+        return draw;
+    const auto index = std::clamp(static_cast<qsizetype>(std::floor(draw * double(count))),
+                                  qsizetype(0), count - 1);
+    const BouncingMonitorsNode *screen = m_monitorNodes.at(index).childNamed(kScreenName);
+    return screen ? screenHue(screen->fill) : draw;
+}
+
+void BouncingMonitorsGameScene::setTarget(double hue)
+{
+    m_target.hue = hue;
     if (m_onTargetChanged)
         m_onTargetChanged(m_target.hue);
 }

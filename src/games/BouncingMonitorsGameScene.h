@@ -108,6 +108,7 @@ public:
     void mouseDown(QPointF location, double time);
 
     void resetGame();
+    // A new Target: the screen hue of a monitor on the field, drawn at random.
     void pickNewTarget();
     void spawnMonitors();
     void clampMonitorsToBounds();
@@ -130,6 +131,11 @@ private:
     double random(double low, double high);
     double randomHue();
     void setupScene();
+    // Spawns the monitors and picks a Target among them.
+    void startRound();
+    // The Target for a draw in [0, 1]: the screen hue of the monitor the draw falls on.
+    double targetHueFor(double draw) const;
+    void setTarget(double hue);
     void setScore(qint64 score);
     void rebuildEdgeLoop();
     void removeAllMonitors();

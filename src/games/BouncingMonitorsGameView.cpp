@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QSlider>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -99,7 +100,13 @@ BouncingMonitorsGameView::BouncingMonitorsGameView(Options options, QWidget *par
     refreshSwatch();
 }
 
-BouncingMonitorsGameView::~BouncingMonitorsGameView() = default;
+BouncingMonitorsGameView::~BouncingMonitorsGameView()
+{
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    if (m_watchedHandle)
+        m_watchedHandle->removeEventFilter(this);
+}
 
 QWidget *BouncingMonitorsGameView::buildHeader()
 {
@@ -207,13 +214,64 @@ void BouncingMonitorsGameView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!event->spontaneous()) // not just back from being minimised
         appear();
-    resume();
+    watchWindow();
+    updateRunning();
 }
 
 void BouncingMonitorsGameView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    pause();
+    updateRunning();
+}
+
+bool BouncingMonitorsGameView::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_watchedWindow && event->type() == QEvent::WindowStateChange) ||
+        (watched == m_watchedHandle && event->type() == QEvent::Expose)) {
+        // The window system has already updated the state and the exposure it reports.
+        updateRunning();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BouncingMonitorsGameView::watchWindow()
+{
+    QWidget *topLevel = window();
+    if (topLevel != m_watchedWindow) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = topLevel;
+        if (topLevel != this)
+            topLevel->installEventFilter(this);
+    }
+    QWindow *handle = topLevel->windowHandle();
+    if (handle != m_watchedHandle) {
+        if (m_watchedHandle)
+            m_watchedHandle->removeEventFilter(this);
+        m_watchedHandle = handle;
+        if (handle)
+            handle->installEventFilter(this);
+    }
+}
+
+bool BouncingMonitorsGameView::canBeSeen() const
+{
+    if (!isVisible())
+        return false;
+    const QWidget *topLevel = window();
+    if (topLevel->isMinimized())
+        return false;
+    const QWindow *handle = topLevel->windowHandle();
+    return handle && handle->isExposed();
+}
+
+void BouncingMonitorsGameView::updateRunning()
+{
+    const bool run = canBeSeen();
+    if (run && !m_frameTimer.isActive())
+        resume();
+    else if (!run && m_frameTimer.isActive())
+        pause();
 }
 
 void BouncingMonitorsGameView::appear()
@@ -244,6 +302,7 @@ void BouncingMonitorsGameView::resume()
     int interval = kDefaultFrameInterval;
     if (const QScreen *display = screen(); display && display->refreshRate() > 1)
         interval = std::clamp(int(std::lround(1000 / display->refreshRate())), 4, 33);
+    // The time away is not played: the first frame steps from now.
     m_lastFrameTime = m_clock();
     m_frameTimer.start(interval);
 }

@@ -3,6 +3,7 @@
 #include "games/BouncingMonitorsGameScene.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 
 class QLabel;
 class QSlider;
+class QWindow;
 
 namespace hb {
 
@@ -20,8 +22,9 @@ class Settings;
 // The Bouncing Monitors screen: a header with the score, the best score and the Target swatch,
 // the play field, and a card with the Monitors and Difficulty sliders. The screen learns the
 // score and the Target only through the scene's callbacks, one turn of the event loop later;
-// it writes the monitor count and the difficulty into the scene. The game runs while the
-// screen is visible and pauses while it is hidden.
+// it writes the monitor count and the difficulty into the scene. The game runs only while it
+// can be seen: it pauses while the screen is hidden, its window minimised or not exposed by the
+// window system, and goes on from where it was, without making up for the time away.
 class BouncingMonitorsGameView : public QWidget {
     Q_OBJECT
 
@@ -49,7 +52,7 @@ public:
     double monitorCount() const { return m_monitorCount; }
     double difficulty() const { return m_difficulty; }
     qint64 bestScore() const { return m_bestScore; }
-    // Whether the physics and the frames are running (the screen is visible).
+    // Whether the physics and the frames are running (the screen can be seen).
     bool isRunning() const { return m_frameTimer.isActive(); }
 
     BouncingMonitorsGameScene &scene() { return m_scene; }
@@ -60,12 +63,18 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildHeader();
     QWidget *buildControls();
     void appear();
     void installCallbacks();
+    // Follows the window the screen is in: its state changes and its exposure.
+    void watchWindow();
+    bool canBeSeen() const;
+    // Runs or pauses the game as canBeSeen() says.
+    void updateRunning();
     void resume();
     void pause();
     void nextFrame();
@@ -88,6 +97,8 @@ private:
     std::function<double()> m_clock;
     double m_lastFrameTime = 0;
     QTimer m_frameTimer;
+    QPointer<QWidget> m_watchedWindow;
+    QPointer<QWindow> m_watchedHandle;
 
     QLabel *m_scoreLabel = nullptr;
     QLabel *m_bestLabel = nullptr;

@@ -6,11 +6,18 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleHints>
 
 #include <algorithm>
+#include <cmath>
 
 namespace hb {
+namespace {
+
+constexpr int kDefaultFrameInterval = 16; // ms, about 60 Hz
+
+} // namespace
 
 ColorInvadersGameView::ColorInvadersGameView(Settings &settings, QWidget *parent)
     : ColorInvadersGameView(settings, ColorInvadersGame::systemSources(), parent)
@@ -28,11 +35,12 @@ ColorInvadersGameView::ColorInvadersGameView(Settings &settings, ColorInvadersGa
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumSize(320, 320);
 
-    // The timer runs from the start; ticks do nothing until the start panel is gone.
+    // Both timers run only while the game does (syncTimers).
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kTickMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &ColorInvadersGameView::advance);
-    m_timer.start();
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_frameTimer, &QTimer::timeout, this, &ColorInvadersGameView::drawFrame);
 }
 
 ColorInvadersGameView::~ColorInvadersGameView()
@@ -55,11 +63,43 @@ void ColorInvadersGameView::advance()
     const ColorInvadersState &state = m_game.state();
     if (state.gameState != GameState::playing || state.showStartOverlay)
         return;
+    m_motion.remember(state);
     if (m_leftHeld != m_rightHeld)
         nudgePlayer(m_rightHeld ? 1 : -1);
     m_game.tick(width(), height());
+    m_sinceTick.start();
     if (state.gameState == GameState::gameOver)
         storeBestScore();
+    update();
+    syncTimers();
+}
+
+void ColorInvadersGameView::syncTimers()
+{
+    const ColorInvadersState &state = m_game.state();
+    const bool running =
+        isVisible() && state.gameState == GameState::playing && !state.showStartOverlay;
+    if (running == m_timer.isActive())
+        return;
+    if (!running) {
+        m_timer.stop();
+        m_frameTimer.stop();
+        m_motion.clear();
+        update();
+        return;
+    }
+    int interval = kDefaultFrameInterval;
+    if (const QScreen *display = screen(); display && display->refreshRate() > 1)
+        interval = std::clamp(int(std::lround(1000 / display->refreshRate())), 4, 33);
+    // The first tick comes a whole interval from now; until then the state is drawn as it is.
+    m_motion.clear();
+    m_sinceTick.start();
+    m_timer.start();
+    m_frameTimer.start(interval);
+}
+
+void ColorInvadersGameView::drawFrame()
+{
     update();
 }
 
@@ -68,11 +108,17 @@ void ColorInvadersGameView::nudgePlayer(int direction)
     m_game.movePlayer((m_game.state().playerX + direction * kKeyboardStep) * width(), width());
 }
 
+void ColorInvadersGameView::cursorMoved()
+{
+    m_motion.cursorJumped(m_game.state().playerX);
+}
+
 void ColorInvadersGameView::togglePause()
 {
     if (m_game.resume() || m_game.pause())
         m_pausedAutomatically = false;
     update();
+    syncTimers();
 }
 
 void ColorInvadersGameView::pauseAutomatically()
@@ -83,6 +129,7 @@ void ColorInvadersGameView::pauseAutomatically()
         storeBestScore();
         update();
     }
+    syncTimers();
 }
 
 void ColorInvadersGameView::storeBestScore()
@@ -97,7 +144,12 @@ void ColorInvadersGameView::storeBestScore()
 void ColorInvadersGameView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    m_painter.paint(painter, size(), m_game.state(), {bestScore(), m_pausedAutomatically});
+    const ColorInvadersPainter::Extras extras{bestScore(), m_pausedAutomatically};
+    if (!m_frameTimer.isActive())
+        return m_painter.paint(painter, size(), m_game.state(), extras);
+    const double sinceTick = double(m_sinceTick.nsecsElapsed()) / 1e6;
+    m_motion.blend(m_game.state(), sinceTick / kTickMilliseconds, m_drawn);
+    m_painter.paint(painter, size(), m_drawn, extras);
 }
 
 void ColorInvadersGameView::mousePressEvent(QMouseEvent *event)
@@ -109,6 +161,7 @@ void ColorInvadersGameView::mousePressEvent(QMouseEvent *event)
     m_pressed = true;
     m_pressPosition = event->position().toPoint();
     m_game.movePlayer(event->position().x(), width());
+    cursorMoved();
     update();
 }
 
@@ -117,6 +170,7 @@ void ColorInvadersGameView::mouseMoveEvent(QMouseEvent *event)
     if (!m_pressed)
         return QWidget::mouseMoveEvent(event);
     m_game.movePlayer(event->position().x(), width());
+    cursorMoved();
     update();
 }
 
@@ -130,6 +184,7 @@ void ColorInvadersGameView::mouseReleaseEvent(QMouseEvent *event)
     if (isClick && rect().contains(event->position().toPoint())) {
         m_game.handleTap();
         update();
+        syncTimers();
     }
 }
 
@@ -144,8 +199,10 @@ void ColorInvadersGameView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_D: {
         const bool right = event->key() == Qt::Key_Right || event->key() == Qt::Key_D;
         (right ? m_rightHeld : m_leftHeld) = true;
-        if (!event->isAutoRepeat())
+        if (!event->isAutoRepeat()) {
             nudgePlayer(right ? 1 : -1); // a quick press still moves; holding moves per tick
+            cursorMoved();
+        }
         break;
     }
     case Qt::Key_Space:
@@ -168,6 +225,7 @@ void ColorInvadersGameView::keyPressEvent(QKeyEvent *event)
         return QWidget::keyPressEvent(event);
     }
     update();
+    syncTimers();
 }
 
 void ColorInvadersGameView::keyReleaseEvent(QKeyEvent *event)
@@ -206,6 +264,7 @@ void ColorInvadersGameView::showEvent(QShowEvent *event)
         m_game.resetGame();
     }
     setFocus(Qt::OtherFocusReason);
+    syncTimers();
 }
 
 void ColorInvadersGameView::hideEvent(QHideEvent *event)

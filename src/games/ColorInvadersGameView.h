@@ -1,8 +1,10 @@
 #pragma once
 
 #include "games/ColorInvadersGame.h"
+#include "games/ColorInvadersMotion.h"
 #include "games/ColorInvadersPainter.h"
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
@@ -16,6 +18,10 @@ class Settings;
 // Space shoots, Enter starts or restarts, P pauses and resumes. The game pauses by itself when
 // the screen loses focus or is hidden. The best score is kept in the settings, which must outlive
 // the screen.
+//
+// The game ticks every 0.05 s; while it runs, the screen is drawn at the display's rate with
+// everything on its way between the last two ticks (ColorInvadersMotion). While it does not run
+// (start panel, paused, game over, hidden), neither timer does.
 class ColorInvadersGameView : public QWidget {
     Q_OBJECT
 
@@ -35,6 +41,9 @@ public:
     // The best score so far, including the game on screen.
     qint64 bestScore() const;
     bool isPausedAutomatically() const { return m_pausedAutomatically; }
+    // Whether the game ticks and the frames between ticks are drawn.
+    bool isTicking() const { return m_timer.isActive(); }
+    bool isAnimating() const { return m_frameTimer.isActive(); }
 
     // One timer step: held keys move the cursor, then the game ticks.
     void advance();
@@ -53,7 +62,11 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // Starts or stops the tick and the frames as the game runs or not.
+    void syncTimers();
+    void drawFrame();
     void nudgePlayer(int direction);
+    void cursorMoved();
     void togglePause();
     void pauseAutomatically();
     // Writes the best score to the settings if this game beat it.
@@ -63,6 +76,11 @@ private:
     ColorInvadersGame m_game;
     ColorInvadersPainter m_painter;
     QTimer m_timer;
+    QTimer m_frameTimer;
+    QElapsedTimer m_sinceTick;
+    ColorInvadersMotion m_motion;
+    // The state as drawn between two ticks; its lists are reused from frame to frame.
+    ColorInvadersState m_drawn;
     qint64 m_storedBest = 0;
     bool m_appeared = false;
     bool m_pausedAutomatically = false;

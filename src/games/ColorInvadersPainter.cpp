@@ -6,8 +6,9 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
+#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -82,78 +83,81 @@ void drawGlow(QPainter &painter, const QRectF &rect, qreal corner, const QColor 
     }
 }
 
-void drawBackground(QPainter &painter, QSizeF field, qint64 score)
+// Black, with the trace and the bars in a band along the bottom. Only the band follows the
+// score: on a background drawn before, only the band is drawn again.
+//
+// The band is written straight into the image's lines: over black, a bar's translucent violet
+// is one opaque colour, and a hundred separate translucent fills cost far more (each is handed
+// to the painting threads and waited for).
+void drawBackground(QImage &image, QSizeF field, qint64 score, bool bandOnly)
 {
     const double w = field.width();
     const double h = field.height();
-    painter.fillRect(QRectF(QPointF(0, 0), field), Qt::black);
+    const qreal ratio = image.devicePixelRatio();
+    const int rows = image.height();
+    const int columns = image.width();
+    // Above the trace's and the bars' highest reach, with room for the trace's pen.
+    const double band = std::max(0.0, std::min(0.78 * h - 22, 0.85 * h - 41));
+    const int firstRow = bandOnly ? std::clamp(int(std::floor(band * ratio)), 0, rows) : 0;
 
+    constexpr double kBarOpacity = 0.12;
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb barColor = qRgb(int(std::lround(kViolet.red() * kBarOpacity)),
+                               int(std::lround(kViolet.green() * kBarOpacity)),
+                               int(std::lround(kViolet.blue() * kBarOpacity)));
     const int bars = int(w / 8);
-    const QColor barColor = withAlpha(kViolet, 0.12);
+    const int barWidth = std::max(1, int(std::lround(3 * ratio)));
+    QVarLengthArray<int, 256> tops(bars);
     for (int i = 0; i < bars; ++i) {
         const double top = 0.85 * h + 40 * std::cos(0.08 * i + 0.03 * double(score));
-        painter.fillRect(QRectF(8.0 * i, top, 3, std::max(0.0, h - top)), barColor);
+        tops[i] = std::clamp(int(std::lround(top * ratio)), 0, rows);
+    }
+    for (int y = firstRow; y < rows; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        std::fill(line, line + columns, black);
+        for (int i = 0; i < bars; ++i) {
+            if (y < tops[i])
+                continue;
+            const int left = std::min(int(std::lround(8.0 * i * ratio)), columns);
+            std::fill(line + left, line + std::min(left + barWidth, columns), barColor);
+        }
     }
 
     const int points = int(w / 4);
     if (points < 2)
         return;
-    QPainterPath trace;
-    for (int i = 0; i < points; ++i) {
-        const QPointF point(4.0 * i, 0.78 * h + 20 * std::sin(0.05 * i + 0.02 * double(score)));
-        if (i == 0)
-            trace.moveTo(point);
-        else
-            trace.lineTo(point);
-    }
-    painter.strokePath(trace, QPen(withAlpha(kTeal, 0.15), 2));
+    QPolygonF trace;
+    trace.reserve(points);
+    for (int i = 0; i < points; ++i)
+        trace.append({4.0 * i, 0.78 * h + 20 * std::sin(0.05 * i + 0.02 * double(score))});
+    QPainter painter(&image);
+    // Faint enough that it needs no antialiasing, which would make it the costliest part of a
+    // frame after a hit.
+    painter.setPen(QPen(withAlpha(kTeal, 0.15), 2));
+    painter.drawPolyline(trace);
 }
 
-void drawInvaders(QPainter &painter, QSizeF field, const QList<Invader> &invaders)
+// A transparent picture of `size` points plus `margin` on every side, at the pixel ratio, with
+// `draw` painting into it (antialiased) around its centre.
+template <typename Draw> QPixmap sprite(QSizeF size, qreal margin, qreal pixelRatio, Draw draw)
 {
-    const qreal s = ColorInvadersGame::invaderSize(field.width());
-    painter.setFont(font(12, true));
-    for (const Invader &invader : invaders) {
-        const QColor accent = invaderAccentColor(invader.type);
-        const QRectF body(field.width() * invader.x - s / 2, field.height() * invader.y - 0.35 * s,
-                          s, 0.7 * s);
-        painter.setOpacity(invader.isHit ? 0.3 : 1.0);
-        drawGlow(painter, body, kInvaderCorner, accent, 0.6, 8);
-        painter.setPen(QPen(accent, 2));
-        painter.setBrush(invaderBodyColor(invader.type));
-        painter.drawRoundedRect(body, kInvaderCorner, kInvaderCorner);
-        painter.setPen(invaderLabelColor(invader.type));
-        painter.drawText(body, Qt::AlignCenter, invaderLabel(invader.type));
-    }
-    painter.setOpacity(1.0);
+    const QSizeF outer(size.width() + 2 * margin, size.height() + 2 * margin);
+    QPixmap pixmap((outer * pixelRatio).toSize().expandedTo(QSize(1, 1)));
+    pixmap.setDevicePixelRatio(pixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    draw(painter, QRectF(QPointF(margin, margin), size));
+    return pixmap;
 }
 
-void drawShots(QPainter &painter, QSizeF field, const QList<Bullet> &bullets)
+// A sprite drawn with its centre at `centre`.
+void drawCentred(QPainter &painter, QPointF centre, const QPixmap &pixmap)
 {
-    constexpr qreal outer = kShotSize / 2 + kShotGlow;
-    painter.setPen(Qt::NoPen);
-    for (const Bullet &bullet : bullets) {
-        const QColor color = bullet.isPlayer ? kTeal : kAlarm;
-        const QPointF centre(field.width() * bullet.x, field.height() * bullet.y);
-        QRadialGradient glow(centre, outer);
-        glow.setColorAt(0, withAlpha(color, 0.6));
-        glow.setColorAt(kShotSize / 2 / outer, withAlpha(color, 0.45));
-        glow.setColorAt(1, withAlpha(color, 0));
-        painter.setBrush(glow);
-        painter.drawEllipse(centre, outer, outer);
-        painter.setBrush(color);
-        painter.drawEllipse(centre, kShotSize / 2, kShotSize / 2);
-    }
-}
-
-void drawParticles(QPainter &painter, QSizeF field, const QList<Particle> &particles)
-{
-    painter.setPen(Qt::NoPen);
-    for (const Particle &particle : particles) {
-        painter.setBrush(withAlpha(particle.color, std::clamp(particle.life, 0.0, 1.0)));
-        painter.drawEllipse(QPointF(field.width() * particle.x, field.height() * particle.y),
-                            kParticleSize / 2, kParticleSize / 2);
-    }
+    const QSizeF size = pixmap.deviceIndependentSize();
+    painter.drawPixmap(QPointF(centre.x() - size.width() / 2, centre.y() - size.height() / 2),
+                       pixmap);
 }
 
 struct PanelLine {
@@ -205,15 +209,19 @@ void ColorInvadersPainter::paint(QPainter &painter, QSizeF field, const ColorInv
                                  const Extras &extras)
 {
     const qreal pixelRatio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    prepare(field, pixelRatio);
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawBackground(painter, field, state.score);
+    // Everything but the panels is a copy of a cached picture: no antialiasing needed.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPointF(0, 0), background(field, state.score));
     drawInvaders(painter, field, state.invaders);
     drawShots(painter, field, state.bullets);
     drawParticles(painter, field, state.particles);
-    drawCursor(painter, field, state.playerX, pixelRatio);
-    drawHeadsUp(painter, field, state, extras.bestScore, pixelRatio);
+    drawCursor(painter, field, state.playerX);
+    drawHeadsUp(painter, field, state, extras.bestScore);
 
+    painter.setRenderHint(QPainter::Antialiasing);
     if (state.showStartOverlay) {
         drawPanel(painter, field,
                   {{kTitle, font(30, true), kWhite},
@@ -256,54 +264,181 @@ QPixmap ColorInvadersPainter::icon(const QString &symbol, int size, const QColor
     return *found;
 }
 
-void ColorInvadersPainter::drawCursor(QPainter &painter, QSizeF field, double playerX,
-                                      qreal pixelRatio)
+void ColorInvadersPainter::prepare(QSizeF field, qreal pixelRatio)
 {
-    const QPointF centre(field.width() * playerX, field.height() * ColorInvadersGame::kCursorLine);
-    const QRectF body(centre.x() - kCursorWidth / 2, centre.y() - kCursorHeight / 2, kCursorWidth,
-                      kCursorHeight);
-    drawGlow(painter, body, kCursorCorner, kTeal, 0.7, 10);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kTeal);
-    painter.drawRoundedRect(body, kCursorCorner, kCursorCorner);
-    const QPixmap scope = icon(u"scope"_s, kCursorSymbolSize, kWhite, pixelRatio);
-    painter.drawPixmap(
-        QPointF(centre.x() - kCursorSymbolSize / 2.0, centre.y() - kCursorSymbolSize / 2.0), scope);
+    if (field == m_field && pixelRatio == m_pixelRatio)
+        return;
+    m_field = field;
+    m_pixelRatio = pixelRatio;
+    m_background = QImage();
+    m_headsUp = QPixmap();
+    m_cursor = QPixmap();
+    m_invaders.fill(QPixmap());
+    m_shots.fill(QPixmap());
+    m_particles.clear();
+}
+
+const QImage &ColorInvadersPainter::background(QSizeF field, qint64 score)
+{
+    const bool drawn = !m_background.isNull();
+    if (!drawn || score != m_backgroundScore) {
+        if (!drawn) {
+            // Opaque: copied onto the frame without blending.
+            m_background = QImage((field * m_pixelRatio).toSize().expandedTo(QSize(1, 1)),
+                                  QImage::Format_RGB32);
+            m_background.setDevicePixelRatio(m_pixelRatio);
+        }
+        m_backgroundScore = score;
+        drawBackground(m_background, field, score, drawn);
+    }
+    return m_background;
+}
+
+void ColorInvadersPainter::drawInvaders(QPainter &painter, QSizeF field,
+                                        const QList<Invader> &invaders)
+{
+    constexpr qreal kGlowSpread = 8;
+    const qreal s = ColorInvadersGame::invaderSize(field.width());
+    for (const Invader &invader : invaders) {
+        QPixmap &pixmap = m_invaders.at(std::size_t(invader.type));
+        if (pixmap.isNull()) {
+            pixmap = sprite(QSizeF(s, 0.7 * s), kGlowSpread + 1, m_pixelRatio,
+                            [type = invader.type](QPainter &on, const QRectF &body) {
+                                const QColor accent = invaderAccentColor(type);
+                                drawGlow(on, body, kInvaderCorner, accent, 0.6, kGlowSpread);
+                                on.setPen(QPen(accent, 2));
+                                on.setBrush(invaderBodyColor(type));
+                                on.drawRoundedRect(body, kInvaderCorner, kInvaderCorner);
+                                on.setFont(font(12, true));
+                                on.setPen(invaderLabelColor(type));
+                                on.drawText(body, Qt::AlignCenter, invaderLabel(type));
+                            });
+        }
+        painter.setOpacity(invader.isHit ? 0.3 : 1.0);
+        drawCentred(painter, QPointF(field.width() * invader.x, field.height() * invader.y),
+                    pixmap);
+    }
+    painter.setOpacity(1.0);
+}
+
+void ColorInvadersPainter::drawShots(QPainter &painter, QSizeF field, const QList<Bullet> &bullets)
+{
+    constexpr qreal outer = kShotSize / 2 + kShotGlow;
+    for (const Bullet &bullet : bullets) {
+        QPixmap &pixmap = m_shots.at(bullet.isPlayer ? 0 : 1);
+        if (pixmap.isNull()) {
+            const QColor color = bullet.isPlayer ? kTeal : kAlarm;
+            pixmap = sprite(QSizeF(2 * outer, 2 * outer), 1, m_pixelRatio,
+                            [color](QPainter &on, const QRectF &box) {
+                                const QPointF centre = box.center();
+                                QRadialGradient glow(centre, outer);
+                                glow.setColorAt(0, withAlpha(color, 0.6));
+                                glow.setColorAt(kShotSize / 2 / outer, withAlpha(color, 0.45));
+                                glow.setColorAt(1, withAlpha(color, 0));
+                                on.setPen(Qt::NoPen);
+                                on.setBrush(glow);
+                                on.drawEllipse(centre, outer, outer);
+                                on.setBrush(color);
+                                on.drawEllipse(centre, kShotSize / 2, kShotSize / 2);
+                            });
+        }
+        drawCentred(painter, QPointF(field.width() * bullet.x, field.height() * bullet.y), pixmap);
+    }
+}
+
+void ColorInvadersPainter::drawParticles(QPainter &painter, QSizeF field,
+                                         const QList<Particle> &particles)
+{
+    for (const Particle &particle : particles) {
+        const QRgb rgb = particle.color.rgb();
+        auto found = m_particles.constFind(rgb);
+        if (found == m_particles.cend()) {
+            const QColor color = QColor::fromRgb(rgb);
+            found = m_particles.insert(rgb, sprite(QSizeF(kParticleSize, kParticleSize), 0.5,
+                                                   m_pixelRatio,
+                                                   [color](QPainter &on, const QRectF &box) {
+                                                       on.setPen(Qt::NoPen);
+                                                       on.setBrush(color);
+                                                       on.drawEllipse(box);
+                                                   }));
+        }
+        painter.setOpacity(std::clamp(particle.life, 0.0, 1.0) * particle.color.alphaF());
+        drawCentred(painter, QPointF(field.width() * particle.x, field.height() * particle.y),
+                    *found);
+    }
+    painter.setOpacity(1.0);
+}
+
+void ColorInvadersPainter::drawCursor(QPainter &painter, QSizeF field, double playerX)
+{
+    constexpr qreal kGlowSpread = 10;
+    if (m_cursor.isNull()) {
+        const QPixmap scope = icon(u"scope"_s, kCursorSymbolSize, kWhite, m_pixelRatio);
+        // As tall as the symbol at least, which stands out over the body.
+        const qreal margin = std::max(kGlowSpread + 1, (kCursorSymbolSize - kCursorHeight) / 2);
+        m_cursor = sprite(QSizeF(kCursorWidth, kCursorHeight), margin, m_pixelRatio,
+                          [&scope](QPainter &on, const QRectF &body) {
+                              drawGlow(on, body, kCursorCorner, kTeal, 0.7, kGlowSpread);
+                              on.setPen(Qt::NoPen);
+                              on.setBrush(kTeal);
+                              on.drawRoundedRect(body, kCursorCorner, kCursorCorner);
+                              const QPointF centre = body.center();
+                              on.drawPixmap(QPointF(centre.x() - kCursorSymbolSize / 2.0,
+                                                    centre.y() - kCursorSymbolSize / 2.0),
+                                            scope);
+                          });
+    }
+    drawCentred(painter,
+                QPointF(field.width() * playerX, field.height() * ColorInvadersGame::kCursorLine),
+                m_cursor);
 }
 
 void ColorInvadersPainter::drawHeadsUp(QPainter &painter, QSizeF field,
-                                       const ColorInvadersState &state, qint64 bestScore,
-                                       qreal pixelRatio)
+                                       const ColorInvadersState &state, qint64 bestScore)
 {
-    const QFont headsUp = font(16, true);
-    const QFontMetricsF metrics(headsUp);
+    painter.drawPixmap(QPointF(kHeadsUpSide, kHeadsUpTop), headsUp(field, state, bestScore));
+}
+
+const QPixmap &ColorInvadersPainter::headsUp(QSizeF field, const ColorInvadersState &state,
+                                             qint64 bestScore)
+{
+    const std::array<qint64, 4> shows{state.score, std::max(bestScore, state.score), state.level,
+                                      state.lives};
+    if (!m_headsUp.isNull() && shows == m_headsUpShows)
+        return m_headsUp;
+    m_headsUpShows = shows;
+
+    const QFont headsUpFont = font(16, true);
+    const QFontMetricsF metrics(headsUpFont);
     const qreal lineHeight = std::max<qreal>(metrics.height(), kHeartSize);
-    const QRectF line(kHeadsUpSide, kHeadsUpTop, field.width() - 2 * kHeadsUpSide, lineHeight);
-    constexpr int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-    painter.setFont(headsUp);
+    const QRectF line(0, 0, std::max<qreal>(field.width() - 2 * kHeadsUpSide, 1), lineHeight);
+    m_headsUp = sprite(line.size(), 0, m_pixelRatio, [&](QPainter &on, const QRectF &) {
+        constexpr int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+        on.setFont(headsUpFont);
 
-    // Score and best on the left.
-    const QString score = kScore + QString::number(state.score);
-    painter.setPen(kWhite);
-    painter.drawText(line, Qt::AlignLeft | flags, score);
-    painter.setPen(kDimText);
-    painter.drawText(line.adjusted(metrics.horizontalAdvance(score) + 16, 0, 0, 0),
-                     Qt::AlignLeft | flags,
-                     kBest + QString::number(std::max(bestScore, state.score)));
+        // Score and best on the left.
+        const QString score = kScore + QString::number(state.score);
+        on.setPen(kWhite);
+        on.drawText(line, Qt::AlignLeft | flags, score);
+        on.setPen(kDimText);
+        on.drawText(line.adjusted(metrics.horizontalAdvance(score) + 16, 0, 0, 0),
+                    Qt::AlignLeft | flags, kBest + QString::number(shows[1]));
 
-    // The hearts at the right, the level before them.
-    constexpr qreal kHeartGap = 4;
-    qreal x = line.right() - kHeartSize;
-    for (int i = 2; i >= 0; --i) {
-        const bool full = i < state.lives;
-        painter.drawPixmap(
-            QPointF(x, line.center().y() - kHeartSize / 2.0),
-            icon(full ? u"heart.fill"_s : u"heart"_s, kHeartSize, kAlarm, pixelRatio));
-        x -= kHeartSize + kHeartGap;
-    }
-    painter.setPen(kWhite);
-    painter.drawText(QRectF(line.left(), line.top(), x + kHeartSize - 12 - line.left(), lineHeight),
-                     Qt::AlignRight | flags, kLevel + QString::number(state.level));
+        // The hearts at the right, the level before them.
+        constexpr qreal kHeartGap = 4;
+        qreal x = line.right() - kHeartSize;
+        for (int i = 2; i >= 0; --i) {
+            const bool full = i < state.lives;
+            on.drawPixmap(
+                QPointF(x, line.center().y() - kHeartSize / 2.0),
+                icon(full ? u"heart.fill"_s : u"heart"_s, kHeartSize, kAlarm, m_pixelRatio));
+            x -= kHeartSize + kHeartGap;
+        }
+        on.setPen(kWhite);
+        on.drawText(QRectF(line.left(), line.top(), x + kHeartSize - 12 - line.left(), lineHeight),
+                    Qt::AlignRight | flags, kLevel + QString::number(state.level));
+    });
+    return m_headsUp;
 }
 
 } // namespace hb

@@ -2,11 +2,13 @@
 
 #include "BouncingMonitorsTestRandom.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <box2d/box2d.h>
 
 #include <numbers>
+#include <optional>
 
 using namespace hb;
 using namespace hb::test;
@@ -26,8 +28,14 @@ QList<MonitorDraws> atPlaces(const QList<double> &hues)
     return monitors;
 }
 
-// A scene on an 800 x 600 field, set up with a scripted Target and monitors, recording what its
-// callbacks report.
+// The Target's draw that picks the `index`th of `count` monitors.
+double drawFor(qsizetype index, qsizetype count)
+{
+    return (double(index) + 0.5) / double(count);
+}
+
+// A scene on an 800 x 600 field, set up with scripted monitors and the Target drawn from the
+// first of them whose hue is `target`, recording what its callbacks report.
 struct Game {
     ScriptedRandom random;
     Scene scene{random.source()};
@@ -39,7 +47,11 @@ struct Game {
         scene.setSize({800, 600});
         scene.setDifficulty(difficulty);
         scene.setMonitorCount(monitors.size());
-        random.push({target});
+        const auto source = std::find_if(monitors.cbegin(), monitors.cend(),
+                                         [&](const MonitorDraws &m) { return m.hue == target; });
+        if (source == monitors.cend())
+            qFatal("no monitor shows the Target");
+        random.push({drawFor(source - monitors.cbegin(), monitors.size())});
         for (const MonitorDraws &monitor : monitors)
             random.push(monitor.values());
         scene.didMoveToView();
@@ -68,6 +80,49 @@ QPointF points(const b2Vec2 &metres)
 bool near(QPointF a, QPointF b)
 {
     return std::abs(a.x() - b.x()) <= 1e-3 && std::abs(a.y() - b.y()) <= 1e-3;
+}
+
+// Uniform values over closed ranges from a generator of its own, as the system source draws.
+Scene::RandomSource seededRandom(quint32 seed)
+{
+    return [random = std::make_shared<QRandomGenerator>(seed)](double low, double high) {
+        constexpr quint64 kSteps = (quint64(1) << 53) - 1;
+        return low + (high - low) * (double(random->generate64() >> 11) / double(kSteps));
+    };
+}
+
+// A point where a click lands on a monitor whose screen matches the Target even at the
+// strictest tolerance (no other monitor lies over it there), if there is one.
+std::optional<QPointF> matchingClick(const Scene &scene)
+{
+    for (const BouncingMonitorsNode &monitor : scene.monitorNodes()) {
+        const double hue = Scene::screenHue(monitor.childNamed(Scene::kScreenName)->fill);
+        if (Scene::hueDistance(hue, scene.target().hue) > Scene::tapTolerance(1))
+            continue;
+        const double step = monitor.rect.height() / 4;
+        for (int i = -1; i <= 1; ++i) {
+            for (int j = -1; j <= 1; ++j) {
+                const QPointF at = monitor.position + QPointF(i * step, j * step);
+                const QList<const BouncingMonitorsNode *> nodes = scene.nodesAt(at);
+                const auto top = std::find_if(nodes.cbegin(), nodes.cend(), [](const auto *n) {
+                    return n->name == Scene::kMonitorName;
+                });
+                if (top != nodes.cend() && *top == &monitor)
+                    return at;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool targetIsOnTheField(const Scene &scene)
+{
+    return std::any_of(
+        scene.monitorNodes().cbegin(), scene.monitorNodes().cend(),
+        [&](const BouncingMonitorsNode &monitor) {
+            const double hue = Scene::screenHue(monitor.childNamed(Scene::kScreenName)->fill);
+            return Scene::hueDistance(hue, scene.target().hue) <= Scene::tapTolerance(1);
+        });
 }
 
 } // namespace
@@ -103,9 +158,10 @@ private Q_SLOTS:
         QFETCH(qint64, emptyPenalty);
 
         QCOMPARE(Scene::tapTolerance(difficulty), tolerance);
-        Game game(0.5, QList{0.5 + 0.98 * tolerance, 0.5 - 1.02 * tolerance, 0.0, 0.9}, difficulty);
-        // The hit monitor's reroll, the next Target (the same), the wrong monitor's kick.
-        game.random.push({0.3, 150, 0, 0, 0.5, 100, 0});
+        Game game(0.5, QList{0.5 + 0.98 * tolerance, 0.5 - 1.02 * tolerance, 0.0, 0.5}, difficulty);
+        // The hit monitor's reroll, the next Target (the third monitor's, 0), the wrong
+        // monitor's kick.
+        game.random.push({0.3, 150, 0, 0, drawFor(2, 4), 100, 0});
         game.scene.handleTap(kPlaces[0], 1);
         game.scene.handleTap(kPlaces[1], 2);
         game.scene.handleTap(kEmpty, 3);
@@ -135,13 +191,70 @@ private Q_SLOTS:
         QFETCH(double, hue);
         QFETCH(qint64, score);
 
-        Game game(target, QList{hue, 0.5, 0.5, 0.5}, difficulty);
+        Game game(target, QList{hue, target, 0.5, 0.5}, difficulty);
         game.scene.handleTap(kPlaces[0], 1);
         QCOMPARE(game.scores, QList<qint64>{score});
-        // A match picks a new Target (the script's low end, 0); a miss keeps it.
+        // A match picks a new Target (the script's low end: the first monitor, rerolled to 0); a
+        // miss keeps it.
         const bool matched = score > 0;
         QCOMPARE(game.targets, matched ? QList<double>{0.0} : QList<double>{});
         QCOMPARE(game.scene.hitBursts().size(), qsizetype(matched ? 1 : 0));
+    }
+
+    void everyTargetCanBeMatched_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<qint64>("count");
+
+        const QList<std::pair<const char *, QSizeF>> sizes{
+            {"800 x 600", {800, 600}}, {"400 x 300", {400, 300}}, {"not laid out", {}}};
+        for (quint32 seed : {1U, 7U, 42U}) {
+            for (const auto &[name, size] : sizes) {
+                for (qint64 count : {4, 10, 24})
+                    QTest::addRow("seed %u, %s, %lld monitors", seed, name, count)
+                        << seed << size << count;
+            }
+        }
+    }
+
+    // Over many rounds, restarts and matches, the Target always shows on some monitor's screen,
+    // so clicking that monitor scores at the hardest difficulty.
+    void everyTargetCanBeMatched()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(QSizeF, size);
+        QFETCH(qint64, count);
+
+        Scene scene(seededRandom(seed));
+        scene.setSize(size);
+        scene.setMonitorCount(count);
+        scene.setDifficulty(1);
+        scene.didMoveToView();
+        QList<double> targets;
+        scene.setOnTargetChanged([&](double hue) { targets.append(hue); });
+
+        constexpr int kRounds = 40;
+        double time = 0;
+        int matches = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            if (round % 10 == 9)
+                scene.resetGame();
+            QVERIFY2(targetIsOnTheField(scene), qPrintable(QString::number(round)));
+            // Let the monitors drift until the matching one is clear of the others.
+            std::optional<QPointF> click = matchingClick(scene);
+            for (int frame = 0; !click && frame < 600; ++frame) {
+                scene.advance(1.0 / 60);
+                click = matchingClick(scene);
+            }
+            QVERIFY(click);
+            const qint64 before = scene.score();
+            scene.handleTap(*click, time += 1);
+            QCOMPARE(scene.score(), before + Scene::matchPoints(1));
+            ++matches;
+        }
+        QCOMPARE(matches, kRounds);
+        QCOMPARE(targets.size(), kRounds + kRounds / 10);
     }
 
     void clicksCloserThanTheIntervalAreIgnored_data()
@@ -189,17 +302,18 @@ private Q_SLOTS:
 
     void matchChangesOnlyTheMatchedMonitorAndTheTarget()
     {
-        Game game(0.4, QList{0.7, 0.41, 0.1, 0.9});
+        Game game(0.4, QList{0.7, 0.41, 0.1, 0.4});
         const QList<BouncingMonitorsNode> before = game.scene.monitorNodes();
         QList<QPointF> velocities;
         for (const BouncingMonitorsNode &monitor : before)
             velocities.append(points(monitor.body->GetLinearVelocity()));
-        // The reroll: hue 0.25, speed 200 straight up, spin 1.5; then the new Target.
-        game.random.push({0.25, 200, std::numbers::pi / 2, 1.5, 0.75});
+        // The reroll: hue 0.25, speed 200 straight up, spin 1.5; then the new Target, drawn from
+        // the rerolled monitor.
+        game.random.push({0.25, 200, std::numbers::pi / 2, 1.5, drawFor(1, 4)});
 
         game.scene.handleTap(kPlaces[1] + QPointF(30, -20), 1);
         QCOMPARE(game.scores, QList<qint64>{10});
-        QCOMPARE(game.targets, QList<double>{0.75});
+        QCOMPARE(game.targets, QList<double>{0.25});
         QCOMPARE(game.scene.hitBursts().size(), qsizetype(1));
         QCOMPARE(game.scene.hitBursts().first().position, kPlaces[1]);
         QCOMPARE(game.scene.hitBursts().first().hue, 0.4); // the Target that was matched
@@ -297,7 +411,7 @@ private Q_SLOTS:
         QFETCH(QSizeF, size);
         QFETCH(QList<QPointF>, positions);
 
-        Game game(0.5, QList{0.1, 0.2, 0.3, 0.4});
+        Game game(0.3, QList{0.1, 0.2, 0.3, 0.4});
         const qsizetype draws = game.random.ranges().size();
         game.scene.setSize(size);
         QCOMPARE(game.random.ranges().size(), draws);

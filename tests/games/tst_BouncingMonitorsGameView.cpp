@@ -4,10 +4,17 @@
 
 #include "BouncingMonitorsTestRandom.h"
 
+#include <QBoxLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <cmath>
 
 using namespace hb;
 using namespace hb::test;
@@ -44,7 +51,107 @@ class TestBouncingMonitorsGameView : public QObject {
         QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(40, field->height() - 40), 200);
     }
 
+    enum class Concealment { screenHidden, windowMinimised, windowUnmapped };
+
+    // Takes the window from the screen the way the window system does behind the application's
+    // back, as a compositor or a window manager may: the widgets still count as shown.
+    static void mapWindow(QWidget &window, bool mapped)
+    {
+        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        QVERIFY(x11);
+        const auto id = static_cast<xcb_window_t>(window.winId());
+        if (mapped)
+            xcb_map_window(x11->connection(), id);
+        else
+            xcb_unmap_window(x11->connection(), id);
+        xcb_flush(x11->connection());
+    }
+
+    static void conceal(Concealment how, QWidget &window, BouncingMonitorsGameView &view,
+                        bool concealed)
+    {
+        switch (how) {
+        case Concealment::screenHidden:
+            view.setVisible(!concealed);
+            break;
+        case Concealment::windowMinimised:
+            if (concealed)
+                window.showMinimized();
+            else
+                window.showNormal();
+            break;
+        case Concealment::windowUnmapped:
+            mapWindow(window, !concealed);
+            break;
+        }
+    }
+
+    static QList<QPointF> positions(const BouncingMonitorsGameView &view)
+    {
+        QList<QPointF> result;
+        for (const BouncingMonitorsNode &monitor : view.scene().monitorNodes())
+            result.append(monitor.position);
+        return result;
+    }
+
 private Q_SLOTS:
+    void pausesWhileItCannotBeSeen_data()
+    {
+        QTest::addColumn<Concealment>("how");
+        QTest::newRow("screen hidden") << Concealment::screenHidden;
+        QTest::newRow("window minimised") << Concealment::windowMinimised;
+        QTest::newRow("window not exposed") << Concealment::windowUnmapped;
+    }
+
+    // The frames stop while the field cannot be seen and start again when it can; the first
+    // frame after that plays only the time since then, not the time away.
+    void pausesWhileItCannotBeSeen()
+    {
+        QFETCH(Concealment, how);
+
+        auto now = std::make_shared<double>(0);
+        BouncingMonitorsGameView::Options options;
+        options.random = [random = std::make_shared<QRandomGenerator>(5U)](double low,
+                                                                           double high) {
+            return low + (high - low) * random->generateDouble();
+        };
+        options.clock = [now] { return *now; };
+        options.settingsFile = settingsFile();
+        // In a window of its own, as in the application.
+        QWidget window;
+        auto *view = new BouncingMonitorsGameView(std::move(options));
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(view);
+        window.resize(900, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(view->isRunning());
+
+        conceal(how, window, *view, true);
+        QTRY_VERIFY(!view->isRunning());
+        const QList<QPointF> still = positions(*view);
+        *now = 60;
+        QTest::qWait(100);
+        QCOMPARE(positions(*view), still);
+
+        conceal(how, window, *view, false);
+        QTRY_VERIFY(view->isRunning());
+        const QList<QPointF> back = positions(*view);
+        // Back from a minimised or covered window, the round goes on as it was; a screen that
+        // appears again starts a new round.
+        if (how != Concealment::screenHidden)
+            QCOMPARE(back, still);
+        *now += 0.05; // the display's next frames come 0.05 s after the return
+        QTest::qWait(150);
+        const QList<QPointF> moved = positions(*view);
+        double farthest = 0;
+        for (qsizetype i = 0; i < moved.size(); ++i)
+            farthest = std::max(farthest,
+                                std::hypot(moved[i].x() - back[i].x(), moved[i].y() - back[i].y()));
+        // The fastest monitor covers at most 0.05 s × 280 points per second (14 points).
+        QVERIFY2(farthest > 0 && farthest < 16, qPrintable(QString::number(farthest)));
+    }
+
     void bestScoreOutlivesTheScreen()
     {
         {

@@ -1,6 +1,7 @@
 #include "common/Settings.h"
 #include "games/ColorInvadersGameView.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -138,7 +139,61 @@ private Q_SLOTS:
         QCOMPARE(state().bullets.size(), 1);
     }
 
+    // While the game runs it ticks every 0.05 s, as ever, and the screen is drawn more often
+    // than that, with the motion between ticks; the start panel, a pause and a hidden screen
+    // stop both.
+    void ticksAtItsPaceAndDrawsBetween()
+    {
+        PaintCounter paints(m_view.get());
+        QTest::qWait(200);
+        QVERIFY(!m_view->isTicking());
+        QVERIFY(!m_view->isAnimating());
+        QVERIFY(paints.count <= 2); // the start panel, drawn once
+
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QVERIFY(m_view->isTicking());
+        QVERIFY(m_view->isAnimating());
+        const double startX = state().invaders.first().x;
+        paints.count = 0;
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(600);
+        const double elapsed = double(clock.elapsed());
+        // Level 1 marches 0.005 of the width per tick; no edge is reached in this time.
+        const double ticks = (state().invaders.first().x - startX) / 0.005;
+        QVERIFY2(ticks >= 4 && ticks <= elapsed / ColorInvadersGameView::kTickMilliseconds + 1,
+                 qPrintable(u"%1 ticks in %2 ms"_s.arg(ticks).arg(elapsed)));
+        QVERIFY2(paints.count > ticks,
+                 qPrintable(u"%1 frames, %2 ticks"_s.arg(paints.count).arg(ticks)));
+
+        const auto stops = [&](const char *what) {
+            QVERIFY2(!m_view->isTicking() && !m_view->isAnimating(), what);
+            const double x = state().invaders.first().x;
+            paints.count = 0;
+            QTest::qWait(200);
+            QVERIFY2(paints.count <= 1, what); // the panel that says so, at most
+            QVERIFY2(state().invaders.first().x == x, what);
+        };
+        QTest::keyClick(m_view.get(), Qt::Key_P);
+        stops("paused");
+        QTest::keyClick(m_view.get(), Qt::Key_P);
+        QVERIFY(m_view->isTicking() && m_view->isAnimating());
+        m_view->hide();
+        stops("hidden");
+    }
+
 private:
+    struct PaintCounter : QObject {
+        explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++count;
+            return false;
+        }
+        int count = 0;
+    };
+
     std::unique_ptr<ColorInvadersGameView> makeView()
     {
         auto view = std::make_unique<ColorInvadersGameView>(
