@@ -1,19 +1,36 @@
 #include "browser/LoadingIndicator.h"
 
-#include <QPainter>
+#include "browser/SpinnerWindow.h"
+
+#include <QEvent>
+#include <QWindow>
 
 namespace hb {
+namespace {
+
+// One turn a second.
+constexpr int kDegreesPerFrame = 12;
+
+} // namespace
 
 LoadingIndicator::LoadingIndicator(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(sizeHint());
-    m_timer.setInterval(16);
+    m_timer.setInterval(kFrameInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        m_angle = (m_angle + 6) % 360;
-        update();
+        // The window may have been given a new native window (and the spinner gone with the old).
+        if (isVisible() && (!m_spinner || m_spinner->parent() != window()->windowHandle()))
+            placeSpinner();
+        if (m_spinner)
+            m_spinner->advance(kDegreesPerFrame);
     });
     hide();
+}
+
+LoadingIndicator::~LoadingIndicator()
+{
+    delete m_spinner;
 }
 
 void LoadingIndicator::setRunning(bool running)
@@ -27,16 +44,48 @@ void LoadingIndicator::setRunning(bool running)
     setVisible(running);
 }
 
-void LoadingIndicator::paintEvent(QPaintEvent *)
+void LoadingIndicator::showEvent(QShowEvent *event)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF ring = QRectF(rect()).adjusted(4, 4, -4, -4);
-    painter.setPen(QPen(QColor(255, 255, 255, 40), 3));
-    painter.drawEllipse(ring);
-    painter.setPen(QPen(QColor(255, 255, 255, 220), 3, Qt::SolidLine, Qt::RoundCap));
-    // QPainter counts angles in sixteenths of a degree, anticlockwise.
-    painter.drawArc(ring, -m_angle * 16, 100 * 16);
+    QWidget::showEvent(event);
+    // Moving any widget between this one and the window moves the place it holds.
+    for (QWidget *ancestor = parentWidget(); ancestor && !ancestor->isWindow();
+         ancestor = ancestor->parentWidget())
+        ancestor->installEventFilter(this);
+    placeSpinner();
+}
+
+void LoadingIndicator::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_spinner)
+        m_spinner->hide();
+}
+
+bool LoadingIndicator::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible())
+        placeSpinner();
+    return QWidget::eventFilter(watched, event);
+}
+
+void LoadingIndicator::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (isVisible())
+        placeSpinner();
+}
+
+void LoadingIndicator::placeSpinner()
+{
+    QWindow *host = window()->windowHandle();
+    if (!host)
+        return;
+    if (!m_spinner)
+        m_spinner = new SpinnerWindow;
+    if (m_spinner->parent() != host)
+        m_spinner->setParent(host);
+    m_spinner->setGeometry(QRect(mapTo(window(), QPoint()), size()));
+    m_spinner->show();
 }
 
 } // namespace hb

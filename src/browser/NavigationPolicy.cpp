@@ -5,6 +5,20 @@
 using namespace Qt::StringLiterals;
 
 namespace hb {
+namespace {
+
+bool isWebScheme(const QString &scheme)
+{
+    return scheme == u"http"_s || scheme == u"https"_s;
+}
+
+// about:blank, data: and blob: documents are made by the page that asks for them.
+bool staysInPage(const QString &scheme)
+{
+    return scheme == u"about"_s || scheme == u"data"_s || scheme == u"blob"_s;
+}
+
+} // namespace
 
 NavigationPolicy::Decision NavigationPolicy::decide(const QUrl &url,
                                                     const QSet<QString> &allowedHosts,
@@ -12,7 +26,11 @@ NavigationPolicy::Decision NavigationPolicy::decide(const QUrl &url,
 {
     if (url.isEmpty())
         return Decision::Cancel;
-    // about:blank, data: and the like stay within the page that asked for them.
+    const QString scheme = url.scheme(); // QUrl keeps schemes in lower case
+    if (staysInPage(scheme))
+        return Decision::Allow;
+    if (!isWebScheme(scheme))
+        return Decision::BlockScheme;
     const QString host = url.host().toLower();
     if (host.isEmpty())
         return Decision::Allow;
@@ -28,6 +46,11 @@ NavigationPolicy::Decision NavigationPolicy::decide(const QUrl &url,
 
 QString NavigationPolicy::blockedStatus(const QUrl &url)
 {
+    const QString scheme = url.scheme();
+    if (!scheme.isEmpty() && !isWebScheme(scheme) && !staysInPage(scheme)) {
+        return u"Blocked navigation (%1: addresses are not opened here): "_s.arg(scheme) +
+               url.toString();
+    }
     return u"Blocked navigation: "_s + url.toString();
 }
 

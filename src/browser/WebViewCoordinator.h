@@ -26,10 +26,15 @@ public:
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
-    // Links that ask for a new window open here, under the same policy.
     QWebEnginePage *createWindow(WebWindowType type) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int lineNumber, const QString &sourceId) override;
 
 private:
+    // Allows the navigation or reports why not.
+    bool vet(const QUrl &url);
+    // Links and scripts that ask for a new window open in this page, under the same policy.
+    void openHere(const QUrl &url);
     void reportLoading(const QWebEngineLoadingInfo &info);
     void reportTermination();
     void timeOut();
@@ -41,6 +46,8 @@ private:
     // The engine still starts and then aborts a load it was told to refuse; those events are
     // not the user's business, the refusal already said what happened.
     QUrl m_refusedUrl;
+    // The address of the last load reported as started.
+    QUrl m_loadingUrl;
 };
 
 } // namespace hb

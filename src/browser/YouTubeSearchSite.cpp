@@ -6,17 +6,31 @@
 #include "browser/YouTubeSearchDeployment.h"
 #endif
 
+#include <QRegularExpression>
+
 using namespace Qt::StringLiterals;
 
 namespace hb {
 namespace {
 
-std::optional<QUrl> parsed(const QString &text)
+Error refusal(SiteAddressError code, const QString &why)
 {
-    QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || url.scheme().isEmpty())
-        return std::nullopt;
-    return url;
+    return Error::make(code, u"Not saved: "_s + why);
+}
+
+// The scheme the text starts with, lower case, and where the rest begins; an empty scheme when
+// there is none. "host:8080/path" names a port, not a scheme called "host".
+std::pair<QString, qsizetype> schemeOf(const QString &text)
+{
+    static const QRegularExpression scheme(u"^([A-Za-z][A-Za-z0-9+.-]*):"_s);
+    static const QRegularExpression port(u"^[0-9]+([/?#]|$)"_s);
+    const QRegularExpressionMatch match = scheme.match(text);
+    if (!match.hasMatch())
+        return {};
+    const qsizetype rest = match.capturedEnd();
+    if (!text.mid(rest).startsWith(u"//"_s) && port.match(text.mid(rest)).hasMatch())
+        return {};
+    return {match.captured(1).toLower(), rest};
 }
 
 } // namespace
@@ -33,12 +47,10 @@ QUrl YouTubeSearchSite::channelVideosPage()
 
 std::optional<QUrl> YouTubeSearchSite::siteURL(const QString &siteUrlString)
 {
-    const QString text = siteUrlString.trimmed();
-    if (text.isEmpty())
+    const Expected<QString> saved = savedSiteText(siteUrlString);
+    if (!saved || saved->isEmpty())
         return std::nullopt;
-    if (auto url = parsed(text))
-        return url;
-    return parsed(u"https://"_s + text);
+    return QUrl(*saved, QUrl::StrictMode);
 }
 
 QUrl YouTubeSearchSite::targetURL(const QString &siteUrlString)
@@ -64,14 +76,29 @@ QStringList YouTubeSearchSite::allowedHostSuffixes()
     return suffixes;
 }
 
-QString YouTubeSearchSite::savedSiteText(const QString &draftUrl)
+Expected<QString> YouTubeSearchSite::savedSiteText(const QString &draftUrl)
 {
-    QString text = draftUrl.trimmed();
+    const QString text = draftUrl.trimmed();
     if (text.isEmpty())
-        return {};
-    if (text.startsWith(u"http://"_s) || text.startsWith(u"https://"_s))
-        return text;
-    return u"https://"_s + text;
+        return QString();
+    if (text.size() > kMaxAddressLength) {
+        return refusal(SiteAddressError::TooLong,
+                       u"the address is longer than %1 characters."_s.arg(kMaxAddressLength));
+    }
+    const auto [scheme, rest] = schemeOf(text);
+    if (!scheme.isEmpty() && scheme != u"http"_s && scheme != u"https"_s) {
+        return refusal(SiteAddressError::Scheme,
+                       u"only http and https addresses can be shown here, not %1:."_s.arg(scheme));
+    }
+    QString saved = scheme.isEmpty() ? u"https://"_s + text : scheme + text.mid(rest - 1);
+    const QUrl url(saved, QUrl::StrictMode);
+    if (!url.isValid()) {
+        return refusal(SiteAddressError::Invalid,
+                       u"this is not a valid web address (look for spaces or stray characters)."_s);
+    }
+    if (url.host().isEmpty())
+        return refusal(SiteAddressError::NoHost, u"the address has no host name."_s);
+    return saved;
 }
 
 } // namespace hb

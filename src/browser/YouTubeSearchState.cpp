@@ -15,6 +15,7 @@ void YouTubeSearchState::setDraftUrl(const QString &text)
     if (text == m_draftUrl)
         return;
     m_draftUrl = text;
+    setSaveError({});
     Q_EMIT draftUrlChanged();
 }
 
@@ -69,7 +70,13 @@ void YouTubeSearchState::toggleSettings()
 
 void YouTubeSearchState::save()
 {
-    setSiteUrlString(YouTubeSearchSite::savedSiteText(m_draftUrl));
+    const Expected<QString> saved = YouTubeSearchSite::savedSiteText(m_draftUrl);
+    if (!saved) {
+        setSaveError(saved.error().description);
+        return;
+    }
+    setSaveError({});
+    setSiteUrlString(*saved);
 }
 
 void YouTubeSearchState::useChannelPage()
@@ -91,6 +98,14 @@ void YouTubeSearchState::setSiteUrlString(const QString &text)
     m_siteUrlString = text;
     m_settings.setYoutubeSearchSiteUrl(text);
     Q_EMIT siteChanged();
+}
+
+void YouTubeSearchState::setSaveError(const QString &text)
+{
+    if (text == m_saveError)
+        return;
+    m_saveError = text;
+    Q_EMIT saveErrorChanged();
 }
 
 } // namespace hb

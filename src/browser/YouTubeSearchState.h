@@ -22,6 +22,7 @@ class YouTubeSearchState : public QObject {
     Q_PROPERTY(bool showSettings READ showSettings WRITE setShowSettings NOTIFY showSettingsChanged)
     Q_PROPERTY(bool isLoading READ isLoading WRITE setLoading NOTIFY loadingChanged)
     Q_PROPERTY(QString webStatusText READ webStatusText WRITE setStatus NOTIFY webStatusTextChanged)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 
 public:
     explicit YouTubeSearchState(Settings &settings, QObject *parent = nullptr);
@@ -35,6 +36,9 @@ public:
     void setLoading(bool loading);
     QString webStatusText() const { return m_webStatusText; }
     void setStatus(const QString &text);
+    // Why the last "Save" stored nothing; empty after a save that worked and once the text is
+    // edited again.
+    QString saveError() const { return m_saveError; }
 
     // Derived from the saved site, recomputed on every change.
     std::optional<QUrl> siteURL() const;
@@ -44,7 +48,7 @@ public:
 
     // "Site" / "Done".
     void toggleSettings();
-    // "Save": stores the edited text by the save rule.
+    // "Save": stores the edited text by the save rule, or keeps the saved site and says why not.
     void save();
     // "Use Channel Page": forgets the site; the text field empties too.
     void useChannelPage();
@@ -57,9 +61,11 @@ Q_SIGNALS:
     void showSettingsChanged();
     void loadingChanged();
     void webStatusTextChanged();
+    void saveErrorChanged();
 
 private:
     void setSiteUrlString(const QString &text);
+    void setSaveError(const QString &text);
 
     Settings &m_settings;
     QString m_siteUrlString;
@@ -67,6 +73,7 @@ private:
     bool m_showSettings = false;
     bool m_isLoading = false;
     QString m_webStatusText;
+    QString m_saveError;
 };
 
 } // namespace hb

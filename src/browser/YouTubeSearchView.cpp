@@ -167,6 +167,21 @@ QWidget *YouTubeSearchView::buildSettingsPanel()
     });
     section->body()->addWidget(m_draftField);
 
+    // Why "Save" kept the old site; gone once the text is edited.
+    auto *saveError = new QLabel;
+    saveError->setObjectName(u"saveError"_s);
+    saveError->setWordWrap(true);
+    saveError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette warning = saveError->palette();
+    warning.setColor(QPalette::WindowText, QColor(255, 138, 128));
+    saveError->setPalette(warning);
+    saveError->hide();
+    connect(m_state, &YouTubeSearchState::saveErrorChanged, this, [this, saveError] {
+        saveError->setText(m_state->saveError());
+        saveError->setVisible(!m_state->saveError().isEmpty());
+    });
+    section->body()->addWidget(saveError);
+
     auto *note = new QLabel(kNote);
     note->setWordWrap(true);
     note->setForegroundRole(QPalette::PlaceholderText);

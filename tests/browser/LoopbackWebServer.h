@@ -27,7 +27,11 @@ public:
             .arg(m_server.serverAddress().toString())
             .arg(m_server.serverPort());
     }
-    void setPage(const QString &path, const QString &html) { m_pages.insert(path, html); }
+    // `status` is the HTTP status line's code and phrase, e.g. "404 Not Found".
+    void setPage(const QString &path, const QString &html, const QByteArray &status = "200 OK")
+    {
+        m_pages.insert(path, Page{html, status});
+    }
     // Requests for pages, favicon lookups left out.
     int pageRequests() const { return m_pageRequests; }
 
@@ -45,16 +49,21 @@ private:
         if (page != m_pages.cend())
             ++m_pageRequests;
         const QByteArray body =
-            page != m_pages.cend() ? page->toUtf8() : QByteArrayLiteral("not found");
-        const QByteArray status = page != m_pages.cend() ? "200 OK" : "404 Not Found";
+            page != m_pages.cend() ? page->html.toUtf8() : QByteArrayLiteral("not found");
+        const QByteArray status = page != m_pages.cend() ? page->status : "404 Not Found";
         socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\n" +
                       "Cache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
                       QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
+    struct Page {
+        QString html;
+        QByteArray status;
+    };
+
     QTcpServer m_server;
-    QHash<QString, QString> m_pages;
+    QHash<QString, Page> m_pages;
     QHash<QTcpSocket *, QByteArray> m_requests;
     int m_pageRequests = 0;
 };
