@@ -9,8 +9,6 @@
 #include "app/ContentView.h"
 #include "app/HuebenchApp.h"
 #include "app/ToolCatalogue.h"
-#include "browser/YouTubeSearchState.h"
-#include "browser/YouTubeSearchView.h"
 #include "common/Settings.h"
 
 #include <QApplication>
@@ -22,6 +20,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -113,7 +112,10 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication::setOrganizationName(u"Huebench"_s);
     QApplication::setApplicationName(u"Huebench"_s);
-    hb::YouTubeSearchView::prepareApplication();
+    // As the program's main() does; the screen comes from the plugin in the build tree.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("HUEBENCH_PLUGIN_PATH", HB_BROWSER_PLUGIN_DIR);
     QApplication application(argc, argv);
 
     auto app = hb::HuebenchApp::create();
@@ -132,10 +134,16 @@ int main(int argc, char *argv[])
 
     clock.restart();
     (*app)->contentView()->choose(hb::ToolId::YouTubeSearch);
-    auto *screen = qobject_cast<hb::YouTubeSearchView *>((*app)->contentView()->currentScreen());
-    if (!screen ||
-        !waitFor([&] { return screen->state().webStatusText().startsWith(u"Loaded: "_s); },
-                 60000)) {
+    // The screen's state comes from the plugin: read through its property.
+    const QObject *state = nullptr;
+    for (const QObject *child : (*app)->contentView()->currentScreen()->children()) {
+        if (std::strcmp(child->metaObject()->className(), "hb::YouTubeSearchState") == 0)
+            state = child;
+    }
+    const auto loaded = [&] {
+        return state && state->property("webStatusText").toString().startsWith(u"Loaded: "_s);
+    };
+    if (!waitFor(loaded, 60000)) {
         std::fprintf(stderr, "the page did not load\n");
         return 1;
     }

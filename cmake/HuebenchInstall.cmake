@@ -37,6 +37,12 @@ foreach(size IN LISTS HB_APP_ICON_SIZES)
     RENAME ${HB_APP_ID}.png)
 endforeach()
 
+# The tutorial browser's screen with its embedded browser, a plugin that the program finds in
+# this folder relative to its own (src/app) and loads only when that screen opens.
+if(TARGET hb_browser_plugin)
+  install(TARGETS hb_browser_plugin LIBRARY DESTINATION ${HB_PLUGIN_INSTALL_DIR})
+endif()
+
 # systemd looks for user units in lib/systemd/user under both /usr and /usr/local: not LIBDIR,
 # which has the multiarch triplet on Debian.
 install(FILES ${hb_generated}/huebench-server.service DESTINATION lib/systemd/user)
@@ -85,8 +91,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${HB_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# dpkg-shlibdeps finds the libraries the programs link (and with Qt WebEngine's its helper
-# process); Qt loads these as plugins, unseen: the platform plugins, the SQLite driver of the
+# dpkg-shlibdeps finds the libraries the programs and the browser plugin link (and with Qt
+# WebEngine's its helper process); Qt loads these as plugins, unseen: the platform plugins, the SQLite driver of the
 # store, the SVG icon engine and image format, and the web view's resources.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(hb_plugin_packages qt6-qpa-plugins libqt6sql6-sqlite libqt6svg6)

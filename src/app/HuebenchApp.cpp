@@ -3,8 +3,10 @@
 #include "app/ContentView.h"
 #include "app/ControllerApprovalPrompt.h"
 #include "app/MainWindow.h"
-#include "browser/YouTubeSearchView.h"
+#include "app/ScreenPluginLoader.h"
+#include "app/YouTubeSearchFallbackView.h"
 #include "calibration/MonitorCalibrationView.h"
+#include "common/ScreenPlugin.h"
 #include "common/Settings.h"
 #include "converters/DocToSRTView.h"
 #include "converters/TextToFountainView.h"
@@ -72,10 +74,13 @@ ScreenFactories HuebenchApp::screenFactories()
     screens[ToolId::ColorInvaders] = [this] {
         return std::make_unique<ColorInvadersGameView>(*m_settings);
     };
-    // The browser engine starts here, when the screen opens, and goes with it when another tool
-    // is chosen (a page must not play on unseen).
-    screens[ToolId::YouTubeSearch] = [this] {
-        return std::make_unique<YouTubeSearchView>(*m_settings);
+    // The browser engine is mapped when this screen first opens (its plugin is loaded then);
+    // the page goes with the screen when another tool is chosen (it must not play on unseen).
+    screens[ToolId::YouTubeSearch] = [this]() -> std::unique_ptr<QWidget> {
+        if (ScreenPlugin *plugin = m_browserPlugin->load())
+            return plugin->createScreen({*m_settings, Settings::notifier(), {}});
+        return std::make_unique<YouTubeSearchFallbackView>(*m_settings,
+                                                           m_browserPlugin->errorString());
     };
     return screens;
 }
@@ -95,7 +100,10 @@ Expected<std::unique_ptr<HuebenchApp>> HuebenchApp::create()
 
 HuebenchApp::HuebenchApp(std::unique_ptr<ModelStore> store, std::unique_ptr<Settings> settings)
     : m_store(std::move(store)),
-      m_settings(settings ? std::move(settings) : std::make_unique<Settings>())
+      m_settings(settings ? std::move(settings) : std::make_unique<Settings>()),
+      m_browserPlugin(std::make_unique<ScreenPluginLoader>(
+          ToolCatalogue::key(ToolId::YouTubeSearch), QStringLiteral(HB_BROWSER_PLUGIN_FILE),
+          ScreenPluginLoader::defaultDirectories()))
 {
     m_window = std::make_unique<MainWindow>(screenFactories(), *m_settings);
     m_window->contentView()->setRebuiltTools({ToolId::YouTubeSearch});

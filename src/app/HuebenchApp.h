@@ -16,6 +16,7 @@ namespace hb {
 class ControllerApprovalPrompt;
 class DadavezaRuzServer;
 class ModelStore;
+class ScreenPluginLoader;
 
 // The application: the one local model store every persistent tool shares, the user's
 // settings, and the single window that shows the tool catalogue.
@@ -47,6 +48,8 @@ private:
 
     std::unique_ptr<ModelStore> m_store;
     std::unique_ptr<Settings> m_settings;
+    // The tutorial browser's screen with its engine; loaded when that screen first opens.
+    std::unique_ptr<ScreenPluginLoader> m_browserPlugin;
     // Made when its screen first opens; outlives the window, whose screens refer to it.
     std::unique_ptr<DadavezaRuzServer> m_server;
     std::unique_ptr<MainWindow> m_window;

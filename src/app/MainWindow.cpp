@@ -15,8 +15,10 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -24,7 +26,8 @@ namespace hb {
 
 MainWindow::MainWindow(ScreenFactories screens, Settings &settings, QWidget *parent)
     : QMainWindow(parent), m_settings(settings),
-      m_contentView(new ContentView(std::move(screens), this))
+      m_contentView(new ContentView(std::move(screens), this)),
+      m_compositionReview(new QTimer(this))
 {
     setObjectName(u"mainWindow"_s);
     setWindowTitle(u"Huebench"_s);
@@ -37,9 +40,18 @@ MainWindow::MainWindow(ScreenFactories screens, Settings &settings, QWidget *par
     setCentralWidget(central);
     buildMenus();
 
-    connect(m_contentView, &ContentView::screenChanged, this, [this] {
+    // Not from within the destruction: that runs inside the event (a click on the catalogue)
+    // that chose the next screen, and the window must not lose its native window under it.
+    m_compositionReview->setSingleShot(true);
+    m_compositionReview->setInterval(0);
+    connect(m_compositionReview, &QTimer::timeout, this, &MainWindow::restoreRasterComposition);
+    connect(m_contentView, &ContentView::screenChanged, this, [this](QWidget *screen) {
         if (const std::optional<ToolId> tool = m_contentView->currentTool())
             m_settings.setText(SettingsKey::windowLastTool, ToolCatalogue::key(*tool));
+        // Whatever made the screen (a plugin or the program) and whenever it goes.
+        if (screen)
+            connect(screen, &QObject::destroyed, m_compositionReview, qOverload<>(&QTimer::start),
+                    Qt::UniqueConnection);
     });
     connect(m_contentView->navigation()->splitter(), &QSplitter::splitterMoved, this, [this] {
         m_settings.setBytes(SettingsKey::windowSplitter,
@@ -153,6 +165,60 @@ void MainWindow::saveState()
     m_settings.setBytes(SettingsKey::windowGeometry, saveGeometry());
     m_settings.setBytes(SettingsKey::windowSplitter,
                         m_contentView->navigation()->splitter()->saveState());
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    // The state as the widget knows it now: the new native window may report its own first.
+    if (event->type() == QEvent::WinIdChange && internalWinId() != 0) {
+        const Qt::WindowStates states = windowState() & ~Qt::WindowActive;
+        QMetaObject::invokeMethod(
+            this, [this, states] { adoptNativeWindow(states); }, Qt::QueuedConnection);
+    }
+    return QMainWindow::event(event);
+}
+
+void MainWindow::restoreRasterComposition()
+{
+    const QWindow *window = windowHandle();
+    if (!window || window->surfaceType() == QSurface::RasterSurface)
+        return;
+    // Set, it makes Qt compose every window through its graphics API, whatever it holds.
+    if (qEnvironmentVariableIntValue("QT_WIDGETS_RHI") != 0)
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && focus->window() != this)
+        focus = nullptr;
+    const bool active = isActiveWindow();
+    const Qt::WindowStates states = windowState() & ~Qt::WindowActive;
+    // The widget keeps its geometry and state; create() shows the new native window at once if
+    // the widget is visible, and chooses its composition from the widgets it holds now.
+    destroy();
+    create();
+    windowHandle()->setWindowStates(states);
+    if (active)
+        activateWindow();
+    if (focus)
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void MainWindow::adoptNativeWindow(Qt::WindowStates states)
+{
+    QWindow *window = windowHandle();
+    if (!window)
+        return;
+    // A replaced native window starts in the normal state: a maximised window would keep its
+    // size but no longer be maximised.
+    if (window->windowStates() != states)
+        window->setWindowStates(states);
+    // Dialogs and the help window stay in front of this window and move with it.
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        QWindow *childWindow = child->isWindow() ? child->windowHandle() : nullptr;
+        const QWidget *parent = child->parentWidget();
+        if (childWindow && !childWindow->transientParent() && parent && parent->window() == this)
+            childWindow->setTransientParent(window);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

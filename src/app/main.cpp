@@ -1,7 +1,6 @@
 #include "app/DarkAppearance.h"
 #include "app/HuebenchApp.h"
 #include "app/HuebenchCommandLine.h"
-#include "browser/YouTubeSearchView.h"
 #include "common/AppLifecycle.h"
 #include "common/QuitOnSignals.h"
 
@@ -9,6 +8,8 @@
 #include <QSessionManager>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -19,7 +20,13 @@ int main(int argc, char *argv[])
     if (const auto answered = hb::HuebenchCommandLine::answerEarly(
             argc, argv, QApplication::applicationVersion(), stdout, stderr))
         return *answered;
-    hb::YouTubeSearchView::prepareApplication();
+    // The tutorial browser's engine is loaded from a plugin only when its screen opens, but
+    // what it needs of the application must be settled before the application object exists:
+    // the engine shares its graphics context with the widgets, and Chromium refuses to run as
+    // root with its sandbox (rare on a desktop; running unsandboxed is what such a user needs).
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication application(argc, argv);
     hb::applyDarkAppearance(application);
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "browser/YouTubeSearchView.h"
-
 #include <QByteArray>
+#include <QCoreApplication>
 
 namespace hb {
 
@@ -15,7 +14,8 @@ inline void prepareWebEngineForTests()
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
                                           "--disable-component-update --disable-sync "
                                           "--no-first-run");
-    YouTubeSearchView::prepareApplication();
+    // The engine shares its graphics context with the widgets (it may come from a plugin).
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 } // namespace hb

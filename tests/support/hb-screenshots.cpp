@@ -111,6 +111,9 @@ small { color: #55556a; }
 int main(int argc, char *argv[])
 {
     prepareWebEngineForTests();
+#ifdef HB_BROWSER_PLUGIN_DIR
+    qputenv("HUEBENCH_PLUGIN_PATH", HB_BROWSER_PLUGIN_DIR);
+#endif
     QApplication application(argc, argv);
     applyDarkAppearance(application);
     QApplication::setOrganizationName(u"Huebench"_s);

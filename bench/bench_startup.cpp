@@ -1,0 +1,280 @@
+// What starting the application costs: the time from starting a new process until its catalogue
+// is shown (offscreen), and its memory once idle, with the tutorial browser's plugin not
+// installed, installed but not opened, loaded already at start (as when the program linked the
+// browser engine), and opened on a loopback page.
+//
+// Each iteration starts this program again as the application (`--child MODE`): it links what
+// huebench links, and the dynamic loader's work counts. Memory is read from /proc once the
+// child reports that it is ready and has stood idle for half a second: its resident set, its
+// proportional set size, and the proportional set size of its whole process tree (the browser
+// engine's helper processes).
+
+#include "BenchRuns.h"
+#include "LoopbackWebServer.h"
+#include "app/ContentView.h"
+#include "app/HuebenchApp.h"
+#include "app/ToolCatalogue.h"
+#include "common/Settings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPluginLoader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Mode { NotInstalled, Installed, LoadedAtStart, Opened };
+
+const char *modeName(Mode mode)
+{
+    switch (mode) {
+    case Mode::NotInstalled:
+        return "not-installed";
+    case Mode::Installed:
+        return "installed";
+    case Mode::LoadedAtStart:
+        return "loaded-at-start";
+    case Mode::Opened:
+        return "opened";
+    }
+    return "";
+}
+
+// A field of /proc/PID/status or smaps_rollup in KiB ("VmRSS:", "Pss:").
+qint64 procKiB(qint64 pid, const char *file, const QByteArray &field)
+{
+    QFile proc(u"/proc/%1/%2"_s.arg(pid).arg(QLatin1StringView(file)));
+    if (!proc.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : proc.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+qint64 parentOf(const QString &pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    // The command name is in parentheses and may hold blanks; fields resume after the last ")".
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.value(1).toLongLong();
+}
+
+// Proportional set size of a process and all its descendants.
+qint64 treePssKiB(qint64 root)
+{
+    QList<qint64> tree{root};
+    const QStringList entries = QDir(u"/proc"_s).entryList(QDir::Dirs);
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const QString &entry : entries) {
+            bool number = false;
+            const qint64 pid = entry.toLongLong(&number);
+            if (number && !tree.contains(pid) && tree.contains(parentOf(entry))) {
+                tree.append(pid);
+                grew = true;
+            }
+        }
+    }
+    qint64 total = 0;
+    for (qint64 pid : tree)
+        total += procKiB(pid, "smaps_rollup", "Pss:");
+    return total;
+}
+
+template <typename Predicate> bool waitFor(Predicate done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// The application as the child runs it: ready once the catalogue (or the browser's page) is
+// shown; then it idles until its standard input closes.
+int runChild(int argc, char *argv[], Mode mode)
+{
+    // What main() of the program sets before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication::setOrganizationName(u"Huebench"_s);
+    QApplication::setApplicationName(u"Huebench"_s);
+    QApplication application(argc, argv);
+#ifdef HB_BROWSER_PLUGIN
+    if (mode == Mode::LoadedAtStart && !QPluginLoader(QStringLiteral(HB_BROWSER_PLUGIN)).load())
+        return 3;
+#endif
+    auto app = hb::HuebenchApp::create();
+    if (!app)
+        return 1;
+    (*app)->show();
+    if (!waitFor([&] { return (*app)->window()->windowHandle()->isExposed(); }, 10000))
+        return 1;
+    QCoreApplication::processEvents();
+
+    std::unique_ptr<LoopbackWebServer> site;
+    if (mode == Mode::Opened) {
+        site = std::make_unique<LoopbackWebServer>(QHostAddress(u"127.0.0.1"_s));
+        site->setPage(u"/"_s, u"<!doctype html><title>tutorials</title><h1>Tutorials</h1>"_s);
+        (*app)->settings().setYoutubeSearchSiteUrl(site->origin() + u"/"_s);
+        (*app)->contentView()->choose(hb::ToolId::YouTubeSearch);
+        // The screen's state comes from the plugin: read through its property.
+        const QObject *state = nullptr;
+        for (const QObject *child : (*app)->contentView()->currentScreen()->children()) {
+            if (std::strcmp(child->metaObject()->className(), "hb::YouTubeSearchState") == 0)
+                state = child;
+        }
+        const auto loaded = [&] {
+            return state && state->property("webStatusText").toString().startsWith(u"Loaded: "_s);
+        };
+        if (!waitFor(loaded, 60000))
+            return 2;
+    }
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    char line[16];
+    while (std::fgets(line, sizeof line, stdin)) {
+    }
+    return 0;
+}
+
+struct Sample {
+    double milliseconds = 0;
+    qint64 rssKiB = 0;
+    qint64 pssKiB = 0;
+    qint64 treePssKiB = 0;
+};
+
+std::optional<Sample> startChild(Mode mode, const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        environment.insert(QString::fromLatin1(variable), home);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    environment.insert(u"QTWEBENGINE_DISABLE_SANDBOX"_s, u"1"_s);
+    // The engine opens no connection of its own; its page comes from loopback only.
+    environment.insert(u"QTWEBENGINE_CHROMIUM_FLAGS"_s,
+                       u"--disable-background-networking --disable-component-update "
+                       u"--disable-sync"_s);
+    environment.remove(u"HUEBENCH_PLUGIN_PATH"_s);
+#ifdef HB_BROWSER_PLUGIN
+    if (mode != Mode::NotInstalled) {
+        environment.insert(u"HUEBENCH_PLUGIN_PATH"_s,
+                           QFileInfo(QStringLiteral(HB_BROWSER_PLUGIN)).absolutePath());
+    }
+#endif
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(QCoreApplication::applicationFilePath(),
+                {u"--child"_s, QString::fromLatin1(modeName(mode))});
+    while (!child.canReadLine()) {
+        if (!child.waitForReadyRead(60000)) {
+            child.kill();
+            child.waitForFinished();
+            return std::nullopt;
+        }
+    }
+    Sample sample;
+    sample.milliseconds = double(clock.nsecsElapsed()) / 1e6;
+    QThread::msleep(500);
+    const qint64 pid = child.processId();
+    sample.rssKiB = procKiB(pid, "status", "VmRSS:");
+    sample.pssKiB = procKiB(pid, "smaps_rollup", "Pss:");
+    sample.treePssKiB = treePssKiB(pid);
+    child.closeWriteChannel();
+    if (!child.waitForFinished(10000)) {
+        child.kill();
+        child.waitForFinished();
+    }
+    return sample;
+}
+
+void startUp(benchmark::State &state, Mode mode)
+{
+    QTemporaryDir home;
+    Sample total;
+    qint64 runs = 0;
+    for (auto _ : state) {
+        const auto sample = startChild(mode, home.path());
+        if (!sample) {
+            state.SkipWithError("the application did not get ready");
+            return;
+        }
+        state.SetIterationTime(sample->milliseconds / 1e3);
+        total.rssKiB += sample->rssKiB;
+        total.pssKiB += sample->pssKiB;
+        total.treePssKiB += sample->treePssKiB;
+        ++runs;
+    }
+    const auto megabytes = [runs](qint64 kib) { return double(kib) / 1024.0 / double(runs); };
+    state.counters["rss_MB"] = megabytes(total.rssKiB);
+    state.counters["pss_MB"] = megabytes(total.pssKiB);
+    state.counters["tree_pss_MB"] = megabytes(total.treePssKiB);
+}
+
+void registerBenchmarks()
+{
+    const struct {
+        const char *name;
+        Mode mode;
+        benchmark::IterationCount runs;
+    } cases[] = {
+        {"StartToCatalogue/plugin_not_installed", Mode::NotInstalled, 10},
+#ifdef HB_BROWSER_PLUGIN
+        {"StartToCatalogue/plugin_installed", Mode::Installed, 10},
+        {"StartToCatalogue/engine_loaded_at_start", Mode::LoadedAtStart, 10},
+#endif
+    };
+    for (const auto &entry : cases) {
+        benchmark::RegisterBenchmark(entry.name, startUp, entry.mode)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(hb::bench::runs(entry.runs));
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
+        for (Mode mode : {Mode::NotInstalled, Mode::Installed, Mode::LoadedAtStart, Mode::Opened}) {
+            if (std::strcmp(argv[2], modeName(mode)) == 0) {
+                int childArgc = 1;
+                return runChild(childArgc, argv, mode);
+            }
+        }
+        return 2;
+    }
+    // QProcess wants an application object; the children make their own.
+    QCoreApplication application(argc, argv);
+    registerBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
