@@ -172,7 +172,6 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("HUEBENCH_PLUGIN_PATH"))
         qputenv("HUEBENCH_PLUGIN_PATH", HB_BROWSER_PLUGIN_DIR);
 #endif
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication::setOrganizationName(u"Huebench"_s);
     QApplication::setApplicationName(u"Huebench"_s);
     QApplication application(argc, argv);

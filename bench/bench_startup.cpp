@@ -1,7 +1,7 @@
 // What starting the application costs: the time from starting a new process until its catalogue
 // is shown (offscreen), and its memory once idle, with the tutorial browser's plugin not
-// installed, installed but not opened, loaded already at start (as when the program linked the
-// browser engine), and opened on a loopback page.
+// installed, installed but not opened, and loaded already at start (as when the program linked
+// the browser engine). Opening the browser is measured by bench_tutorial_browser.
 //
 // Each iteration starts this program again as the application (`--child MODE`): it links what
 // huebench links, and the dynamic loader's work counts. Memory is read from /proc once the
@@ -10,7 +10,6 @@
 // engine's helper processes).
 
 #include "BenchRuns.h"
-#include "LoopbackWebServer.h"
 #include "app/ContentView.h"
 #include "app/HuebenchApp.h"
 #include "app/ToolCatalogue.h"
@@ -36,7 +35,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Mode { NotInstalled, Installed, LoadedAtStart, Opened };
+enum class Mode { NotInstalled, Installed, LoadedAtStart };
 
 const char *modeName(Mode mode)
 {
@@ -47,8 +46,6 @@ const char *modeName(Mode mode)
         return "installed";
     case Mode::LoadedAtStart:
         return "loaded-at-start";
-    case Mode::Opened:
-        return "opened";
     }
     return "";
 }
@@ -116,8 +113,10 @@ template <typename Predicate> bool waitFor(Predicate done, int timeoutMs)
 // shown; then it idles until its standard input closes.
 int runChild(int argc, char *argv[], Mode mode)
 {
-    // What main() of the program sets before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Loading the engine at start, as the program did before it was a plugin, needed the shared
+    // graphics context before the application object existed.
+    if (mode == Mode::LoadedAtStart)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication::setOrganizationName(u"Huebench"_s);
     QApplication::setApplicationName(u"Huebench"_s);
     QApplication application(argc, argv);
@@ -133,24 +132,6 @@ int runChild(int argc, char *argv[], Mode mode)
         return 1;
     QCoreApplication::processEvents();
 
-    std::unique_ptr<LoopbackWebServer> site;
-    if (mode == Mode::Opened) {
-        site = std::make_unique<LoopbackWebServer>(QHostAddress(u"127.0.0.1"_s));
-        site->setPage(u"/"_s, u"<!doctype html><title>tutorials</title><h1>Tutorials</h1>"_s);
-        (*app)->settings().setYoutubeSearchSiteUrl(site->origin() + u"/"_s);
-        (*app)->contentView()->choose(hb::ToolId::YouTubeSearch);
-        // The screen's state comes from the plugin: read through its property.
-        const QObject *state = nullptr;
-        for (const QObject *child : (*app)->contentView()->currentScreen()->children()) {
-            if (std::strcmp(child->metaObject()->className(), "hb::YouTubeSearchState") == 0)
-                state = child;
-        }
-        const auto loaded = [&] {
-            return state && state->property("webStatusText").toString().startsWith(u"Loaded: "_s);
-        };
-        if (!waitFor(loaded, 60000))
-            return 2;
-    }
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     char line[16];
@@ -262,7 +243,7 @@ void registerBenchmarks()
 int main(int argc, char *argv[])
 {
     if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
-        for (Mode mode : {Mode::NotInstalled, Mode::Installed, Mode::LoadedAtStart, Mode::Opened}) {
+        for (Mode mode : {Mode::NotInstalled, Mode::Installed, Mode::LoadedAtStart}) {
             if (std::strcmp(argv[2], modeName(mode)) == 0) {
                 int childArgc = 1;
                 return runChild(childArgc, argv, mode);

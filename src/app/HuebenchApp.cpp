@@ -24,12 +24,33 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QOpenGLContext>
 #include <QStandardPaths>
+
+// Qt's GUI library keeps the context that the web engine shares its graphics with; it exports
+// these two for the engine but declares them only in its private headers.
+Q_GUI_EXPORT QOpenGLContext *qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
 
 namespace hb {
 namespace {
 
 using namespace Qt::StringLiterals;
+
+// The web engine draws with OpenGL in a context shared with the application's. Setting
+// Qt::AA_ShareOpenGLContexts before the application exists would make Qt create that context at
+// start-up and load the graphics driver (tens of megabytes) for every run; the context is made
+// here instead, the first time the browser screen opens, before the engine starts.
+void shareGraphicsWithTheEngine()
+{
+    if (qt_gl_global_share_context())
+        return;
+    // As Qt makes it when asked before start-up: set even if it cannot be created.
+    auto *context = new QOpenGLContext(qApp);
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    context->create();
+    qt_gl_set_global_share_context(context);
+}
 
 // Texts being typed in tools without a store of their own, kept for the next start.
 QString draftPath(const QString &name)
@@ -77,6 +98,7 @@ ScreenFactories HuebenchApp::screenFactories()
     // The browser engine is mapped when this screen first opens (its plugin is loaded then);
     // the page goes with the screen when another tool is chosen (it must not play on unseen).
     screens[ToolId::YouTubeSearch] = [this]() -> std::unique_ptr<QWidget> {
+        shareGraphicsWithTheEngine();
         if (ScreenPlugin *plugin = m_browserPlugin->load())
             return plugin->createScreen({*m_settings, Settings::notifier(), {}});
         return std::make_unique<YouTubeSearchFallbackView>(*m_settings,

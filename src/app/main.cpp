@@ -20,11 +20,10 @@ int main(int argc, char *argv[])
     if (const auto answered = hb::HuebenchCommandLine::answerEarly(
             argc, argv, QApplication::applicationVersion(), stdout, stderr))
         return *answered;
-    // The tutorial browser's engine is loaded from a plugin only when its screen opens, but
-    // what it needs of the application must be settled before the application object exists:
-    // the engine shares its graphics context with the widgets, and Chromium refuses to run as
-    // root with its sandbox (rare on a desktop; running unsandboxed is what such a user needs).
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The tutorial browser's engine is loaded from a plugin only when its screen opens (the
+    // graphics context it shares is made then too), but Chromium reads its sandbox setting from
+    // the environment: as root it refuses to run sandboxed (rare on a desktop; running
+    // unsandboxed is what such a user needs).
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication application(argc, argv);

@@ -3,6 +3,7 @@
 #include "app/ScreenPluginLoader.h"
 #include "app/ToolCatalogue.h"
 #include "app/YouTubeSearchFallbackView.h"
+#include "browser/LoopbackWebServer.h"
 #include "browser/YouTubeSearchSite.h"
 #include "common/ScreenPlugin.h"
 #include "common/Settings.h"
@@ -88,9 +89,9 @@ QStringList neededLibraries(const QString &path)
 
 // The screen's class as its own metadata names it; a plugin's classes are not this program's,
 // so qobject_cast cannot tell.
-QString className(const QWidget *widget)
+QString className(const QObject *object)
 {
-    return widget ? QString::fromLatin1(widget->metaObject()->className()) : QString();
+    return object ? QString::fromLatin1(object->metaObject()->className()) : QString();
 }
 
 } // namespace
@@ -148,16 +149,29 @@ private Q_SLOTS:
         QVERIFY2(plugin, qPrintable(loader.errorString()));
         QCOMPARE(loader.load(), plugin);
 
-        // Through the catalogue, as the user opens it: the plugin's screen with its browser.
+        // Through the catalogue, as the user opens it: the plugin's screen with its browser, which
+        // loads a page although nothing prepared the engine's graphics before the application.
         qputenv("HUEBENCH_PLUGIN_PATH", (m_dir->path() + u':' + directory).toLocal8Bit());
+        LoopbackWebServer site(QHostAddress::LocalHost);
+        site.setPage(u"/"_s, u"<!doctype html><title>Tutorials</title><h1>Tutorials</h1>"_s);
         auto app = openApp();
         QVERIFY(app);
+        app->settings().setYoutubeSearchSiteUrl(site.origin() + u"/"_s);
         QVERIFY(app->contentView()->choose(ToolId::YouTubeSearch));
         QWidget *screen = app->contentView()->currentScreen();
         QCOMPARE(className(screen), u"hb::YouTubeSearchView"_s);
         QVERIFY(screen->isVisible());
         QVERIFY(screen->findChild<QWidget *>(u"backButton"_s));
         QVERIFY(!screen->findChild<QWidget *>(u"notInstalledNotice"_s));
+        // The state is the plugin's own type: read through its property.
+        const QObject *state = nullptr;
+        for (const QObject *child : screen->children()) {
+            if (className(child) == u"hb::YouTubeSearchState"_s)
+                state = child;
+        }
+        QVERIFY(state);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            state->property("webStatusText").toString().startsWith(u"Loaded: "_s), 60000);
 #endif
     }
 
@@ -298,7 +312,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    prepareWebEngineForTests();
+    prepareWebEngineForTests(EngineGraphics::LeftToTheApplication);
     QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
     TestBrowserPlugin test;
