@@ -96,12 +96,15 @@ BouncingMonitorsGameView::BouncingMonitorsGameView(Options options, QWidget *par
 
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_frameTimer, &QTimer::timeout, this, &BouncingMonitorsGameView::nextFrame);
+    connect(&m_windowVisibility, &X11VisibilityWatcher::visibilityChanged, this,
+            &BouncingMonitorsGameView::updateRunning);
     setScore(m_score);
     refreshSwatch();
 }
 
 BouncingMonitorsGameView::~BouncingMonitorsGameView()
 {
+    m_windowVisibility.watch(nullptr);
     if (m_watchedWindow)
         m_watchedWindow->removeEventFilter(this);
     if (m_watchedHandle)
@@ -226,8 +229,13 @@ void BouncingMonitorsGameView::hideEvent(QHideEvent *event)
 
 bool BouncingMonitorsGameView::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == m_watchedWindow && event->type() == QEvent::WindowStateChange) ||
-        (watched == m_watchedHandle && event->type() == QEvent::Expose)) {
+    if (watched == m_watchedWindow && event->type() == QEvent::WinIdChange) {
+        // A new native window may come with a new window handle, which the old one's exposure
+        // says nothing about.
+        watchWindow();
+        updateRunning();
+    } else if ((watched == m_watchedWindow && event->type() == QEvent::WindowStateChange) ||
+               (watched == m_watchedHandle && event->type() == QEvent::Expose)) {
         // The window system has already updated the state and the exposure it reports.
         updateRunning();
     }
@@ -241,8 +249,7 @@ void BouncingMonitorsGameView::watchWindow()
         if (m_watchedWindow)
             m_watchedWindow->removeEventFilter(this);
         m_watchedWindow = topLevel;
-        if (topLevel != this)
-            topLevel->installEventFilter(this);
+        topLevel->installEventFilter(this);
     }
     QWindow *handle = topLevel->windowHandle();
     if (handle != m_watchedHandle) {
@@ -252,6 +259,7 @@ void BouncingMonitorsGameView::watchWindow()
         if (handle)
             handle->installEventFilter(this);
     }
+    m_windowVisibility.watch(handle);
 }
 
 bool BouncingMonitorsGameView::canBeSeen() const
@@ -262,7 +270,7 @@ bool BouncingMonitorsGameView::canBeSeen() const
     if (topLevel->isMinimized())
         return false;
     const QWindow *handle = topLevel->windowHandle();
-    return handle && handle->isExposed();
+    return handle && handle->isExposed() && !m_windowVisibility.isFullyObscured();
 }
 
 void BouncingMonitorsGameView::updateRunning()

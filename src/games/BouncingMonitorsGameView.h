@@ -1,6 +1,7 @@
 #pragma once
 
 #include "games/BouncingMonitorsGameScene.h"
+#include "games/X11VisibilityWatcher.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -23,8 +24,9 @@ class Settings;
 // the play field, and a card with the Monitors and Difficulty sliders. The screen learns the
 // score and the Target only through the scene's callbacks, one turn of the event loop later;
 // it writes the monitor count and the difficulty into the scene. The game runs only while it
-// can be seen: it pauses while the screen is hidden, its window minimised or not exposed by the
-// window system, and goes on from where it was, without making up for the time away.
+// can be seen: it pauses while the screen is hidden, its window minimised, not exposed by the
+// window system or covered by other windows, and goes on from where it was, without making up
+// for the time away.
 class BouncingMonitorsGameView : public QWidget {
     Q_OBJECT
 
@@ -55,6 +57,9 @@ public:
     // Whether the physics and the frames are running (the screen can be seen).
     bool isRunning() const { return m_frameTimer.isActive(); }
 
+    // What the X server says of the window the screen is in (unknown elsewhere).
+    const X11VisibilityWatcher &windowVisibility() const { return m_windowVisibility; }
+
     BouncingMonitorsGameScene &scene() { return m_scene; }
     const BouncingMonitorsGameScene &scene() const { return m_scene; }
 
@@ -70,7 +75,8 @@ private:
     QWidget *buildControls();
     void appear();
     void installCallbacks();
-    // Follows the window the screen is in: its state changes and its exposure.
+    // Follows the window the screen is in: its state changes, its exposure, whether other
+    // windows cover it and the native windows it is given.
     void watchWindow();
     bool canBeSeen() const;
     // Runs or pauses the game as canBeSeen() says.
@@ -99,6 +105,7 @@ private:
     QTimer m_frameTimer;
     QPointer<QWidget> m_watchedWindow;
     QPointer<QWindow> m_watchedHandle;
+    X11VisibilityWatcher m_windowVisibility;
 
     QLabel *m_scoreLabel = nullptr;
     QLabel *m_bestLabel = nullptr;
