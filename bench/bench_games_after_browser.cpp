@@ -9,6 +9,7 @@
 // under scripts/test-env; offscreen, the window is never composed through OpenGL.
 
 #include "LoopbackWebServer.h"
+#include "ProcessTree.h"
 #include "app/ContentView.h"
 #include "app/HuebenchApp.h"
 #include "app/ToolCatalogue.h"
@@ -33,6 +34,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+using hb::bench::waitFor;
 
 bool isSmokeRun()
 {
@@ -98,19 +101,6 @@ template <typename Step> void runFor(int milliseconds, Step step)
         step();
         QThread::msleep(1);
     }
-}
-
-template <typename Predicate> bool waitFor(Predicate done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 const char *composition(const QWidget *window)

@@ -10,6 +10,7 @@
 // engine's helper processes).
 
 #include "BenchRuns.h"
+#include "ProcessTree.h"
 #include "app/ContentView.h"
 #include "app/HuebenchApp.h"
 #include "app/ToolCatalogue.h"
@@ -35,6 +36,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using hb::bench::processTree;
+using hb::bench::procKiB;
+using hb::bench::waitFor;
+
 enum class Mode { NotInstalled, Installed, LoadedAtStart };
 
 const char *modeName(Mode mode)
@@ -50,63 +55,13 @@ const char *modeName(Mode mode)
     return "";
 }
 
-// A field of /proc/PID/status or smaps_rollup in KiB ("VmRSS:", "Pss:").
-qint64 procKiB(qint64 pid, const char *file, const QByteArray &field)
-{
-    QFile proc(u"/proc/%1/%2"_s.arg(pid).arg(QLatin1StringView(file)));
-    if (!proc.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : proc.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-qint64 parentOf(const QString &pid)
-{
-    QFile stat(u"/proc/%1/stat"_s.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // The command name is in parentheses and may hold blanks; fields resume after the last ")".
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return fields.value(1).toLongLong();
-}
-
 // Proportional set size of a process and all its descendants.
 qint64 treePssKiB(qint64 root)
 {
-    QList<qint64> tree{root};
-    const QStringList entries = QDir(u"/proc"_s).entryList(QDir::Dirs);
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const QString &entry : entries) {
-            bool number = false;
-            const qint64 pid = entry.toLongLong(&number);
-            if (number && !tree.contains(pid) && tree.contains(parentOf(entry))) {
-                tree.append(pid);
-                grew = true;
-            }
-        }
-    }
     qint64 total = 0;
-    for (qint64 pid : tree)
+    for (qint64 pid : processTree(root))
         total += procKiB(pid, "smaps_rollup", "Pss:");
     return total;
-}
-
-template <typename Predicate> bool waitFor(Predicate done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 // The application as the child runs it: ready once the catalogue (or the browser's page) is

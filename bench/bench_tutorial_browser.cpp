@@ -6,6 +6,7 @@
 // of the application and every process it started, so the engine's helper processes count.
 
 #include "LoopbackWebServer.h"
+#include "ProcessTree.h"
 #include "app/ContentView.h"
 #include "app/HuebenchApp.h"
 #include "app/ToolCatalogue.h"
@@ -27,72 +28,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Pss of one process in KiB, from the kernel's summary.
-qint64 pssKiB(qint64 pid)
-{
-    QFile rollup(u"/proc/%1/smaps_rollup"_s.arg(pid));
-    if (!rollup.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : rollup.readAll().split('\n')) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-qint64 parentOf(const QString &pid)
-{
-    QFile stat(u"/proc/%1/stat"_s.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // The command name is in parentheses and may hold blanks; fields resume after the last ")".
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return fields.value(1).toLongLong();
-}
-
-// This process and all its descendants.
-QList<qint64> processTree()
-{
-    QList<qint64> tree{::getpid()};
-    const QStringList entries = QDir(u"/proc"_s).entryList(QDir::Dirs);
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const QString &entry : entries) {
-            bool number = false;
-            const qint64 pid = entry.toLongLong(&number);
-            if (number && !tree.contains(pid) && tree.contains(parentOf(entry))) {
-                tree.append(pid);
-                grew = true;
-            }
-        }
-    }
-    return tree;
-}
+using hb::bench::processTree;
+using hb::bench::procKiB;
+using hb::bench::waitFor;
 
 void report(const char *moment, double milliseconds)
 {
-    const QList<qint64> tree = processTree();
-    qint64 own = pssKiB(tree.first());
+    const QList<qint64> tree = processTree(::getpid());
+    qint64 own = procKiB(tree.first(), "smaps_rollup", "Pss:");
     qint64 all = 0;
     for (qint64 pid : tree)
-        all += pssKiB(pid);
+        all += procKiB(pid, "smaps_rollup", "Pss:");
     std::printf("%-34s %8.0f ms   app %4lld MB   with helpers %4lld MB   processes %lld\n", moment,
                 milliseconds, own / 1024, all / 1024, qint64(tree.size()));
     std::fflush(stdout);
-}
-
-template <typename Predicate> bool waitFor(Predicate done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 } // namespace
