@@ -2,7 +2,7 @@
 // and the addresses pages navigate to.
 //
 // A navigation is let through only to a host that is empty, listed, or ends in a listed suffix;
-// the saved form of any text reads back as a site whose host is allowed.
+// the saved form of any text that is not refused reads back as a site whose host is allowed.
 
 #include "browser/NavigationPolicy.h"
 #include "browser/YouTubeSearchSite.h"
@@ -33,9 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(listed, "only a listed host is let through");
     }
 
-    const QString saved = YouTubeSearchSite::savedSiteText(text);
-    if (const auto site = YouTubeSearchSite::siteURL(saved)) {
-        const QSet<QString> savedHosts = YouTubeSearchSite::allowedHosts(saved);
+    const auto saved = YouTubeSearchSite::savedSiteText(text);
+    if (!saved)
+        return 0; // refused with a message: nothing is stored
+    check(saved->isEmpty() || YouTubeSearchSite::siteURL(*saved).has_value(),
+          "saved text reads back as a site");
+    if (const auto site = YouTubeSearchSite::siteURL(*saved)) {
+        const QSet<QString> savedHosts = YouTubeSearchSite::allowedHosts(*saved);
         check(NavigationPolicy::decide(*site, savedHosts, suffixes) ==
                   NavigationPolicy::Decision::Allow,
               "the saved site itself is allowed");
