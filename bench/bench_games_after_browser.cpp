@@ -149,13 +149,8 @@ void measure(hb::HuebenchApp &app, hb::ToolId game, const char *name, const char
 
 int main(int argc, char *argv[])
 {
-    // A throw-away home: a fresh store and settings, like a first start.
     QTemporaryDir home;
-    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(variable, home.path().toUtf8());
-    // The engine opens no connection of its own; pages come from loopback only.
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
-                                          "--disable-component-update --disable-sync");
+    hb::bench::useFreshHomeAndQuietEngine(home.path());
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #ifdef HB_BROWSER_PLUGIN_DIR

@@ -3,6 +3,7 @@
 // so the engine itself has nothing to do), with the indicator spinning and with it stopped.
 // Run it on an X display (scripts/test-env), where the window is really composed.
 
+#include "ProcessTree.h"
 #include "browser/BrowserPane.h"
 #include "browser/LoadingIndicator.h"
 #include "browser/YouTubeSearchState.h"
@@ -91,11 +92,7 @@ double coreShare(int milliseconds)
 int main(int argc, char *argv[])
 {
     QTemporaryDir home;
-    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(variable, home.path().toUtf8());
-    // The engine opens no connection of its own; the page comes from loopback only.
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
-                                          "--disable-component-update --disable-sync");
+    hb::bench::useFreshHomeAndQuietEngine(home.path());
     hb::YouTubeSearchView::prepareApplication();
     QApplication application(argc, argv);
 
