@@ -71,8 +71,10 @@ ScreenFactories HuebenchApp::screenFactories()
     };
     screens[ToolId::DadavezaRuzServer] = [this] {
         // The one server of the process: leaving its screen does not stop it.
-        if (!m_server)
+        if (!m_server) {
             m_server = DadavezaRuzServer::createForThisMachine();
+            m_server->followPadPages(*m_store); // the phones show the pad's pages
+        }
         DadavezaRuzServer &server = *m_server;
         if (!m_approvalPrompt)
             m_approvalPrompt = new ControllerApprovalPrompt(server, m_window.get());

@@ -6,11 +6,14 @@
 #include "dadavezaruz-server/ServerLogging.h"
 #include "dadavezaruz-server/SystemServerPlatform.h"
 #include "dadavezaruz-server/TrustedControllers.h"
+#include "dadavezaruz-server/WebPadPagesFeed.h"
+#include "dadavezaruz-server/WebPadSecret.h"
 #include "dadavezaruz/DadavezaRuzProtocol.h"
 #include "platform/dnssd/ServicePublisher.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QThread>
 #include <QTime>
 
@@ -29,6 +32,12 @@ const QString kNotAdvertised = u"Not advertised on the local network: %1. Pads c
                                u"by address or pairing code."_s;
 const QString kAdvertised = u"Advertised on the local network as \u201C%1\u201D"_s;
 const QString kAllowOnScreen = u"Allow it under Controllers on the server screen"_s;
+const QString kWebPadOff = u"Phone pad off"_s;
+const QString kWebPadStopped = u"Phone pad stopped"_s;
+const QString kWebPadOnPort = u"Phone pad on port "_s;
+const QString kWebPadFailed = u"Phone pad failed to start: "_s;
+const QString kNewLinkMade = u"Made a new pairing link: phones that used the old one were "
+                             u"disconnected"_s;
 
 } // namespace
 
@@ -43,9 +52,31 @@ std::unique_ptr<DadavezaRuzServer> DadavezaRuzServer::createForThisMachine()
                                });
     DadavezaRuzServerOptions options;
     options.allowHint = [](const QString &) { return kAllowOnScreen; };
-    return std::make_unique<DadavezaRuzServer>(
+    Settings store;
+    options.webPadEnabled = ServerSettings::webPadEnabled(store);
+    options.webPadSecret = ServerSettings::webPadSecret(store);
+    options.newWebPadSecret = [] {
+        Settings kept;
+        return ServerSettings::replaceWebPadSecret(kept);
+    };
+    options.ownHostNames = ownHostNames();
+    auto server = std::make_unique<DadavezaRuzServer>(
         systemServerPlatform(ServerSettings::commandKey(settings)), trusted, kDadavezaRuzPort,
         options);
+    connect(server.get(), &DadavezaRuzServer::webPadChanged, server.get(), [server = server.get()] {
+        Settings kept;
+        if (ServerSettings::webPadEnabled(kept) != server->webPadEnabled())
+            ServerSettings::setWebPadEnabled(kept, server->webPadEnabled());
+    });
+    return server;
+}
+
+QStringList DadavezaRuzServer::ownHostNames()
+{
+    const QString name = QHostInfo::localHostName();
+    if (name.isEmpty())
+        return {};
+    return {name, name + u".local"_s};
 }
 
 DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
@@ -54,8 +85,11 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
     : QObject(parent), m_platform(std::move(platform)), m_options(std::move(options)),
       m_trusted(trusted), m_thread(new QThread(this)),
       m_worker(new DadavezaRuzServerWorker(m_platform, m_options)), m_statusText(kStopped),
-      m_port(port)
+      m_port(port), m_webPadPort(m_options.webPadPort),
+      m_webPadStatus(m_options.webPadEnabled ? kWebPadStopped : kWebPadOff)
 {
+    if (!WebPadSecret::isWellFormed(m_options.webPadSecret))
+        m_options.webPadSecret = WebPadSecret::generate();
     m_trusted->setParent(this);
     m_thread->setObjectName(u"DadavezaRuzServer"_s);
     m_worker->moveToThread(m_thread);
@@ -81,13 +115,37 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
     connect(m_worker, &DadavezaRuzServerWorker::pendingApprovalsChanged, this,
             &DadavezaRuzServer::onPendingApprovals);
     connect(m_worker, &DadavezaRuzServerWorker::logged, this, &DadavezaRuzServer::addToLog);
+    connect(m_worker, &DadavezaRuzServerWorker::webPadListening, this, [this](quint16 webPort) {
+        if (!m_hasListener || !m_options.webPadEnabled)
+            return; // stopped or switched off meanwhile
+        m_webPadRunning = true;
+        m_webPadPort = webPort;
+        m_webPadStatus = kWebPadOnPort + QString::number(webPort);
+        addToLog(u"Phone pad served at http://%1:%2/"_s.arg(m_readyAddress.value_or(u"localhost"_s))
+                     .arg(webPort));
+        Q_EMIT webPadChanged();
+    });
+    connect(m_worker, &DadavezaRuzServerWorker::webPadListenFailed, this,
+            [this](const QString &error) {
+                m_webPadStarted = false;
+                m_webPadRunning = false;
+                m_webPadStatus = kWebPadFailed + error;
+                addToLog(m_webPadStatus);
+                Q_EMIT webPadChanged();
+            });
+    connect(m_worker, &DadavezaRuzServerWorker::phonesChanged, this, [this](int phones) {
+        if (std::exchange(m_phoneCount, phones) != phones)
+            Q_EMIT webPadChanged();
+    });
     connect(m_trusted, &TrustedControllers::addressesChanged, m_worker,
             &DadavezaRuzServerWorker::setTrusted);
     connect(this, &DadavezaRuzServer::refusedControllersChanged, m_worker,
             &DadavezaRuzServerWorker::setRefused);
     m_thread->start();
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, trusted = m_trusted->addresses()] {
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, trusted = m_trusted->addresses(),
+                                         secret = m_options.webPadSecret] {
         worker->setTrusted(trusted);
+        worker->setWebPadSecret(secret);
     });
 }
 
@@ -121,7 +179,93 @@ void DadavezaRuzServer::stop()
     QMetaObject::invokeMethod(
         m_worker, [worker = m_worker] { worker->stop(); }, Qt::BlockingQueuedConnection);
     onPendingApprovals();
+    stopWebPad(m_options.webPadEnabled ? kWebPadStopped : kWebPadOff);
     setRunning(false, kStopped);
+}
+
+void DadavezaRuzServer::setWebPadEnabled(bool enabled)
+{
+    if (enabled == m_options.webPadEnabled)
+        return;
+    m_options.webPadEnabled = enabled;
+    if (enabled) {
+        m_webPadStatus = kWebPadStopped;
+        startWebPad();
+    } else {
+        QMetaObject::invokeMethod(
+            m_worker, [worker = m_worker] { worker->stopWebPad(); }, Qt::BlockingQueuedConnection);
+        stopWebPad(kWebPadOff);
+    }
+    Q_EMIT webPadChanged();
+}
+
+void DadavezaRuzServer::startWebPad()
+{
+    if (!m_options.webPadEnabled || !m_isRunning || m_webPadStarted)
+        return;
+    m_webPadStarted = true;
+    if (m_padStore && !m_pagesFeed) {
+        m_pagesFeed = new WebPadPagesFeed(*m_padStore, this);
+        connect(m_pagesFeed, &WebPadPagesFeed::snapshotChanged, this,
+                &DadavezaRuzServer::setWebPadSnapshot);
+        m_pagesFeed->start();
+        setWebPadSnapshot(m_pagesFeed->snapshot());
+    }
+    QMetaObject::invokeMethod(
+        m_worker,
+        [worker = m_worker, address = m_platform.listenAddress, port = m_options.webPadPort,
+         names = m_options.ownHostNames] { worker->listenWebPad(address, port, names); });
+}
+
+void DadavezaRuzServer::stopWebPad(const QString &status)
+{
+    const bool changed = m_webPadRunning || m_webPadStatus != status || m_phoneCount != 0;
+    m_webPadStarted = false;
+    m_webPadRunning = false;
+    m_webPadPort = m_options.webPadPort;
+    m_webPadStatus = status;
+    m_phoneCount = 0;
+    if (changed)
+        Q_EMIT webPadChanged();
+}
+
+std::optional<QString> DadavezaRuzServer::webPadUrl() const
+{
+    if (!m_webPadRunning || !m_readyAddress)
+        return std::nullopt;
+    return webPadLink(*m_readyAddress, m_webPadPort, m_options.webPadSecret, m_port);
+}
+
+QString DadavezaRuzServer::webPadLink(const QString &address, quint16 webPort,
+                                      const QString &secret, quint16 port)
+{
+    // The secret is in the fragment, which a browser never sends in a request.
+    const QString host = address.contains(u':') ? u'[' + address + u']' : address;
+    return u"http://%1:%2/#k=%3&p=%4"_s.arg(host).arg(webPort).arg(secret).arg(port);
+}
+
+void DadavezaRuzServer::newPairingLink()
+{
+    m_options.webPadSecret =
+        m_options.newWebPadSecret ? m_options.newWebPadSecret() : WebPadSecret::generate();
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, secret = m_options.webPadSecret] {
+        worker->setWebPadSecret(secret);
+    });
+    addToLog(kNewLinkMade);
+    Q_EMIT webPadChanged();
+}
+
+void DadavezaRuzServer::followPadPages(ModelStore &store)
+{
+    m_padStore = &store;
+    startWebPad();
+}
+
+void DadavezaRuzServer::setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot)
+{
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, snapshot = std::move(snapshot)] {
+        worker->setWebPadSnapshot(snapshot);
+    });
 }
 
 void DadavezaRuzServer::approve(const QString &address)
@@ -195,6 +339,7 @@ void DadavezaRuzServer::onListening(quint16 port, const QString &keyboardProblem
     if (!keyboardProblem.isEmpty())
         status += u" (" + kKeyboardLost + keyboardProblem + u')';
     setRunning(true, status);
+    startWebPad();
 
     if (!m_publisher && m_platform.makePublisher) {
         m_publisher = m_platform.makePublisher();
@@ -238,6 +383,8 @@ void DadavezaRuzServer::onKeyboardLost(const QString &reason)
 
 void DadavezaRuzServer::fail(const QString &status)
 {
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->stopWebPad(); });
+    stopWebPad(m_options.webPadEnabled ? kWebPadStopped : kWebPadOff);
     if (m_publisher)
         m_publisher->unpublish();
     setAdvertisementProblem({});

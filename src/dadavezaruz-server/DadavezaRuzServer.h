@@ -15,8 +15,11 @@ class QThread;
 namespace hb {
 
 class DadavezaRuzServerWorker;
+class ModelStore;
 class ServicePublisher;
 class TrustedControllers;
+class WebPadPagesFeed;
+struct WebPadSnapshot;
 
 // The shortcut server: listens for pad controllers, advertises itself by DNS-SD, and turns each
 // press into a key press in the target application. Its observed fields belong to the main
@@ -39,6 +42,9 @@ class DadavezaRuzServer : public QObject {
     Q_PROPERTY(
         QString advertisementProblem READ advertisementProblem NOTIFY advertisementProblemChanged)
     Q_PROPERTY(QStringList log READ log NOTIFY logged)
+    Q_PROPERTY(bool webPadEnabled READ webPadEnabled NOTIFY webPadChanged)
+    Q_PROPERTY(QString webPadStatus READ webPadStatus NOTIFY webPadChanged)
+    Q_PROPERTY(int phoneCount READ phoneCount NOTIFY webPadChanged)
 
 public:
     static constexpr qsizetype kMaxLogLines = 100;
@@ -46,6 +52,8 @@ public:
     // The server of this machine: the system's key poster, window activation, DNS-SD and the
     // user's settings, on the pads' port. The application keeps one for as long as it runs.
     static std::unique_ptr<DadavezaRuzServer> createForThisMachine();
+    // This machine's host name and its ".local" name, for the phone pad.
+    static QStringList ownHostNames();
 
     // `port` 0 lets the system choose (tests); `port` then shows the chosen one once running.
     DadavezaRuzServer(DadavezaRuzServerPlatform platform, TrustedControllers *trusted, quint16 port,
@@ -69,6 +77,30 @@ public:
     // The local address read when the listener became ready, if there was one.
     std::optional<QString> readyAddress() const { return m_readyAddress; }
     TrustedControllers &trustedControllers() const { return *m_trusted; }
+
+    // The phone pad. While enabled it runs whenever the server runs.
+    bool webPadEnabled() const { return m_options.webPadEnabled; }
+    void setWebPadEnabled(bool enabled);
+    // Its port: the one it listens on while running, else the one it will ask for.
+    quint16 webPadPort() const { return m_webPadPort; }
+    bool isWebPadRunning() const { return m_webPadRunning; }
+    // "Phone pad off", "Phone pad on port N", or why it could not start.
+    QString webPadStatus() const { return m_webPadStatus; }
+    // The link a phone opens (it holds the pairing secret), while the phone pad runs and the
+    // server knows its local address.
+    std::optional<QString> webPadUrl() const;
+    // The phone pad's link: its address and port, the pairing secret and the pads' port.
+    static QString webPadLink(const QString &address, quint16 webPort, const QString &secret,
+                              quint16 port);
+    // Replaces the pairing secret: phones paired with the old link are disconnected.
+    void newPairingLink();
+    // Phones served now.
+    int phoneCount() const { return m_phoneCount; }
+    // The pad's pages for the phones, read from `store` (which must outlive the server) once the
+    // phone pad first runs, and followed from then on.
+    void followPadPages(ModelStore &store);
+    // Pages given directly (tests, benchmarks).
+    void setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot);
 
     void start();
     void stop();
@@ -98,6 +130,9 @@ Q_SIGNALS:
     // The listener could not be created, failed later, or keystrokes can no longer be posted
     // where they must be; emitted even when the text repeats.
     void failed(const QString &statusText);
+    // The phone pad started, stopped, failed, was switched or has a new link, or the number of
+    // phones changed.
+    void webPadChanged();
 
 private:
     void setRunning(bool running, const QString &status);
@@ -109,6 +144,8 @@ private:
     void setRefused(const QStringList &addresses);
     void setAdvertisementProblem(const QString &problem);
     void addToLog(const QString &line);
+    void startWebPad();
+    void stopWebPad(const QString &status);
 
     DadavezaRuzServerPlatform m_platform;
     DadavezaRuzServerOptions m_options;
@@ -128,6 +165,14 @@ private:
     bool m_advertised = false; // told the user since the start
     QStringList m_log;
     std::optional<QString> m_readyAddress;
+
+    quint16 m_webPadPort;
+    bool m_webPadStarted = false; // asked the worker to listen
+    bool m_webPadRunning = false;
+    QString m_webPadStatus;
+    int m_phoneCount = 0;
+    ModelStore *m_padStore = nullptr;
+    WebPadPagesFeed *m_pagesFeed = nullptr;
 };
 
 } // namespace hb

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -33,6 +34,14 @@ const QString kAddressRow = QStringLiteral("IP Address");
 const QString kNone = QStringLiteral("\u2014");
 const QString kLastCommand = QStringLiteral("Last command: ");
 const QString kPairingHint = QStringLiteral("Scan with the pad to pair");
+const QString kPhonePairingHint =
+    QStringLiteral("Scan with a phone's camera to open the pad, or with the pad to pair");
+const QString kWebPadSwitch = QStringLiteral("Serve the Phone Pad");
+const QString kWebPadRow = QStringLiteral("Phone pad");
+const QString kNewPairingLink = QStringLiteral("New Pairing Link");
+const QString kNewPairingLinkTip =
+    QStringLiteral("Makes a new link for the QR code; phones that opened the old one are "
+                   "disconnected and must scan again");
 const QString kKeystrokes = QStringLiteral(
     "Shortcuts are typed through the X server (XTEST), so no permission is asked for. In a "
     "Wayland session the target application must run under XWayland, or use an X11 session.");
@@ -101,6 +110,7 @@ DadavezaRuzServerView::DadavezaRuzServerView(DadavezaRuzServer &server, LocalAdd
             &DadavezaRuzServerView::refresh);
     connect(&m_server, &DadavezaRuzServer::advertisementProblemChanged, this,
             &DadavezaRuzServerView::refresh);
+    connect(&m_server, &DadavezaRuzServer::webPadChanged, this, &DadavezaRuzServerView::refresh);
     connect(&m_server, &DadavezaRuzServer::logged, this,
             [this] { m_log->appendPlainText(m_server.log().constLast()); });
 
@@ -128,7 +138,20 @@ QWidget *DadavezaRuzServerView::buildServerSection()
     rows->addWidget(m_port, 1, 1, Qt::AlignRight);
     rows->addWidget(new QLabel(kAddressRow), 2, 0);
     rows->addWidget(m_addressLabel, 2, 1, Qt::AlignRight);
-    rows->setRowStretch(3, 1);
+    m_webPadSwitch = new ToggleSwitch(kWebPadSwitch);
+    m_webPadSwitch->setObjectName(QStringLiteral("webPadSwitch"));
+    m_webPadStatus = secondaryLabel({}, QStringLiteral("webPadStatus"), nullptr);
+    m_newLink = new QPushButton(kNewPairingLink);
+    m_newLink->setObjectName(QStringLiteral("newPairingLink"));
+    m_newLink->setToolTip(kNewPairingLinkTip);
+    rows->addWidget(m_webPadSwitch, 3, 0, 1, 2);
+    rows->addWidget(new QLabel(kWebPadRow), 4, 0);
+    rows->addWidget(m_webPadStatus, 4, 1, Qt::AlignRight);
+    rows->addWidget(m_newLink, 5, 0, 1, 2, Qt::AlignLeft);
+    rows->setRowStretch(6, 1);
+    connect(m_webPadSwitch, &ToggleSwitch::clicked, this,
+            [this](bool on) { m_server.setWebPadEnabled(on); });
+    connect(m_newLink, &QPushButton::clicked, this, [this] { m_server.newPairingLink(); });
 
     m_pairing = new QWidget;
     m_pairing->setObjectName(QStringLiteral("pairing"));
@@ -145,9 +168,10 @@ QWidget *DadavezaRuzServerView::buildServerSection()
     pairing->setSpacing(4);
     pairing->addWidget(m_qrCode, 0, Qt::AlignHCenter);
     pairing->addWidget(m_pairingCode, 0, Qt::AlignHCenter);
-    QLabel *hint = smallSecondaryLabel(kPairingHint, QStringLiteral("pairingHint"), m_pairing);
-    hint->setAlignment(Qt::AlignHCenter);
-    pairing->addWidget(hint);
+    m_pairingHint = smallSecondaryLabel(kPairingHint, QStringLiteral("pairingHint"), m_pairing);
+    m_pairingHint->setAlignment(Qt::AlignHCenter);
+    m_pairingHint->setMaximumWidth(220);
+    pairing->addWidget(m_pairingHint);
 
     auto *columns = new QHBoxLayout;
     columns->setSpacing(24);
@@ -229,23 +253,34 @@ void DadavezaRuzServerView::refresh()
     m_lastCommand->setText(kLastCommand + (command.isEmpty() ? kNone : command));
     m_advertisement->setText(m_server.advertisementProblem());
     m_advertisement->setVisible(!m_server.advertisementProblem().isEmpty());
+    m_webPadSwitch->setChecked(m_server.webPadEnabled());
+    QString webPad = m_server.webPadStatus();
+    if (const int phones = m_server.phoneCount(); phones > 0)
+        webPad +=
+            phones == 1 ? QStringLiteral(", 1 phone") : QStringLiteral(", %1 phones").arg(phones);
+    m_webPadStatus->setText(webPad);
+    m_newLink->setVisible(m_server.webPadEnabled());
     refreshPairingCode();
 }
 
 void DadavezaRuzServerView::refreshPairingCode()
 {
     // Port 0 stands for "chosen when the server runs": not a code a pad could use.
-    const QString text = m_address && m_server.port() != 0
+    const QString code = m_address && m_server.port() != 0
                              ? *m_address + u':' + QString::number(m_server.port())
                              : QString();
+    // The phone pad's link opens the pad in a phone's browser; the pad reads it as well.
+    const std::optional<QString> link = m_server.webPadUrl();
+    const QString text = link && !code.isEmpty() ? *link : code;
+    m_pairingHint->setText(link ? kPhonePairingHint : kPairingHint);
     if (text != m_pairingText) {
         m_pairingText = text;
         const qreal ratio = devicePixelRatioF();
         const int scale = std::max(1, static_cast<int>(std::lround(kQrModulePixels * ratio)));
-        QPixmap code = QPixmap::fromImage(renderPairingQrCode(text, scale));
-        code.setDevicePixelRatio(scale / qreal(kQrModulePixels));
-        m_qrCode->setPixmap(code);
-        m_pairingCode->setText(text);
+        QPixmap image = QPixmap::fromImage(renderPairingQrCode(text, scale));
+        image.setDevicePixelRatio(scale / qreal(kQrModulePixels));
+        m_qrCode->setPixmap(image);
+        m_pairingCode->setText(code);
     }
     m_pairing->setVisible(!m_qrCode->pixmap().isNull());
 }

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace hb {
 
@@ -15,7 +16,8 @@ class DadavezaRuzServer;
 class ToggleSwitch;
 
 // The shortcut server's screen: a switch that runs it, its port and this machine's address with
-// the pairing QR code, its status and last command (and why pads cannot discover it, if so), the
+// the pairing QR code (the phone pad's link while it is served), the phone pad's switch, its
+// status and last command (and why pads cannot discover it, if so), the
 // controllers on the local network, what it refused or did not type, and what key posting needs
 // from the system. The screen shows the server as it is when opened and
 // follows every change; closing the screen leaves the server as it is.
@@ -56,6 +58,10 @@ private:
     QWidget *m_pairing = nullptr;
     QLabel *m_qrCode = nullptr;
     QLabel *m_pairingCode = nullptr;
+    QLabel *m_pairingHint = nullptr;
+    ToggleSwitch *m_webPadSwitch = nullptr;
+    QLabel *m_webPadStatus = nullptr;
+    QPushButton *m_newLink = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_lastCommand = nullptr;
     QLabel *m_advertisement = nullptr;

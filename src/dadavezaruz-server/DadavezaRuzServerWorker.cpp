@@ -5,6 +5,7 @@
 #include "dadavezaruz-server/ControllerAccess.h"
 #include "dadavezaruz-server/HttpRequestLine.h"
 #include "dadavezaruz-server/ShortcutTarget.h"
+#include "dadavezaruz-server/WebPadServer.h"
 #include "dadavezaruz/ServerStatusMessage.h"
 #include "dadavezaruz/ShortcutMessage.h"
 #include "dadavezaruz/TcpSocketControl.h"
@@ -108,8 +109,87 @@ void DadavezaRuzServerWorker::listen(const QHostAddress &address, quint16 port)
     Q_EMIT listening(m_listener->serverPort(), problem);
 }
 
+void DadavezaRuzServerWorker::listenWebPad(const QHostAddress &address, quint16 port,
+                                           const QStringList &ownNames)
+{
+    stopWebPad();
+    ensureKeyboard();
+    WebPadServer::Hooks hooks;
+    hooks.classify = [this](const QHostAddress &peer, const QHostAddress &local) {
+        return classify(peer, local);
+    };
+    hooks.refusal = [this](const QString &peer, ControllerAccess::Kind kind) {
+        return webPadRefusal(peer, kind);
+    };
+    hooks.post = [this](const ShortcutMessage &message) { return handleMessage(message); };
+    hooks.note = [this](const QString &key, const QString &line) { note(key, line); };
+    hooks.phonesChanged = [this](int phones) {
+        m_phoneCount = phones;
+        Q_EMIT phonesChanged(phones);
+    };
+    m_webPad = new WebPadServer(std::move(hooks), ownNames, this);
+    m_webPad->setSecret(m_webPadSecret);
+    if (m_webPadSnapshot)
+        m_webPad->setSnapshot(m_webPadSnapshot);
+    const auto listened = m_webPad->listen(address, port);
+    if (const QString *error = std::get_if<QString>(&listened)) {
+        stopWebPad();
+        Q_EMIT webPadListenFailed(*error);
+        return;
+    }
+    Q_EMIT webPadListening(std::get<quint16>(listened));
+}
+
+void DadavezaRuzServerWorker::stopWebPad()
+{
+    delete std::exchange(m_webPad, nullptr);
+    m_phoneCount = 0;
+}
+
+void DadavezaRuzServerWorker::setWebPadSecret(const QString &secret)
+{
+    m_webPadSecret = secret;
+    if (m_webPad)
+        m_webPad->setSecret(secret);
+}
+
+void DadavezaRuzServerWorker::setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot)
+{
+    m_webPadSnapshot = std::move(snapshot);
+    if (m_webPad)
+        m_webPad->setSnapshot(m_webPadSnapshot);
+}
+
+std::optional<QString> DadavezaRuzServerWorker::webPadRefusal(const QString &address,
+                                                              ControllerAccess::Kind kind) const
+{
+    // The pairing link stands for the user's approval; a refusal on the server screen still
+    // holds, and addresses that could be anyone's need to be allowed by address.
+    using Kind = ControllerAccess::Kind;
+    if (kind == Kind::Loopback)
+        return std::nullopt;
+    if (m_refused.contains(address))
+        return u"this device was refused on the server's screen"_s;
+    if (kind == Kind::LocalNetwork || m_trusted.contains(address))
+        return std::nullopt;
+    if (kind == Kind::SharedAddressSpace)
+        return u"addresses in 100.64.0.0/10 (carrier and VPN networks) are served only when "
+               u"allowed by address"_s;
+    return u"devices outside the local network are never served"_s;
+}
+
+ControllerAccess::Kind DadavezaRuzServerWorker::classify(const QHostAddress &peer,
+                                                         const QHostAddress &local) const
+{
+    const ControllerAccess::Kind kind = m_platform.classifyPeer(peer);
+    if (kind != ControllerAccess::Kind::Loopback && isOwnAddress(peer, local))
+        return ControllerAccess::Kind::Loopback;
+    return kind;
+}
+
 void DadavezaRuzServerWorker::stop()
 {
+    stopWebPad();
     if (m_listener) {
         m_listener->close();
         delete m_listener;
@@ -135,6 +215,8 @@ void DadavezaRuzServerWorker::setTrusted(const QStringList &addresses)
     // A controller no longer allowed stops here; it is asked about again when it comes back.
     stopServing([this](const QString &address) { return !m_trusted.contains(address); },
                 &DadavezaRuzServerWorker::close);
+    if (m_webPad)
+        m_webPad->reviewAccess();
     announcePending();
 }
 
@@ -144,6 +226,8 @@ void DadavezaRuzServerWorker::setRefused(const QStringList &addresses)
     answerWaiting(m_refused, &DadavezaRuzServerWorker::refuse);
     stopServing([this](const QString &address) { return m_refused.contains(address); },
                 &DadavezaRuzServerWorker::refuse);
+    if (m_webPad)
+        m_webPad->reviewAccess();
     announcePending();
 }
 
@@ -183,9 +267,7 @@ void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
 {
     const QHostAddress peer = socket->peerAddress();
     const QString address = ControllerAccess::addressText(peer);
-    ControllerAccess::Kind kind = m_platform.classifyPeer(peer);
-    if (kind != ControllerAccess::Kind::Loopback && isOwnAddress(peer, socket->localAddress()))
-        kind = ControllerAccess::Kind::Loopback;
+    const ControllerAccess::Kind kind = classify(peer, socket->localAddress());
     if (kind == ControllerAccess::Kind::Elsewhere || m_controllers.size() >= kMaxConnections) {
         note(u"elsewhere "_s + address,
              kind == ControllerAccess::Kind::Elsewhere
@@ -397,33 +479,42 @@ QString DadavezaRuzServerWorker::allowHint(const QString &address) const
 
 void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
 {
-    const std::optional<ShortcutMessage> message = ShortcutMessage::decode(line);
-    if (!message)
-        return;
+    if (const std::optional<ShortcutMessage> message = ShortcutMessage::decode(line))
+        handleMessage(*message);
+}
+
+QString DadavezaRuzServerWorker::handleMessage(const ShortcutMessage &message)
+{
     bool announce = false;
     {
         QMutexLocker lock(&m_announceMutex);
-        m_lastKeyCombo = message->keyCombo; // shared, not copied
-        m_lastAppTarget = message->appTarget;
+        m_lastKeyCombo = message.keyCombo; // shared, not copied
+        m_lastAppTarget = message.appTarget;
         announce = !std::exchange(m_lastCommandAnnounced, true);
     }
     if (announce)
         Q_EMIT lastCommandChanged();
-    postShortcut(*message);
+    return postShortcut(message);
 }
 
-void DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
+QString DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
 {
     const ParsedCombo combo = parsed(message.keyCombo);
     if (!combo.problem.isEmpty()) {
         // Never some other key in its place, and no window brought forward for nothing.
+        const QString line =
+            u"Not typed: "_s + inQuotes(message.keyCombo) + u" \u2014 "_s + combo.problem;
         note(u"combo "_s + message.keyCombo.first(std::min(message.keyCombo.size(), kMaxComboKey)),
-             u"Not typed: "_s + inQuotes(message.keyCombo) + u" \u2014 "_s + combo.problem);
-        return;
+             line);
+        return line;
     }
     activateTarget(message.appTarget); // even when the combination names no key at all
-    if (combo.press && m_poster && m_poster->isAvailable())
+    const QString problem = keyboardProblem();
+    if (!problem.isEmpty())
+        return u"Not typed: keystrokes cannot be posted: "_s + problem;
+    if (combo.press)
         m_poster->postKeyPress(combo.press->keyCode, combo.press->modifiers);
+    return {};
 }
 
 DadavezaRuzServerWorker::ParsedCombo DadavezaRuzServerWorker::parsed(const QString &keyCombo)

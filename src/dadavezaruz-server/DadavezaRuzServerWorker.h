@@ -23,7 +23,9 @@ namespace hb {
 class AppActivator;
 class KeyEventPoster;
 class MonitorCalibrationLineDelimitedConnection;
+class WebPadServer;
 struct ShortcutMessage;
+struct WebPadSnapshot;
 
 // The server's network side. It lives on the server's worker thread: it owns the listener and
 // every controller connection, decides which controllers are served, decodes their lines and
@@ -59,6 +61,8 @@ public:
 
     // Any thread; for tests and benchmarks.
     qsizetype connectionCount() const { return m_connectionCount.load(); }
+    // Phones served by the web pad; any thread.
+    int phoneCount() const { return m_phoneCount.load(); }
 
 public Q_SLOTS:
     void listen(const QHostAddress &address, quint16 port);
@@ -68,11 +72,20 @@ public Q_SLOTS:
     void setTrusted(const QStringList &addresses);
     void setRefused(const QStringList &addresses);
 
+    // The phone pad: its own listener beside the pads' one, stopped by stop() as well.
+    void listenWebPad(const QHostAddress &address, quint16 port, const QStringList &ownNames);
+    void stopWebPad();
+    void setWebPadSecret(const QString &secret);
+    void setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot);
+
 Q_SIGNALS:
     // `keyboardProblem` is empty when key presses can be posted.
     void listening(quint16 port, const QString &keyboardProblem);
     void listenFailed(const QString &error);
     void listenerFailed(const QString &error);
+    void webPadListening(quint16 port);
+    void phonesChanged(int phones);
+    void webPadListenFailed(const QString &error);
     void lastCommandChanged();
     void pendingApprovalsChanged();
     // A line for the user: a refused controller, a press that was not typed, ...
@@ -119,7 +132,11 @@ private:
     QString allowHint(const QString &address) const;
 
     void handleLine(const QByteArray &line);
-    void postShortcut(const ShortcutMessage &message);
+    // Announces and posts one press: empty when its keys were posted, or why they were not.
+    QString handleMessage(const ShortcutMessage &message);
+    QString postShortcut(const ShortcutMessage &message);
+    std::optional<QString> webPadRefusal(const QString &address, ControllerAccess::Kind kind) const;
+    ControllerAccess::Kind classify(const QHostAddress &peer, const QHostAddress &local) const;
     ParsedCombo parsed(const QString &keyCombo);
     void activateTarget(const QString &appTarget);
 
@@ -132,6 +149,11 @@ private:
     std::atomic<qsizetype> m_connectionCount{0};
     QSet<QString> m_trusted;
     QSet<QString> m_refused;
+
+    WebPadServer *m_webPad = nullptr;
+    QString m_webPadSecret;
+    std::shared_ptr<const WebPadSnapshot> m_webPadSnapshot;
+    std::atomic<int> m_phoneCount{0};
 
     QHash<QString, QList<Connection *>> m_waiting; // by address, oldest first
     QStringList m_pending; // addresses with waiting connections, oldest first

@@ -26,6 +26,8 @@ HeadlessServer::HeadlessServer(const HeadlessServerOptions &options,
             [this](const QString &command) { print(m_out, u"Last command: "_s + command); });
     connect(m_server.get(), &DadavezaRuzServer::logged, this,
             [this](const QString &line) { print(m_out, line); });
+    connect(m_server.get(), &DadavezaRuzServer::webPadChanged, this,
+            &HeadlessServer::onWebPadChanged);
 }
 
 HeadlessServer::~HeadlessServer() = default;
@@ -38,6 +40,9 @@ DadavezaRuzServerOptions HeadlessServer::serverOptions(const HeadlessServerOptio
     server.allowHint = [file = options.trustFilePath()](const QString &address) -> QString {
         return u"To allow it, restart with --allow "_s + address + u" or add it to "_s + file;
     };
+    server.webPadEnabled = options.web;
+    server.webPadPort = options.webPort;
+    server.ownHostNames = DadavezaRuzServer::ownHostNames();
     return server;
 }
 
@@ -93,12 +98,37 @@ void HeadlessServer::onStatus(const QString &status)
     const std::optional<QString> address = m_server->readyAddress();
     if (!m_server->isRunning() || m_pairingShown || !address)
         return;
-    // What a phone scans to connect: the address and port of the status line.
+    // What a pad scans to connect: the address and port of the status line.
     const QString code = *address + u':' + QString::number(m_server->port());
     m_pairingShown = true;
     print(m_out, u"Pairing code: "_s + code);
+    // With the phone pad the QR code is its link, which the desktop pad reads as well.
+    if (!m_server->webPadEnabled())
+        showQrCode(code);
+}
+
+void HeadlessServer::onWebPadChanged()
+{
+    if (!m_pairingShown || m_qrShown)
+        return;
+    if (const std::optional<QString> url = m_server->webPadUrl()) {
+        // The link holds the pairing secret: not for the journal.
+        print(m_out, u"Phone pad: "_s + (m_options.quiet ? url->section(u'#', 0, 0) +
+                                                               u" (huebench-server --pad-link "
+                                                               u"shows the pairing link)"_s
+                                                         : *url));
+        showQrCode(*url);
+    } else if (!m_server->isWebPadRunning() && m_server->isRunning()) {
+        // It could not start: the pads' code is what can be scanned.
+        showQrCode(*m_server->readyAddress() + u':' + QString::number(m_server->port()));
+    }
+}
+
+void HeadlessServer::showQrCode(const QString &text)
+{
+    m_qrShown = true;
     if (!m_options.quiet)
-        print(m_out, terminalQrCode(code));
+        print(m_out, terminalQrCode(text));
 }
 
 void HeadlessServer::print(std::FILE *to, const QString &line)

@@ -16,7 +16,8 @@ class DadavezaRuzServer;
 // refused and the pairing code (as text and, unless quiet, as a QR code) to `out`, and its
 // failures to `err`. No one is there to ask, so a controller on the local network is served
 // only when the command line or the trust file allows it; others are refused with a line that
-// says how to allow them.
+// says how to allow them. Phones that open the phone pad's link are served: the link holds
+// the pairing secret.
 class HeadlessServer : public QObject {
     Q_OBJECT
 
@@ -44,12 +45,15 @@ Q_SIGNALS:
 private:
     static void print(std::FILE *to, const QString &line);
     void onStatus(const QString &status);
+    void onWebPadChanged();
+    void showQrCode(const QString &text);
 
     HeadlessServerOptions m_options;
     std::unique_ptr<DadavezaRuzServer> m_server;
     std::FILE *m_out;
     std::FILE *m_err;
     bool m_pairingShown = false;
+    bool m_qrShown = false;
     bool m_failed = false;
 };
 

@@ -19,14 +19,19 @@ QString HeadlessServerOptions::usage()
            u"in DaVinci Resolve, OBS Studio or the frontmost application (X11).\n"
            u"\n"
            u"  --port N                 listen on TCP port N (default 58432)\n"
+           u"  --web-port N             serve the phone pad on port N (default 58433)\n"
+           u"  --no-web                 do not serve the phone pad\n"
+           u"  --pad-link               print the phone pad's pairing link and its QR code, "
+           u"then exit\n"
            u"  --command-key KEY        post the pad's cmd as control (default) or super\n"
            u"  --allow ADDRESS          serve the controller at ADDRESS on the local network\n"
            u"                           (repeatable; controllers on this machine are always "
            u"served)\n"
            u"  --trust-file FILE        read allowed addresses from FILE, one a line\n"
            u"                           (default %1)\n"
-           u"  --quiet                  print no QR code (status lines only, e.g. for the "
-           u"journal)\n"
+           u"  --quiet                  print no QR code and no pairing link (status lines "
+           u"only,\n"
+           u"                           e.g. for the journal)\n"
            u"  -h, --help               show this text\n"
            u"  --version                show the program's name and version\n"
            u"\n"
@@ -54,11 +59,14 @@ HeadlessServerOptions::parse(const QStringList &arguments)
     const QCommandLineOption versionOption(u"version"_s);
     const QCommandLineOption quietOption(u"quiet"_s);
     const QCommandLineOption portOption(u"port"_s, QString(), u"N"_s);
+    const QCommandLineOption webPortOption(u"web-port"_s, QString(), u"N"_s);
+    const QCommandLineOption noWebOption(u"no-web"_s);
+    const QCommandLineOption padLinkOption(u"pad-link"_s);
     const QCommandLineOption commandKeyOption(u"command-key"_s, QString(), u"KEY"_s);
     const QCommandLineOption allowOption(u"allow"_s, QString(), u"ADDRESS"_s);
     const QCommandLineOption trustFileOption(u"trust-file"_s, QString(), u"FILE"_s);
-    parser.addOptions({helpOption, versionOption, quietOption, portOption, commandKeyOption,
-                       allowOption, trustFileOption});
+    parser.addOptions({helpOption, versionOption, quietOption, portOption, webPortOption,
+                       noWebOption, padLinkOption, commandKeyOption, allowOption, trustFileOption});
 
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -74,14 +82,24 @@ HeadlessServerOptions::parse(const QStringList &arguments)
         return u"unexpected argument: "_s + extra.constFirst();
     options.version = parser.isSet(versionOption);
     options.quiet = parser.isSet(quietOption);
-    if (parser.isSet(portOption)) {
-        const QString value = parser.value(portOption);
+    options.web = !parser.isSet(noWebOption);
+    options.padLink = parser.isSet(padLinkOption);
+    for (const auto &[option, port] :
+         {std::pair{&portOption, &options.port}, std::pair{&webPortOption, &options.webPort}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString value = parser.value(*option);
         bool ok = false;
-        const uint port = value.toUInt(&ok);
-        if (!ok || port == 0 || port > 65535)
-            return u"--port takes a number from 1 to 65535, not "_s + value;
-        options.port = quint16(port);
+        const uint number = value.toUInt(&ok);
+        if (!ok || number == 0 || number > 65535)
+            return u"--"_s + option->names().constFirst() +
+                   u" takes a number from 1 to 65535, not "_s + value;
+        *port = quint16(number);
     }
+    if (options.web && options.webPort == options.port)
+        return u"--web-port must differ from --port ("_s + QString::number(options.port) + u')';
+    if (options.padLink && !options.web)
+        return u"--pad-link and --no-web exclude each other"_s;
     if (parser.isSet(commandKeyOption)) {
         const QString value = parser.value(commandKeyOption);
         const std::optional<CommandKey> key = ServerSettings::parseCommandKey(value);

@@ -12,6 +12,9 @@ namespace hb {
 // The command line of huebench-server.
 struct HeadlessServerOptions {
     quint16 port = 58432;
+    quint16 webPort = 58433; // the phone pad's
+    bool web = true;         // serve the phone pad
+    bool padLink = false;    // print the phone pad's link and QR code, then exit
     CommandKey commandKey = CommandKey::Control;
     bool commandKeyGiven = false;
     QStringList allowed; // addresses allowed for this run

@@ -1,6 +1,7 @@
 #include "dadavezaruz-server/SystemServerPlatform.h"
 
 #include "common/Settings.h"
+#include "dadavezaruz-server/WebPadSecret.h"
 #include "platform/dnssd/AvahiServicePublisher.h"
 #include "platform/keyboard/X11AppActivator.h"
 #include "platform/netif/LocalAddress.h"
@@ -47,6 +48,31 @@ QStringList trustedControllers(const Settings &settings)
 void setTrustedControllers(Settings &settings, const QStringList &addresses)
 {
     settings.setText(kTrustedControllers, addresses.join(u' '));
+}
+
+QString webPadSecret(Settings &settings)
+{
+    const QString stored = settings.text(kWebPadSecret);
+    if (WebPadSecret::isWellFormed(stored))
+        return stored;
+    return replaceWebPadSecret(settings);
+}
+
+QString replaceWebPadSecret(Settings &settings)
+{
+    const QString secret = WebPadSecret::generate();
+    settings.setText(kWebPadSecret, secret);
+    return secret;
+}
+
+bool webPadEnabled(const Settings &settings)
+{
+    return settings.integer(kWebPadEnabled).value_or(1) != 0;
+}
+
+void setWebPadEnabled(Settings &settings, bool enabled)
+{
+    settings.setInteger(kWebPadEnabled, enabled ? 1 : 0);
 }
 
 } // namespace ServerSettings

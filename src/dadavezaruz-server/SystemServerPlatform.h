@@ -16,16 +16,26 @@ class Settings;
 DadavezaRuzServerPlatform systemServerPlatform(CommandKey commandKey);
 
 // The server's own settings: which key stands for the Mac's command key ("control", the
-// default, or "super"), and the local-network controllers the user approved.
+// default, or "super"), the local-network controllers the user approved, and the web pad's
+// pairing secret and switch.
 namespace ServerSettings {
 inline constexpr QLatin1StringView kCommandKey{"dadavezaruz.server.commandKey"};
 inline constexpr QLatin1StringView kTrustedControllers{"dadavezaruz.server.trustedControllers"};
+inline constexpr QLatin1StringView kWebPadSecret{"dadavezaruz.server.webPadSecret"};
+inline constexpr QLatin1StringView kWebPadEnabled{"dadavezaruz.server.webPadEnabled"};
 
 // "control" or "super", case-insensitively; anything else is not a command key.
 std::optional<CommandKey> parseCommandKey(const QString &text);
 CommandKey commandKey(const Settings &settings);
 QStringList trustedControllers(const Settings &settings);
 void setTrustedControllers(Settings &settings, const QStringList &addresses);
+// The web pad's secret; a missing or malformed one is replaced by a fresh one, stored first.
+QString webPadSecret(Settings &settings);
+// Makes, stores and returns a fresh secret: every link shown before stops working.
+QString replaceWebPadSecret(Settings &settings);
+// Whether the web pad is served; on unless switched off (stored as 0).
+bool webPadEnabled(const Settings &settings);
+void setWebPadEnabled(Settings &settings, bool enabled);
 } // namespace ServerSettings
 
 } // namespace hb

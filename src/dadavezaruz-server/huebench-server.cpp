@@ -6,7 +6,10 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/HeadlessServer.h"
 #include "dadavezaruz-server/SystemServerPlatform.h"
+#include "dadavezaruz-server/TerminalQrCode.h"
 #include "dadavezaruz-server/TrustedControllers.h"
+#include "platform/netif/LocalAddress.h"
+#include "platform/store/ModelStore.h"
 
 #include <QCoreApplication>
 
@@ -37,18 +40,53 @@ int main(int argc, char *argv[])
         return CommandLineOutput::finish(stdout, stderr, program, 0);
     }
 
+    Settings settings;
+    const QString secret = ServerSettings::webPadSecret(settings);
+    if (options.padLink) {
+        // The link of a server running with the same ports, for a phone to scan.
+        const std::optional<QString> address = localIPv4Address();
+        if (!address) {
+            std::fputs("huebench-server: this machine has no local network address\n", stderr);
+            return 1;
+        }
+        const QString link =
+            DadavezaRuzServer::webPadLink(*address, options.webPort, secret, options.port);
+        std::fputs(
+            qPrintable(QStringLiteral("Phone pad: ") + link + u'\n' + terminalQrCode(link) + u'\n'),
+            stdout);
+        return CommandLineOutput::finish(stdout, stderr, program, 0);
+    }
+
     QStringList problems;
     const QStringList allowed = HeadlessServer::allowedAddresses(options, &problems);
     for (const QString &problem : problems)
         std::fprintf(stderr, "huebench-server: %s\n", qPrintable(problem));
 
     const CommandKey commandKey =
-        options.commandKeyGiven ? options.commandKey : ServerSettings::commandKey(Settings());
+        options.commandKeyGiven ? options.commandKey : ServerSettings::commandKey(settings);
     // NOLINTNEXTLINE(performance-no-automatic-move): each load gets its own copy
     auto *trusted = new TrustedControllers([allowed] { return allowed; }, {});
-    HeadlessServer headless(options, std::make_unique<DadavezaRuzServer>(
-                                         systemServerPlatform(commandKey), trusted, options.port,
-                                         HeadlessServer::serverOptions(options)));
+    // The phones show the pages of the pad on this machine.
+    std::unique_ptr<ModelStore> store;
+    if (options.web) {
+        auto opened = ModelStore::openDefault();
+        if (opened)
+            store = std::move(*opened);
+        else
+            std::fprintf(stderr, "huebench-server: the phone pad shows no pages: %s\n",
+                         qPrintable(opened.error().description));
+    }
+    DadavezaRuzServerOptions serverOptions = HeadlessServer::serverOptions(options);
+    serverOptions.webPadSecret = secret;
+    serverOptions.newWebPadSecret = [] {
+        Settings kept;
+        return ServerSettings::replaceWebPadSecret(kept);
+    };
+    HeadlessServer headless(
+        options, std::make_unique<DadavezaRuzServer>(systemServerPlatform(commandKey), trusted,
+                                                     options.port, std::move(serverOptions)));
+    if (store)
+        headless.server().followPadPages(*store);
     QuitOnSignals signals;
     QObject::connect(&signals, &QuitOnSignals::received, &application, &QCoreApplication::quit);
     QObject::connect(&headless, &HeadlessServer::failed, &application,

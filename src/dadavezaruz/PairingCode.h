@@ -17,10 +17,12 @@ struct PairingCode {
     friend bool operator==(const PairingCode &, const PairingCode &) = default;
 };
 
-// Reads "host" or "host:port". Gives nothing when no host is left after trimming; a missing,
-// empty or unreadable port (anything but decimal digits with at most one leading '+', up to
-// 65535) gives the protocol port, kDadavezaRuzPort. Port 0 is passed on as 0 for the connect step
-// to reject.
+// Reads the web pad's link "http://host:webport/#k=secret&p=port" (an IPv6 host in brackets; the
+// host is given without them), "host" or "host:port". Of the link, only the host and the
+// fragment's "p" count; a missing or unreadable "p" gives kDadavezaRuzPort. Gives nothing when no
+// host is left after trimming; a missing, empty or unreadable port (anything but decimal digits
+// with at most one leading '+', up to 65535) gives the protocol port, kDadavezaRuzPort. Port 0 is
+// passed on as 0 for the connect step to reject.
 std::optional<PairingCode> parsePairingCode(const QString &text);
 
 // A port typed or scanned: decimal digits with at most one leading '+', valued 0 to 65535, taken

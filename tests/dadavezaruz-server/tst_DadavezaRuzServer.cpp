@@ -1,8 +1,7 @@
 #include "dadavezaruz-server/DadavezaRuzServer.h"
 #include "dadavezaruz-server/DadavezaRuzServerWorker.h"
+#include "dadavezaruz-server/RecordingKeyboard.h"
 #include "dadavezaruz-server/TrustedControllers.h"
-#include "platform/keyboard/AppActivator.h"
-#include "platform/keyboard/KeyEventPoster.h"
 #include "platform/netif/AddressScope.h"
 
 #include <QMutex>
@@ -13,36 +12,8 @@
 
 using namespace hb;
 using namespace Qt::StringLiterals;
-using Activation = AppActivator::Activation;
 
 namespace {
-
-using Record = std::function<void(const QString &)>;
-
-// The keyboard and the window system: records, on the server's worker thread, the key presses,
-// activations and pauses asked of them. A `problem` makes the keyboard unavailable.
-struct Recorder : KeyEventPoster, AppActivator {
-    Recorder(Record log, QString reason = {}, Activation answer = Activation::Activated)
-        : record(std::move(log)), problem(std::move(reason)), activation(answer)
-    {
-    }
-    bool isAvailable() const override { return problem.isEmpty(); }
-    QString unavailableReason() const override { return problem; }
-    void postKeyPress(quint16 code, quint64 modifiers) override
-    {
-        record(u"key %1 %2"_s.arg(code).arg(modifiers, 0, 16));
-    }
-    void setLostHandler(LostHandler handler) override { lost = std::move(handler); }
-    Activation activate(const QString &window) override
-    {
-        record(u"activate "_s + window);
-        return activation;
-    }
-    Record record;
-    QString problem;
-    Activation activation;
-    LostHandler lost;
-};
 
 QByteArray frame(const QByteArray &combo, const QByteArray &target)
 {

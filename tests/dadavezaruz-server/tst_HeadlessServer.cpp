@@ -45,7 +45,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("outcome"); // the options read, or the start of the complaint
 
-        QTest::newRow("defaults") << QString() << u"port 58432, control, allow [], loud"_s;
+        QTest::newRow("defaults") << QString()
+                                  << u"port 58432, control, allow [], loud, web 58433"_s;
+        QTest::newRow("phone pad elsewhere")
+            << u"--web-port 8080"_s << u"port 58432, control, allow [], loud, web 8080"_s;
+        QTest::newRow("no phone pad")
+            << u"--no-web --web-port 58432"_s << u"port 58432, control, allow [], loud, no web"_s;
+        QTest::newRow("phone pad on the pads' port")
+            << u"--port 6000 --web-port 6000"_s << u"--web-port must differ from --port (6000)"_s;
+        QTest::newRow("web port 0") << u"--web-port 0"_s << u"--web-port takes a number"_s;
+        QTest::newRow("link of no phone pad")
+            << u"--no-web --pad-link"_s << u"--pad-link and --no-web exclude each other"_s;
         QTest::newRow("all options")
             << u"--port 6000 --command-key SUPER --allow ::ffff:169.254.1.9 --allow fd00::2 "
                u"--allow 100.64.0.9 --quiet"_s
@@ -70,11 +80,13 @@ private Q_SLOTS:
                                                          arguments.split(u' ', Qt::SkipEmptyParts));
         const auto *options = std::get_if<HeadlessServerOptions>(&parsed);
         const QString read =
-            !options ? std::get<QString>(parsed)
-                     : u"port %1, %2, allow [%3], %4"_s.arg(
-                           QString::number(options->port),
-                           options->commandKey == CommandKey::Super ? u"super"_s : u"control"_s,
-                           options->allowed.join(u' '), options->quiet ? u"quiet"_s : u"loud"_s);
+            !options
+                ? std::get<QString>(parsed)
+                : u"port %1, %2, allow [%3], %4, %5"_s.arg(
+                      QString::number(options->port),
+                      options->commandKey == CommandKey::Super ? u"super"_s : u"control"_s,
+                      options->allowed.join(u' '), options->quiet ? u"quiet"_s : u"loud"_s,
+                      options->web ? u"web "_s + QString::number(options->webPort) : u"no web"_s);
         QVERIFY2(read.startsWith(outcome), qPrintable(read));
     }
 
@@ -105,7 +117,8 @@ private Q_SLOTS:
         QTest::newRow("--version, output full")
             << QStringList{u"--version"_s} << true << 1 << QString()
             << u"huebench-server: error writing to standard output: No space left on device\n"_s;
-        QTest::newRow("serving") << QStringList{u"--port"_s, freePort()} << false << 1 << QString()
+        QTest::newRow("serving") << QStringList{u"--no-web"_s, u"--port"_s, freePort()} << false
+                                 << 1 << QString()
                                  << u"Failed to start: keystrokes cannot be posted: no X display "
                                     u"could be opened: DISPLAY is not set\n"_s;
     }
@@ -154,7 +167,7 @@ private Q_SLOTS:
         QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "runs in scripts/test-env, which has one");
         QProcess server;
         startServer(server, qEnvironmentVariable("DISPLAY"),
-                    {u"--quiet"_s, u"--port"_s, freePort()});
+                    {u"--quiet"_s, u"--no-web"_s, u"--port"_s, freePort()});
         QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10000);
         const QString status = QString::fromUtf8(server.readLine()).trimmed();
         QVERIFY2(status.startsWith(u"Server running"_s), qPrintable(status));
@@ -180,7 +193,7 @@ private Q_SLOTS:
         const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
 
         QProcess server;
-        startServer(server, display, {u"--port"_s, freePort()});
+        startServer(server, display, {u"--no-web"_s, u"--port"_s, freePort()});
         QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10000);
         QVERIFY(server.readLine().startsWith("Server running"));
         xvfb.terminate();
