@@ -32,10 +32,10 @@ const QString kNotAdvertised = u"Not advertised on the local network: %1. Pads c
                                u"by address or pairing code."_s;
 const QString kAdvertised = u"Advertised on the local network as \u201C%1\u201D"_s;
 const QString kAllowOnScreen = u"Allow it under Controllers on the server screen"_s;
-const QString kWebPadOff = u"Phone pad off"_s;
-const QString kWebPadStopped = u"Phone pad stopped"_s;
-const QString kWebPadOnPort = u"Phone pad on port "_s;
-const QString kWebPadFailed = u"Phone pad failed to start: "_s;
+const QString kWebPadOff = u"Off"_s;
+const QString kWebPadStopped = u"Starts with the server"_s;
+const QString kWebPadOnPort = u"Served on port "_s;
+const QString kWebPadFailed = u"Failed to start: "_s;
 const QString kNewLinkMade = u"Made a new pairing link: phones that used the old one were "
                              u"disconnected"_s;
 
@@ -130,7 +130,7 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
                 m_webPadStarted = false;
                 m_webPadRunning = false;
                 m_webPadStatus = kWebPadFailed + error;
-                addToLog(m_webPadStatus);
+                addToLog(u"Phone pad: "_s + m_webPadStatus);
                 Q_EMIT webPadChanged();
             });
     connect(m_worker, &DadavezaRuzServerWorker::phonesChanged, this, [this](int phones) {

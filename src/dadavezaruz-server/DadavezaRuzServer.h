@@ -84,7 +84,7 @@ public:
     // Its port: the one it listens on while running, else the one it will ask for.
     quint16 webPadPort() const { return m_webPadPort; }
     bool isWebPadRunning() const { return m_webPadRunning; }
-    // "Phone pad off", "Phone pad on port N", or why it could not start.
+    // "Off", "Starts with the server", "Served on port N", or why it could not start.
     QString webPadStatus() const { return m_webPadStatus; }
     // The link a phone opens (it holds the pairing secret), while the phone pad runs and the
     // server knows its local address.

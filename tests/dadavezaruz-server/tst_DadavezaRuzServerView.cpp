@@ -15,6 +15,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "dadavezaruz/PairingCode.h"
+
 #include <ZXing/ReadBarcode.h>
 
 using namespace hb;
@@ -43,7 +45,7 @@ class TestDadavezaRuzServerView : public QObject {
     std::unique_ptr<DadavezaRuzServerView> m_view;
     QAbstractButton *m_switch = nullptr;
 
-    void makeServer(quint16 port)
+    void makeServer(quint16 port, const DadavezaRuzServerOptions &options = {})
     {
         m_view.reset(); // before the server it watches
         m_address.reset();
@@ -53,8 +55,8 @@ class TestDadavezaRuzServerView : public QObject {
         platform.classifyPeer = [](const QHostAddress &peer) { // 127.0.0.2: a pad on the network
             return peer.isEqual(QHostAddress::LocalHost) ? Loopback : LocalNetwork;
         };
-        m_server =
-            std::make_unique<DadavezaRuzServer>(platform, new TrustedControllers({}, {}), port);
+        m_server = std::make_unique<DadavezaRuzServer>(platform, new TrustedControllers({}, {}),
+                                                       port, options);
         openView();
     }
 
@@ -73,8 +75,42 @@ class TestDadavezaRuzServerView : public QObject {
         return all.value(std::ranges::find(all, text, &T::text) - all.begin()); // or nullptr
     }
 
+    QString qrText() const
+    {
+        QImage qr = m_view->findChild<QLabel *>(u"pairingQrCode"_s)->pixmap().toImage();
+        qr.convertTo(QImage::Format_Grayscale8);
+        const ZXing::ImageView view(qr.constBits(), qr.width(), qr.height(),
+                                    ZXing::ImageFormat::Lum, int(qr.bytesPerLine()));
+        return QString::fromStdString(ZXing::ReadBarcode(view).text());
+    }
+
 private Q_SLOTS:
     void init() { makeServer(0); }
+
+    // With the phone pad the QR code is its link, which the desktop pad reads as the same server.
+    void phonePadLinkIsTheCode()
+    {
+        DadavezaRuzServerOptions options;
+        options.webPadEnabled = true;
+        options.webPadPort = 0;
+        makeServer(0, options);
+        m_address = u"127.0.0.1"_s;
+        m_switch->click();
+        QTRY_VERIFY(m_server->isWebPadRunning());
+        const QString link = qrText();
+        QVERIFY2(link.startsWith(u"http://127.0.0.1:%1/#k="_s.arg(m_server->webPadPort())),
+                 qPrintable(link));
+        QCOMPARE(parsePairingCode(link), (PairingCode{u"127.0.0.1"_s, m_server->port()}));
+        QVERIFY(find(u"Served on port %1"_s.arg(m_server->webPadPort())));
+
+        find<QAbstractButton>(u"New Pairing Link"_s)->click();
+        QTRY_VERIFY(qrText() != link);
+        QVERIFY(qrText().startsWith(link.section(u'#', 0, 0)));
+
+        find<QAbstractButton>(u"Serve the Phone Pad"_s)->click();
+        QTRY_COMPARE(qrText(), u"127.0.0.1:%1"_s.arg(m_server->port()));
+        QVERIFY(find(u"Off"_s) && find(u"Scan with the pad to pair"_s));
+    }
 
     void switchRunsTheServer()
     {

@@ -360,7 +360,7 @@ private Q_SLOTS:
         m_server->setWebPadEnabled(false);
         QTRY_VERIFY(phone->closed);
         QVERIFY(!m_server->isWebPadRunning());
-        QCOMPARE(m_server->webPadStatus(), u"Phone pad off"_s);
+        QCOMPARE(m_server->webPadStatus(), u"Off"_s);
         QVERIFY(!m_server->webPadUrl());
         m_server->setWebPadEnabled(true);
         QTRY_VERIFY(m_server->isWebPadRunning());
