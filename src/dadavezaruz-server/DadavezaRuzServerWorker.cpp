@@ -502,7 +502,7 @@ QString DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
     const ParsedCombo combo = parsed(message.keyCombo);
     if (!combo.problem.isEmpty()) {
         // Never some other key in its place, and no window brought forward for nothing.
-        const QString line =
+        QString line =
             u"Not typed: "_s + inQuotes(message.keyCombo) + u" \u2014 "_s + combo.problem;
         note(u"combo "_s + message.keyCombo.first(std::min(message.keyCombo.size(), kMaxComboKey)),
              line);

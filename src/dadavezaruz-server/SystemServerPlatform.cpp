@@ -52,7 +52,7 @@ void setTrustedControllers(Settings &settings, const QStringList &addresses)
 
 QString webPadSecret(Settings &settings)
 {
-    const QString stored = settings.text(kWebPadSecret);
+    QString stored = settings.text(kWebPadSecret);
     if (WebPadSecret::isWellFormed(stored))
         return stored;
     return replaceWebPadSecret(settings);
@@ -60,7 +60,7 @@ QString webPadSecret(Settings &settings)
 
 QString replaceWebPadSecret(Settings &settings)
 {
-    const QString secret = WebPadSecret::generate();
+    QString secret = WebPadSecret::generate();
     settings.setText(kWebPadSecret, secret);
     return secret;
 }
