@@ -470,10 +470,12 @@
     }
   });
 
-  // Coming back to the page after the phone slept: reconnect at once rather than after the
-  // back-off that piled up while it was away.
+  // Coming back to the page after the phone slept or another app was in front: connect afresh,
+  // at once rather than after the back-off that piled up while it was away. A socket kept from
+  // before may be dead without knowing it, and the page's clock may have stood still meanwhile,
+  // which would make the server take every later press for one held up on the way.
   document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState === 'visible' && pad.reconnectTimer && !pad.refusal) {
+    if (document.visibilityState === 'visible' && pad.secret && !pad.refusal) {
       pad.backoffS = BACKOFF_FIRST_S;
       connect();
     }

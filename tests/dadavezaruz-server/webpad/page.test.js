@@ -560,6 +560,23 @@ describe('connection', () => {
     assert.equal(await pad.page.locator('#retry').isVisible(), false);
   });
 
+  test('coming back to the page connects afresh', async (t) => {
+    const pad = await openPad(t);
+    const link = await pad.link(1);
+    await link.serve([resolvePage]);
+    await pad.waitForText('#status-text', 'Connected');
+    const showPage = (state) => pad.page.evaluate((visibility) => {
+      Object.defineProperty(document, 'visibilityState', { value: visibility, configurable: true });
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, state);
+    await showPage('hidden');
+    await pad.settle();
+    assert.equal(pad.links.length, 1, 'hiding the page keeps its socket');
+    // The old socket may be dead, and the page's clock may have stood still while it slept.
+    await showPage('visible');
+    assert.equal((await (await pad.link(2)).next('hello')).secret, SECRET);
+  });
+
   test('pings every 10 s and gives up on a socket that stays silent for 25 s', async (t) => {
     const pad = await openPad(t);
     const link = await pad.link(1);
