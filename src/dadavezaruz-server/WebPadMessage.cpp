@@ -13,25 +13,6 @@ namespace hb {
 
 namespace {
 
-void appendUtf8(QByteArray &out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out.append(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.append(static_cast<char>(0xC0 | (cp >> 6)));
-        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.append(static_cast<char>(0xE0 | (cp >> 12)));
-        out.append(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.append(static_cast<char>(0xF0 | (cp >> 18)));
-        out.append(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.append(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 // Appends `text` as a quoted JSON string in UTF-8. Control characters, unpaired surrogates
 // (which have no UTF-8 form), U+FEFF (a reader may drop it as a byte-order mark), U+2028 and
 // U+2029 (line breaks to older script engines) and '<' (so no text can close a script element)
@@ -50,13 +31,13 @@ void appendString(QByteArray &out, const QString &text)
         } else if (unit == u'\n') {
             out.append("\\n");
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && chars[i + 1].isLowSurrogate()) {
-            appendUtf8(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
+            appendUtf8CodePoint(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
             ++i;
         } else if (unit < 0x20 || QChar::isSurrogate(unit) || unit == 0xFEFF || unit == 0x2028 ||
                    unit == 0x2029 || unit == u'<') {
             appendJsonUnicodeEscape(out, unit);
         } else {
-            appendUtf8(out, unit);
+            appendUtf8CodePoint(out, unit);
         }
     }
     out.append('"');

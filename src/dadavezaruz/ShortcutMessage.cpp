@@ -14,25 +14,6 @@ namespace {
 constexpr QLatin1StringView kKeyComboKey{"keyCombo"};
 constexpr QLatin1StringView kAppTargetKey{"appTarget"};
 
-void appendUtf8(QByteArray &out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out.append(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.append(static_cast<char>(0xC0 | (cp >> 6)));
-        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.append(static_cast<char>(0xE0 | (cp >> 12)));
-        out.append(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.append(static_cast<char>(0xF0 | (cp >> 18)));
-        out.append(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.append(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.append(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 // The two-character escape JSON has for `unit`, or nullptr. The solidus is escaped too.
 const char *shortEscape(char16_t unit)
 {
@@ -69,7 +50,7 @@ void appendJsonString(QByteArray &out, const QString &text)
         if (const char *escape = shortEscape(unit)) {
             out.append(escape, 2);
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && chars[i + 1].isLowSurrogate()) {
-            appendUtf8(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
+            appendUtf8CodePoint(out, QChar::surrogateToUcs4(unit, chars[i + 1].unicode()));
             ++i;
         } else if (unit < 0x20 || QChar::isSurrogate(unit) || unit == 0xFEFF) {
             // JSON has no raw control characters, an unpaired surrogate has no UTF-8 form, and Qt's
@@ -77,7 +58,7 @@ void appendJsonString(QByteArray &out, const QString &text)
             // keeps all of them intact.
             appendJsonUnicodeEscape(out, unit);
         } else {
-            appendUtf8(out, unit);
+            appendUtf8CodePoint(out, unit);
         }
     }
     out.append('"');
