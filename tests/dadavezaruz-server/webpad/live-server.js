@@ -5,6 +5,7 @@
 'use strict';
 
 const { spawn, execFileSync } = require('node:child_process');
+const crypto = require('node:crypto');
 const fs = require('node:fs');
 const net = require('node:net');
 const os = require('node:os');
@@ -104,6 +105,12 @@ async function startServer({ binary = process.env.HUEBENCH_SERVER_BINARY, displa
     env.DISPLAY = display;
   for (const dir of ['HOME', 'XDG_CONFIG_HOME', 'XDG_DATA_HOME', 'XDG_CACHE_HOME', 'XDG_RUNTIME_DIR'])
     fs.mkdirSync(env[dir], { recursive: true, mode: 0o700 });
+  // The pairing secret is the settings' own, so the pad's link is known even on a machine
+  // without a local network address (where no link is printed).
+  const secret = crypto.randomBytes(32).toString('base64url');
+  fs.mkdirSync(path.join(env.XDG_CONFIG_HOME, 'Huebench'), { recursive: true });
+  fs.writeFileSync(path.join(env.XDG_CONFIG_HOME, 'Huebench', 'Huebench.ini'),
+    `[General]\ndadavezaruz.server.webPadSecret=${secret}\n`);
   const port = await freePort();
   const webPort = await freePort();
   const child = spawn(binary, ['--port', String(port), '--web-port', String(webPort)],
@@ -156,11 +163,18 @@ async function startServer({ binary = process.env.HUEBENCH_SERVER_BINARY, displa
     },
   };
   try {
-    const link = await log.waitFor(/^Phone pad: http:\/\/[^/]+\/#k=([A-Za-z0-9_-]{43})&p=(\d+)$/,
-      { what: 'the phone pad link' });
-    server.secret = link[1];
-    // The printed host is the LAN address: only the fragment is taken.
-    server.padUrl = `${server.origin}/#k=${server.secret}&p=${link[2]}`;
+    const served = await log.waitFor(/^Phone pad served at http:\/\/([^/]+):(\d+)\/$/,
+      { what: 'the phone pad' });
+    if (served[1] !== 'localhost') {
+      // With a local network address the server prints the link a phone scans.
+      const link = await log.waitFor(/^Phone pad: http:\/\/[^/]+\/#k=([A-Za-z0-9_-]{43})&p=(\d+)$/,
+        { what: 'the phone pad link' });
+      if (link[1] !== secret || link[2] !== String(port))
+        throw new Error(`the printed link does not hold the settings' secret: ${link[0]}`);
+    }
+    server.secret = secret;
+    // Only loopback is used, whatever address was printed.
+    server.padUrl = `${server.origin}/#k=${secret}&p=${port}`;
   } catch (error) {
     await server.stop();
     server.cleanup();
