@@ -2,12 +2,15 @@
 //
 //   huebench-convert mogrt FILE... [-o DIR | -o -]     templates to Fusion macros
 //   huebench-convert doc2srt FILE... [-o DIR | -o -]   Word transcripts to SubRip subtitles
+//   huebench-convert pad-export -o FILE [--page NAME]  the pad's pages to a layout file
+//   huebench-convert pad-import FILE                   a layout file's pages into the pad
 //
 // Options before the command are the program's own (--help, --version); everything after it
 // belongs to the command.
 
 #include "common/CommandLineOutput.h"
 #include "converters/DocToSRTCommand.h"
+#include "dadavezaruz/PadLayoutCommand.h"
 #include "mogrt/MogrtConvertCommand.h"
 #include "mogrt/MogrtLibrary.h"
 
@@ -25,14 +28,18 @@ const QString kProgram = u"huebench-convert"_s;
 
 constexpr char kUsage[] = "usage: huebench-convert mogrt FILE... [-o DIR | -o -]\n"
                           "       huebench-convert doc2srt FILE... [-o DIR | -o -] [--force]\n"
+                          "       huebench-convert pad-export -o FILE [--page NAME]\n"
+                          "       huebench-convert pad-import FILE\n"
                           "       huebench-convert [COMMAND] --help | --version\n";
 
 constexpr char kHelp[] =
     "The file conversions of Huebench, without its window.\n"
     "\n"
     "Commands:\n"
-    "  mogrt     motion-graphics templates (.mogrt) to Fusion macros (.setting)\n"
-    "  doc2srt   timed Word transcripts (.docx, .doc) to SubRip subtitles (.srt)\n"
+    "  mogrt       motion-graphics templates (.mogrt) to Fusion macros (.setting)\n"
+    "  doc2srt     timed Word transcripts (.docx, .doc) to SubRip subtitles (.srt)\n"
+    "  pad-export  the pad's pages, buttons and images to a layout file (.huebenchpad)\n"
+    "  pad-import  a layout file's pages into the pad, after its own pages\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this text; after a COMMAND, that command's options\n"
@@ -82,6 +89,10 @@ int run(const QStringList &arguments)
         return hb::runMogrtConvertCommand(commandLine, hb::MogrtLibrary(), stdout, stderr);
     if (command == u"doc2srt")
         return hb::runDocToSRTCommand(commandLine, stdout, stderr);
+    if (command == u"pad-export")
+        return hb::runPadExportCommand(commandLine, stdout, stderr);
+    if (command == u"pad-import")
+        return hb::runPadImportCommand(commandLine, stdout, stderr);
     std::fprintf(stderr, "huebench-convert: unknown command \"%s\"\n%s",
                  command.toLocal8Bit().constData(), kUsage);
     return 2;

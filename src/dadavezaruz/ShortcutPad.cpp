@@ -276,6 +276,23 @@ Expected<ShortcutPage> ShortcutPad::addPage(const QString &name)
     return page;
 }
 
+Expected<ShortcutPage> ShortcutPad::addPageIn(QSqlDatabase &db, const QString &name,
+                                              const QList<ShortcutButton> &buttons)
+{
+    const auto count = pageCount(db);
+    if (!count)
+        return count.error();
+    const auto id = insertPage(db, name, *count);
+    if (!id)
+        return id.error();
+    for (ShortcutButton button : buttons) {
+        button.page = *id;
+        if (const auto added = insertButton(db, button); !added)
+            return added.error();
+    }
+    return ShortcutPage{*id, name, *count};
+}
+
 Expected<Done> ShortcutPad::renamePage(qint64 page, const QString &name)
 {
     return change(m_store, u"UPDATE ShortcutPage SET name = ? WHERE id = ?"_s, {text(name), page});

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class QSqlDatabase;
+
 namespace hb {
 
 class ModelStore;
@@ -101,6 +103,11 @@ public:
     // Puts the snapshot's records back with their own ids and places, all or nothing: refused
     // when an id is in use, a button's page is gone or one of its cells holds another button.
     Expected<Done> restore(const ShortcutPadSnapshot &snapshot);
+
+    // For work inside a ModelStore::write() on `db`: a new page after the others, as addPage()
+    // makes it, holding the buttons in their order (their ids and pages are not used).
+    static Expected<ShortcutPage> addPageIn(QSqlDatabase &db, const QString &name,
+                                            const QList<ShortcutButton> &buttons);
 
 private:
     Expected<QList<ShortcutButton>> selectButtons(const QString &where, qint64 key,

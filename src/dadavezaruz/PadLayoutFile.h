@@ -1,0 +1,63 @@
+#pragma once
+
+#include "common/Expected.h"
+#include "dadavezaruz/ShortcutPad.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+namespace hb {
+
+// One page of a pad layout file: its name and its buttons (ids and page ids 0).
+struct PadLayoutPage {
+    QString name;
+    QList<ShortcutButton> buttons;
+
+    friend bool operator==(const PadLayoutPage &, const PadLayoutPage &) = default;
+};
+
+// Error codes of the `PadLayoutFile` error domain.
+enum class PadLayoutFileError {
+    TooLarge = 1,     // the file, or there are too many pages or an image is too large
+    NotJson = 2,      // not a JSON object
+    BadVersion = 3,   // no version, or one that is not a whole number from 1
+    NewerVersion = 4, // made by a newer version of the program
+    BadPage = 5,      // a page without a name or buttons
+    BadButton = 6,    // a field of a button is missing or wrong
+    BadImage = 7,     // not Base64, not a PNG or JPEG image
+};
+inline QString errorDomain(PadLayoutFileError)
+{
+    return QStringLiteral("PadLayoutFile");
+}
+
+// Pad layout files (.huebenchpad): pages of the pad with their buttons and images, as one JSON
+// object that another installation can import.
+//
+//   {"version": 1, "pages": [{"name": "Resolve", "buttons": [{"label": "Cut",
+//     "icon": "scissors", "color": "#FF3B30", "keys": "cmd+b", "target": "resolve",
+//     "row": 0, "col": 0, "image": {"type": "image/png", "data": "<Base64>"}}]}]}
+//
+// "image" is optional; unknown keys are ignored, so later versions can add fields.
+class PadLayoutFile {
+public:
+    static constexpr int kFormatVersion = 1;
+    static constexpr qsizetype kMaxPages = 100;
+    static constexpr qint64 kMaxFileBytes = 200 * 1024 * 1024;
+    static constexpr auto kSuffix = "huebenchpad";
+
+    PadLayoutFile() = delete;
+
+    // The pages as the file's UTF-8 bytes (indented JSON). The image type follows the bytes.
+    static QByteArray write(const QList<PadLayoutPage> &pages);
+    // The pages of a file; anything this version cannot import whole is refused with a message
+    // that names what is wrong and where ("Page 2, button 5: ...").
+    static Expected<QList<PadLayoutPage>> read(QByteArrayView bytes);
+    // Whether read() would take these pages back: page count and names, cells, colours, key
+    // combinations and images.
+    static Expected<Done> check(const QList<PadLayoutPage> &pages);
+};
+
+} // namespace hb
