@@ -1,6 +1,7 @@
 #include "dadavezaruz/DadavezaRuzView.h"
 
 #include "common/Backdrop.h"
+#include "common/CallbackUndoCommand.h"
 #include "common/IconLibrary.h"
 #include "common/ScreenUndo.h"
 #include "common/Settings.h"
@@ -10,6 +11,7 @@
 #include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/EditButtonSheet.h"
 #include "dadavezaruz/PadColors.h"
+#include "dadavezaruz/PadCopy.h"
 #include "dadavezaruz/PadDeleteCommand.h"
 #include "dadavezaruz/PadEmptyState.h"
 #include "dadavezaruz/PadHeader.h"
@@ -22,6 +24,7 @@
 #include "platform/dnssd/AvahiServiceDiscovery.h"
 #include "platform/store/ModelStore.h"
 
+#include <QAction>
 #include <QHideEvent>
 #include <QInputDialog>
 #include <QLabel>
@@ -31,6 +34,8 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -43,6 +48,9 @@ const QString kRename = u"Rename"_s;
 const QString kRenameTitle = u"Rename Page"_s;
 const QString kPageName = u"Page Name"_s;
 const QString kDeletePage = u"Delete Page"_s;
+const QString kDuplicatePage = u"Duplicate Page"_s;
+const QString kDuplicate = u"Duplicate"_s;
+const QString kCopyToPage = u"Copy to Page"_s;
 
 QGradientStops padStops()
 {
@@ -136,6 +144,15 @@ QWidget *DadavezaRuzView::buildPage()
     connect(m_tabs, &PageTabBar::menuRequested, this, &DadavezaRuzView::showPageMenu);
     connect(m_grid, &ShortcutGridView::cellTapped, this, &DadavezaRuzView::tapCell);
     connect(m_grid, &ShortcutGridView::pageStepRequested, this, &DadavezaRuzView::stepPage);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, &DadavezaRuzView::showButtonMenu);
+
+    // Anywhere on the pad but in its sheets, which are windows of their own.
+    auto *duplicate = new QAction(kDuplicate, this);
+    duplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    duplicate->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(duplicate, &QAction::triggered, this, &DadavezaRuzView::duplicateFocusedButton);
+    addAction(duplicate);
     return page;
 }
 
@@ -315,6 +332,127 @@ bool DadavezaRuzView::pushDelete(const Expected<ShortcutPadSnapshot> &snapshot)
     return done;
 }
 
+void DadavezaRuzView::duplicateButton(qint64 buttonId)
+{
+    const Expected<std::optional<ShortcutButton>> original = m_pad.button(buttonId);
+    if (!original || !*original) {
+        showStoreError(original ? u"This button no longer exists."_s
+                                : original.error().description);
+        return;
+    }
+    copyButtonToPage(buttonId, (*original)->page);
+}
+
+void DadavezaRuzView::copyButtonToPage(qint64 buttonId, qint64 pageId)
+{
+    const Expected<std::optional<ShortcutButton>> original = m_pad.button(buttonId);
+    if (!original || !*original) {
+        showStoreError(original ? u"This button no longer exists."_s
+                                : original.error().description);
+        return;
+    }
+    QString text = u"Duplicated “%1”"_s.arg((*original)->label);
+    if (pageId != (*original)->page) {
+        const QList<ShortcutPage> &pages = m_pages->pages();
+        const auto page = std::ranges::find(pages, pageId, &ShortcutPage::id);
+        text = u"Copied “%1” to “%2”"_s.arg((*original)->label,
+                                            page == pages.end() ? QString() : page->name);
+    }
+    pushCopy(
+        text,
+        [this, buttonId, pageId]() -> Expected<ShortcutPadSnapshot> {
+            const Expected<ShortcutButton> copy = PadCopy::copyButton(m_store, buttonId, pageId);
+            if (!copy)
+                return copy.error();
+            return m_pad.snapshotButton(copy->id);
+        },
+        pageId);
+}
+
+void DadavezaRuzView::duplicatePage(qint64 pageId)
+{
+    const QList<ShortcutPage> &pages = m_pages->pages();
+    const auto page = std::ranges::find(pages, pageId, &ShortcutPage::id);
+    const QString text = u"Duplicated “%1”"_s.arg(page == pages.end() ? QString() : page->name);
+    pushCopy(
+        text,
+        [this, pageId]() -> Expected<ShortcutPadSnapshot> {
+            const Expected<ShortcutPage> copy = PadCopy::duplicatePage(m_store, pageId);
+            if (!copy)
+                return copy.error();
+            return m_pad.snapshotPage(copy->id);
+        },
+        pageId);
+}
+
+bool DadavezaRuzView::pushCopy(const QString &text,
+                               std::function<Expected<ShortcutPadSnapshot>()> make,
+                               qint64 shownAfterUndo)
+{
+    m_commandError = {};
+    // The copy as it was last added: a redo after an undo puts back these records, ids and all.
+    auto made = std::make_shared<std::optional<ShortcutPadSnapshot>>();
+    auto failed = [this](const Error &error) {
+        m_commandError = error;
+        showStoreError(error.description);
+        return false;
+    };
+    auto shownPage = [](const ShortcutPadSnapshot &copy) {
+        return copy.page ? copy.page->id : copy.buttons.constFirst().page;
+    };
+    auto redo = [this, made, make = std::move(make), failed, shownPage]() {
+        if (!*made) {
+            Expected<ShortcutPadSnapshot> copy = make();
+            if (!copy)
+                return failed(copy.error());
+            *made = std::move(copy).value();
+            // A button copied to another page leaves the user where they are; a page's copy is
+            // what they want to work on next.
+            if ((*made)->page)
+                selectPage((*made)->page->id);
+            return true;
+        }
+        if (const Expected<Done> restored = m_pad.restore(**made); !restored)
+            return failed(restored.error());
+        showStoreError({});
+        selectPage(shownPage(**made));
+        return true;
+    };
+    auto undo = [this, made, failed, shownAfterUndo]() {
+        const ShortcutPadSnapshot &copy = **made;
+        const bool page = copy.page.has_value();
+        const qint64 id = page ? copy.page->id : copy.buttons.constFirst().id;
+        // Read again: what was put on the copied page since goes with it, and comes back on redo.
+        Expected<ShortcutPadSnapshot> current =
+            page ? m_pad.snapshotPage(id) : m_pad.snapshotButton(id);
+        if (!current)
+            return failed(current.error());
+        if (const Expected<Done> removed = page ? m_pad.deletePage(id) : m_pad.deleteButton(id);
+            !removed)
+            return failed(removed.error());
+        *made = std::move(current).value();
+        showStoreError({});
+        selectPage(shownAfterUndo);
+        return true;
+    };
+    const bool done =
+        m_undo->push(std::make_unique<CallbackUndoCommand>(text, std::move(redo), std::move(undo)));
+    if (done)
+        showStoreError({});
+    return done;
+}
+
+void DadavezaRuzView::duplicateFocusedButton()
+{
+    if (!m_editMode || m_body->currentIndex() != 0)
+        return;
+    const ShortcutGridCell cell = m_grid->focusCell();
+    const std::optional<ShortcutButton> &button =
+        m_grid->cells()[size_t(ShortcutGrid::indexOf(cell.row, cell.col))];
+    if (button)
+        duplicateButton(button->id);
+}
+
 void DadavezaRuzView::addPage(const QString &name)
 {
     Expected<ShortcutPage> page = m_pad.addPage(name);
@@ -328,20 +466,59 @@ void DadavezaRuzView::addPage(const QString &name)
 
 void DadavezaRuzView::showPageMenu(const ShortcutPage &page, const QPoint &globalPos)
 {
-    QMenu menu(this);
-    QAction *rename =
-        menu.addAction(symbolIcon(u"pencil"_s, palette().color(QPalette::WindowText)), kRename);
-    QAction *remove = menu.addAction(symbolIcon(u"trash"_s, PadColors::red), kDeletePage);
-    QAction *chosen = menu.exec(globalPos);
-    if (chosen == rename) {
-        bool ok = false;
-        const QString name =
-            QInputDialog::getText(this, kRenameTitle, kPageName, QLineEdit::Normal, page.name, &ok);
-        if (ok)
-            renamePage(page.id, name);
-    } else if (chosen == remove) {
-        deletePage(page.id);
+    pageMenu(page)->exec(globalPos);
+}
+
+std::unique_ptr<QMenu> DadavezaRuzView::pageMenu(const ShortcutPage &page)
+{
+    auto menu = std::make_unique<QMenu>(this);
+    const QColor text = palette().color(QPalette::WindowText);
+    connect(menu->addAction(symbolIcon(u"pencil"_s, text), kRename), &QAction::triggered, this,
+            [this, page] {
+                bool ok = false;
+                const QString name = QInputDialog::getText(this, kRenameTitle, kPageName,
+                                                           QLineEdit::Normal, page.name, &ok);
+                if (ok)
+                    renamePage(page.id, name);
+            });
+    connect(menu->addAction(symbolIcon(u"plus.rectangle.fill"_s, text), kDuplicatePage),
+            &QAction::triggered, this, [this, id = page.id] { duplicatePage(id); });
+    connect(menu->addAction(symbolIcon(u"trash"_s, PadColors::red), kDeletePage),
+            &QAction::triggered, this, [this, id = page.id] { deletePage(id); });
+    return menu;
+}
+
+void DadavezaRuzView::showButtonMenu(const QPoint &at)
+{
+    const std::optional<ShortcutGridCell> cell = ShortcutGrid::cellAt(QSizeF(m_grid->size()), at);
+    if (!m_editMode || !cell)
+        return;
+    const std::optional<ShortcutButton> &button =
+        m_grid->cells()[size_t(ShortcutGrid::indexOf(cell->row, cell->col))];
+    if (!button)
+        return;
+    m_grid->setFocusCell(*cell);
+    buttonMenu(*button)->exec(m_grid->mapToGlobal(at));
+}
+
+std::unique_ptr<QMenu> DadavezaRuzView::buttonMenu(const ShortcutButton &button)
+{
+    auto menu = std::make_unique<QMenu>(this);
+    const QColor text = palette().color(QPalette::WindowText);
+    QAction *duplicate = menu->addAction(symbolIcon(u"plus.rectangle.fill"_s, text), kDuplicate);
+    duplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(duplicate, &QAction::triggered, this, [this, id = button.id] { duplicateButton(id); });
+    QMenu *copyTo = menu->addMenu(kCopyToPage);
+    for (const ShortcutPage &page : m_pages->pages()) {
+        if (page.id == button.page)
+            continue;
+        QAction *to = copyTo->addAction(QString(page.name).replace(u'&', u"&&"_s));
+        to->setData(page.id);
+        connect(to, &QAction::triggered, this,
+                [this, id = button.id, page = page.id] { copyButtonToPage(id, page); });
     }
+    copyTo->setEnabled(!copyTo->isEmpty());
+    return menu;
 }
 
 ConnectionSheet *DadavezaRuzView::openConnectionSheet()

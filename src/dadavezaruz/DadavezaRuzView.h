@@ -5,10 +5,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QLabel;
+class QMenu;
 class QStackedWidget;
 
 namespace hb {
@@ -30,7 +32,7 @@ class ShortcutPageListModel;
 // The pad: a status line, the page tabs and the 4 x 4 grid of the current page. A tap sends the
 // button's shortcut to the connected server; in edit mode a tap edits the button or makes one.
 // Deleting a page or a button can be undone (the notice at the foot, or Ctrl+Z), which shows
-// the page again.
+// the page again; so can copying one (Ctrl+D or the button's menu, the page tab's menu).
 //
 // The screen lives as long as the application; while it is hidden it leaves its sheets closed,
 // stops reconnecting and reads the store again only when it is shown.
@@ -59,6 +61,12 @@ public:
     // Both undoable; a failure shows in the pad's error line.
     void deletePage(qint64 pageId);
     Expected<Done> deleteButton(qint64 buttonId);
+    // All three undoable; a full page or a failure shows in the pad's error line. A button's copy
+    // goes to the next free cell after it on its own page, the first free cell on another; a
+    // page's copy goes after the others and is selected.
+    void duplicateButton(qint64 buttonId);
+    void copyButtonToPage(qint64 buttonId, qint64 pageId);
+    void duplicatePage(qint64 pageId);
     ScreenUndo &undoHistory() const { return *m_undo; }
     // The pad's error line, empty when the last store change went through.
     QString storeErrorText() const;
@@ -67,6 +75,11 @@ public:
     ConnectionSheet *openConnectionSheet();
     QWidget *openAddPageSheet();
     EditButtonSheet *openEditor(qint64 buttonId);
+
+    // The menus a right-click opens on a page's tab and, in edit mode, on a button, with their
+    // actions wired.
+    std::unique_ptr<QMenu> pageMenu(const ShortcutPage &page);
+    std::unique_ptr<QMenu> buttonMenu(const ShortcutButton &button);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -83,6 +96,11 @@ private:
     void stepPage(int delta);
     void addPage(const QString &name);
     bool pushDelete(const Expected<ShortcutPadSnapshot> &snapshot);
+    // `make` makes the copy and gives it as a delete would take it; undo shows `shownAfterUndo`.
+    bool pushCopy(const QString &text, std::function<Expected<ShortcutPadSnapshot>()> make,
+                  qint64 shownAfterUndo);
+    void showButtonMenu(const QPoint &at);
+    void duplicateFocusedButton();
     void closeSheets();
 
     ModelStore &m_store;

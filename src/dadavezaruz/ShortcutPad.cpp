@@ -293,6 +293,16 @@ Expected<ShortcutPage> ShortcutPad::addPageIn(QSqlDatabase &db, const QString &n
     return ShortcutPage{*id, name, *count};
 }
 
+Expected<ShortcutButton> ShortcutPad::addButtonIn(QSqlDatabase &db, const ShortcutButton &button)
+{
+    const auto id = insertButton(db, button);
+    if (!id)
+        return id.error();
+    ShortcutButton added = button;
+    added.id = *id;
+    return added;
+}
+
 Expected<Done> ShortcutPad::renamePage(qint64 page, const QString &name)
 {
     return change(m_store, u"UPDATE ShortcutPage SET name = ? WHERE id = ?"_s, {text(name), page});

@@ -108,6 +108,10 @@ public:
     // makes it, holding the buttons in their order (their ids and pages are not used).
     static Expected<ShortcutPage> addPageIn(QSqlDatabase &db, const QString &name,
                                             const QList<ShortcutButton> &buttons);
+    // For work inside a ModelStore::write() on `db`: a new button with the fields of `button`,
+    // last in its page's order (its id is not used, and its cell is not checked). Gives it back
+    // with its new id.
+    static Expected<ShortcutButton> addButtonIn(QSqlDatabase &db, const ShortcutButton &button);
 
 private:
     Expected<QList<ShortcutButton>> selectButtons(const QString &where, qint64 key,

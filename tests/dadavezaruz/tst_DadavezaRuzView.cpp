@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -65,6 +66,19 @@ class TestDadavezaRuzView : public QObject {
         for (int i = 0; i < tabs->count(); ++i)
             names.append(tabs->tabText(i));
         return names.join(u',');
+    }
+    // The action of a menu, or of one of its submenus, with this text or this page id as data.
+    static QAction *actionIn(QMenu *menu, const QString &text, qint64 page = 0)
+    {
+        for (QAction *action : menu->actions()) {
+            if (action->menu()) {
+                if (QAction *found = actionIn(action->menu(), text, page))
+                    return found;
+            } else if (page ? action->data().toLongLong() == page : action->text() == text) {
+                return action;
+            }
+        }
+        return nullptr;
     }
     void connectView()
     {
@@ -226,6 +240,149 @@ private Q_SLOTS:
         QVERIFY(padDigest(*m_store) != digest);
         m_view->undoHistory().undo();
         QCOMPARE(padDigest(*m_store), digest);
+    }
+
+    // A button copied by Ctrl+D, by "Duplicate" or by "Copy to Page" in its menu: the copy has
+    // every field and the image, in the next free cell after it or the first free cell of the
+    // other page; undo takes it away, redo puts the same record back.
+    void copyButtonAndUndo_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("toCustom"); // else on its own page, OBS
+        QTest::addColumn<int>("cell");      // of the copy
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("Ctrl+D") << u"keys"_s << false << 10 << u"Duplicated “%1”"_s;
+        QTest::newRow("Duplicate in its menu") << u"menu"_s << false << 10 << u"Duplicated “%1”"_s;
+        QTest::newRow("Copy to Page in its menu")
+            << u"menu"_s << true << 0 << u"Copied “%1” to “Custom”"_s;
+    }
+    void copyButtonAndUndo()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, toCustom);
+        QFETCH(int, cell);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        const ShortcutPage obs = pages()[1];
+        const ShortcutPage custom = pages()[2];
+        ShortcutButton original = buttonsOf(obs.id)[5];
+        original.customImageData = QByteArray("\x89PNG\0\xff\x10", 8);
+        QVERIFY(ShortcutPad(*m_store).updateButton(original));
+        m_view->selectPage(obs.id);
+        m_view->setEditMode(true);
+        const QByteArray before = padDigest(*m_store);
+
+        if (how == u"keys"_s) {
+            auto *grid = m_view->findChild<ShortcutGridView *>();
+            grid->setFocusCell({original.row, original.col});
+            QTest::keyClick(m_view->focusWidget(), Qt::Key_D, Qt::ControlModifier);
+        } else {
+            const std::unique_ptr<QMenu> menu = m_view->buttonMenu(original);
+            QAction *action = actionIn(menu.get(), u"Duplicate"_s, toCustom ? custom.id : 0);
+            QVERIFY(action);
+            action->trigger();
+        }
+        const qint64 target = toCustom ? custom.id : obs.id;
+        const QList<ShortcutButton> after = buttonsOf(target);
+        QCOMPARE(after.size(), toCustom ? 1 : 11);
+        ShortcutButton expected = original;
+        expected.id = after.constLast().id;
+        expected.page = target;
+        expected.row = cell / 4;
+        expected.col = cell % 4;
+        QCOMPARE(after.constLast(), expected);
+        QCOMPARE(buttonsOf(obs.id)[5], original);
+        QCOMPARE(m_view->currentPage(), obs);
+        QFETCH(QString, notice);
+        QCOMPARE(m_view->findChild<UndoNotice *>()->text(), notice.arg(original.label));
+        const QByteArray copied = padDigest(*m_store);
+
+        m_view->selectPage(pages()[0].id);
+        QTest::keyClick(m_view->focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(padDigest(*m_store), before);
+        QCOMPARE(m_view->currentPage()->id, target);
+        m_view->undoHistory().redo();
+        QCOMPARE(padDigest(*m_store), copied);
+        m_view->undoHistory().undo();
+        QCOMPARE(padDigest(*m_store), before);
+        QVERIFY(m_view->storeErrorText().isEmpty());
+    }
+
+    // Nothing is copied outside edit mode, from an empty cell, or to a page with no free cell,
+    // and the last says so.
+    void copyButtonNowhere_data()
+    {
+        QTest::addColumn<bool>("editMode");
+        QTest::addColumn<int>("focusCell"); // on Resolve, whose 16 cells are full
+        QTest::addColumn<bool>("fromObs");  // copied from OBS to Resolve by its menu instead
+        QTest::addColumn<QString>("error");
+        const QString full = u"The page is full: no free cell for a copy"_s;
+        QTest::newRow("Ctrl+D outside edit mode") << false << 3 << false << QString();
+        QTest::newRow("Ctrl+D on a full page") << true << 3 << false << full;
+        QTest::newRow("Copy to Page, a full page") << true << 0 << true << full;
+    }
+    void copyButtonNowhere()
+    {
+        QFETCH(bool, editMode);
+        QFETCH(int, focusCell);
+        QFETCH(bool, fromObs);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        const ShortcutPage resolve = pages()[0];
+        const QByteArray before = padDigest(*m_store);
+        m_view->setEditMode(editMode);
+        if (fromObs) {
+            const std::unique_ptr<QMenu> menu = m_view->buttonMenu(buttonsOf(pages()[1].id)[0]);
+            QAction *toResolve = actionIn(menu.get(), QString(), resolve.id);
+            QVERIFY(toResolve);
+            toResolve->trigger();
+        } else {
+            m_view->findChild<ShortcutGridView *>()->setFocusCell({focusCell / 4, focusCell % 4});
+            QTest::keyClick(m_view->focusWidget(), Qt::Key_D, Qt::ControlModifier);
+        }
+        QCOMPARE(padDigest(*m_store), before);
+        QTEST(m_view->storeErrorText(), "error");
+        QCOMPARE(m_view->undoHistory().stack()->count(), 0);
+        QCOMPARE(m_view->currentPage(), resolve);
+    }
+
+    // "Duplicate Page" in a tab's menu: the copy with all its buttons and images after the
+    // other pages, selected; undo takes it away and shows the original, redo brings it back.
+    void duplicatePageAndUndo()
+    {
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        const ShortcutPage obs = pages()[1];
+        ShortcutButton withImage = buttonsOf(obs.id)[2];
+        withImage.customImageData = QByteArray("\xff\xd8\xff\0", 4);
+        QVERIFY(ShortcutPad(*m_store).updateButton(withImage));
+        const QByteArray before = padDigest(*m_store);
+
+        const std::unique_ptr<QMenu> menu = m_view->pageMenu(obs);
+        QAction *duplicate = actionIn(menu.get(), u"Duplicate Page"_s);
+        QVERIFY(duplicate);
+        duplicate->trigger();
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom,OBS copy"_s);
+        const ShortcutPage copy = pages()[3];
+        QCOMPARE(m_view->currentPage(), copy);
+        const QList<ShortcutButton> copied = buttonsOf(copy.id);
+        QCOMPARE(copied.size(), 10);
+        QCOMPARE(copied[2].customImageData, withImage.customImageData);
+        QCOMPARE(copied[2].label, withImage.label);
+        QCOMPARE(m_view->findChild<UndoNotice *>()->text(), u"Duplicated “OBS”"_s);
+        const QByteArray duplicated = padDigest(*m_store);
+
+        QTest::keyClick(m_view->focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(padDigest(*m_store), before);
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
+        QCOMPARE(m_view->currentPage(), obs);
+        m_view->undoHistory().redo();
+        QCOMPARE(padDigest(*m_store), duplicated);
+        QCOMPARE(m_view->currentPage(), copy);
+
+        // The name stays free: a second copy is numbered.
+        m_view->duplicatePage(obs.id);
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom,OBS copy,OBS copy 2"_s);
     }
 
     // An undo the store refuses is reported in the pad's error line and leaves the history.
