@@ -10,6 +10,7 @@
 #include "dadavezaruz/ConnectionSheet.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/EditButtonSheet.h"
+#include "dadavezaruz/PadArrange.h"
 #include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/PadCopy.h"
 #include "dadavezaruz/PadDeleteCommand.h"
@@ -51,6 +52,17 @@ const QString kDeletePage = u"Delete Page"_s;
 const QString kDuplicatePage = u"Duplicate Page"_s;
 const QString kDuplicate = u"Duplicate"_s;
 const QString kCopyToPage = u"Copy to Page"_s;
+
+// An action for a key anywhere on the pad but in its sheets, which are windows of their own.
+QAction *padKey(QWidget *pad, const QKeySequence &keys, const std::function<void()> &slot)
+{
+    auto *action = new QAction(pad);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(action, &QAction::triggered, pad, slot);
+    pad->addAction(action);
+    return action;
+}
 
 QGradientStops padStops()
 {
@@ -153,6 +165,15 @@ QWidget *DadavezaRuzView::buildPage()
     duplicate->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(duplicate, &QAction::triggered, this, &DadavezaRuzView::duplicateFocusedButton);
     addAction(duplicate);
+    padKey(this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp),
+           [this] { moveCurrentPage(-1); });
+    padKey(this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown),
+           [this] { moveCurrentPage(1); });
+    padKey(this, QKeySequence(Qt::CTRL | Qt::Key_X), [this] { cutFocusedButton(); });
+    padKey(this, QKeySequence(Qt::CTRL | Qt::Key_V), [this] { pasteOnFocusedCell(); });
+    // Only while a button is cut, so that Esc keeps its other uses.
+    m_forgetCut = padKey(this, QKeySequence(Qt::Key_Escape), [this] { forgetCut(); });
+    m_forgetCut->setEnabled(false);
     return page;
 }
 
@@ -251,6 +272,8 @@ void DadavezaRuzView::showStoreError(const QString &text)
 void DadavezaRuzView::setEditMode(bool on)
 {
     m_editMode = on;
+    if (!on)
+        forgetCut();
     m_header->setEditMode(on);
     m_grid->setEditMode(on);
 }
@@ -451,6 +474,125 @@ void DadavezaRuzView::duplicateFocusedButton()
         m_grid->cells()[size_t(ShortcutGrid::indexOf(cell.row, cell.col))];
     if (button)
         duplicateButton(button->id);
+}
+
+void DadavezaRuzView::movePage(qint64 pageId, int newIndex)
+{
+    const QList<ShortcutPage> &pages = m_pages->pages();
+    const auto page = std::ranges::find(pages, pageId, &ShortcutPage::id);
+    if (page != pages.end() && newIndex == page - pages.begin())
+        return;
+    m_commandError = {};
+    auto failed = [this](const Error &error) {
+        m_commandError = error;
+        showStoreError(error.description);
+        return false;
+    };
+    // The order the move changed, for its undo; each redo reads it again.
+    auto before = std::make_shared<QList<ShortcutPage>>();
+    auto redo = [this, before, failed, pageId, newIndex] {
+        Expected<QList<ShortcutPage>> old = PadArrange::movePage(m_store, pageId, newIndex);
+        if (!old)
+            return failed(old.error());
+        *before = std::move(old).value();
+        showStoreError({});
+        selectPage(pageId);
+        return true;
+    };
+    auto undo = [this, before, failed, pageId] {
+        if (const Expected<Done> done = PadArrange::restorePageOrder(m_store, *before); !done)
+            return failed(done.error());
+        showStoreError({});
+        selectPage(pageId);
+        return true;
+    };
+    const QString text = u"Moved “%1”"_s.arg(page == pages.end() ? QString() : page->name);
+    if (m_undo->push(std::make_unique<CallbackUndoCommand>(text, std::move(redo), std::move(undo))))
+        showStoreError({});
+}
+
+void DadavezaRuzView::moveButton(qint64 buttonId, qint64 pageId, int row, int col)
+{
+    const Expected<std::optional<ShortcutButton>> original = m_pad.button(buttonId);
+    if (!original || !*original) {
+        showStoreError(original ? u"This button no longer exists."_s
+                                : original.error().description);
+        return;
+    }
+    const ShortcutButton &from = **original;
+    if (from.page == pageId && from.row == row && from.col == col)
+        return;
+    m_commandError = {};
+    auto failed = [this](const Error &error) {
+        m_commandError = error;
+        showStoreError(error.description);
+        return false;
+    };
+    // The places the move changed, for its undo; each redo reads them again.
+    auto before = std::make_shared<QList<ButtonPlace>>();
+    auto redo = [this, before, failed, buttonId, pageId, row, col] {
+        Expected<QList<ButtonPlace>> old =
+            PadArrange::moveButton(m_store, buttonId, pageId, row, col);
+        if (!old)
+            return failed(old.error());
+        *before = std::move(old).value();
+        showStoreError({});
+        selectPage(pageId);
+        m_grid->setFocusCell({row, col});
+        return true;
+    };
+    auto undo = [this, before, failed, from] {
+        if (const Expected<Done> done = PadArrange::restorePlaces(m_store, *before); !done)
+            return failed(done.error());
+        showStoreError({});
+        selectPage(from.page);
+        m_grid->setFocusCell({from.row, from.col});
+        return true;
+    };
+    const QString text = u"Moved “%1”"_s.arg(from.label);
+    if (m_undo->push(std::make_unique<CallbackUndoCommand>(text, std::move(redo), std::move(undo))))
+        showStoreError({});
+}
+
+void DadavezaRuzView::moveCurrentPage(int delta)
+{
+    const std::optional<ShortcutPage> current = currentPage();
+    if (!m_editMode || m_body->currentIndex() != 0 || !current)
+        return;
+    const int next = m_pages->rowOf(current->id) + delta;
+    if (next >= 0 && next < m_pages->pages().size())
+        movePage(current->id, next);
+}
+
+void DadavezaRuzView::cutFocusedButton()
+{
+    if (!m_editMode || m_body->currentIndex() != 0)
+        return;
+    const ShortcutGridCell cell = m_grid->focusCell();
+    const std::optional<ShortcutButton> &button =
+        m_grid->cells()[size_t(ShortcutGrid::indexOf(cell.row, cell.col))];
+    if (!button)
+        return;
+    m_cutButton = button->id;
+    m_forgetCut->setEnabled(true);
+}
+
+void DadavezaRuzView::pasteOnFocusedCell()
+{
+    const std::optional<ShortcutPage> page = currentPage();
+    if (!m_editMode || !m_cutButton || m_body->currentIndex() != 0 || !page)
+        return;
+    const qint64 button = *m_cutButton;
+    forgetCut();
+    const ShortcutGridCell cell = m_grid->focusCell();
+    moveButton(button, page->id, cell.row, cell.col);
+}
+
+void DadavezaRuzView::forgetCut()
+{
+    m_cutButton.reset();
+    if (m_forgetCut)
+        m_forgetCut->setEnabled(false);
 }
 
 void DadavezaRuzView::addPage(const QString &name)

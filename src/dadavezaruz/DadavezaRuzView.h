@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QLabel;
 class QMenu;
 class QStackedWidget;
@@ -32,7 +33,9 @@ class ShortcutPageListModel;
 // The pad: a status line, the page tabs and the 4 x 4 grid of the current page. A tap sends the
 // button's shortcut to the connected server; in edit mode a tap edits the button or makes one.
 // Deleting a page or a button can be undone (the notice at the foot, or Ctrl+Z), which shows
-// the page again; so can copying one (Ctrl+D or the button's menu, the page tab's menu).
+// the page again; so can copying one (Ctrl+D or the button's menu, the page tab's menu) and, in
+// edit mode, moving a page's tab (Ctrl+Shift+Page Up / Page Down) or a button (Ctrl+X on it,
+// Ctrl+V on the cell it goes to).
 //
 // The screen lives as long as the application; while it is hidden it leaves its sheets closed,
 // stops reconnecting and reads the store again only when it is shown.
@@ -67,6 +70,13 @@ public:
     void duplicateButton(qint64 buttonId);
     void copyButtonToPage(qint64 buttonId, qint64 pageId);
     void duplicatePage(qint64 pageId);
+    // Both undoable; a failure shows in the pad's error line. The page goes to `newIndex` among
+    // the pages and stays selected; the button goes into the cell and shows there, and a button
+    // already in that cell takes the place it left.
+    void movePage(qint64 pageId, int newIndex);
+    void moveButton(qint64 buttonId, qint64 pageId, int row, int col);
+    // The button Ctrl+X cut, for Ctrl+V to move; Esc or leaving edit mode forgets it.
+    std::optional<qint64> cutButtonID() const { return m_cutButton; }
     ScreenUndo &undoHistory() const { return *m_undo; }
     // The pad's error line, empty when the last store change went through.
     QString storeErrorText() const;
@@ -101,6 +111,10 @@ private:
                   qint64 shownAfterUndo);
     void showButtonMenu(const QPoint &at);
     void duplicateFocusedButton();
+    void moveCurrentPage(int delta);
+    void cutFocusedButton();
+    void pasteOnFocusedCell();
+    void forgetCut();
     void closeSheets();
 
     ModelStore &m_store;
@@ -117,6 +131,7 @@ private:
     bool m_gridStale = false; // the store changed while parked
     Error m_commandError;     // the last failure of a delete or its undo
     std::optional<qint64> m_feedbackButtonID;
+    std::optional<qint64> m_cutButton;
     quint64 m_feedbackTap = 0; // each tap clears only its own feedback
 
     PadHeader *m_header = nullptr;
@@ -129,6 +144,7 @@ private:
     QPointer<QWidget> m_addPageSheet;
     QPointer<EditButtonSheet> m_editor;
     ScreenUndo *m_undo = nullptr;
+    QAction *m_forgetCut = nullptr; // Esc, while a button is cut
 };
 
 } // namespace hb

@@ -385,6 +385,179 @@ private Q_SLOTS:
         QCOMPARE(tabNames(), u"Resolve,OBS,Custom,OBS copy,OBS copy 2"_s);
     }
 
+    // Ctrl+Shift+Page Up / Page Down in edit mode moves the current page's tab one place; the
+    // order is saved and a new screen shows it; undo and redo take the move back and forth.
+    void movePageTab_data()
+    {
+        QTest::addColumn<int>("selected"); // in the seeded order Resolve, OBS, Custom
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("editMode");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("one left") << 1 << int(Qt::Key_PageUp) << true << u"OBS,Resolve,Custom"_s;
+        QTest::newRow("one right") << 1 << int(Qt::Key_PageDown) << true << u"Resolve,Custom,OBS"_s;
+        QTest::newRow("first stays first")
+            << 0 << int(Qt::Key_PageUp) << true << u"Resolve,OBS,Custom"_s;
+        QTest::newRow("last stays last")
+            << 2 << int(Qt::Key_PageDown) << true << u"Resolve,OBS,Custom"_s;
+        QTest::newRow("outside edit mode")
+            << 1 << int(Qt::Key_PageDown) << false << u"Resolve,OBS,Custom"_s;
+    }
+    void movePageTab()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, key);
+        QFETCH(bool, editMode);
+        QFETCH(QString, names);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        const ShortcutPage page = pages()[selected];
+        m_view->selectPage(page.id);
+        m_view->setEditMode(editMode);
+        auto *grid = m_view->findChild<ShortcutGridView *>();
+        grid->setFocus();
+        const QByteArray before = padDigest(*m_store);
+
+        QTest::keyClick(grid, Qt::Key(key), Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tabNames(), names);
+        QCOMPARE(m_view->currentPage()->id, page.id);
+        const bool moved = names != u"Resolve,OBS,Custom"_s;
+        QCOMPARE(m_view->undoHistory().stack()->count(), moved ? 1 : 0);
+        if (!moved) {
+            QCOMPARE(padDigest(*m_store), before);
+            return;
+        }
+        QCOMPARE(m_view->findChild<UndoNotice *>()->text(), u"Moved “%1”"_s.arg(page.name));
+        const QByteArray after = padDigest(*m_store);
+
+        QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(padDigest(*m_store), before);
+        QCOMPARE(tabNames(), u"Resolve,OBS,Custom"_s);
+        m_view->undoHistory().redo();
+        QCOMPARE(padDigest(*m_store), after);
+        QCOMPARE(m_view->currentPage()->id, page.id);
+
+        // A new screen on the same store shows the saved order.
+        makeView();
+        m_view->show();
+        QCOMPARE(tabNames(), names);
+    }
+
+    // Ctrl+X on a button of OBS (cells 0 to 9 taken), then Ctrl+V on a cell of OBS or another
+    // page: the button goes there, and the button in that cell takes the cell it left; the
+    // target page shows with the ring on the cell. Undo puts both back, redo moves them again.
+    void cutAndPasteButton_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("target"); // page in the seeded order Resolve (full), OBS, Custom
+        QTest::addColumn<int>("to");
+        QTest::newRow("empty cell, same page") << 2 << 1 << 14;
+        QTest::newRow("onto a button, same page") << 2 << 1 << 7;
+        QTest::newRow("empty cell, other page") << 9 << 2 << 5;
+        QTest::newRow("onto a button, other page") << 0 << 0 << 15;
+    }
+    void cutAndPasteButton()
+    {
+        QFETCH(int, from);
+        QFETCH(int, target);
+        QFETCH(int, to);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        const ShortcutPage obs = pages()[1];
+        const ShortcutPage page = pages()[target];
+        auto inCell = [this](qint64 onPage, int cell) -> std::optional<ShortcutButton> {
+            for (const ShortcutButton &button : buttonsOf(onPage)) {
+                if (ShortcutGrid::indexOf(button.row, button.col) == cell)
+                    return button;
+            }
+            return std::nullopt;
+        };
+        const ShortcutButton moving = inCell(obs.id, from).value();
+        const std::optional<ShortcutButton> occupant = inCell(page.id, to);
+        m_view->selectPage(obs.id);
+        m_view->setEditMode(true);
+        auto *grid = m_view->findChild<ShortcutGridView *>();
+        grid->setFocus();
+        const QByteArray before = padDigest(*m_store);
+
+        grid->setFocusCell({from / 4, from % 4});
+        QTest::keyClick(grid, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(m_view->cutButtonID(), moving.id);
+        QCOMPARE(padDigest(*m_store), before);
+        m_view->selectPage(page.id);
+        grid->setFocusCell({to / 4, to % 4});
+        QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+
+        ShortcutButton expected = moving;
+        expected.page = page.id;
+        expected.row = to / 4;
+        expected.col = to % 4;
+        QCOMPARE(inCell(page.id, to), std::optional(expected));
+        if (occupant) {
+            ShortcutButton swapped = *occupant;
+            swapped.page = obs.id;
+            swapped.row = from / 4;
+            swapped.col = from % 4;
+            QCOMPARE(inCell(obs.id, from), std::optional(swapped));
+        } else {
+            QVERIFY(!inCell(obs.id, from));
+        }
+        qsizetype count = 0;
+        for (const ShortcutPage &each : pages())
+            count += buttonsOf(each.id).size();
+        QCOMPARE(count, 26);
+        QVERIFY(!m_view->cutButtonID());
+        QCOMPARE(m_view->currentPage()->id, page.id);
+        const ShortcutGridCell ringed{to / 4, to % 4};
+        QCOMPARE(grid->focusCell(), ringed);
+        QCOMPARE(m_view->findChild<UndoNotice *>()->text(), u"Moved “%1”"_s.arg(moving.label));
+        const QByteArray after = padDigest(*m_store);
+
+        QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(padDigest(*m_store), before);
+        QCOMPARE(m_view->currentPage()->id, obs.id);
+        m_view->undoHistory().redo();
+        QCOMPARE(padDigest(*m_store), after);
+        m_view->undoHistory().undo();
+        QCOMPARE(padDigest(*m_store), before);
+        QVERIFY(m_view->storeErrorText().isEmpty());
+    }
+
+    // A cut that Esc or leaving edit mode forgot, or that found no button, pastes nothing.
+    void cutForgotten_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("cut"); // cell on OBS, whose cells 10 to 15 are empty
+        QTest::newRow("Esc") << u"Esc"_s << 0;
+        QTest::newRow("leaving edit mode") << u"edit"_s << 0;
+        QTest::newRow("cut of an empty cell") << QString() << 12;
+    }
+    void cutForgotten()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, cut);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        m_view->selectPage(pages()[1].id);
+        m_view->setEditMode(true);
+        auto *grid = m_view->findChild<ShortcutGridView *>();
+        grid->setFocus();
+        const QByteArray before = padDigest(*m_store);
+
+        grid->setFocusCell({cut / 4, cut % 4});
+        QTest::keyClick(grid, Qt::Key_X, Qt::ControlModifier);
+        if (how == u"Esc"_s) {
+            QTest::keyClick(grid, Qt::Key_Escape);
+        } else if (how == u"edit"_s) {
+            m_view->setEditMode(false);
+            m_view->setEditMode(true);
+        }
+        QVERIFY(!m_view->cutButtonID());
+        grid->setFocusCell({3, 3});
+        QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(padDigest(*m_store), before);
+        QCOMPARE(m_view->undoHistory().stack()->count(), 0);
+    }
+
     // An undo the store refuses is reported in the pad's error line and leaves the history.
     void refusedUndoIsReported()
     {
