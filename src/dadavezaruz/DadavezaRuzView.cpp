@@ -340,10 +340,7 @@ bool DadavezaRuzView::pushDelete(const Expected<ShortcutPadSnapshot> &snapshot)
         showStoreError(m_commandError.description);
         return false;
     }
-    auto failed = [this](const Error &error) {
-        m_commandError = error;
-        showStoreError(error.description);
-    };
+    auto failed = [this](const Error &error) { failCommand(error); };
     auto restored = [this](qint64 page) {
         showStoreError({});
         selectPage(page);
@@ -415,11 +412,7 @@ bool DadavezaRuzView::pushCopy(const QString &text,
     m_commandError = {};
     // The copy as it was last added: a redo after an undo puts back these records, ids and all.
     auto made = std::make_shared<std::optional<ShortcutPadSnapshot>>();
-    auto failed = [this](const Error &error) {
-        m_commandError = error;
-        showStoreError(error.description);
-        return false;
-    };
+    auto failed = [this](const Error &error) { return failCommand(error); };
     auto shownPage = [](const ShortcutPadSnapshot &copy) {
         return copy.page ? copy.page->id : copy.buttons.constFirst().page;
     };
@@ -476,6 +469,13 @@ void DadavezaRuzView::duplicateFocusedButton()
         duplicateButton(button->id);
 }
 
+bool DadavezaRuzView::failCommand(const Error &error)
+{
+    m_commandError = error;
+    showStoreError(error.description);
+    return false;
+}
+
 void DadavezaRuzView::movePage(qint64 pageId, int newIndex)
 {
     const QList<ShortcutPage> &pages = m_pages->pages();
@@ -483,11 +483,7 @@ void DadavezaRuzView::movePage(qint64 pageId, int newIndex)
     if (page != pages.end() && newIndex == page - pages.begin())
         return;
     m_commandError = {};
-    auto failed = [this](const Error &error) {
-        m_commandError = error;
-        showStoreError(error.description);
-        return false;
-    };
+    auto failed = [this](const Error &error) { return failCommand(error); };
     // The order the move changed, for its undo; each redo reads it again.
     auto before = std::make_shared<QList<ShortcutPage>>();
     auto redo = [this, before, failed, pageId, newIndex] {
@@ -523,11 +519,7 @@ void DadavezaRuzView::moveButton(qint64 buttonId, qint64 pageId, int row, int co
     if (from.page == pageId && from.row == row && from.col == col)
         return;
     m_commandError = {};
-    auto failed = [this](const Error &error) {
-        m_commandError = error;
-        showStoreError(error.description);
-        return false;
-    };
+    auto failed = [this](const Error &error) { return failCommand(error); };
     // The places the move changed, for its undo; each redo reads them again.
     auto before = std::make_shared<QList<ButtonPlace>>();
     auto redo = [this, before, failed, buttonId, pageId, row, col] {

@@ -101,6 +101,8 @@ private:
     QWidget *buildEmptyState();
     void refreshPages();
     void refreshGrid();
+    // Shows why a change or its undo failed and keeps the error for the tests; false.
+    bool failCommand(const Error &error);
     void showStoreError(const QString &text);
     void showPageMenu(const ShortcutPage &page, const QPoint &globalPos);
     void stepPage(int delta);
