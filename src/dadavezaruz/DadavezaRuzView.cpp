@@ -533,12 +533,14 @@ void DadavezaRuzView::moveButton(qint64 buttonId, qint64 pageId, int row, int co
         m_grid->setFocusCell({row, col});
         return true;
     };
-    auto undo = [this, before, failed, from] {
+    // Only the place it left: the button's image need not ride along with the history.
+    auto undo = [this, before, failed, page = from.page,
+                 cell = ShortcutGridCell{from.row, from.col}] {
         if (const Expected<Done> done = PadArrange::restorePlaces(m_store, *before); !done)
             return failed(done.error());
         showStoreError({});
-        selectPage(from.page);
-        m_grid->setFocusCell({from.row, from.col});
+        selectPage(page);
+        m_grid->setFocusCell(cell);
         return true;
     };
     const QString text = u"Moved “%1”"_s.arg(from.label);

@@ -293,14 +293,13 @@ Expected<ShortcutPage> ShortcutPad::addPageIn(QSqlDatabase &db, const QString &n
     return ShortcutPage{*id, name, *count};
 }
 
-Expected<ShortcutButton> ShortcutPad::addButtonIn(QSqlDatabase &db, const ShortcutButton &button)
+Expected<ShortcutButton> ShortcutPad::addButtonIn(QSqlDatabase &db, ShortcutButton button)
 {
     const auto id = insertButton(db, button);
     if (!id)
         return id.error();
-    ShortcutButton added = button;
-    added.id = *id;
-    return added;
+    button.id = *id;
+    return button;
 }
 
 Expected<Done> ShortcutPad::renamePage(qint64 page, const QString &name)

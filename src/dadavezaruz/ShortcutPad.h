@@ -111,7 +111,7 @@ public:
     // For work inside a ModelStore::write() on `db`: a new button with the fields of `button`,
     // last in its page's order (its id is not used, and its cell is not checked). Gives it back
     // with its new id.
-    static Expected<ShortcutButton> addButtonIn(QSqlDatabase &db, const ShortcutButton &button);
+    static Expected<ShortcutButton> addButtonIn(QSqlDatabase &db, ShortcutButton button);
 
 private:
     Expected<QList<ShortcutButton>> selectButtons(const QString &where, qint64 key,
