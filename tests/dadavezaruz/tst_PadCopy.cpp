@@ -56,7 +56,7 @@ class TestPadCopy : public QObject {
     ShortcutPage pageWith(const QString &name, const QList<int> &cells)
     {
         ShortcutPad pad(*m_store);
-        const ShortcutPage page = pad.addPage(name).value();
+        ShortcutPage page = pad.addPage(name).value();
         for (int index : cells) {
             ShortcutButton button = pad.addButton(page.id, index / ShortcutGrid::kColumns,
                                                   index % ShortcutGrid::kColumns)
@@ -175,7 +175,7 @@ private Q_SLOTS:
         const ShortcutPage to = pageWith(u"To"_s, target);
         ShortcutPad pad(*m_store);
         const QList<ShortcutButton> before = pad.buttons(from.id).value();
-        const ShortcutButton originalButton = before[source.indexOf(original)];
+        const ShortcutButton &originalButton = before[source.indexOf(original)];
         const qint64 page = samePage ? from.id : to.id;
         const QByteArray digest = padDigest(*m_store);
 
