@@ -122,12 +122,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<bool>("acceptable");
 
-        QTest::newRow("IPv4") << u"192.168.1.20"_s << true;
-        QTest::newRow("IPv4 and port") << u"192.168.1.20:58433"_s << true;
+        QTest::newRow("IPv4") << u"192.0.2.20"_s << true;
+        QTest::newRow("IPv4 and port") << u"192.0.2.20:58433"_s << true;
         QTest::newRow("loopback") << u"127.0.0.1:58433"_s << true;
         QTest::newRow("IPv6") << u"[fe80::1]:58433"_s << true;
         QTest::newRow("IPv6, no port") << u"[::1]"_s << true;
-        QTest::newRow("IPv4 in IPv6") << u"[::ffff:192.168.1.2]"_s << true;
+        QTest::newRow("IPv4 in IPv6") << u"[::ffff:192.0.2.2]"_s << true;
         QTest::newRow("localhost") << u"localhost:58433"_s << true;
         QTest::newRow("LOCALHOST") << u"LOCALHOST"_s << true;
         QTest::newRow("own name") << u"studio:58433"_s << true;
@@ -141,15 +141,15 @@ private Q_SLOTS:
         QTest::newRow("own name with suffix") << u"studiox"_s << false;
         QTest::newRow("localhost subdomain") << u"localhost.attacker.example"_s << false;
         QTest::newRow("trailing dot") << u"localhost.:58433"_s << false;
-        QTest::newRow("IPv4-looking name") << u"192.168.1.20.attacker.example"_s << false;
-        QTest::newRow("three parts") << u"192.168.1"_s << false;
-        QTest::newRow("part over 255") << u"192.168.1.256"_s << false;
-        QTest::newRow("leading zero") << u"192.168.01.2"_s << false;
+        QTest::newRow("IPv4-looking name") << u"192.0.2.20.attacker.example"_s << false;
+        QTest::newRow("three parts") << u"192.0.2"_s << false;
+        QTest::newRow("part over 255") << u"192.0.2.256"_s << false;
+        QTest::newRow("leading zero") << u"192.0.02.2"_s << false;
         QTest::newRow("hex part") << u"0x7f.0.0.1"_s << false;
         QTest::newRow("empty part") << u"192..1.2"_s << false;
         QTest::newRow("bare IPv6") << u"fe80::1"_s << false;
         QTest::newRow("IPv6 zone") << u"[fe80::1%25eth0]"_s << false;
-        QTest::newRow("IPv4 in brackets") << u"[192.168.1.2]"_s << false;
+        QTest::newRow("IPv4 in brackets") << u"[192.0.2.2]"_s << false;
         QTest::newRow("junk in brackets") << u"[studio]"_s << false;
         QTest::newRow("open bracket") << u"[::1"_s << false;
         QTest::newRow("junk after bracket") << u"[::1]x"_s << false;
@@ -174,7 +174,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<bool>("same");
 
-        QTest::newRow("same") << u"http://192.168.1.20:58433"_s << u"192.168.1.20:58433"_s << true;
+        QTest::newRow("same") << u"http://192.0.2.20:58433"_s << u"192.0.2.20:58433"_s << true;
         QTest::newRow("host case")
             << u"http://studio.local:58433"_s << u"Studio.LOCAL:58433"_s << true;
         QTest::newRow("IPv6") << u"http://[fe80::1]:58433"_s << u"[fe80::1]:58433"_s << true;
@@ -237,20 +237,20 @@ private Q_SLOTS:
         QFETCH(QList<qint64>, failures);
         QFETCH(qint64, checkAt);
         QFETCH(qint64, retryAfter);
-        const QString address = u"192.168.1.7"_s;
+        const QString address = u"192.0.2.7"_s;
         FailedAttemptLimiter limiter;
         for (const qint64 at : failures)
             limiter.recordFailure(address, at);
         QCOMPARE(limiter.retryAfterMs(address, checkAt), retryAfter);
         QCOMPARE(limiter.isBlocked(address, checkAt), retryAfter > 0);
         // Other addresses are not affected.
-        QVERIFY(!limiter.isBlocked(u"192.168.1.8"_s, checkAt));
+        QVERIFY(!limiter.isBlocked(u"192.0.2.8"_s, checkAt));
     }
 
     void limiterForgetsOnSuccess()
     {
         FailedAttemptLimiter limiter;
-        const QString address = u"10.0.0.2"_s;
+        const QString address = u"198.51.100.2"_s;
         for (qint64 at = 0; at < 4; ++at)
             limiter.recordFailure(address, at);
         limiter.recordSuccess(address);
@@ -262,7 +262,7 @@ private Q_SLOTS:
     void limiterTableIsBounded()
     {
         FailedAttemptLimiter limiter;
-        const QString blocked = u"10.0.0.1"_s;
+        const QString blocked = u"198.51.100.1"_s;
         for (qint64 at = 0; at < FailedAttemptLimiter::kMaxFailures; ++at)
             limiter.recordFailure(blocked, at);
         // Many more addresses, each with one failure, all within the block of the first.
@@ -275,7 +275,7 @@ private Q_SLOTS:
 
         // Later, entries that carry nothing any more make room before a live one goes.
         const qint64 later = 10 + 3 * max + FailedAttemptLimiter::kWindowMs;
-        limiter.recordFailure(u"10.0.0.9"_s, later);
+        limiter.recordFailure(u"198.51.100.9"_s, later);
         QCOMPARE(limiter.addressCount(), 1);
     }
 
@@ -283,13 +283,13 @@ private Q_SLOTS:
     {
         FailedAttemptLimiter limiter;
         const qint64 max = FailedAttemptLimiter::kMaxAddresses;
-        const QString blocked = u"10.0.0.1"_s;
+        const QString blocked = u"198.51.100.1"_s;
         for (qint64 i = 0; i < max - 1; ++i)
             limiter.recordFailure(u"fd00::"_s + QString::number(i, 16), 0);
         // Blocked last, so seen last; the others have left the window by the time the table fills.
         for (qint64 at = 1; at <= FailedAttemptLimiter::kMaxFailures; ++at)
             limiter.recordFailure(blocked, FailedAttemptLimiter::kWindowMs + at);
-        limiter.recordFailure(u"10.0.0.2"_s, FailedAttemptLimiter::kWindowMs + 10);
+        limiter.recordFailure(u"198.51.100.2"_s, FailedAttemptLimiter::kWindowMs + 10);
         QCOMPARE(limiter.addressCount(), 2);
         QVERIFY(limiter.isBlocked(blocked, FailedAttemptLimiter::kWindowMs + 10));
     }
