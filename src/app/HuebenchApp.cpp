@@ -119,6 +119,8 @@ Expected<std::unique_ptr<HuebenchApp>> HuebenchApp::create()
     auto store = ModelStore::openDefault();
     if (!store)
         return store.error();
+    // The headless server, the command line and a second window write the same file.
+    (*store)->followOtherWriters();
     return std::make_unique<HuebenchApp>(std::move(*store));
 }
 

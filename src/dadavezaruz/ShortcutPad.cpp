@@ -3,6 +3,8 @@
 #include "dadavezaruz/ShortcutPreset.h"
 #include "platform/store/ModelStore.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -37,13 +39,57 @@ Expected<qint64> insertPage(QSqlDatabase &db, const QString &name, int sortOrder
     return query->lastInsertId().toLongLong();
 }
 
+// The columns of a button's kind (sequence and two states), in the order bindKind() binds them
+// and readKind() reads them.
+const QString kKindColumns =
+    u"thenKeyCombos, sequenceDelayMs, isToggle, toggledOn, onLabel, onColorHex, onKeyCombo"_s;
+
+QString comboListText(const QStringList &combos)
+{
+    return combos.isEmpty() ? u""_s
+                            : QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(combos))
+                                                    .toJson(QJsonDocument::Compact));
+}
+
+// Anything but a JSON array of texts reads as no further combinations.
+QStringList comboList(const QString &text)
+{
+    QStringList combos;
+    for (const QJsonValue &value : QJsonDocument::fromJson(text.toUtf8()).array()) {
+        if (value.isString())
+            combos.append(value.toString());
+    }
+    return combos;
+}
+
+void bindKind(QSqlQuery &query, const ShortcutButton &button)
+{
+    for (const QVariant &value :
+         {QVariant(comboListText(button.thenKeyCombos)), QVariant(button.sequenceDelayMs),
+          QVariant(button.isToggle ? 1 : 0), QVariant(button.toggledOn ? 1 : 0),
+          text(button.onLabel), text(button.onColorHex), text(button.onKeyCombo)})
+        query.addBindValue(value);
+}
+
+void readKind(const QSqlQuery &query, int first, ShortcutButton &button)
+{
+    button.thenKeyCombos = comboList(query.value(first).toString());
+    button.sequenceDelayMs = query.value(first + 1).toInt();
+    button.isToggle = query.value(first + 2).toInt() != 0;
+    button.toggledOn = query.value(first + 3).toInt() != 0;
+    button.onLabel = query.value(first + 4).toString();
+    button.onColorHex = query.value(first + 5).toString();
+    button.onKeyCombo = query.value(first + 6).toString();
+}
+
 Expected<qint64> insertButton(QSqlDatabase &db, const ShortcutButton &button)
 {
     auto query = ModelStore::prepare(
         db, uR"(INSERT INTO ShortcutButton (page, position, label, sfSymbol, colorHex, keyCombo,
-                    appTarget, row, col, customImageData)
+                    appTarget, row, col, customImageData, )"_s +
+                kKindColumns + uR"()
                 VALUES (?, (SELECT COALESCE(MAX(position) + 1, 0) FROM ShortcutButton
-                            WHERE page = ?), ?, ?, ?, ?, ?, ?, ?, ?))"_s);
+                            WHERE page = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?))"_s);
     if (!query)
         return query.error();
     for (const QVariant &value :
@@ -51,6 +97,7 @@ Expected<qint64> insertButton(QSqlDatabase &db, const ShortcutButton &button)
           text(button.colorHex), text(button.keyCombo), text(button.appTarget),
           QVariant(button.row), QVariant(button.col), imageValue(button.customImageData)})
         query->addBindValue(value);
+    bindKind(*query, button);
     if (const auto done = ModelStore::exec(*query); !done)
         return done.error();
     return query->lastInsertId().toLongLong();
@@ -142,8 +189,9 @@ Expected<Done> restoreButton(QSqlDatabase &db, const ShortcutButton &button, int
         return notRestorable(u"the cell of “%1” holds another button"_s.arg(button.label));
     auto query = ModelStore::prepare(
         db, uR"(INSERT INTO ShortcutButton (id, page, position, label, sfSymbol, colorHex,
-                    keyCombo, appTarget, row, col, customImageData)
-                VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?))"_s);
+                    keyCombo, appTarget, row, col, customImageData, )"_s +
+                kKindColumns + uR"()
+                VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?))"_s);
     if (!query)
         return query.error();
     for (const QVariant &value :
@@ -152,6 +200,7 @@ Expected<Done> restoreButton(QSqlDatabase &db, const ShortcutButton &button, int
           text(button.appTarget), QVariant(button.row), QVariant(button.col),
           imageValue(button.customImageData)})
         query->addBindValue(value);
+    bindKind(*query, button);
     return ModelStore::exec(*query);
 }
 
@@ -169,6 +218,20 @@ Expected<Done> change(ModelStore &store, const QString &sql, const QVariantList 
 }
 
 } // namespace
+
+QStringList ShortcutButton::keysToSend() const
+{
+    QStringList keys;
+    if (isToggle) {
+        keys.append(toggledOn ? onKeyCombo : keyCombo);
+    } else {
+        keys.append(keyCombo);
+        keys.append(
+            thenKeyCombos.first(std::min<qsizetype>(thenKeyCombos.size(), kMaxSequence - 1)));
+    }
+    keys.removeAll(QString());
+    return keys;
+}
 
 ShortcutPad::ShortcutPad(ModelStore &store) : m_store(store) {}
 
@@ -205,8 +268,8 @@ Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where,
     auto query = ModelStore::prepare(
         m_store.database(),
         u"SELECT id, page, label, sfSymbol, colorHex, keyCombo, appTarget, row, col, "
-        u"customImageData, position FROM ShortcutButton WHERE "_s +
-            where);
+        u"customImageData, position, "_s +
+            kKindColumns + u" FROM ShortcutButton WHERE "_s + where);
     if (!query)
         return query.error();
     query->addBindValue(key);
@@ -226,6 +289,7 @@ Expected<QList<ShortcutButton>> ShortcutPad::selectButtons(const QString &where,
         button.col = query->value(8).toInt();
         if (!query->isNull(9))
             button.customImageData = query->value(9).toByteArray();
+        readKind(*query, 11, button);
         buttons.append(button);
         if (positions)
             positions->append(query->value(10).toInt());
@@ -334,12 +398,22 @@ Expected<ShortcutButton> ShortcutPad::addButton(qint64 page, int row, int col)
 
 Expected<Done> ShortcutPad::updateButton(const ShortcutButton &button)
 {
-    return change(m_store,
-                  uR"(UPDATE ShortcutButton SET label = ?, sfSymbol = ?, colorHex = ?, keyCombo = ?,
-                      appTarget = ?, row = ?, col = ?, customImageData = ? WHERE id = ?)"_s,
-                  {text(button.label), text(button.sfSymbol), text(button.colorHex),
-                   text(button.keyCombo), text(button.appTarget), button.row, button.col,
-                   imageValue(button.customImageData), button.id});
+    return change(
+        m_store, uR"(UPDATE ShortcutButton SET label = ?, sfSymbol = ?, colorHex = ?, keyCombo = ?,
+                      appTarget = ?, row = ?, col = ?, customImageData = ?, thenKeyCombos = ?,
+                      sequenceDelayMs = ?, isToggle = ?, toggledOn = ?, onLabel = ?,
+                      onColorHex = ?, onKeyCombo = ? WHERE id = ?)"_s,
+        {text(button.label), text(button.sfSymbol), text(button.colorHex), text(button.keyCombo),
+         text(button.appTarget), button.row, button.col, imageValue(button.customImageData),
+         comboListText(button.thenKeyCombos), button.sequenceDelayMs, button.isToggle ? 1 : 0,
+         button.toggledOn ? 1 : 0, text(button.onLabel), text(button.onColorHex),
+         text(button.onKeyCombo), button.id});
+}
+
+Expected<Done> ShortcutPad::setToggledOn(qint64 button, bool on)
+{
+    return change(m_store, u"UPDATE ShortcutButton SET toggledOn = ? WHERE id = ?"_s,
+                  {on ? 1 : 0, button});
 }
 
 Expected<Done> ShortcutPad::deleteButton(qint64 button)
@@ -351,7 +425,8 @@ Expected<Done> ShortcutPad::applyPreset(qint64 button, const ShortcutPreset &pre
 {
     return change(m_store,
                   uR"(UPDATE ShortcutButton SET label = ?, sfSymbol = ?, colorHex = ?, keyCombo = ?,
-                      appTarget = ?, customImageData = NULL WHERE id = ?)"_s,
+                      appTarget = ?, customImageData = NULL, thenKeyCombos = '',
+                      isToggle = 0, toggledOn = 0 WHERE id = ?)"_s,
                   {text(preset.label), text(preset.sfSymbol), text(preset.colorHex),
                    text(preset.keyCombo), text(preset.appTarget), button});
 }

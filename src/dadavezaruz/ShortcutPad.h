@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,9 +26,17 @@ struct ShortcutPage {
 };
 
 // One button in the 4 x 4 grid of a page; the defaults are those of a new empty button.
+//
+// A button is one of three kinds. A plain button sends keyCombo. A sequence (thenKeyCombos not
+// empty, isToggle off) sends keyCombo and then each of thenKeyCombos, sequenceDelayMs apart. A
+// two-state button (isToggle) shows label, colorHex and sends keyCombo while toggledOn is off,
+// and onLabel, onColorHex, onKeyCombo while it is on; a posted press flips toggledOn.
 struct ShortcutButton {
     static constexpr int kRows = 4;
     static constexpr int kColumns = 4;
+    // Combinations in one sequence, the first included.
+    static constexpr int kMaxSequence = 8;
+    static constexpr int kMaxSequenceDelayMs = 2000;
 
     qint64 id = 0;
     qint64 page = 0;
@@ -39,6 +48,20 @@ struct ShortcutButton {
     int row = 0;
     int col = 0;
     std::optional<QByteArray> customImageData; // PNG or JPEG as chosen, replaces the icon
+    QStringList thenKeyCombos; // typed after keyCombo, in order; at most kMaxSequence - 1
+    int sequenceDelayMs = 100; // between two combinations of a sequence, 0..kMaxSequenceDelayMs
+    bool isToggle = false;
+    bool toggledOn = false; // the second state is the one shown and sent
+    QString onLabel = QStringLiteral("On");
+    QString onColorHex = QStringLiteral("#E5484D");
+    QString onKeyCombo;
+
+    // What the pads show and send for the current state.
+    QString shownLabel() const { return isToggle && toggledOn ? onLabel : label; }
+    QString shownColorHex() const { return isToggle && toggledOn ? onColorHex : colorHex; }
+    // The combinations one press types, in order: one, or a sequence of up to kMaxSequence.
+    // Empty combinations are left out; none at all means the button sends nothing.
+    QStringList keysToSend() const;
 
     friend bool operator==(const ShortcutButton &, const ShortcutButton &) = default;
 };
@@ -92,8 +115,12 @@ public:
     // Saves the editable fields of a button.
     Expected<Done> updateButton(const ShortcutButton &button);
     Expected<Done> deleteButton(qint64 button);
-    // Copies the preset's label, symbol, colour, keys and target, and drops a custom image.
+    // Copies the preset's label, symbol, colour, keys and target, drops a custom image and makes
+    // the button a plain one-combination button.
     Expected<Done> applyPreset(qint64 button, const ShortcutPreset &preset);
+    // The state a two-state button shows and sends next; not an edit (no undo), and allowed for
+    // any button so that a press racing an edit never fails.
+    Expected<Done> setToggledOn(qint64 button, bool on);
     // Stores the image bytes unchanged, or clears the image.
     Expected<Done> setCustomImage(qint64 button, const std::optional<QByteArray> &image);
 

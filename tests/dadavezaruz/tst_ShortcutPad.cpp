@@ -14,6 +14,8 @@ using namespace hb;
 using namespace hb::test;
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(hb::ShortcutButton)
+
 class TestShortcutPad : public QObject {
     Q_OBJECT
 
@@ -143,6 +145,63 @@ private Q_SLOTS:
         QCOMPARE(m_pad->buttons(page.id)->first(), button);
         QVERIFY(m_pad->deleteButton(button.id));
         QCOMPARE(m_pad->buttons(page.id)->size(), 0);
+    }
+
+    // Both kinds are stored whole, a restore brings them back, and a preset makes a plain button.
+    void sequenceAndTwoStateButtonsAreKept()
+    {
+        const ShortcutPage page = m_pad->addPage(u"Custom"_s).value();
+        ShortcutButton sequence = m_pad->addButton(page.id, 0, 0).value();
+        sequence.keyCombo = u"up"_s;
+        sequence.thenKeyCombos = {u"cmd+shift+v"_s, u"cmd+z"_s};
+        sequence.sequenceDelayMs = 250;
+        ShortcutButton toggle = m_pad->addButton(page.id, 0, 1).value();
+        toggle.isToggle = true;
+        toggle.label = u"Record"_s;
+        toggle.onLabel = u"Stop"_s;
+        toggle.onColorHex = u"#112233"_s;
+        toggle.keyCombo = u"r"_s;
+        toggle.onKeyCombo = u"shift+r"_s;
+        QVERIFY(m_pad->updateButton(sequence) && m_pad->updateButton(toggle));
+        QCOMPARE(m_pad->buttons(page.id).value(), (QList{sequence, toggle}));
+
+        QVERIFY(m_pad->setToggledOn(toggle.id, true));
+        toggle.toggledOn = true;
+        const ShortcutPadSnapshot snapshot = m_pad->snapshotPage(page.id).value();
+        QVERIFY(m_pad->deletePage(page.id) && m_pad->restore(snapshot));
+        QCOMPARE(m_pad->buttons(page.id).value(), (QList{sequence, toggle}));
+
+        QVERIFY(m_pad->applyPreset(toggle.id, shortcutPresets().at(7)));
+        const ShortcutButton plain = m_pad->button(toggle.id)->value();
+        QVERIFY(!plain.isToggle && !plain.toggledOn && plain.thenKeyCombos.isEmpty());
+        QCOMPARE(plain.keysToSend(), QStringList{u"k"_s});
+    }
+
+    void keysToSend_data()
+    {
+        QTest::addColumn<ShortcutButton>("button");
+        QTest::addColumn<QStringList>("keys");
+        ShortcutButton button;
+        button.keyCombo = u"a"_s;
+        button.onKeyCombo = u"b"_s;
+        button.thenKeyCombos = {u"c"_s, QString(), u"d"_s};
+        QTest::newRow("sequence, empty steps left out")
+            << button << QStringList{u"a"_s, u"c"_s, u"d"_s};
+        button.thenKeyCombos = QStringList(12, u"x"_s);
+        QTest::newRow("sequence cut at eight")
+            << button << (QStringList{u"a"_s} + QStringList(7, u"x"_s));
+        button.isToggle = true;
+        QTest::newRow("two states, off: the first, no sequence") << button << QStringList{u"a"_s};
+        button.toggledOn = true;
+        QTest::newRow("two states, on: the second") << button << QStringList{u"b"_s};
+        button.onKeyCombo.clear();
+        QTest::newRow("a state without keys sends nothing") << button << QStringList();
+    }
+
+    void keysToSend()
+    {
+        QFETCH(ShortcutButton, button);
+        QTEST(button.keysToSend(), "keys");
     }
 
     void pageListFollowsTheStore()

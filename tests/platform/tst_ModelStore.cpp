@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,8 +18,10 @@ namespace {
 const QString project = u"INSERT INTO PrepProject VALUES (NULL, 'Grade', '', 0, 0)"_s;
 const QString task = u"INSERT INTO PrepTask VALUES (NULL, 'Task', '', 0, 0, 0, 1, %1)"_s;
 const QString page = u"INSERT INTO ShortcutPage VALUES (NULL, 'Page', 0)"_s;
-const QString button = u"INSERT INTO ShortcutButton VALUES (NULL, %1, 0, 'Button', 'bolt.fill', "
-                       "'#6B5CE7', '', 'global', 0, 0, NULL)"_s;
+const QString button =
+    u"INSERT INTO ShortcutButton (id, page, position, label, sfSymbol, colorHex, "
+    "keyCombo, appTarget, row, col, customImageData) VALUES (NULL, %1, 0, "
+    "'Button', 'bolt.fill', '#6B5CE7', 'cmd+b', 'global', 0, 0, NULL)"_s;
 const QString deletePage = u"DELETE FROM ShortcutPage WHERE id = 1"_s;
 const QString deleteProject = u"DELETE FROM PrepProject WHERE id = 1"_s;
 // Records in all four tables.
@@ -75,8 +78,41 @@ private Q_SLOTS:
         QCOMPARE(scalar(db, u"SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
                             "WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY rowid)"_s),
                  u"Item,PrepProject,PrepTask,ShortcutPage,ShortcutButton"_s);
-        QCOMPARE(scalar(db, u"PRAGMA user_version"_s), 1'000'000);
+        QCOMPARE(scalar(db, u"PRAGMA user_version"_s), 1'001'000);
         QCOMPARE(scalar(db, u"PRAGMA journal_mode"_s), u"wal"_s);
+    }
+
+    // A store written by the first version opens with every record, its buttons reading as
+    // plain one-combination buttons, and is from then on a store of this version.
+    void firstVersionStoreIsUpgradedKeepingRecords()
+    {
+        QTemporaryDir root;
+        const QString path = root.filePath(u"huebench.sqlite"_s);
+        {
+            const auto forget = qScopeGuard([] { QSqlDatabase::removeDatabase(u"fixture"_s); });
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"fixture"_s);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            for (const QString &sql :
+                 {u"CREATE TABLE ShortcutPage (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                  "name TEXT NOT NULL, sortOrder INTEGER NOT NULL)"_s,
+                  u"CREATE TABLE ShortcutButton (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                  "page INTEGER NOT NULL REFERENCES ShortcutPage (id) ON DELETE CASCADE, "
+                  "position INTEGER NOT NULL, label TEXT NOT NULL, sfSymbol TEXT NOT NULL, "
+                  "colorHex TEXT NOT NULL, keyCombo TEXT NOT NULL, appTarget TEXT NOT NULL, "
+                  "row INTEGER NOT NULL, col INTEGER NOT NULL, customImageData BLOB)"_s,
+                  page, button.arg(1), u"PRAGMA user_version = 1000000"_s})
+                QVERIFY2(QSqlQuery(db).exec(sql), qPrintable(sql));
+        }
+        auto store = ModelStore::open(root.path());
+        QVERIFY(store);
+        const QSqlDatabase db = (*store)->database();
+        QCOMPARE(scalar(db, u"PRAGMA user_version"_s), 1'001'000);
+        QCOMPARE(scalar(db, u"SELECT label || ' ' || keyCombo || ' [' || thenKeyCombos || '] ' || "
+                            "isToggle || toggledOn FROM ShortcutButton"_s),
+                 u"Button cmd+b [] 00"_s);
+        store->reset();
+        QVERIFY(ModelStore::open(root.path())); // upgraded once; opening again changes nothing
     }
 
     void writeCommitsAllOrNothing_data()
@@ -115,6 +151,26 @@ private Q_SLOTS:
         // and signals once.
         QVERIFY(run(**store, {project}));
         QCOMPARE(seen, code == Code{} ? QVariantList({1, 2}) : QVariantList{1});
+    }
+
+    // A follower hears of another connection's commits once each, and of its own only through
+    // write() (never twice).
+    void followerHearsOtherWriters()
+    {
+        QTemporaryDir root;
+        auto store = ModelStore::open(root.path());
+        auto other = ModelStore::open(root.path());
+        QVERIFY(store && other);
+        (*store)->followOtherWriters(5);
+        QSignalSpy changed(store->get(), &ModelStore::changed);
+        QVERIFY(run(**other, {page}));
+        QTRY_COMPARE(changed.size(), 1);
+        QVERIFY(run(**store, {page}));
+        QCOMPARE(changed.size(), 2);
+        QVERIFY(run(**other, {page, page})); // one commit
+        QTRY_COMPARE(changed.size(), 3);
+        QTest::qWait(50); // many polls later, still nothing new
+        QCOMPARE(changed.size(), 3);
     }
 
     void failedOpenLeavesFileAlone_data()

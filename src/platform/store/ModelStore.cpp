@@ -10,7 +10,10 @@
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUuid>
+
+#include <utility>
 
 namespace hb {
 
@@ -199,7 +202,7 @@ Expected<Done> ModelStore::initialise()
                           u"The store was written by a newer version of Huebench (schema %1)"_s.arg(
                               StoreSchema::versionText(found)));
     }
-    // 1.0.0 is the first version, so any other version below the current one is not ours either.
+    // 1.0.0 is the first version, so any other version below it is not ours either.
     Error notOurs =
         storeError(ErrorCode::UnknownContents, u"%1 is not a Huebench store"_s.arg(m_filePath));
     if (found == 0) {
@@ -208,7 +211,7 @@ Expected<Done> ModelStore::initialise()
             return objects.error();
         if (objects->toInt() != 0)
             return notOurs; // another program's database
-    } else if (found != StoreSchema::version) {
+    } else if (found < StoreSchema::firstVersion) {
         return notOurs;
     } else if (auto sound = checkIntegrity(db); !sound) {
         return sound;
@@ -216,7 +219,7 @@ Expected<Done> ModelStore::initialise()
 
     if (auto done = configureConnection(db); !done)
         return done;
-    if (found == 0)
+    if (found != StoreSchema::version)
         return createSchema();
     return Done{};
 }
@@ -305,18 +308,44 @@ Expected<Done> ModelStore::configureConnection(QSqlDatabase &db)
 Expected<Done> ModelStore::createSchema()
 {
     return write([](QSqlDatabase &db) -> Expected<Done> {
-        // Another instance may have created the store since the version was read.
+        // Another instance may have created or upgraded the store since the version was read.
         const auto version = scalar(db, u"PRAGMA user_version"_s);
         if (!version)
             return version.error();
-        if (version->toInt() == StoreSchema::version)
+        const int found = version->toInt();
+        if (found == StoreSchema::version)
             return Done{};
-        for (const QString &statement : StoreSchema::statements()) {
+        // A store of an earlier version keeps every record; it only gains what is new.
+        const QStringList statements =
+            found == 0 ? StoreSchema::statements() : StoreSchema::upgradeStatements(found);
+        for (const QString &statement : statements) {
             if (auto done = exec(db, statement); !done)
                 return done;
         }
         return Done{};
     });
+}
+
+void ModelStore::followOtherWriters(int intervalMs)
+{
+    if (!m_otherWritersPoll) {
+        m_otherWritersPoll = new QTimer(this);
+        connect(m_otherWritersPoll, &QTimer::timeout, this, &ModelStore::pollOtherWriters);
+        pollOtherWriters(); // the version to compare with
+    }
+    m_otherWritersPoll->start(intervalMs);
+}
+
+void ModelStore::pollOtherWriters()
+{
+    // Another connection's commit changes the data version seen by this one; this connection's
+    // own commits do not, and already emit changed().
+    QSqlQuery query(database());
+    if (!query.exec(u"PRAGMA data_version"_s) || !query.next())
+        return;
+    const qint64 previous = std::exchange(m_dataVersion, query.value(0).toLongLong());
+    if (previous >= 0 && previous != m_dataVersion)
+        Q_EMIT changed();
 }
 
 Expected<Done> ModelStore::write(const Work &work)

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 namespace hb {
 
 // The application's local store of records: one SQLite file opened through Qt SQL, with the
@@ -69,6 +71,12 @@ public:
     // call stays all-or-nothing on its own.
     Expected<Done> write(const Work &work);
 
+    // From now on also emits changed() within `intervalMs` of a commit by another connection to
+    // the file (another instance, the headless server, the command line), so that live lists
+    // show it. Polls SQLite's data_version, one cheap statement per interval; calling it again
+    // only changes the interval.
+    void followOtherWriters(int intervalMs = 1000);
+
     // Helpers for work and reads: a failed statement becomes a QueryFailed error carrying the
     // driver's text, or DiskFull or NotWritable with a sentence for the user before that text.
     static Expected<Done> exec(QSqlQuery &query);
@@ -87,9 +95,13 @@ private:
     Expected<Done> configureConnection(QSqlDatabase &db);
     Expected<Done> createSchema();
 
+    void pollOtherWriters();
+
     QString m_connectionName;
     QString m_filePath;
     bool m_writing = false;
+    QTimer *m_otherWritersPoll = nullptr;
+    qint64 m_dataVersion = -1;
 };
 
 inline QString errorDomain(ModelStore::ErrorCode)

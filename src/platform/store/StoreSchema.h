@@ -21,15 +21,24 @@ namespace hb {
 // - A to-many relationship is a foreign-key column on the child, ON DELETE CASCADE, indexed.
 //   `PrepTask.project` may be NULL (the relationship is optional); `ShortcutButton.page` may
 //   not, and `ShortcutButton.position` keeps the order of the page's button list.
+// - A list of texts is a JSON array in a TEXT column; '' is the empty list.
+//
+// Versions: 1.0.0 first; 1.1.0 added two-state buttons and key sequences to ShortcutButton.
 class StoreSchema {
 public:
-    static constexpr int version = 1'000'000;
+    static constexpr int version = 1'001'000;
+    // The first version; stores written by it are brought up to `version` when opened.
+    static constexpr int firstVersion = 1'000'000;
 
     // "1.0.0" for 1000000.
     static QString versionText(int encodedVersion);
 
     // The statements that create the tables and indexes, to be run in order in one transaction.
     static QStringList statements();
+
+    // The statements that bring a store of `from` (at least firstVersion, below version) up to
+    // `version`, to be run in order in one transaction. They only add; no record changes.
+    static QStringList upgradeStatements(int from);
 };
 
 } // namespace hb
