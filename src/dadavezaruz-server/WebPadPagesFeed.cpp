@@ -4,8 +4,6 @@
 #include "dadavezaruz/ShortcutPad.h"
 #include "platform/store/ModelStore.h"
 
-#include <QSqlQuery>
-
 namespace hb {
 namespace {
 
@@ -20,8 +18,6 @@ WebPadPagesFeed::WebPadPagesFeed(ModelStore &store, QObject *parent)
     m_readSoon.setSingleShot(true);
     m_readSoon.setInterval(kReadDelayMs);
     connect(&m_readSoon, &QTimer::timeout, this, &WebPadPagesFeed::read);
-    m_poll.setInterval(kPollIntervalMs);
-    connect(&m_poll, &QTimer::timeout, this, &WebPadPagesFeed::poll);
 }
 
 void WebPadPagesFeed::start()
@@ -33,19 +29,7 @@ void WebPadPagesFeed::start()
     connect(&m_store, &ModelStore::changed, &m_readSoon, qOverload<>(&QTimer::start),
             Qt::UniqueConnection);
     read();
-    m_poll.start();
-}
-
-void WebPadPagesFeed::poll()
-{
-    // Another process's commit changes the data version of this connection; this process's own
-    // commits do not, and arrive through changed().
-    QSqlQuery query(m_store.database());
-    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-        return;
-    const qint64 version = query.value(0).toLongLong();
-    if (std::exchange(m_dataVersion, version) != version && !m_readSoon.isActive())
-        read();
+    m_store.followOtherWriters(kPollIntervalMs);
 }
 
 void WebPadPagesFeed::read()

@@ -12,9 +12,9 @@ namespace hb {
 class ModelStore;
 
 // The pad's pages, read from the store for the phones and read again whenever they change: at
-// once after a change made in this process (the store's changed()), and within a second after one
-// made by another process on the same store file (SQLite's data version). Lives on the main
-// thread with the store.
+// once after a change made in this process, and within a second after one made by another process
+// on the same store file (both through the store's changed()). Lives on the main thread with the
+// store.
 class WebPadPagesFeed : public QObject {
     Q_OBJECT
 
@@ -35,14 +35,11 @@ Q_SIGNALS:
 
 private:
     void read();
-    void poll();
 
     ModelStore &m_store;
     std::shared_ptr<const WebPadSnapshot> m_snapshot;
     QString m_problem;
     QTimer m_readSoon;
-    QTimer m_poll;
-    qint64 m_dataVersion = -1;
 };
 
 } // namespace hb
