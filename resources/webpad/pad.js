@@ -408,6 +408,9 @@
       element.style.setProperty('--tint', tint);
     if (button.sendsKeys === false)
       element.classList.add('no-keys');
+    // A two-state button says which state it is in; other buttons have no "on" at all.
+    if (typeof button.on === 'boolean')
+      element.setAttribute('aria-pressed', String(button.on));
 
     const image = imageUrl(button.image);
     if (image) {

@@ -31,6 +31,13 @@ QString FormSection::title() const
     return m_title->text();
 }
 
+void FormSection::setTitle(const QString &title)
+{
+    m_title->setText(title);
+    m_title->setVisible(!title.isEmpty());
+    m_panel->setAccessibleName(title);
+}
+
 void FormSection::paintEvent(QPaintEvent *)
 {
     QColor fill = palette().color(QPalette::Base);

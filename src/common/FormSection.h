@@ -16,6 +16,8 @@ public:
     explicit FormSection(const QString &title, QWidget *parent = nullptr);
 
     QString title() const;
+    // Shows another title (none when empty); it also names the panel.
+    void setTitle(const QString &title);
     // The panel's layout; the section's rows go here.
     QVBoxLayout *body() const { return m_body; }
 

@@ -9,6 +9,7 @@
 #include "dadavezaruz-server/WebPadPagesFeed.h"
 #include "dadavezaruz-server/WebPadSecret.h"
 #include "dadavezaruz/DadavezaRuzProtocol.h"
+#include "dadavezaruz/ShortcutPad.h"
 #include "platform/dnssd/ServicePublisher.h"
 
 #include <QCoreApplication>
@@ -115,6 +116,8 @@ DadavezaRuzServer::DadavezaRuzServer(DadavezaRuzServerPlatform platform,
     connect(m_worker, &DadavezaRuzServerWorker::pendingApprovalsChanged, this,
             &DadavezaRuzServer::onPendingApprovals);
     connect(m_worker, &DadavezaRuzServerWorker::logged, this, &DadavezaRuzServer::addToLog);
+    connect(m_worker, &DadavezaRuzServerWorker::buttonToggled, this,
+            &DadavezaRuzServer::storeToggled);
     connect(m_worker, &DadavezaRuzServerWorker::webPadListening, this, [this](quint16 webPort) {
         if (!m_hasListener || !m_options.webPadEnabled)
             return; // stopped or switched off meanwhile
@@ -259,6 +262,20 @@ void DadavezaRuzServer::followPadPages(ModelStore &store)
 {
     m_padStore = &store;
     startWebPad();
+}
+
+void DadavezaRuzServer::storeToggled(qint64 button, bool on)
+{
+    // The commit reaches the phones through the pages feed, as an edit does.
+    if (m_padStore) {
+        if (const auto stored = ShortcutPad(*m_padStore).setToggledOn(button, on); !stored)
+            qCWarning(lcServer).noquote()
+                << "Could not keep the state of a two-state button:" << stored.error().description;
+    }
+    // After the commit: pages read from now on have the state, or were read before it and
+    // reach the worker before this does.
+    QMetaObject::invokeMethod(m_worker,
+                              [worker = m_worker, button] { worker->webPadToggleStored(button); });
 }
 
 void DadavezaRuzServer::setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot)

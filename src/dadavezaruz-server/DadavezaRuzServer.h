@@ -146,6 +146,7 @@ private:
     void addToLog(const QString &line);
     void startWebPad();
     void stopWebPad(const QString &status);
+    void storeToggled(qint64 button, bool on);
 
     DadavezaRuzServerPlatform m_platform;
     DadavezaRuzServerOptions m_options;

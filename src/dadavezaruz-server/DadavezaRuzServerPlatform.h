@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -35,6 +36,13 @@ struct DadavezaRuzServerPlatform {
     std::function<void(std::chrono::milliseconds)> pause = [](std::chrono::milliseconds time) {
         std::this_thread::sleep_for(time);
     };
+    // Runs `then` on the worker thread once `time` has passed, without blocking it meanwhile
+    // (the pauses inside a key sequence); never once `context` is gone.
+    std::function<void(QObject *context, std::chrono::milliseconds time,
+                       std::function<void()> then)>
+        later = [](QObject *context, std::chrono::milliseconds time, std::function<void()> then) {
+            QTimer::singleShot(time, Qt::PreciseTimer, context, std::move(then));
+        };
 };
 
 } // namespace hb

@@ -34,7 +34,19 @@ constexpr qsizetype kMaxRememberedCombos = 1024;
 // Longest combination text kept in memory (a pad's are a few characters).
 constexpr qsizetype kMaxComboKey = 64;
 
+const QString kNotTyped = u"Not typed: "_s;
+
+QByteArray statusLine(Status status, const QString &notTyped = {})
+{
+    return ServerStatusMessage{status, DadavezaRuzServerWorker::accepts(), notTyped}.encode();
+}
+
 } // namespace
+
+QStringList DadavezaRuzServerWorker::accepts()
+{
+    return {QString::fromLatin1(ShortcutMessage::kKeySequence)};
+}
 
 DadavezaRuzServerWorker::DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform,
                                                  DadavezaRuzServerOptions options)
@@ -122,6 +134,7 @@ void DadavezaRuzServerWorker::listenWebPad(const QHostAddress &address, quint16 
         return webPadRefusal(peer, kind);
     };
     hooks.post = [this](const ShortcutMessage &message) { return handleMessage(message); };
+    hooks.toggled = [this](qint64 button) { flipWebPadButton(button); };
     hooks.note = [this](const QString &key, const QString &line) { note(key, line); };
     hooks.phonesChanged = [this](int phones) {
         m_phoneCount = phones;
@@ -155,9 +168,51 @@ void DadavezaRuzServerWorker::setWebPadSecret(const QString &secret)
 
 void DadavezaRuzServerWorker::setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot)
 {
+    if (!m_unstoredToggles.isEmpty() && m_webPadSnapshot && snapshot) {
+        // Read before the store took the newest state: that state still holds.
+        std::shared_ptr<WebPadSnapshot> kept;
+        for (auto it = m_unstoredToggles.cbegin(); it != m_unstoredToggles.cend(); ++it) {
+            const auto now = m_webPadSnapshot->presses.constFind(it.key());
+            const auto read = snapshot->presses.constFind(it.key());
+            if (now == m_webPadSnapshot->presses.cend() || read == snapshot->presses.cend() ||
+                !read->isToggle || read->toggledOn == now->toggledOn)
+                continue;
+            if (!kept)
+                kept = std::make_shared<WebPadSnapshot>(*snapshot);
+            kept->toggle(it.key());
+        }
+        if (kept)
+            snapshot = std::move(kept);
+    }
+    showWebPadSnapshot(std::move(snapshot));
+}
+
+void DadavezaRuzServerWorker::webPadToggleStored(qint64 button)
+{
+    const auto it = m_unstoredToggles.find(button);
+    if (it != m_unstoredToggles.end() && --*it <= 0)
+        m_unstoredToggles.erase(it);
+}
+
+void DadavezaRuzServerWorker::showWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot)
+{
     m_webPadSnapshot = std::move(snapshot);
     if (m_webPad)
         m_webPad->setSnapshot(m_webPadSnapshot);
+}
+
+void DadavezaRuzServerWorker::flipWebPadButton(qint64 button)
+{
+    if (!m_webPadSnapshot)
+        return;
+    // At once here, so that a quick second press sends the other state; the store follows.
+    auto flipped = std::make_shared<WebPadSnapshot>(*m_webPadSnapshot);
+    const std::optional<bool> on = flipped->toggle(button);
+    if (!on)
+        return;
+    showWebPadSnapshot(std::move(flipped));
+    ++m_unstoredToggles[button];
+    Q_EMIT buttonToggled(button, *on);
 }
 
 std::optional<QString> DadavezaRuzServerWorker::webPadRefusal(const QString &address,
@@ -202,6 +257,9 @@ void DadavezaRuzServerWorker::stop()
         it.key()->deleteLater();
     }
     m_connectionCount = 0;
+    m_typing.clear(); // what was not typed yet is not typed later
+    m_typingPaused = false;
+    ++m_typingRun;
     m_waiting.clear();
     m_pending.clear();
     m_droppedApprovals = 0;
@@ -283,7 +341,8 @@ void DadavezaRuzServerWorker::admit(QTcpSocket *socket)
     // hold a place among the controllers waiting for an answer.
     TcpSocketControl::enableKeepAlive(socket->socketDescriptor(), 10, 5, 3);
     auto *connection = new Connection(socket, this);
-    Controller controller{address, Access::Closing, kind != ControllerAccess::Kind::Loopback};
+    Controller controller{address, Access::Closing, kind != ControllerAccess::Kind::Loopback, false,
+                          socket};
     enum class Decision { Serve, Wait, Refuse } decision = Decision::Serve;
     if (controller.needsTrust && !m_trusted.contains(address)) {
         if (m_refused.contains(address)) {
@@ -351,9 +410,9 @@ void DadavezaRuzServerWorker::onLine(Connection *connection, const QByteArray &l
         closeAsWebRequest(connection, it->address);
         return;
     }
+    // A waiting controller's presses are dropped: the user allows it, not its backlog.
     if (it->access == Access::Served)
-        handleLine(line); // a waiting controller's presses are dropped: the user allows it, not its
-                          // backlog
+        handleLine(connection, line);
 }
 
 void DadavezaRuzServerWorker::onLineDropped(Connection *connection)
@@ -374,13 +433,13 @@ void DadavezaRuzServerWorker::closeAsWebRequest(Connection *connection, const QS
 void DadavezaRuzServerWorker::serve(Connection *connection)
 {
     m_controllers[connection].access = Access::Served;
-    connection->send(ServerStatusMessage{Status::Ready}.encode());
+    connection->send(statusLine(Status::Ready));
 }
 
 void DadavezaRuzServerWorker::wait(Connection *connection)
 {
     const QString address = m_controllers.value(connection).address;
-    connection->send(ServerStatusMessage{Status::WaitingForApproval}.encode());
+    connection->send(statusLine(Status::WaitingForApproval));
     QList<Connection *> &waiting = m_waiting[address];
     waiting.append(connection);
     if (waiting.size() > kMaxWaitingPerAddress)
@@ -403,7 +462,7 @@ void DadavezaRuzServerWorker::wait(Connection *connection)
 void DadavezaRuzServerWorker::refuse(Connection *connection)
 {
     m_controllers[connection].access = Access::Closing;
-    connection->send(ServerStatusMessage{Status::Refused}.encode());
+    connection->send(statusLine(Status::Refused));
     connection->closeWhenSent();
     // A peer that reads nothing does not keep the connection open.
     QTimer::singleShot(kRefusalGraceMs, connection, [connection] { connection->cancel(); });
@@ -477,10 +536,28 @@ QString DadavezaRuzServerWorker::allowHint(const QString &address) const
     return m_options.allowHint ? u". "_s + m_options.allowHint(address) : QString();
 }
 
-void DadavezaRuzServerWorker::handleLine(const QByteArray &line)
+void DadavezaRuzServerWorker::handleLine(Connection *connection, const QByteArray &line)
 {
-    if (const std::optional<ShortcutMessage> message = ShortcutMessage::decode(line))
-        handleMessage(*message);
+    QString refusal;
+    if (const std::optional<ShortcutMessage> message = ShortcutMessage::decode(line, &refusal)) {
+        if (const QString problem = handleMessage(*message); !problem.isEmpty())
+            replyNotTyped(connection, problem);
+    } else if (!refusal.isEmpty()) {
+        // An object, so meant as a press; other lines (blank ones, junk) get no answer.
+        note(u"frame"_s, kNotTyped + refusal);
+        replyNotTyped(connection, kNotTyped + refusal);
+    }
+}
+
+void DadavezaRuzServerWorker::replyNotTyped(Connection *connection, const QString &line)
+{
+    const Controller controller = m_controllers.value(connection);
+    // A peer that never reads must not make the server hold its answers.
+    if (controller.access != Access::Served || !controller.socket ||
+        controller.socket->bytesToWrite() > kMaxUnsentReplyBytes)
+        return;
+    const QString reason = line.startsWith(kNotTyped) ? line.sliced(kNotTyped.size()) : line;
+    connection->send(statusLine(Status::Ready, reason));
 }
 
 QString DadavezaRuzServerWorker::handleMessage(const ShortcutMessage &message)
@@ -488,7 +565,9 @@ QString DadavezaRuzServerWorker::handleMessage(const ShortcutMessage &message)
     bool announce = false;
     {
         QMutexLocker lock(&m_announceMutex);
-        m_lastKeyCombo = message.keyCombo; // shared, not copied
+        m_lastKeyCombo = message.thenKeyCombos.isEmpty() // shared, not copied
+                             ? message.keyCombo
+                             : message.keyCombos().join(u", "_s);
         m_lastAppTarget = message.appTarget;
         announce = !std::exchange(m_lastCommandAnnounced, true);
     }
@@ -497,24 +576,81 @@ QString DadavezaRuzServerWorker::handleMessage(const ShortcutMessage &message)
     return postShortcut(message);
 }
 
+QString DadavezaRuzServerWorker::comboRefusal(const QString &keyCombo, const ParsedCombo &combo)
+{
+    QString line = kNotTyped + inQuotes(keyCombo) + u" \u2014 "_s + combo.problem;
+    note(u"combo "_s + keyCombo.first(std::min(keyCombo.size(), kMaxComboKey)), line);
+    return line;
+}
+
 QString DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
 {
-    const ParsedCombo combo = parsed(message.keyCombo);
-    if (!combo.problem.isEmpty()) {
-        // Never some other key in its place, and no window brought forward for nothing.
-        QString line =
-            u"Not typed: "_s + inQuotes(message.keyCombo) + u" \u2014 "_s + combo.problem;
-        note(u"combo "_s + message.keyCombo.first(std::min(message.keyCombo.size(), kMaxComboKey)),
-             line);
+    if (message.thenKeyCombos.isEmpty() && m_typing.isEmpty()) {
+        // The usual press: typed at once.
+        const ParsedCombo combo = parsed(message.keyCombo);
+        if (!combo.problem.isEmpty()) {
+            // Never some other key in its place, and no window brought forward for nothing.
+            return comboRefusal(message.keyCombo, combo);
+        }
+        activateTarget(message.appTarget); // even when the combination names no key at all
+        const QString problem = keyboardProblem();
+        if (!problem.isEmpty())
+            return kNotTyped + u"keystrokes cannot be posted: "_s + problem;
+        if (combo.press)
+            m_poster->postKeyPress(combo.press->keyCode, combo.press->modifiers);
+        return {};
+    }
+    // Checked whole first: a sequence is typed entirely or not at all.
+    const QStringList combos = message.keyCombos();
+    if (combos.size() > ShortcutMessage::kMaxSequence)
+        return kNotTyped + u"the key sequence has more than 8 key combinations"_s;
+    TypingQueue::Press press{
+        {}, message.appTarget, std::clamp(message.delayMs, 0, ShortcutMessage::kMaxDelayMs)};
+    for (const QString &text : combos) {
+        const ParsedCombo combo = parsed(text);
+        if (!combo.problem.isEmpty())
+            return comboRefusal(text, combo);
+        press.keys.append(combo.press);
+    }
+    if (const QString problem = keyboardProblem(); !problem.isEmpty())
+        return kNotTyped + u"keystrokes cannot be posted: "_s + problem;
+    if (!m_typing.push(std::move(press))) {
+        const QString line = kNotTyped + u"still typing earlier presses"_s;
+        note(u"busy"_s, line);
         return line;
     }
-    activateTarget(message.appTarget); // even when the combination names no key at all
-    const QString problem = keyboardProblem();
-    if (!problem.isEmpty())
-        return u"Not typed: keystrokes cannot be posted: "_s + problem;
-    if (combo.press)
-        m_poster->postKeyPress(combo.press->keyCode, combo.press->modifiers);
+    if (!m_typingPaused)
+        typeQueued();
     return {};
+}
+
+void DadavezaRuzServerWorker::typeQueued()
+{
+    while (const std::optional<TypingQueue::Step> step = m_typing.take()) {
+        if (step->startsPress)
+            activateTarget(step->appTarget);
+        if (!keyboardProblem().isEmpty()) {
+            m_typing.dropCurrent(); // the loss was noted when it happened
+            continue;
+        }
+        if (step->key)
+            m_poster->postKeyPress(step->key->keyCode, step->key->modifiers);
+        if (step->pauseAfterMs > 0) {
+            m_typingPaused = true;
+            const std::chrono::milliseconds pause(step->pauseAfterMs);
+            auto resume = [this, run = m_typingRun] {
+                if (run != m_typingRun)
+                    return; // stopped meanwhile
+                m_typingPaused = false;
+                typeQueued();
+            };
+            if (m_platform.later)
+                m_platform.later(this, pause, std::move(resume));
+            else
+                QTimer::singleShot(pause, Qt::PreciseTimer, this, std::move(resume));
+            return;
+        }
+    }
 }
 
 DadavezaRuzServerWorker::ParsedCombo DadavezaRuzServerWorker::parsed(const QString &keyCombo)

@@ -2,6 +2,7 @@
 
 #include "dadavezaruz-server/DadavezaRuzServerOptions.h"
 #include "dadavezaruz-server/DadavezaRuzServerPlatform.h"
+#include "dadavezaruz-server/TypingQueue.h"
 #include "dadavezaruz/KeyCombo.h"
 
 #include <QElapsedTimer>
@@ -36,6 +37,11 @@ struct WebPadSnapshot;
 // waiting for the user's approval (its presses are dropped meanwhile, never queued), or refused
 // (the connection is closed). A connection that starts like an HTTP request is closed before
 // anything it sent is read further: a web page in a browser can send bytes to this port.
+//
+// A press may be a key sequence: it is checked whole, then typed a combination at a time with its
+// pauses on a timer, so the thread keeps serving meanwhile. Presses that arrive while one is typed
+// wait their turn (TypingQueue). A served controller whose press was not typed is told why, on a
+// status line, unless it has left much of what it was sent unread.
 class DadavezaRuzServerWorker : public QObject {
     Q_OBJECT
 
@@ -49,6 +55,10 @@ public:
     static constexpr qsizetype kMaxPendingApprovals = 8;
     static constexpr qsizetype kMaxWaitingPerAddress = 4;
     static constexpr qsizetype kMaxConnections = 256;
+    // A controller with more than this waiting to be written is sent no reasons any more.
+    static constexpr qint64 kMaxUnsentReplyBytes = 64 * 1024;
+    // What this server types besides single combinations, said on every status line.
+    static QStringList accepts();
 
     DadavezaRuzServerWorker(DadavezaRuzServerPlatform platform, DadavezaRuzServerOptions options);
     ~DadavezaRuzServerWorker() override;
@@ -76,7 +86,11 @@ public Q_SLOTS:
     void listenWebPad(const QHostAddress &address, quint16 port, const QStringList &ownNames);
     void stopWebPad();
     void setWebPadSecret(const QString &secret);
+    // Pages read from the store. A two-state button turned here whose state the store has not
+    // taken yet keeps the state it was turned to.
     void setWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot);
+    // The state buttonToggled() reported for `button` is in the store now.
+    void webPadToggleStored(qint64 button);
 
 Q_SIGNALS:
     // `keyboardProblem` is empty when key presses can be posted.
@@ -92,6 +106,8 @@ Q_SIGNALS:
     void logged(const QString &line);
     // Keystrokes could be posted until now, and cannot any more.
     void keyboardLost(const QString &reason);
+    // A phone's press of a two-state button was typed: the button now shows and sends `on`.
+    void buttonToggled(qint64 button, bool on);
 
 private:
     using Connection = MonitorCalibrationLineDelimitedConnection;
@@ -101,6 +117,7 @@ private:
         Access access = Access::Closing;
         bool needsTrust = true; // not on this machine: served only while allowed
         bool sawFirstLine = false;
+        QTcpSocket *socket = nullptr; // owned by the connection
     };
     // A key combination as read once: what to press, or why nothing is.
     struct ParsedCombo {
@@ -131,10 +148,19 @@ private:
     void note(const QString &key, const QString &line);
     QString allowHint(const QString &address) const;
 
-    void handleLine(const QByteArray &line);
-    // Announces and posts one press: empty when its keys were posted, or why they were not.
+    void handleLine(Connection *connection, const QByteArray &line);
+    // Tells a served controller why its press was not typed ("Not typed: …").
+    void replyNotTyped(Connection *connection, const QString &line);
+    // Announces and posts one press: empty when its keys were posted (or wait their turn), or
+    // why they were not.
     QString handleMessage(const ShortcutMessage &message);
     QString postShortcut(const ShortcutMessage &message);
+    QString comboRefusal(const QString &keyCombo, const ParsedCombo &combo);
+    // Types queued combinations until a pause, or until none is left.
+    void typeQueued();
+    // A phone's press of a two-state button was typed: the next press sends the other state.
+    void flipWebPadButton(qint64 button);
+    void showWebPadSnapshot(std::shared_ptr<const WebPadSnapshot> snapshot);
     std::optional<QString> webPadRefusal(const QString &address, ControllerAccess::Kind kind) const;
     ControllerAccess::Kind classify(const QHostAddress &peer, const QHostAddress &local) const;
     ParsedCombo parsed(const QString &keyCombo);
@@ -153,6 +179,7 @@ private:
     WebPadServer *m_webPad = nullptr;
     QString m_webPadSecret;
     std::shared_ptr<const WebPadSnapshot> m_webPadSnapshot;
+    QHash<qint64, int> m_unstoredToggles; // by button: turned here, not yet in the store
     std::atomic<int> m_phoneCount{0};
 
     QHash<QString, QList<Connection *>> m_waiting; // by address, oldest first
@@ -165,6 +192,10 @@ private:
 
     // Parsed key combinations by their text; a pad sends the same few over and over.
     QHash<QString, ParsedCombo> m_parsedCombos;
+
+    TypingQueue m_typing;
+    bool m_typingPaused = false; // a pause inside a sequence is under way
+    quint64 m_typingRun = 0;     // ends the pauses under way when stopped
 
     QMutex m_announceMutex;
     QString m_lastKeyCombo;

@@ -188,6 +188,11 @@ QByteArray WebPadMessage::encodePages(const QList<WebPadPage> &pages)
             out.append(',');
             appendKey(out, "sendsKeys");
             out.append(button.sendsKeys ? "true" : "false");
+            if (button.isToggle) { // only two-state buttons have a state to show
+                out.append(',');
+                appendKey(out, "on");
+                out.append(button.on ? "true" : "false");
+            }
             out.append('}');
         }
         out.append("]}");

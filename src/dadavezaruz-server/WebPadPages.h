@@ -15,6 +15,8 @@ struct WebPadButton {
     int col = 0;
     QString imageHash; // SHA-256 of the custom image's bytes in hex; empty: none
     bool sendsKeys = true;
+    bool isToggle = false; // a two-state button; `on` is the state shown
+    bool on = false;
 
     friend bool operator==(const WebPadButton &, const WebPadButton &) = default;
 };

@@ -276,7 +276,10 @@ void WebPadServer::onPress(QWebSocket *socket, Phone &phone, const WebPadRequest
         return;
     }
     const QString problem = m_hooks.post(press->message);
+    const bool flips = problem.isEmpty() && press->isToggle;
     reply(problem.isEmpty(), problem.isEmpty() ? press->label : problem);
+    if (flips && m_hooks.toggled)
+        m_hooks.toggled(request.button); // last: it may replace the snapshot `press` is in
 }
 
 void WebPadServer::sendStatus(QWebSocket *socket, const QString &state, const QString &message)

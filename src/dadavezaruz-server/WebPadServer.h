@@ -47,6 +47,9 @@ public:
             classify;
         // Types the press: empty when it was posted, or why it was not.
         std::function<QString(const ShortcutMessage &message)> post;
+        // A press of a two-state button was posted: the button turns to its other state. May
+        // replace the snapshot.
+        std::function<void(qint64 button)> toggled;
         // A line for the user; lines of the same `key` are kept from flooding by the receiver.
         std::function<void(const QString &key, const QString &line)> note;
         // The number of phones served changed.

@@ -6,6 +6,21 @@
 #include <QCryptographicHash>
 
 namespace hb {
+namespace {
+
+// The press of a button's current state; no combination at all sends nothing.
+ShortcutMessage messageFor(const ShortcutButton &button)
+{
+    QStringList keys = button.keysToSend();
+    keys.removeIf([](const QString &key) { return key.trimmed().isEmpty(); });
+    if (keys.isEmpty())
+        return ShortcutMessage{{}, button.appTarget};
+    const QString first = keys.takeFirst();
+    return ShortcutMessage{first, button.appTarget, keys,
+                           keys.isEmpty() ? 0 : button.sequenceDelayMs};
+}
+
+} // namespace
 
 void WebPadSnapshot::addPage(const ShortcutPage &page, const QList<ShortcutButton> &buttons)
 {
@@ -19,11 +34,21 @@ void WebPadSnapshot::addPage(const ShortcutPage &page, const QList<ShortcutButto
                     .toHex());
             images.insert(hash, *button.customImageData);
         }
-        shown.buttons.append(WebPadButton{button.id, button.label, button.sfSymbol, button.colorHex,
-                                          button.row, button.col, hash,
-                                          !button.keyCombo.trimmed().isEmpty()});
-        presses.insert(button.id, WebPadPress{ShortcutMessage{button.keyCombo, button.appTarget},
-                                              button.label});
+        WebPadPress press{messageFor(button), button.shownLabel()};
+        if (button.isToggle) {
+            ShortcutButton other = button;
+            other.toggledOn = !button.toggledOn;
+            press.isToggle = true;
+            press.toggledOn = button.toggledOn;
+            press.otherMessage = messageFor(other);
+            press.otherLabel = other.shownLabel();
+            press.otherColor = other.shownColorHex();
+        }
+        shown.buttons.append(WebPadButton{button.id, press.label, button.sfSymbol,
+                                          button.shownColorHex(), button.row, button.col, hash,
+                                          !press.message.keyCombo.isEmpty(), button.isToggle,
+                                          button.isToggle && button.toggledOn});
+        presses.insert(button.id, std::move(press));
     }
     pages.append(shown);
 }
@@ -31,6 +56,28 @@ void WebPadSnapshot::addPage(const ShortcutPage &page, const QList<ShortcutButto
 void WebPadSnapshot::finish()
 {
     pagesMessage = WebPadMessage::encodePages(pages);
+}
+
+std::optional<bool> WebPadSnapshot::toggle(qint64 button)
+{
+    const auto press = presses.find(button);
+    if (press == presses.end() || !press->isToggle)
+        return std::nullopt;
+    std::swap(press->message, press->otherMessage);
+    std::swap(press->label, press->otherLabel);
+    press->toggledOn = !press->toggledOn;
+    for (WebPadPage &page : pages) {
+        for (WebPadButton &shown : page.buttons) {
+            if (shown.id != button)
+                continue;
+            shown.label = press->label;
+            std::swap(shown.color, press->otherColor);
+            shown.on = press->toggledOn;
+            shown.sendsKeys = !press->message.keyCombo.isEmpty();
+        }
+    }
+    finish();
+    return press->toggledOn;
 }
 
 QByteArray WebPadSnapshot::imageType(const QByteArray &bytes)

@@ -64,6 +64,15 @@ QString DadavezaRuzConnection::refusedText()
 {
     return u"Refused by the server"_s;
 }
+QString DadavezaRuzConnection::notTypedText()
+{
+    return u"Not typed: "_s;
+}
+QString DadavezaRuzConnection::sequenceNotAcceptedText(const QString &host)
+{
+    return u"This server types one key combination per press. Update Huebench on %1 to send key "
+           u"sequences."_s.arg(host);
+}
 
 DadavezaRuzConnection::DadavezaRuzConnection(Settings &settings, DadavezaRuzTransport &transport,
                                              ServiceDiscovery &discovery, QObject *parent)
@@ -206,15 +215,19 @@ void DadavezaRuzConnection::onLinkReport(DadavezaRuzLink::Report report, const Q
     }
 }
 
-void DadavezaRuzConnection::onServerStatus(ServerStatusMessage::Status status)
+void DadavezaRuzConnection::onServerStatus(const ServerStatusMessage &message)
 {
-    qCInfo(lcDadavezaRuz).noquote() << "Server status:" << ServerStatusMessage::wireValue(status);
+    qCInfo(lcDadavezaRuz).noquote()
+        << "Server status:" << ServerStatusMessage::wireValue(message.status) << message.notTyped;
+    m_serverAccepts = message.accepts;
     const QString before = notServedText(m_serverStatus);
-    setServerStatus(status);
-    const QString now = notServedText(status);
+    setServerStatus(message.status);
+    const QString now = notServedText(message.status);
     // Only the status line's own words are replaced: another error stays until it is replaced.
     if (!now.isEmpty())
         setLastError(now);
+    else if (!message.notTyped.isEmpty())
+        setLastError(notTypedText() + message.notTyped);
     else if (!before.isEmpty() && m_lastError == before)
         setLastError({});
 }
@@ -229,8 +242,8 @@ void DadavezaRuzConnection::onTimeout(quint64 attempt)
     connectionLost();
 }
 
-void DadavezaRuzConnection::send(const QString &keyCombo, const QString &appTarget,
-                                 const QString &label)
+void DadavezaRuzConnection::send(const ShortcutMessage &message, const QString &label,
+                                 const std::function<void()> &posted)
 {
     if (m_state.kind != State::Connected || !m_link)
         return;
@@ -238,13 +251,21 @@ void DadavezaRuzConnection::send(const QString &keyCombo, const QString &appTarg
         setLastError(notServed);
         return;
     }
-    const QByteArray frame = ShortcutMessage{keyCombo, appTarget}.encode();
+    // An older server reads only keyCombo: it would drop the whole sequence without a word.
+    if (!message.thenKeyCombos.isEmpty() &&
+        !m_serverAccepts.contains(QLatin1StringView(ShortcutMessage::kKeySequence))) {
+        setLastError(sequenceNotAcceptedText(m_hostAddress));
+        return;
+    }
+    const QByteArray frame = message.encode();
     // A dropped link may still finish a send before it is gone: only the current one counts.
-    m_link->send(frame, [self = QPointer(this), link = m_link.get(),
-                         label](const QString &errorDescription) {
+    m_link->send(frame, [self = QPointer(this), link = m_link.get(), label,
+                         posted](const QString &errorDescription) {
         if (!self || self->m_link.get() != link)
             return;
         self->onSent(label, errorDescription);
+        if (errorDescription.isEmpty() && posted)
+            posted();
     });
 }
 
@@ -323,6 +344,8 @@ void DadavezaRuzConnection::setLastError(const QString &text)
 
 void DadavezaRuzConnection::setServerStatus(std::optional<ServerStatusMessage::Status> status)
 {
+    if (!status)
+        m_serverAccepts.clear(); // the next server speaks for itself
     if (status == m_serverStatus)
         return;
     m_serverStatus = status;

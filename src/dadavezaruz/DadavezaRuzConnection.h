@@ -8,11 +8,14 @@
 #include "dadavezaruz/SavedHostList.h"
 #include "dadavezaruz/SavedHostStore.h"
 #include "dadavezaruz/ServerStatusMessage.h"
+#include "dadavezaruz/ShortcutMessage.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,6 +38,11 @@ class Settings;
 // A server may say whether it types this pad's presses (serverStatus()). While it waits for its
 // user's approval, or after it refused, presses are not sent and the status line says why; a
 // server that says nothing is served as before.
+//
+// A status line also says what kinds of press the server types besides a single combination
+// (serverAccepts()): a key sequence goes only to a server that named it, so that an older one is
+// never sent a press it would drop. A press the server did not type comes back as a status line
+// with the reason, shown as the last error.
 class DadavezaRuzConnection : public QObject {
     Q_OBJECT
     Q_PROPERTY(hb::DadavezaRuzConnection::State state READ state NOTIFY stateChanged)
@@ -74,6 +82,8 @@ public:
     static QString probeFinishedText() { return DadavezaRuzDiscovery::probeFinishedText(); }
     static QString waitingForApprovalText();
     static QString refusedText();
+    static QString notTypedText(); // followed by the server's reason
+    static QString sequenceNotAcceptedText(const QString &host);
 
     DadavezaRuzConnection(Settings &settings, DadavezaRuzTransport &transport,
                           ServiceDiscovery &discovery, QObject *parent = nullptr);
@@ -87,6 +97,9 @@ public:
     QString lastSentLabel() const { return m_lastSentLabel; }
     // What the server of the current attempt last said; nothing until it says something.
     std::optional<ServerStatusMessage::Status> serverStatus() const { return m_serverStatus; }
+    // The kinds of press the server said it types besides a single combination, as of its last
+    // status line; empty until it says so.
+    QStringList serverAccepts() const { return m_serverAccepts; }
     QList<DiscoveredHost> discoveredHosts() const { return m_discovery.hosts(); }
     QList<SavedHost> savedHosts() const { return m_savedHosts.hosts(); }
     bool autoConnectEnabled() const { return m_autoConnectEnabled; }
@@ -100,8 +113,10 @@ public:
     void connectToHost(const QString &host, quint16 port);
     void disconnectFromHost();
     // Sends one press; does nothing unless connected. A press the server would not type is not
-    // sent: the status line says why instead.
-    void send(const QString &keyCombo, const QString &appTarget, const QString &label);
+    // sent: the status line says why instead. `posted` runs once the press has been handed to
+    // the server (not when it was refused or failed).
+    void send(const ShortcutMessage &message, const QString &label,
+              const std::function<void()> &posted = {});
     // Connects to the last server, else to the most recent saved host.
     void autoConnect();
 
@@ -142,7 +157,7 @@ private:
     void startLink(std::unique_ptr<DadavezaRuzLink> link, bool byService);
     void dropLink();
     void onLinkReport(DadavezaRuzLink::Report report, const QString &description);
-    void onServerStatus(ServerStatusMessage::Status status);
+    void onServerStatus(const ServerStatusMessage &message);
     void onTimeout(quint64 attempt);
     void onSent(const QString &label, const QString &errorDescription);
     void connectionLost();
@@ -161,6 +176,7 @@ private:
     QString m_lastError;
     QString m_lastSentLabel;
     std::optional<ServerStatusMessage::Status> m_serverStatus;
+    QStringList m_serverAccepts;
     bool m_autoConnectEnabled = true;
 
     LaterPtr<DadavezaRuzLink> m_link;

@@ -47,7 +47,7 @@ public:
 Q_SIGNALS:
     void reported(hb::DadavezaRuzLink::Report report, const QString &description);
     // A status line from the server, after Ready and before any Failed report.
-    void serverStatusReceived(hb::ServerStatusMessage::Status status);
+    void serverStatusReceived(const hb::ServerStatusMessage &message);
 };
 
 } // namespace hb

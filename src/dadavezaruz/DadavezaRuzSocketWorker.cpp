@@ -102,7 +102,7 @@ void DadavezaRuzSocketWorker::onReadyRead()
                 return;
             if (const std::optional<ServerStatusMessage> message =
                     ServerStatusMessage::decode(line))
-                m_status(message->status);
+                m_status(*message);
         });
     }
 }

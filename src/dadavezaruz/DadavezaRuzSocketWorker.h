@@ -35,7 +35,7 @@ public:
     using ReportFunction = std::function<void(DadavezaRuzLink::Report report,
                                               const QString &description, DadavezaRuzPeer peer)>;
     using SentFunction = std::function<void(quint64 sendId, const QString &errorDescription)>;
-    using StatusFunction = std::function<void(ServerStatusMessage::Status status)>;
+    using StatusFunction = std::function<void(const ServerStatusMessage &message)>;
 
     static constexpr int kAckDeadlineMsec = 2000;
     static constexpr int kAckPollMsec = 5;

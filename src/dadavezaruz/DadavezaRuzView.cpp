@@ -156,6 +156,13 @@ QWidget *DadavezaRuzView::buildPage()
     connect(m_tabs, &PageTabBar::menuRequested, this, &DadavezaRuzView::showPageMenu);
     connect(m_grid, &ShortcutGridView::cellTapped, this, &DadavezaRuzView::tapCell);
     connect(m_grid, &ShortcutGridView::pageStepRequested, this, &DadavezaRuzView::stepPage);
+    connect(m_grid, &ShortcutGridView::buttonDropped, this, &DadavezaRuzView::dropButton);
+    connect(m_tabs, &PageTabBar::pageMoved, this, [this](qint64 pageId, int newIndex) {
+        if (m_editMode)
+            movePage(pageId, newIndex);
+        // The tabs show the store's order again, whether the move went through or not.
+        refreshPages();
+    });
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this, &DadavezaRuzView::showButtonMenu);
 
@@ -276,6 +283,7 @@ void DadavezaRuzView::setEditMode(bool on)
         forgetCut();
     m_header->setEditMode(on);
     m_grid->setEditMode(on);
+    m_tabs->setArranging(on);
 }
 
 void DadavezaRuzView::tapCell(int row, int col)
@@ -287,7 +295,8 @@ void DadavezaRuzView::tapCell(int row, int col)
     if (button && m_editMode) {
         openEditor(button->id);
     } else if (button) {
-        if (button->keyCombo.isEmpty())
+        const QStringList keys = button->keysToSend();
+        if (keys.isEmpty())
             return;
         m_feedbackButtonID = button->id;
         m_grid->setFeedbackButton(button->id);
@@ -297,8 +306,14 @@ void DadavezaRuzView::tapCell(int row, int col)
             m_feedbackButtonID.reset();
             m_grid->setFeedbackButton(std::nullopt);
         });
-        if (m_connection->isConnected())
-            m_connection->send(button->keyCombo, button->appTarget, button->label);
+        if (!m_connection->isConnected())
+            return;
+        const ShortcutMessage message{keys.first(), button->appTarget, keys.sliced(1),
+                                      button->sequenceDelayMs};
+        std::function<void()> posted;
+        if (button->isToggle)
+            posted = [this, id = button->id] { flipToggle(id); };
+        m_connection->send(message, button->shownLabel(), posted);
     } else if (m_editMode) {
         const std::optional<ShortcutPage> page = currentPage();
         if (!page)
@@ -310,6 +325,21 @@ void DadavezaRuzView::tapCell(int row, int col)
         }
         openEditor(added->id);
     }
+}
+
+// Once a press has gone to the server, a two-state button shows and sends its other state. The
+// button is read again: it may have been edited or deleted since the tap.
+void DadavezaRuzView::flipToggle(qint64 buttonId)
+{
+    const Expected<std::optional<ShortcutButton>> button = m_pad.button(buttonId);
+    if (!button) {
+        showStoreError(button.error().description);
+        return;
+    }
+    if (!*button || !(*button)->isToggle)
+        return;
+    const Expected<Done> flipped = m_pad.setToggledOn(buttonId, !(*button)->toggledOn);
+    showStoreError(flipped ? QString() : flipped.error().description);
 }
 
 void DadavezaRuzView::renamePage(qint64 pageId, const QString &name)
@@ -568,6 +598,7 @@ void DadavezaRuzView::cutFocusedButton()
     if (!button)
         return;
     m_cutButton = button->id;
+    m_grid->setCutButton(button->id);
     m_forgetCut->setEnabled(true);
 }
 
@@ -582,9 +613,21 @@ void DadavezaRuzView::pasteOnFocusedCell()
     moveButton(button, page->id, cell.row, cell.col);
 }
 
+void DadavezaRuzView::dropButton(qint64 buttonId, int row, int col)
+{
+    const std::optional<ShortcutPage> page = currentPage();
+    if (!m_editMode || !page || m_body->currentIndex() != 0)
+        return;
+    // The move it was cut for is done.
+    if (m_cutButton == buttonId)
+        forgetCut();
+    moveButton(buttonId, page->id, row, col);
+}
+
 void DadavezaRuzView::forgetCut()
 {
     m_cutButton.reset();
+    m_grid->setCutButton(std::nullopt);
     if (m_forgetCut)
         m_forgetCut->setEnabled(false);
 }

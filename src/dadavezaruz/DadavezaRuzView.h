@@ -34,8 +34,9 @@ class ShortcutPageListModel;
 // button's shortcut to the connected server; in edit mode a tap edits the button or makes one.
 // Deleting a page or a button can be undone (the notice at the foot, or Ctrl+Z), which shows
 // the page again; so can copying one (Ctrl+D or the button's menu, the page tab's menu) and, in
-// edit mode, moving a page's tab (Ctrl+Shift+Page Up / Page Down) or a button (Ctrl+X on it,
-// Ctrl+V on the cell it goes to).
+// edit mode, moving a page's tab (Ctrl+Shift+Page Up / Page Down, or dragging it) or a button
+// (Ctrl+X on it, Ctrl+V on the cell it goes to, or dragging it there; resting on a page's tab
+// on the way opens that page).
 //
 // The screen lives as long as the application; while it is hidden it leaves its sheets closed,
 // stops reconnecting and reads the store again only when it is shown.
@@ -75,6 +76,8 @@ public:
     // already in that cell takes the place it left.
     void movePage(qint64 pageId, int newIndex);
     void moveButton(qint64 buttonId, qint64 pageId, int row, int col);
+    // A button dropped on a cell of the current page, in edit mode: moved as by moveButton().
+    void dropButton(qint64 buttonId, int row, int col);
     // The button Ctrl+X cut, for Ctrl+V to move; Esc or leaving edit mode forgets it.
     std::optional<qint64> cutButtonID() const { return m_cutButton; }
     ScreenUndo &undoHistory() const { return *m_undo; }
@@ -101,6 +104,7 @@ private:
     QWidget *buildEmptyState();
     void refreshPages();
     void refreshGrid();
+    void flipToggle(qint64 buttonId);
     // Shows why a change or its undo failed and keeps the error for the tests; false.
     bool failCommand(const Error &error);
     void showStoreError(const QString &text);

@@ -5,12 +5,15 @@
 #include "common/FormSection.h"
 #include "dadavezaruz/AppTargetPicker.h"
 #include "dadavezaruz/ButtonIconSection.h"
+#include "dadavezaruz/ButtonKindSection.h"
 #include "dadavezaruz/ButtonThumbnailSection.h"
 #include "dadavezaruz/ColorWell.h"
 #include "dadavezaruz/KeyComboSection.h"
+#include "dadavezaruz/KeySequenceSection.h"
 #include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/SheetControls.h"
 #include "dadavezaruz/ShortcutPreset.h"
+#include "dadavezaruz/ToggleStateSection.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -32,6 +35,14 @@ const QString kLabelSection = u"Label"_s;
 const QString kLabelField = u"Button label"_s;
 const QString kColorSection = u"Button Colour"_s;
 const QString kColorWell = u"Colour"_s;
+const QString kOnColor = u"Colour when on"_s;
+// The first state's sections, for a two-state button, and the first step of a sequence.
+const QString kLabelSectionOff = u"Label When Off"_s;
+const QString kLabelFieldOff = u"Button label when off"_s;
+const QString kColorSectionOff = u"Button Colour When Off"_s;
+const QString kKeySection = u"Key Combination"_s;
+const QString kKeySectionOff = u"Key Combination When Off"_s;
+const QString kKeySectionFirstStep = u"Key Combination (Step 1)"_s;
 const QString kTargetSection = u"Target App"_s;
 const QString kDelete = u"Delete Button"_s;
 const QString kDone = u"Done"_s;
@@ -52,6 +63,7 @@ EditButtonSheet::EditButtonSheet(ShortcutPad &pad, qint64 buttonId, QWidget *par
     connect(&m_typingSave, &QTimer::timeout, this, &EditButtonSheet::save);
 
     auto *scroll = new QScrollArea;
+    m_scroll = scroll;
     scroll->setAccessibleName(kTitle);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
@@ -88,11 +100,14 @@ QWidget *EditButtonSheet::buildForm()
     auto *form = new QVBoxLayout(m_form);
     form->setContentsMargins(4, 4, 4, 4);
     form->setSpacing(16);
+    form->addWidget(buildKindSection());
     form->addWidget(buildLabelSection());
     form->addWidget(buildIconSection());
     form->addWidget(buildThumbnailSection());
     form->addWidget(buildColorSection());
     form->addWidget(buildKeySection());
+    form->addWidget(buildToggleSection());
+    form->addWidget(buildSequenceSection());
     form->addWidget(buildTargetSection());
     form->addWidget(buildDeleteSection());
     form->addStretch(1);
@@ -102,6 +117,7 @@ QWidget *EditButtonSheet::buildForm()
 QWidget *EditButtonSheet::buildLabelSection()
 {
     auto *section = new FormSection(kLabelSection);
+    m_labelSection = section;
     m_label = SheetControls::textField(kLabelField, u"labelField"_s);
     section->body()->addWidget(m_label);
     connect(m_label, &QLineEdit::textEdited, this, &EditButtonSheet::textEdited);
@@ -129,6 +145,7 @@ QWidget *EditButtonSheet::buildThumbnailSection()
 QWidget *EditButtonSheet::buildColorSection()
 {
     auto *section = new FormSection(kColorSection);
+    m_colorSection = section;
     m_colorWell = new ColorWell(kColorWell);
     m_colorWell->setObjectName(u"colorWell"_s);
     auto *label = new QLabel(kColorWell);
@@ -150,6 +167,40 @@ QWidget *EditButtonSheet::buildKeySection()
         save();
     });
     return m_keys;
+}
+
+QWidget *EditButtonSheet::buildKindSection()
+{
+    m_kind = new ButtonKindSection;
+    connect(m_kind, &ButtonKindSection::kindChosen, this, &EditButtonSheet::setKind);
+    return m_kind;
+}
+
+QWidget *EditButtonSheet::buildToggleSection()
+{
+    m_toggle = new ToggleStateSection;
+    m_toggle->hide();
+    connect(m_toggle, &ToggleStateSection::edited, this, &EditButtonSheet::textEdited);
+    connect(m_toggle, &ToggleStateSection::recorded, this, &EditButtonSheet::kindFieldChanged);
+    connect(m_toggle, &ToggleStateSection::colorRequested, this,
+            &EditButtonSheet::openOnColorDialog);
+    return m_toggle;
+}
+
+QWidget *EditButtonSheet::buildSequenceSection()
+{
+    m_sequence = new KeySequenceSection;
+    m_sequence->hide();
+    connect(m_sequence, &KeySequenceSection::edited, this, &EditButtonSheet::textEdited);
+    connect(m_sequence, &KeySequenceSection::changed, this, &EditButtonSheet::kindFieldChanged);
+    connect(m_sequence, &KeySequenceSection::stepAdded, this, [this](QWidget *field) {
+        // Once the new row has its place in the form.
+        QTimer::singleShot(0, m_scroll, [scroll = m_scroll, field = QPointer(field)] {
+            if (field)
+                scroll->ensureWidgetVisible(field);
+        });
+    });
+    return m_sequence;
 }
 
 QWidget *EditButtonSheet::buildTargetSection()
@@ -197,8 +248,10 @@ void EditButtonSheet::load(qint64 buttonId)
     m_button = **found;
     m_original = m_button;
     m_stored = m_button;
+    m_draft = ButtonKindDraft::of(m_button);
     m_loaded = true;
     refresh();
+    refreshKind();
 }
 
 void EditButtonSheet::refresh()
@@ -209,6 +262,51 @@ void EditButtonSheet::refresh()
     refreshSymbolPreview();
     m_target->setTarget(m_button.appTarget);
     m_thumbnail->setImage(m_button.customImageData);
+}
+
+void EditButtonSheet::refreshKind()
+{
+    m_kind->setKind(m_draft.kind);
+    m_toggle->setState(m_draft.onLabel, colorFromHex(m_draft.onColorHex), m_draft.onKeyCombo);
+    m_sequence->setSteps(m_draft.steps, m_draft.delayMs);
+    showKind();
+}
+
+void EditButtonSheet::showKind()
+{
+    const bool twoStates = m_draft.kind == ButtonKind::TwoStates;
+    const bool sequence = m_draft.kind == ButtonKind::Sequence;
+    m_toggle->setVisible(twoStates);
+    m_sequence->setVisible(sequence);
+    m_labelSection->setTitle(twoStates ? kLabelSectionOff : kLabelSection);
+    m_label->setPlaceholderText(twoStates ? kLabelFieldOff : kLabelField);
+    m_label->setAccessibleName(m_label->placeholderText());
+    m_colorSection->setTitle(twoStates ? kColorSectionOff : kColorSection);
+    m_keys->setCaption(twoStates ? kKeySectionOff : sequence ? kKeySectionFirstStep : kKeySection);
+}
+
+void EditButtonSheet::takeKindFields()
+{
+    m_draft.kind = m_kind->kind();
+    m_draft.steps = m_sequence->steps();
+    m_draft.delayMs = m_sequence->delayMs();
+    m_draft.onLabel = m_toggle->label();
+    m_draft.onKeyCombo = m_toggle->keyCombo();
+    m_button = m_draft.applied(m_button, m_original);
+}
+
+void EditButtonSheet::kindFieldChanged()
+{
+    takeKindFields();
+    save();
+}
+
+void EditButtonSheet::setKind(ButtonKind kind)
+{
+    m_kind->setKind(kind);
+    takeKindFields();
+    showKind();
+    save();
 }
 
 void EditButtonSheet::refreshSymbolPreview()
@@ -251,6 +349,7 @@ void EditButtonSheet::textEdited()
     m_button.sfSymbol = m_icon->symbol();
     m_button.keyCombo = m_keys->keyCombo();
     m_keys->check();
+    takeKindFields();
     refreshSymbolPreview();
     m_typingSave.start();
 }
@@ -272,6 +371,14 @@ void EditButtonSheet::setColor(const QColor &color)
 {
     m_button.colorHex = hexFromColor(color);
     refreshSymbolPreview();
+    save();
+}
+
+void EditButtonSheet::setOnColor(const QColor &color)
+{
+    m_draft.onColorHex = hexFromColor(color);
+    m_toggle->setColor(color);
+    takeKindFields();
     save();
 }
 
@@ -322,7 +429,14 @@ void EditButtonSheet::applyPresetChoice(const ShortcutPreset &preset)
         button->keyCombo = preset.keyCombo;
         button->appTarget = preset.appTarget;
         button->customImageData.reset();
+        // The store makes it a plain button; what was typed for the other kinds stays on show.
+        button->thenKeyCombos.clear();
+        button->isToggle = false;
+        button->toggledOn = false;
     }
+    m_draft.kind = ButtonKind::Single;
+    m_kind->setKind(ButtonKind::Single);
+    showKind();
     refresh();
 }
 
@@ -398,7 +512,9 @@ bool EditButtonSheet::discardChanges()
         return false;
     m_button = m_original;
     m_stored = m_original;
+    m_draft = ButtonKindDraft::of(m_original);
     refresh();
+    refreshKind();
     return true;
 }
 
@@ -414,6 +530,13 @@ void EditButtonSheet::keepAndClose()
 {
     saveForQuit();
     QDialog::done(Accepted);
+}
+
+void EditButtonSheet::openOnColorDialog()
+{
+    const QColor color = QColorDialog::getColor(colorFromHex(m_draft.onColorHex), this, kOnColor);
+    if (color.isValid())
+        setOnColor(color);
 }
 
 void EditButtonSheet::openColorDialog()

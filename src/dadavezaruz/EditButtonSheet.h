@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dadavezaruz/ButtonImageFile.h"
+#include "dadavezaruz/ButtonKindDraft.h"
 #include "dadavezaruz/ShortcutPad.h"
 
 #include <QDialog>
@@ -14,17 +15,25 @@
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 
 namespace hb {
 
 class AppTargetPicker;
 class ButtonIconSection;
+class ButtonKindSection;
 class ButtonThumbnailSection;
 class ColorWell;
+class FormSection;
 class KeyComboSection;
+class KeySequenceSection;
+class ToggleStateSection;
 struct ShortcutPreset;
 
-// Edits one button of the pad. Every change goes to the store at once (typing after a short
+// Edits one button of the pad: a single key combination, two states (the first state's label,
+// colour and keys, and a second's) or a sequence of steps. Trying another kind keeps what was
+// typed for the others while the sheet is open; the button is saved as the kind chosen. Every
+// change goes to the store at once (typing after a short
 // pause, and before the sheet closes); buttonChanged() follows each stored change. Store
 // failures stay on the sheet in a red line.
 //
@@ -57,7 +66,12 @@ public:
     void removeCustomImage();
     void applyPresetChoice(const ShortcutPreset &preset);
     void setColor(const QColor &color);
+    // The second state's colour, for a two-state button.
+    void setOnColor(const QColor &color);
     void setAppTarget(const QString &target);
+    // As the kind's segments do.
+    ButtonKind kind() const { return m_draft.kind; }
+    void setKind(ButtonKind kind);
     // How deleteButton() removes the button (so that the pad can make it undoable); by default
     // straight from the store.
     using Remover = std::function<Expected<Done>(qint64 buttonId)>;
@@ -86,18 +100,28 @@ private:
     QWidget *buildThumbnailSection();
     QWidget *buildColorSection();
     QWidget *buildKeySection();
+    QWidget *buildKindSection();
+    QWidget *buildToggleSection();
+    QWidget *buildSequenceSection();
     QWidget *buildTargetSection();
     QWidget *buildDeleteSection();
     QLabel *buildErrorLine();
     void load(qint64 buttonId);
     void refresh();
     void refreshSymbolPreview();
+    // The kind's sections from m_draft, and which of them show.
+    void refreshKind();
+    void showKind();
+    // m_draft from the kind's sections, and the button as saved with it.
+    void takeKindFields();
+    void kindFieldChanged();
     void textEdited();
     void saveTyping();
     void save();
     bool report(const Expected<Done> &result);
     void showError(const QString &text);
     void openColorDialog();
+    void openOnColorDialog();
     void askToDiscard();
     void answerDiscardQuestion(QAbstractButton *answer);
     bool discardChanges();
@@ -107,13 +131,20 @@ private:
     ShortcutButton m_button;
     ShortcutButton m_original; // as the sheet opened
     ShortcutButton m_stored;   // as the store holds it, after the sheet's last successful write
+    ButtonKindDraft m_draft;   // the kind chosen, and what is typed for every kind
     bool m_loaded = false;
     bool m_quitting = false;
     QTimer m_typingSave;
     Remover m_remover;
     QPointer<QMessageBox> m_question;
 
+    QScrollArea *m_scroll = nullptr;
     QWidget *m_form = nullptr;
+    ButtonKindSection *m_kind = nullptr;
+    FormSection *m_labelSection = nullptr;
+    FormSection *m_colorSection = nullptr;
+    ToggleStateSection *m_toggle = nullptr;
+    KeySequenceSection *m_sequence = nullptr;
     QLineEdit *m_label = nullptr;
     ButtonIconSection *m_icon = nullptr;
     ButtonThumbnailSection *m_thumbnail = nullptr;

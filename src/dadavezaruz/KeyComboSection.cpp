@@ -21,18 +21,27 @@ const QString kKeyNote = u"Modifiers: cmd, ctrl, alt, shift. Keys: a-z, 0-9, spa
 
 } // namespace
 
-KeyComboSection::KeyComboSection(QWidget *parent) : FormSection(kKeySection, parent)
+KeyComboSection::KeyComboSection(QWidget *parent) : KeyComboSection(kKeySection, {}, parent) {}
+
+KeyComboSection::KeyComboSection(const QString &title, const QString &name, QWidget *parent)
+    : FormSection(title, parent)
 {
-    m_field = SheetControls::textField(kKeyPlaceholder, u"keyComboField"_s);
-    m_field->setAccessibleName(kKeySection);
+    // "keyComboField" or, after a name, "onKeyComboField".
+    const auto named = [&name](QString objectName) {
+        if (!name.isEmpty())
+            objectName = name + objectName[0].toUpper() + objectName.sliced(1);
+        return objectName;
+    };
+    m_field = SheetControls::textField(kKeyPlaceholder, named(u"keyComboField"_s));
+    m_field->setAccessibleName(title);
     auto *record = new KeyComboRecorderButton;
-    record->setObjectName(u"recordKeyCombo"_s);
+    record->setObjectName(named(u"recordKeyCombo"_s));
     auto *row = new QHBoxLayout;
     row->addWidget(m_field, 1);
     row->addWidget(record);
     body()->addLayout(row);
     m_problem = new QLabel;
-    m_problem->setObjectName(u"keyComboProblem"_s);
+    m_problem->setObjectName(named(u"keyComboProblem"_s));
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(u"color: %1;"_s.arg(PadColors::red.name()));
     m_problem->hide();
@@ -61,6 +70,12 @@ void KeyComboSection::check()
 {
     const auto parsed = parseKeyCombo(m_field->text());
     showProblem(parsed ? QString() : parsed.error().description);
+}
+
+void KeyComboSection::setCaption(const QString &title)
+{
+    setTitle(title);
+    m_field->setAccessibleName(title);
 }
 
 QString KeyComboSection::problemText() const

@@ -14,6 +14,9 @@ class KeyComboSection : public FormSection {
 
 public:
     explicit KeyComboSection(QWidget *parent = nullptr);
+    // Another of the editor's combinations: `name` comes before the object names of the field,
+    // the record button and the red line ("on": "onKeyComboField", "onRecordKeyCombo", ...).
+    KeyComboSection(const QString &title, const QString &name, QWidget *parent = nullptr);
 
     QString keyCombo() const;
     // Shows `combo` in the field and checks it.
@@ -22,6 +25,8 @@ public:
     void check();
     // What the red line says, empty when it is hidden.
     QString problemText() const;
+    // A title that also names the field to assistive technology.
+    void setCaption(const QString &title);
 
 Q_SIGNALS:
     // The user typed in the field.

@@ -21,6 +21,8 @@ using namespace Qt::StringLiterals;
 
 const QString kPng = u"image/png"_s;
 const QString kJpeg = u"image/jpeg"_s;
+const QString kSequence = u"sequence"_s;
+const QString kToggle = u"toggle"_s;
 constexpr qsizetype kCells = qsizetype{ShortcutButton::kRows} * ShortcutButton::kColumns;
 // Base64 text longer than this decodes to more than an image may hold.
 constexpr qint64 kMaxImageBase64 = (ButtonImageFile::kMaxBytes + 2) / 3 * 4;
@@ -66,6 +68,57 @@ std::optional<int> wholeNumber(const QJsonValue &value)
     return static_cast<int>(number);
 }
 
+// The key combination's fault as the rest of a refusal: "unknown key “x” in “cmd+x”" and what
+// `where` adds; nothing when it reads. An empty combination passes only when `mayBeEmpty`.
+std::optional<QString> keyFault(const QString &combo, const QString &where, bool mayBeEmpty)
+{
+    const auto keys = parseKeyCombo(combo);
+    if (keys && (*keys || mayBeEmpty))
+        return std::nullopt;
+    QString reason = keys ? u"no key"_s : keys.error().description;
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toLower();
+    return reason + u" in "_s + inQuotes(combo) + where;
+}
+
+// A sequence's steps and delay, or a two-state button's second state.
+Expected<Done> checkKind(const ShortcutButton &button, const QString &place)
+{
+    if (button.isToggle) {
+        if (!isColorHex(button.onColorHex))
+            return refusal(PadLayoutFileError::BadButton,
+                           place + u"the colour when on %1 is not #RRGGBB."_s.arg(
+                                       inQuotes(button.onColorHex)));
+        if (const auto fault = keyFault(button.onKeyCombo, u" (when on)"_s, true))
+            return refusal(PadLayoutFileError::BadButton, place + *fault);
+        return Done{};
+    }
+    if (button.thenKeyCombos.isEmpty())
+        return Done{};
+    const qsizetype count = button.thenKeyCombos.size() + 1;
+    if (count > ShortcutButton::kMaxSequence)
+        return refusal(PadLayoutFileError::BadButton,
+                       place + u"%1 types %2 key combinations; a sequence holds at most %3."_s
+                                   .arg(inQuotes(button.label))
+                                   .arg(count)
+                                   .arg(ShortcutButton::kMaxSequence));
+    for (qsizetype i = 0; i < button.thenKeyCombos.size(); ++i) {
+        // Step 1 is the button's own combination.
+        if (button.thenKeyCombos[i].trimmed().isEmpty())
+            return refusal(PadLayoutFileError::BadButton,
+                           place + u"step %1 is empty."_s.arg(i + 2));
+        const QString step = u" (step %1)"_s.arg(i + 2);
+        if (const auto fault = keyFault(button.thenKeyCombos[i], step, false))
+            return refusal(PadLayoutFileError::BadButton, place + *fault);
+    }
+    if (button.sequenceDelayMs < 0 || button.sequenceDelayMs > ShortcutButton::kMaxSequenceDelayMs)
+        return refusal(PadLayoutFileError::BadButton,
+                       place + u"the delay between steps, %1 ms, is not from 0 to %2 ms."_s
+                                   .arg(button.sequenceDelayMs)
+                                   .arg(ShortcutButton::kMaxSequenceDelayMs));
+    return Done{};
+}
+
 Expected<Done> checkButton(const ShortcutButton &button, const QString &place,
                            std::array<qsizetype, kCells> &cells, qsizetype index)
 {
@@ -89,13 +142,10 @@ Expected<Done> checkButton(const ShortcutButton &button, const QString &place,
     if (!isColorHex(button.colorHex))
         return refusal(PadLayoutFileError::BadButton,
                        place + u"the colour %1 is not #RRGGBB."_s.arg(inQuotes(button.colorHex)));
-    if (const auto keys = parseKeyCombo(button.keyCombo); !keys) {
-        QString reason = keys.error().description;
-        if (!reason.isEmpty())
-            reason[0] = reason[0].toLower();
-        return refusal(PadLayoutFileError::BadButton,
-                       place + reason + u" in "_s + inQuotes(button.keyCombo));
-    }
+    if (const auto fault = keyFault(button.keyCombo, {}, true))
+        return refusal(PadLayoutFileError::BadButton, place + *fault);
+    if (auto kind = checkKind(button, place); !kind)
+        return kind;
     if (button.customImageData) {
         if (button.customImageData->size() > ButtonImageFile::kMaxBytes)
             return refusal(PadLayoutFileError::TooLarge,
@@ -171,6 +221,73 @@ Expected<QByteArray> imageField(const QJsonValue &value, const QString &place)
     return std::move(*decoded);
 }
 
+// "sequence": {"keys": [...], "delayMs": 100}, the combinations typed after "keys". An empty
+// list leaves a plain button.
+Expected<Done> readSequence(const QJsonValue &value, const QString &place, ShortcutButton &button)
+{
+    const QJsonValue keys = value.toObject().value(u"keys"_s);
+    const QJsonArray list = keys.toArray();
+    if (!value.isObject() || !keys.isArray() ||
+        !std::all_of(list.begin(), list.end(),
+                     [](const QJsonValue &key) { return key.isString(); }))
+        return refusal(PadLayoutFileError::BadButton,
+                       place +
+                           u"the \u201Csequence\u201D needs a list of \u201Ckeys\u201D as text."_s);
+    if (list.isEmpty())
+        return Done{};
+    for (const QJsonValue &key : list)
+        button.thenKeyCombos.append(key.toString());
+    const QJsonValue delay = value.toObject().value(u"delayMs"_s);
+    if (!delay.isUndefined()) {
+        const std::optional<int> number = wholeNumber(delay);
+        if (!number)
+            return refusal(PadLayoutFileError::BadButton,
+                           place +
+                               u"the sequence\u2019s \u201CdelayMs\u201D is not a whole number."_s);
+        button.sequenceDelayMs = *number;
+    }
+    return Done{};
+}
+
+// "toggle": {"label": ..., "color": ..., "keys": ..., "on": false}, the second state.
+Expected<Done> readToggle(const QJsonValue &value, const QString &place, ShortcutButton &button)
+{
+    const QJsonObject object = value.toObject();
+    const QJsonValue on = object.value(u"on"_s);
+    const std::pair<const char16_t *, QString *> texts[] = {
+        {u"label", &button.onLabel}, {u"color", &button.onColorHex}, {u"keys", &button.onKeyCombo}};
+    const bool whole = value.isObject() && (on.isUndefined() || on.isBool()) &&
+                       std::all_of(std::begin(texts), std::end(texts), [&](const auto &text) {
+                           return object.value(QString::fromUtf16(text.first)).isString();
+                       });
+    if (!whole)
+        return refusal(PadLayoutFileError::BadButton,
+                       place + u"the \u201Ctoggle\u201D needs its \u201Clabel\u201D, "
+                               u"\u201Ccolor\u201D and \u201Ckeys\u201D as text (and "
+                               u"\u201Con\u201D true or false)."_s);
+    for (const auto &[key, field] : texts)
+        *field = object.value(QString::fromUtf16(key)).toString();
+    button.isToggle = true;
+    button.toggledOn = on.toBool();
+    return Done{};
+}
+
+Expected<Done> readKind(const QJsonObject &object, const QString &place, ShortcutButton &button)
+{
+    if (object.contains(kSequence)) {
+        if (auto done = readSequence(object.value(kSequence), place, button); !done)
+            return done;
+    }
+    if (object.contains(kToggle)) {
+        if (!button.thenKeyCombos.isEmpty())
+            return refusal(PadLayoutFileError::BadButton,
+                           place + u"a button is a sequence or has two states, not both."_s);
+        if (auto done = readToggle(object.value(kToggle), place, button); !done)
+            return done;
+    }
+    return Done{};
+}
+
 Expected<ShortcutButton> readButton(const QJsonValue &value, const QString &place)
 {
     if (!value.isObject())
@@ -200,7 +317,27 @@ Expected<ShortcutButton> readButton(const QJsonValue &value, const QString &plac
             return image.error();
         button.customImageData = std::move(image).value();
     }
+    if (auto kind = readKind(object, place, button); !kind)
+        return kind.error();
     return button;
+}
+
+// Writes a sequence's steps or a two-state button's second state; whether there were any.
+bool writeKind(const ShortcutButton &button, QJsonObject &object)
+{
+    if (button.isToggle) {
+        object.insert(kToggle, QJsonObject{{u"label"_s, button.onLabel},
+                                           {u"color"_s, button.onColorHex},
+                                           {u"keys"_s, button.onKeyCombo},
+                                           {u"on"_s, button.toggledOn}});
+        return true;
+    }
+    if (button.thenKeyCombos.isEmpty())
+        return false;
+    object.insert(kSequence,
+                  QJsonObject{{u"keys"_s, QJsonArray::fromStringList(button.thenKeyCombos)},
+                              {u"delayMs"_s, button.sequenceDelayMs}});
+    return true;
 }
 
 Expected<PadLayoutPage> readPage(const QJsonValue &value, qsizetype index)
@@ -238,6 +375,7 @@ Expected<PadLayoutPage> readPage(const QJsonValue &value, qsizetype index)
 QByteArray PadLayoutFile::write(const QList<PadLayoutPage> &pages)
 {
     QJsonArray pageList;
+    int version = kPlainFormatVersion;
     for (const PadLayoutPage &page : pages) {
         QJsonArray buttons;
         for (const ShortcutButton &button : page.buttons) {
@@ -256,11 +394,13 @@ QByteArray PadLayoutFile::write(const QList<PadLayoutPage> &pages)
                         {u"data"_s, QString::fromLatin1(button.customImageData->toBase64())},
                     });
             }
+            if (writeKind(button, object))
+                version = kFormatVersion;
             buttons.append(object);
         }
         pageList.append(QJsonObject{{u"name"_s, page.name}, {u"buttons"_s, buttons}});
     }
-    const QJsonObject root{{u"version"_s, kFormatVersion}, {u"pages"_s, pageList}};
+    const QJsonObject root{{u"version"_s, version}, {u"pages"_s, pageList}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -40,10 +40,19 @@ inline QString errorDomain(PadLayoutFileError)
 //     "icon": "scissors", "color": "#FF3B30", "keys": "cmd+b", "target": "resolve",
 //     "row": 0, "col": 0, "image": {"type": "image/png", "data": "<Base64>"}}]}]}
 //
-// "image" is optional; unknown keys are ignored, so later versions can add fields.
+// "image" is optional; unknown keys are ignored, so later versions can add fields. A sequence
+// names the combinations typed after "keys", and a two-state button its second state:
+//
+//   "sequence": {"keys": ["up", "cmd+shift+v"], "delayMs": 100}
+//   "toggle": {"label": "Live", "color": "#E5484D", "keys": "cmd+l", "on": false}
+//
+// A file with either is format 2: an older reader, which would send only part of a sequence,
+// refuses it as newer. Other files stay format 1.
 class PadLayoutFile {
 public:
-    static constexpr int kFormatVersion = 1;
+    // The newest format read, written when a button is a sequence or has two states.
+    static constexpr int kFormatVersion = 2;
+    static constexpr int kPlainFormatVersion = 1;
     static constexpr qsizetype kMaxPages = 100;
     static constexpr qint64 kMaxFileBytes = 200 * 1024 * 1024;
     static constexpr auto kSuffix = "huebenchpad";
@@ -56,7 +65,7 @@ public:
     // that names what is wrong and where ("Page 2, button 5: ...").
     static Expected<QList<PadLayoutPage>> read(QByteArrayView bytes);
     // Whether read() would take these pages back: page count and names, cells, colours, key
-    // combinations and images.
+    // combinations, sequences, second states and images.
     static Expected<Done> check(const QList<PadLayoutPage> &pages);
 };
 

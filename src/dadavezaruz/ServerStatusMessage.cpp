@@ -1,5 +1,6 @@
 #include "dadavezaruz/ServerStatusMessage.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -35,7 +36,25 @@ QString ServerStatusMessage::wireValue(Status status)
 
 QByteArray ServerStatusMessage::encode() const
 {
-    return R"({"status":")" + wireValue(status).toLatin1() + "\"}\n";
+    QByteArray line = R"({"status":")" + wireValue(status).toLatin1() + '"';
+    if (!accepts.isEmpty()) {
+        line += R"(,"accepts":)";
+        line += QJsonDocument(QJsonArray::fromStringList(accepts)).toJson(QJsonDocument::Compact);
+    }
+    if (!notTyped.isEmpty()) {
+        QString text = notTyped;
+        if (text.size() > kMaxNotTypedLength) {
+            // Not inside a surrogate pair, and marked as cut.
+            qsizetype cut = kMaxNotTypedLength - 1;
+            if (text.at(cut - 1).isHighSurrogate())
+                --cut;
+            text = text.first(cut) + QChar(0x2026);
+        }
+        // The parser writes the text as a JSON string; the brackets of its array are left out.
+        const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+        line += R"(,"notTyped":)" + array.sliced(1, array.size() - 2);
+    }
+    return line + "}\n";
 }
 
 std::optional<ServerStatusMessage> ServerStatusMessage::decode(QByteArrayView line)
@@ -45,13 +64,21 @@ std::optional<ServerStatusMessage> ServerStatusMessage::decode(QByteArrayView li
     const QJsonDocument document = QJsonDocument::fromJson(line.toByteArray());
     if (!document.isObject())
         return std::nullopt;
-    const QJsonValue value = document.object().value("status"_L1);
+    const QJsonObject object = document.object();
+    const QJsonValue value = object.value("status"_L1);
     if (!value.isString())
         return std::nullopt;
     const QString text = value.toString();
     for (const Entry &entry : kEntries) {
-        if (text == entry.value)
-            return ServerStatusMessage{entry.status};
+        if (text != entry.value)
+            continue;
+        ServerStatusMessage message{entry.status};
+        for (const QJsonValue &kind : object.value("accepts"_L1).toArray()) {
+            if (kind.isString())
+                message.accepts.append(kind.toString());
+        }
+        message.notTyped = object.value("notTyped"_L1).toString();
+        return message;
     }
     return std::nullopt;
 }

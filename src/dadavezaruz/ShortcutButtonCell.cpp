@@ -22,9 +22,17 @@ constexpr qreal kLabelShare = 0.16;
 // The label's starting size never goes below this; fitting may shrink it further.
 constexpr int kLabelStartSmallest = 14;
 constexpr qreal kContentGapShare = 0.06;
+// The corner mark of a two-state button or a sequence.
+constexpr int kMarkPixelSize = 10;
+constexpr qreal kMarkPadding = 4;
+constexpr qreal kMarkHeight = 15;
 constexpr qreal kLabelMargin = 6;
 // Below this side there is no room for anything but the tile itself.
 constexpr qreal kSmallestContentSide = 24;
+// A button cut for moving: how much the backdrop dims it, and its dashed outline.
+constexpr float kCutDimAlpha = 0.6f;
+constexpr float kCutOutlineAlpha = 0.9f;
+constexpr qreal kCutOutlineWidth = 2;
 
 constexpr float kFillAlpha = 0.15f;
 constexpr float kOutlineAlpha = 0.40f;
@@ -161,6 +169,24 @@ QColor ShortcutButtonCell::badgeColor()
     return colorFromHex(u"#6B5CE7"_s);
 }
 
+ShortcutButtonCell::Mark ShortcutButtonCell::mark(const ShortcutButton &button)
+{
+    if (button.isToggle)
+        return {button.toggledOn ? u"ON"_s : u"OFF"_s, button.toggledOn};
+    const qsizetype keys = button.keysToSend().size();
+    if (keys > 1)
+        return {u"1\u2192%1"_s.arg(keys), false};
+    return {};
+}
+
+QString ShortcutButtonCell::stateText(const ShortcutButton &button)
+{
+    if (button.isToggle)
+        return button.toggledOn ? u"on"_s : u"off"_s;
+    const qsizetype keys = button.keysToSend().size();
+    return keys > 1 ? u"types %1 keys"_s.arg(keys) : QString();
+}
+
 QImage ShortcutButtonCell::thumbnail(const QByteArray &data)
 {
     const QImage image = QImage::fromData(data);
@@ -215,11 +241,32 @@ void ShortcutButtonCell::paint(QPainter &painter, const QRectF &rect,
     painter.restore();
 }
 
+void ShortcutButtonCell::paintCutMark(QPainter &painter, const QRectF &rect)
+{
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.setPen(Qt::NoPen);
+    // The pad's own dark backdrop over the tile, so that the button reads as lifted out.
+    painter.setBrush(QColor::fromRgbF(0.04f, 0.05f, 0.10f, kCutDimAlpha));
+    painter.drawPath(roundedSquare(rect, kCornerRadius));
+    QPen dashes(white(kCutOutlineAlpha), kCutOutlineWidth, Qt::CustomDashLine);
+    dashes.setDashPattern({3, 2});
+    const qreal inset = kCutOutlineWidth / 2;
+    painter.strokePath(
+        roundedSquare(rect.adjusted(inset, inset, -inset, -inset), kCornerRadius - inset), dashes);
+    if (rect.width() >= kSmallestContentSide) {
+        const QRectF corner(rect.left() + kBadgeInset, rect.bottom() - kBadgeInset - kBadgeSize,
+                            kBadgeSize, kBadgeSize);
+        drawIcon(painter, corner, u"scissors"_s, white(kCutOutlineAlpha));
+    }
+    painter.restore();
+}
+
 void ShortcutButtonCell::paintButton(QPainter &painter, const QRectF &rect,
                                      const ShortcutButton &button, qreal pressed,
                                      const QImage &image)
 {
-    const QColor color = colorFromHex(button.colorHex);
+    const QColor color = colorFromHex(button.shownColorHex());
     const QPainterPath tile = roundedSquare(rect, kCornerRadius);
     painter.setPen(Qt::NoPen);
     painter.setBrush(withAlpha(color, kFillAlpha));
@@ -240,7 +287,7 @@ void ShortcutButtonCell::paintButton(QPainter &painter, const QRectF &rect,
     const qreal side = rect.width();
     if (side < kSmallestContentSide)
         return;
-    const LabelFit label = fitLabel(button.label, painter.font(), side);
+    const LabelFit label = fitLabel(button.shownLabel(), painter.font(), side);
     const QFontMetricsF metrics(label.font);
     const qreal labelHeight =
         metrics.height() + qreal(label.lines.size() - 1) * metrics.lineSpacing();
@@ -267,6 +314,32 @@ void ShortcutButtonCell::paintButton(QPainter &painter, const QRectF &rect,
             Qt::AlignHCenter | Qt::AlignTop, line);
         lineTop += metrics.lineSpacing();
     }
+    paintMark(painter, rect, button);
+}
+
+// A small pill in the top-left corner, clear of the edit badge on the right: white text on a dark
+// veil, which reads over any tile colour, or dark text on white for a two-state button that is
+// on.
+void ShortcutButtonCell::paintMark(QPainter &painter, const QRectF &rect,
+                                   const ShortcutButton &button)
+{
+    const Mark shown = mark(button);
+    if (shown.text.isEmpty())
+        return;
+    QFont font = painter.font();
+    font.setWeight(QFont::Bold);
+    font.setPixelSize(kMarkPixelSize);
+    const qreal width = QFontMetricsF(font).horizontalAdvance(shown.text) + 2 * kMarkPadding;
+    const QRectF pill(rect.left() + kBadgeInset + 2, rect.top() + kBadgeInset + 2, width,
+                      kMarkHeight);
+    painter.save();
+    painter.setPen(QPen(white(0.85f), 1));
+    painter.setBrush(shown.filled ? white(0.95f) : QColor::fromRgbF(0, 0, 0, 0.55f));
+    painter.drawRoundedRect(pill, kMarkHeight / 2, kMarkHeight / 2);
+    painter.setFont(font);
+    painter.setPen(shown.filled ? QColor(Qt::black) : QColor(Qt::white));
+    painter.drawText(pill, Qt::AlignCenter, shown.text);
+    painter.restore();
 }
 
 } // namespace hb

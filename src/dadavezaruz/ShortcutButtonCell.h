@@ -54,6 +54,19 @@ public:
     static QColor feedbackColor();
     static QColor badgeColor();
 
+    // The small mark in a tile's top-left corner: "ON" (filled) or "OFF" (outlined) for a
+    // two-state button, "1→N" for a sequence of N combinations; empty text for a plain button.
+    struct Mark {
+        QString text;
+        bool filled = false;
+
+        friend bool operator==(const Mark &, const Mark &) = default;
+    };
+    static Mark mark(const ShortcutButton &button);
+    // What assistive technology adds to the label: "on", "off", "types 3 keys"; empty for a
+    // plain button.
+    static QString stateText(const ShortcutButton &button);
+
     // Custom image bytes as a square picture ready to draw: cropped to the centre square and
     // scaled down to kThumbnailMaxSide. Null when the bytes are not an image.
     static QImage thumbnail(const QByteArray &data);
@@ -65,10 +78,14 @@ public:
     static void paint(QPainter &painter, const QRectF &rect,
                       const std::optional<ShortcutButton> &button, bool editMode, qreal pressed,
                       const QImage &image = {});
+    // Over a painted button's `rect`: the button is cut for moving elsewhere. Dims the tile and
+    // outlines it with dashes, with scissors in the corner the edit badge leaves free.
+    static void paintCutMark(QPainter &painter, const QRectF &rect);
 
 private:
     static void paintButton(QPainter &painter, const QRectF &rect, const ShortcutButton &button,
                             qreal pressed, const QImage &image);
+    static void paintMark(QPainter &painter, const QRectF &rect, const ShortcutButton &button);
 };
 
 } // namespace hb

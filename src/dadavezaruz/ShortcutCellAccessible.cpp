@@ -1,5 +1,6 @@
 #include "dadavezaruz/ShortcutCellAccessible.h"
 
+#include "dadavezaruz/ShortcutButtonCell.h"
 #include "dadavezaruz/ShortcutGridAccessible.h"
 #include "dadavezaruz/ShortcutGridView.h"
 
@@ -15,6 +16,8 @@ const QString kKeySeparator = u", key "_s;
 const QString kEmptyCell = u"Empty cell"_s;
 const QString kEditsButton = u"Edit mode: opens the editor of this button"_s;
 const QString kAddsButton = u"Edit mode: adds a button here"_s;
+const QString kCutButton =
+    u"Cut: Ctrl+V on another cell moves it there, Esc keeps it where it is"_s;
 
 } // namespace
 
@@ -26,7 +29,10 @@ ShortcutCellAccessible::ShortcutCellAccessible(ShortcutGridView *view, int index
 QString ShortcutCellAccessible::name(const ShortcutGridView &view, int row, int col)
 {
     const auto &button = view.cells()[std::size_t(ShortcutGrid::indexOf(row, col))];
-    const QString label = button ? button->label : kEmptyCell;
+    QString label = button ? button->shownLabel() : kEmptyCell;
+    if (const QString state = button ? ShortcutButtonCell::stateText(*button) : QString();
+        !state.isEmpty())
+        label += u", "_s + state;
     return label + kKeySeparator + ShortcutGrid::keyLabel(row, col);
 }
 
@@ -34,7 +40,12 @@ QString ShortcutCellAccessible::description(const ShortcutGridView &view, int ro
 {
     if (!view.isEditMode())
         return {};
-    return view.cells()[std::size_t(ShortcutGrid::indexOf(row, col))] ? kEditsButton : kAddsButton;
+    const auto &button = view.cells()[std::size_t(ShortcutGrid::indexOf(row, col))];
+    if (!button)
+        return kAddsButton;
+    if (view.cutButton() == button->id)
+        return kCutButton + u". "_s + kEditsButton;
+    return kEditsButton;
 }
 
 int ShortcutCellAccessible::row() const

@@ -8,7 +8,8 @@ namespace hb {
 class ShortcutGridView;
 
 // One painted cell of the pad's grid as assistive technology sees it: a button named by its
-// label and key ("Play, key Q", or "Empty cell, key Q"), whose description tells what a press
+// label and key ("Play, key Q", or "Empty cell, key Q"), with a two-state button's state or a
+// sequence's length after the label ("Record, off, key W"), whose description tells what a press
 // does in edit mode. An empty cell outside edit mode does nothing and is unavailable. Its
 // press action taps the cell as a click or its key does.
 class ShortcutCellAccessible : public QAccessibleInterface, public QAccessibleActionInterface {

@@ -1,13 +1,22 @@
 #include "dadavezaruz/ShortcutGridView.h"
 
+#include "dadavezaruz/ButtonDragMime.h"
 #include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/ShortcutButtonCell.h"
 #include "dadavezaruz/ShortcutGridAccessible.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QSet>
 #include <QToolTip>
 
@@ -29,6 +38,11 @@ constexpr int kSmallestCellSide = 48;
 // The focus ring sits in the gap around its cell.
 constexpr qreal kFocusRingOffset = 3;
 constexpr qreal kFocusRingWidth = 2;
+// The cell a dragged button would land in: a wide accent outline over a faint wash.
+constexpr qreal kDropOutlineWidth = 3;
+constexpr float kDropFillAlpha = 0.18f;
+// The dragged button is drawn smaller than its cell, so that the highlight shows around it.
+constexpr qreal kDragImageScale = 0.7;
 
 int gridExtent(int cellSide)
 {
@@ -86,6 +100,20 @@ void ShortcutGridView::setEditMode(bool on)
     if (m_editMode == on)
         return;
     m_editMode = on;
+    setAcceptDrops(on);
+    if (!on) {
+        m_dropCell.reset();
+        m_mouseDownCell.reset();
+    }
+    update();
+    ShortcutGridAccessible::notifyCellsChanged(this);
+}
+
+void ShortcutGridView::setCutButton(std::optional<qint64> buttonId)
+{
+    if (m_cutButton == buttonId)
+        return;
+    m_cutButton = buttonId;
     update();
     ShortcutGridAccessible::notifyCellsChanged(this);
 }
@@ -212,9 +240,26 @@ void ShortcutGridView::paintEvent(QPaintEvent *)
             const bool pressed = button && m_pressedButton == button->id;
             const QImage image =
                 button && button->customImageData ? m_thumbnails.value(button->id).image : QImage();
-            ShortcutButtonCell::paint(painter, ShortcutGrid::cellRect(area, row, col), button,
-                                      m_editMode, pressed ? m_pressed : 0, image);
+            const QRectF rect = ShortcutGrid::cellRect(area, row, col);
+            ShortcutButtonCell::paint(painter, rect, button, m_editMode, pressed ? m_pressed : 0,
+                                      image);
+            if (button && m_cutButton == button->id)
+                ShortcutButtonCell::paintCutMark(painter, rect);
         }
+    }
+    if (m_dropCell) {
+        const QRectF rect = ShortcutGrid::cellRect(area, m_dropCell->row, m_dropCell->col);
+        QColor fill = PadColors::teal;
+        fill.setAlphaF(kDropFillAlpha);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(PadColors::teal, kDropOutlineWidth));
+        painter.setBrush(fill);
+        const qreal inset = kDropOutlineWidth / 2;
+        painter.drawRoundedRect(rect.adjusted(inset, inset, -inset, -inset),
+                                ShortcutButtonCell::kCornerRadius,
+                                ShortcutButtonCell::kCornerRadius);
+        painter.restore();
     }
     if (hasFocus()) {
         const qreal radius = ShortcutButtonCell::kCornerRadius + kFocusRingOffset;
@@ -235,6 +280,7 @@ void ShortcutGridView::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_mouseDownCell = cellAt(event->position());
+    m_mouseDownPos = event->position();
 }
 
 void ShortcutGridView::mouseReleaseEvent(QMouseEvent *event)
@@ -252,6 +298,18 @@ void ShortcutGridView::mouseReleaseEvent(QMouseEvent *event)
 
 void ShortcutGridView::mouseMoveEvent(QMouseEvent *event)
 {
+    // Only a button is dragged; a press on an empty cell stays a press wherever it goes.
+    if (m_editMode && m_mouseDownCell && (event->buttons() & Qt::LeftButton) &&
+        (event->position() - m_mouseDownPos).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        const auto &button =
+            m_cells[std::size_t(ShortcutGrid::indexOf(m_mouseDownCell->row, m_mouseDownCell->col))];
+        if (button) {
+            const ShortcutGridCell from = *std::exchange(m_mouseDownCell, std::nullopt);
+            startDrag(*button, from, m_mouseDownPos);
+            return;
+        }
+    }
     const auto cell = cellAt(event->position());
     if (cell && isTappable(*cell))
         setCursor(Qt::PointingHandCursor);
@@ -285,6 +343,98 @@ void ShortcutGridView::keyPressEvent(QKeyEvent *event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+// The drag shows the cell as it is drawn, held where it was pressed. Esc, or a drop anywhere
+// but on a cell, leaves everything as it was.
+void ShortcutGridView::startDrag(const ShortcutButton &button, ShortcutGridCell cell, QPointF at)
+{
+    const QRectF rect = ShortcutGrid::cellRect(QSizeF(size()), cell.row, cell.col);
+    const qreal ratio = devicePixelRatioF();
+    QPixmap image((rect.size() * kDragImageScale * ratio).toSize());
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setFont(font());
+        painter.scale(kDragImageScale, kDragImageScale);
+        const QImage thumbnail =
+            button.customImageData ? m_thumbnails.value(button.id).image : QImage();
+        ShortcutButtonCell::paint(painter, QRectF(QPointF(0, 0), rect.size()), button, m_editMode,
+                                  0, thumbnail);
+    }
+    auto *drag = new QDrag(this);
+    drag->setMimeData(ButtonDragMime::make(button.id));
+    drag->setPixmap(image);
+    drag->setHotSpot(((at - rect.topLeft()) * kDragImageScale).toPoint());
+    Q_EMIT buttonDragStarted(button.id);
+    drag->exec(Qt::MoveAction);
+    setDropCell(std::nullopt);
+}
+
+std::optional<ShortcutGridCell> ShortcutGridView::dropTarget(const QMimeData *mime,
+                                                             QPointF at) const
+{
+    if (!m_editMode || !ButtonDragMime::buttonId(mime))
+        return std::nullopt;
+    return cellAt(at);
+}
+
+void ShortcutGridView::setDropCell(std::optional<ShortcutGridCell> cell)
+{
+    if (m_dropCell == cell)
+        return;
+    m_dropCell = cell;
+    update();
+}
+
+bool ShortcutGridView::dropButton(const QMimeData *mime, QPointF at)
+{
+    setDropCell(std::nullopt);
+    const std::optional<ShortcutGridCell> cell = dropTarget(mime, at);
+    if (!cell)
+        return false;
+    Q_EMIT buttonDropped(*ButtonDragMime::buttonId(mime), cell->row, cell->col);
+    return true;
+}
+
+void ShortcutGridView::dragEnterEvent(QDragEnterEvent *event)
+{
+    // A button over the gaps between cells is still on its way to one.
+    if (!m_editMode || !ButtonDragMime::buttonId(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    setDropCell(dropTarget(event->mimeData(), event->position()));
+    event->acceptProposedAction();
+}
+
+void ShortcutGridView::dragMoveEvent(QDragMoveEvent *event)
+{
+    const std::optional<ShortcutGridCell> cell = dropTarget(event->mimeData(), event->position());
+    setDropCell(cell);
+    if (!cell) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept(ShortcutGrid::cellRect(QSizeF(size()), cell->row, cell->col).toAlignedRect());
+}
+
+void ShortcutGridView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDropCell(std::nullopt);
+    QWidget::dragLeaveEvent(event);
+}
+
+void ShortcutGridView::dropEvent(QDropEvent *event)
+{
+    if (!dropButton(event->mimeData(), event->position())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
 }
 
 void ShortcutGridView::focusInEvent(QFocusEvent *event)

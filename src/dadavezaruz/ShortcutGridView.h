@@ -4,11 +4,14 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPointF>
 #include <QVariantAnimation>
 #include <QWidget>
 
 #include <chrono>
 #include <optional>
+
+class QMimeData;
 
 namespace hb {
 
@@ -17,6 +20,10 @@ namespace hb {
 // 1 2 3 4 / Q W E R / A S D F / Z X C V by place on the keyboard. With the keyboard focus on
 // the grid the arrows move a focus ring between the cells and Space or Enter taps the ringed
 // cell. Ctrl+Page Up and Ctrl+Page Down ask for the previous and next page.
+//
+// In edit mode a button is dragged from its cell (a press and a move past the platform's drag
+// distance) and dropped on a cell, which is highlighted while the drag is over it; the grid
+// only says which button was dropped where. A button cut for moving is drawn dimmed.
 class ShortcutGridView : public QWidget {
     Q_OBJECT
 
@@ -40,6 +47,16 @@ public:
     ShortcutGridCell focusCell() const { return m_focusCell; }
     void setFocusCell(ShortcutGridCell cell);
 
+    // The button cut for moving elsewhere, drawn dimmed with a dashed outline; none by default.
+    std::optional<qint64> cutButton() const { return m_cutButton; }
+    void setCutButton(std::optional<qint64> buttonId);
+
+    // The cell a dragged button would land in, highlighted while the drag is over it.
+    std::optional<ShortcutGridCell> dropCell() const { return m_dropCell; }
+    // Takes a drop of `mime` at `at`: says which button went to which cell. False, and nothing
+    // said, outside edit mode, for data that is no button, or at a point in no cell.
+    bool dropButton(const QMimeData *mime, QPointF at);
+
     // The tooltip of a cell: the button's label and its key; empty for an empty cell.
     QString toolTipFor(int row, int col) const;
 
@@ -49,6 +66,9 @@ public:
 Q_SIGNALS:
     void cellTapped(int row, int col);
     void pageStepRequested(int delta);
+    // A drag of this button begins; the drop, if any, follows as buttonDropped().
+    void buttonDragStarted(qint64 buttonId);
+    void buttonDropped(qint64 buttonId, int row, int col);
 
 protected:
     bool event(QEvent *event) override;
@@ -59,6 +79,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Thumbnail {
@@ -70,6 +94,10 @@ private:
     bool isTappable(ShortcutGridCell cell) const;
     void animatePress(qreal to);
     bool moveFocus(int key);
+    void startDrag(const ShortcutButton &button, ShortcutGridCell cell, QPointF at);
+    // The cell a drag of `mime` at `at` would land in; none when it would not be taken.
+    std::optional<ShortcutGridCell> dropTarget(const QMimeData *mime, QPointF at) const;
+    void setDropCell(std::optional<ShortcutGridCell> cell);
 
     ShortcutGrid::Cells m_cells;
     QHash<qint64, Thumbnail> m_thumbnails; // by button id
@@ -80,6 +108,9 @@ private:
     qreal m_pressed = 0;
     QVariantAnimation m_pressAnimation;
     std::optional<ShortcutGridCell> m_mouseDownCell;
+    QPointF m_mouseDownPos;
+    std::optional<ShortcutGridCell> m_dropCell;
+    std::optional<qint64> m_cutButton;
     ShortcutGridCell m_focusCell;
 };
 

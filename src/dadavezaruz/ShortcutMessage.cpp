@@ -2,10 +2,14 @@
 
 #include "common/JsonEscape.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLatin1StringView>
+
+#include <algorithm>
+#include <cmath>
 
 namespace hb {
 
@@ -13,6 +17,8 @@ namespace {
 
 constexpr QLatin1StringView kKeyComboKey{"keyCombo"};
 constexpr QLatin1StringView kAppTargetKey{"appTarget"};
+constexpr QLatin1StringView kKeySequenceKey{ShortcutMessage::kKeySequence};
+constexpr QLatin1StringView kDelayKey{"delayMs"};
 
 // The two-character escape JSON has for `unit`, or nullptr. The solidus is escaped too.
 const char *shortEscape(char16_t unit)
@@ -115,10 +121,78 @@ std::optional<ShortcutMessage> decodeCompact(QByteArrayView line)
     return message;
 }
 
+// Sets `refusal`, when asked for, and gives nothing.
+std::optional<ShortcutMessage> refused(QString *refusal, const char *why)
+{
+    if (refusal)
+        *refusal = QString::fromLatin1(why);
+    return std::nullopt;
+}
+
+// The parser's reading of an object: a single combination, or a sequence (see decode()).
+std::optional<ShortcutMessage> decodeObject(const QJsonObject &object, QString *refusal)
+{
+    const QJsonValue keyCombo = object.value(kKeyComboKey);
+    const QJsonValue sequence = object.value(kKeySequenceKey);
+    const QJsonValue appTarget = object.value(kAppTargetKey);
+    if (!keyCombo.isUndefined() && !sequence.isUndefined())
+        return refused(refusal, "the press names both a key combination and a key sequence");
+    if (!appTarget.isString())
+        return refused(refusal, "the press names no application as text");
+    if (!sequence.isUndefined()) {
+        if (!sequence.isArray())
+            return refused(refusal, "the key sequence is not a list");
+        const QJsonArray combos = sequence.toArray();
+        if (combos.isEmpty())
+            return refused(refusal, "the key sequence is empty");
+        if (combos.size() > ShortcutMessage::kMaxSequence)
+            return refused(refusal, "the key sequence has more than 8 key combinations");
+        ShortcutMessage message{{}, appTarget.toString()};
+        for (const QJsonValue &combo : combos) {
+            if (!combo.isString())
+                return refused(refusal, "the key sequence holds something other than text");
+            message.thenKeyCombos.append(combo.toString());
+        }
+        message.keyCombo = message.thenKeyCombos.takeFirst();
+        const QJsonValue delay = object.value(kDelayKey);
+        if (!delay.isUndefined()) {
+            const double ms = delay.toDouble(-1);
+            if (!delay.isDouble() || std::trunc(ms) != ms || ms < 0 ||
+                ms > ShortcutMessage::kMaxDelayMs)
+                return refused(refusal, "the pause in the key sequence is not a whole number of "
+                                        "milliseconds from 0 to 2000");
+            message.delayMs = int(ms);
+        }
+        return message;
+    }
+    if (!keyCombo.isString())
+        return refused(refusal, "the press names no key combination as text");
+    return ShortcutMessage{keyCombo.toString(), appTarget.toString()};
+}
+
 } // namespace
+
+QStringList ShortcutMessage::keyCombos() const
+{
+    return QStringList{keyCombo} + thenKeyCombos;
+}
 
 QByteArray ShortcutMessage::encode() const
 {
+    if (!thenKeyCombos.isEmpty()) {
+        QByteArray frame("{\"keySequence\":[");
+        appendJsonString(frame, keyCombo);
+        for (const QString &combo : thenKeyCombos) {
+            frame.append(',');
+            appendJsonString(frame, combo);
+        }
+        frame.append("],\"delayMs\":");
+        frame.append(QByteArray::number(std::clamp(delayMs, 0, kMaxDelayMs)));
+        frame.append(",\"appTarget\":");
+        appendJsonString(frame, appTarget);
+        frame.append("}\n");
+        return frame;
+    }
     QByteArray frame;
     frame.reserve(32 + keyCombo.size() + appTarget.size());
     frame.append("{\"keyCombo\":");
@@ -129,7 +203,7 @@ QByteArray ShortcutMessage::encode() const
     return frame;
 }
 
-std::optional<ShortcutMessage> ShortcutMessage::decode(QByteArrayView line)
+std::optional<ShortcutMessage> ShortcutMessage::decode(QByteArrayView line, QString *refusal)
 {
     if (std::optional<ShortcutMessage> compact = decodeCompact(line))
         return compact;
@@ -138,12 +212,7 @@ std::optional<ShortcutMessage> ShortcutMessage::decode(QByteArrayView line)
     const QJsonDocument document = QJsonDocument::fromJson(bytes);
     if (!document.isObject())
         return std::nullopt;
-    const QJsonObject object = document.object();
-    const QJsonValue keyCombo = object.value(kKeyComboKey);
-    const QJsonValue appTarget = object.value(kAppTargetKey);
-    if (!keyCombo.isString() || !appTarget.isString())
-        return std::nullopt;
-    return ShortcutMessage{keyCombo.toString(), appTarget.toString()};
+    return decodeObject(document.object(), refusal);
 }
 
 } // namespace hb

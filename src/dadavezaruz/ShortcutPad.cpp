@@ -401,12 +401,12 @@ Expected<Done> ShortcutPad::updateButton(const ShortcutButton &button)
     return change(
         m_store, uR"(UPDATE ShortcutButton SET label = ?, sfSymbol = ?, colorHex = ?, keyCombo = ?,
                       appTarget = ?, row = ?, col = ?, customImageData = ?, thenKeyCombos = ?,
-                      sequenceDelayMs = ?, isToggle = ?, toggledOn = ?, onLabel = ?,
-                      onColorHex = ?, onKeyCombo = ? WHERE id = ?)"_s,
+                      sequenceDelayMs = ?, isToggle = ?, toggledOn = (toggledOn AND ?),
+                      onLabel = ?, onColorHex = ?, onKeyCombo = ? WHERE id = ?)"_s,
         {text(button.label), text(button.sfSymbol), text(button.colorHex), text(button.keyCombo),
          text(button.appTarget), button.row, button.col, imageValue(button.customImageData),
          comboListText(button.thenKeyCombos), button.sequenceDelayMs, button.isToggle ? 1 : 0,
-         button.toggledOn ? 1 : 0, text(button.onLabel), text(button.onColorHex),
+         button.isToggle ? 1 : 0, text(button.onLabel), text(button.onColorHex),
          text(button.onKeyCombo), button.id});
 }
 

@@ -48,13 +48,13 @@ struct ShortcutButton {
     int row = 0;
     int col = 0;
     std::optional<QByteArray> customImageData; // PNG or JPEG as chosen, replaces the icon
-    QStringList thenKeyCombos; // typed after keyCombo, in order; at most kMaxSequence - 1
+    QStringList thenKeyCombos = {}; // typed after keyCombo, in order; at most kMaxSequence - 1
     int sequenceDelayMs = 100; // between two combinations of a sequence, 0..kMaxSequenceDelayMs
     bool isToggle = false;
     bool toggledOn = false; // the second state is the one shown and sent
     QString onLabel = QStringLiteral("On");
     QString onColorHex = QStringLiteral("#E5484D");
-    QString onKeyCombo;
+    QString onKeyCombo = {};
 
     // What the pads show and send for the current state.
     QString shownLabel() const { return isToggle && toggledOn ? onLabel : label; }
@@ -112,7 +112,9 @@ public:
 
     // A new empty button in the cell; rows and columns outside the grid are refused.
     Expected<ShortcutButton> addButton(qint64 page, int row, int col);
-    // Saves the editable fields of a button.
+    // Saves the editable fields of a button. Not toggledOn: a press may have flipped it since the
+    // button was read (on a phone, say), and an edit or a move must not turn it back. A button
+    // that is no longer two-state is off, so that it starts off when it is made one again.
     Expected<Done> updateButton(const ShortcutButton &button);
     Expected<Done> deleteButton(qint64 button);
     // Copies the preset's label, symbol, colour, keys and target, drops a custom image and makes

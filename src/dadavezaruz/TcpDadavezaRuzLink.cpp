@@ -73,9 +73,9 @@ void TcpDadavezaRuzLink::open(const QString &host, quint16 port)
                 link->onSent(sendId, errorDescription);
             });
         },
-        [self](ServerStatusMessage::Status status) {
-            toMainThread(self, [status](TcpDadavezaRuzLink *link) {
-                Q_EMIT link->serverStatusReceived(status);
+        [self](const ServerStatusMessage &message) {
+            toMainThread(self, [message](TcpDadavezaRuzLink *link) {
+                Q_EMIT link->serverStatusReceived(message);
             });
         });
     m_worker->moveToThread(m_sockets->thread());

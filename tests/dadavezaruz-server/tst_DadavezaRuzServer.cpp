@@ -2,6 +2,7 @@
 #include "dadavezaruz-server/DadavezaRuzServerWorker.h"
 #include "dadavezaruz-server/RecordingKeyboard.h"
 #include "dadavezaruz-server/TrustedControllers.h"
+#include "dadavezaruz/ServerStatusMessage.h"
 #include "platform/netif/AddressScope.h"
 
 #include <QMutex>
@@ -9,6 +10,10 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 using namespace hb;
 using namespace Qt::StringLiterals;
@@ -20,9 +25,16 @@ QByteArray frame(const QByteArray &combo, const QByteArray &target)
     return R"({"keyCombo":")" + combo + R"(","appTarget":")" + target + "\"}\n";
 }
 
-const QByteArray kReady = R"({"status":"ready"})";
-const QByteArray kWaiting = R"({"status":"waitingForApproval"})";
-const QByteArray kRefused = R"({"status":"refused"})";
+// Every status line says that this server types key sequences.
+const QByteArray kReady = R"({"status":"ready","accepts":["keySequence"]})";
+const QByteArray kWaiting = R"({"status":"waitingForApproval","accepts":["keySequence"]})";
+const QByteArray kRefused = R"({"status":"refused","accepts":["keySequence"]})";
+
+QByteArray sequence(const QByteArrayList &combos, int delayMs, const QByteArray &target)
+{
+    return R"({"keySequence":[")" + combos.join(R"(",")") + R"("],"delayMs":)" +
+           QByteArray::number(delayMs) + R"(,"appTarget":")" + target + "\"}\n";
+}
 
 // 127.0.0.N by N: 1 this machine, 2-99 the local network, 100-109 a carrier or VPN network,
 // 200 and up the internet; 50 is one of this machine's own addresses on the local network.
@@ -38,9 +50,10 @@ ControllerAccess::Kind kindOf(const QHostAddress &address)
 class TestDadavezaRuzServer : public QObject {
     Q_OBJECT
 
-    QMutex m_mutex; // guards m_events and m_poster, which the worker thread writes
+    QMutex m_mutex; // guards m_events, m_poster and m_held, which the worker thread writes
     QStringList m_events;
     Recorder *m_poster = nullptr;
+    QList<std::function<void()>> m_held; // pauses inside sequences, ended by resume()
     QStringList m_trustStore;
     std::unique_ptr<DadavezaRuzServer> m_server;
 
@@ -79,6 +92,13 @@ class TestDadavezaRuzServer : public QObject {
         platform.pause = [record](std::chrono::milliseconds time) {
             record(u"pause %1"_s.arg(time.count()));
         };
+        // A pause inside a sequence lasts until the test ends it: no test waits on the clock.
+        platform.later = [this, record](QObject *, std::chrono::milliseconds time,
+                                        std::function<void()> then) {
+            record(u"wait %1"_s.arg(time.count()));
+            QMutexLocker lock(&m_mutex);
+            m_held.append(std::move(then));
+        };
         platform.listenAddress = QHostAddress::LocalHost;
         platform.classifyPeer = &kindOf;
         platform.isOwnAddress = [](const QHostAddress &ip) {
@@ -88,6 +108,41 @@ class TestDadavezaRuzServer : public QObject {
                                                [this](const auto &list) { m_trustStore = list; });
         m_server = std::make_unique<DadavezaRuzServer>(std::move(platform), trusted, 0, options);
         m_events.clear();
+        m_held.clear();
+    }
+
+    // Ends the oldest pause under way, on the worker thread as a timer would.
+    bool resume()
+    {
+        if (!QTest::qWaitFor(
+                [this] {
+                    QMutexLocker lock(&m_mutex);
+                    return !m_held.isEmpty();
+                },
+                5000))
+            return false;
+        std::function<void()> then;
+        {
+            QMutexLocker lock(&m_mutex);
+            then = m_held.takeFirst();
+        }
+        return QMetaObject::invokeMethod(m_server->worker(), then, Qt::BlockingQueuedConnection);
+    }
+
+    // The reasons of the next `count` status lines, each of which must be a ready line that
+    // says what the server accepts.
+    static QStringList notTypedLines(QTcpSocket &socket, qsizetype count)
+    {
+        QStringList reasons;
+        while (reasons.size() < count) {
+            const QByteArray line = statusLine(socket);
+            const auto message = ServerStatusMessage::decode(line);
+            if (!message || message->status != ServerStatusMessage::Status::Ready ||
+                message->accepts != DadavezaRuzServerWorker::accepts())
+                return reasons << QString::fromUtf8(line);
+            reasons.append(message->notTyped);
+        }
+        return reasons;
     }
 
     bool startServer()
@@ -197,6 +252,206 @@ private Q_SLOTS:
         }
         QTRY_COMPARE(seen(), events);
         QTRY_COMPARE(m_server->lastCommand(), lastCommand);
+    }
+
+    // A sequence is checked whole, then typed in order, a pause between two combinations, and
+    // presses that arrive meanwhile wait their turn. "|" in `events` is where a pause is ended.
+    void sequencesAreTypedInOrder_data()
+    {
+        QTest::addColumn<QByteArrayList>("writes");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QStringList>("notTyped"); // part of each reason, in order
+        QTest::addColumn<QString>("lastCommand");
+
+        QTest::newRow("three combinations, two pauses")
+            << QByteArrayList{sequence({"a", "s", "d"}, 100, "resolve")}
+            << QStringList{u"activate resolve"_s, u"pause 80"_s, u"key 0 0"_s,
+                           u"wait 100"_s,         u"|"_s,        u"key 1 0"_s,
+                           u"wait 100"_s,         u"|"_s,        u"key 2 0"_s}
+            << QStringList() << u"a, s, d \u2192 resolve"_s;
+        QTest::newRow("no pause: typed at once")
+            << QByteArrayList{sequence({"a", "cmd+s"}, 0, "global")}
+            << QStringList{u"key 0 0"_s, u"key 1 100000"_s} << QStringList()
+            << u"a, cmd+s \u2192 global"_s;
+        QTest::newRow("one bad combination: nothing typed, nothing activated")
+            << QByteArrayList{sequence({"a", "shft+s", "d"}, 0, "resolve")} << QStringList()
+            << QStringList{u"“shft+s” \u2014 Unknown modifier “shft”"_s}
+            << u"a, shft+s, d \u2192 resolve"_s;
+        QTest::newRow("presses wait behind a sequence, then go in order")
+            << QByteArrayList{sequence({"a", "s"}, 50, "resolve") + frame("d", "global") +
+                              sequence({"f", "h"}, 0, "obs")}
+            << QStringList{u"activate resolve"_s,
+                           u"pause 80"_s,
+                           u"key 0 0"_s,
+                           u"wait 50"_s,
+                           u"|"_s,
+                           u"key 1 0"_s,
+                           u"key 2 0"_s,
+                           u"activate obs"_s,
+                           u"pause 80"_s,
+                           u"key 3 0"_s,
+                           u"key 4 0"_s}
+            << QStringList() << u"f, h \u2192 obs"_s;
+        QTest::newRow("a bad press behind a sequence is answered at once")
+            << QByteArrayList{sequence({"a", "s"}, 50, "global") + frame("nope", "global")}
+            << QStringList{u"key 0 0"_s, u"wait 50"_s, u"|"_s, u"key 1 0"_s}
+            << QStringList{u"“nope” \u2014 Unknown key “nope”"_s} << u"nope \u2192 global"_s;
+        QTest::newRow("frames that are not understood are answered")
+            << QByteArrayList{R"({"keyCombo":"a","keySequence":["s"],"appTarget":"x"})"
+                              "\n"
+                              R"({"keySequence":["a","s","d","f","g","h","j","k","l"],)"
+                              R"("appTarget":"x"})"
+                              "\n"
+                              R"({"keyCombo":"a"})"
+                              "\nnot a frame\n"}
+            << QStringList()
+            << QStringList{u"both a key combination and a key sequence"_s, u"more than 8"_s,
+                           u"no application"_s}
+            << QString();
+    }
+
+    void sequencesAreTypedInOrder()
+    {
+        QFETCH(QByteArrayList, writes);
+        QFETCH(QStringList, events);
+        QFETCH(QStringList, notTyped);
+
+        auto controller = connectController();
+        QVERIFY(controller);
+        QCOMPARE(statusLine(*controller), kReady);
+        for (const QByteArray &bytes : std::as_const(writes))
+            QVERIFY(send(*controller, bytes));
+        QStringList expected;
+        for (const QString &event : std::as_const(events)) {
+            if (event != u"|"_s) {
+                expected.append(event);
+                continue;
+            }
+            QTRY_COMPARE(seen(), expected); // and nothing more while the pause lasts
+            QVERIFY(resume());
+        }
+        QFETCH(QString, lastCommand);
+        if (!lastCommand.isEmpty())
+            QTRY_COMPARE(m_server->lastCommand(), lastCommand);
+        // A last press, typed only once everything before it was: nothing else came.
+        QVERIFY(send(*controller, frame("j", "global")));
+        expected.append(u"key 38 0"_s);
+        QTRY_COMPARE(seen(), expected);
+        const QStringList reasons = notTypedLines(*controller, notTyped.size());
+        QCOMPARE(reasons.size(), notTyped.size());
+        for (qsizetype i = 0; i < reasons.size(); ++i)
+            QVERIFY2(reasons[i].contains(notTyped[i]), qPrintable(reasons[i]));
+        QCOMPARE(controller->bytesAvailable(), 0); // no answer to what was typed
+    }
+
+    // At most 64 combinations wait; a press beyond that is refused whole, and answered. Stopping
+    // the server drops what still waits.
+    void theQueueIsBoundedAndDroppedOnStop()
+    {
+        auto controller = connectController();
+        QVERIFY(controller);
+        QCOMPARE(statusLine(*controller), kReady);
+        const QByteArray eight = sequence({"a", "a", "a", "a", "a", "a", "a", "a"}, 2000, "global");
+        QByteArray writes;
+        for (int i = 0; i < 8; ++i) // the first is typed at once: 7 + 7 * 8 = 63 wait
+            writes += eight;
+        writes += frame("s", "global"); // the 64th
+        writes += frame("d", "global"); // one too many
+        QVERIFY(send(*controller, writes));
+        QCOMPARE(notTypedLines(*controller, 1), QStringList{u"still typing earlier presses"_s});
+        QCOMPARE(seen(), (QStringList{u"key 0 0"_s, u"wait 2000"_s}));
+        QTRY_VERIFY(m_server->log().join(u'\n').contains(u"still typing earlier presses"_s));
+
+        m_server->stop();
+        QVERIFY(resume()); // the pause ends after the stop: nothing more is typed
+        QCOMPARE(seen(), (QStringList{u"key 0 0"_s, u"wait 2000"_s}));
+    }
+
+    // A keyboard lost during a pause: the rest of the sequence, and what waits behind it, is not
+    // typed; once it is back, presses are typed at once again.
+    void aKeyboardLostMidSequenceTypesNoMore()
+    {
+        auto controller = connectController();
+        QVERIFY(controller);
+        QCOMPARE(statusLine(*controller), kReady);
+        QVERIFY(send(*controller, sequence({"a", "s", "d"}, 10, "global") + frame("f", "global")));
+        QTRY_COMPARE(seen(), (QStringList{u"key 0 0"_s, u"wait 10"_s}));
+        const auto setProblem = [this](const QString &problem) {
+            QMetaObject::invokeMethod(
+                m_server->worker(),
+                [this, problem] {
+                    QMutexLocker lock(&m_mutex);
+                    m_poster->problem = problem;
+                },
+                Qt::BlockingQueuedConnection);
+        };
+        setProblem(u"the X display went away"_s);
+        QVERIFY(resume());
+        QCOMPARE(seen(), (QStringList{u"key 0 0"_s, u"wait 10"_s}));
+        setProblem({});
+        QVERIFY(send(*controller, frame("j", "global")));
+        QTRY_COMPARE(seen(), (QStringList{u"key 0 0"_s, u"wait 10"_s, u"key 38 0"_s}));
+    }
+
+    // Without a keyboard nothing of a sequence is typed, and the controller hears why.
+    void sequencesNeedTheKeyboard()
+    {
+        makeServer(u"DISPLAY is not set"_s);
+        QVERIFY(startServer());
+        auto controller = connectController();
+        QVERIFY(controller);
+        QCOMPARE(statusLine(*controller), kReady);
+        QVERIFY(send(*controller, sequence({"a", "s"}, 10, "resolve")));
+        QCOMPARE(notTypedLines(*controller, 1),
+                 QStringList{u"keystrokes cannot be posted: DISPLAY is not set"_s});
+        QCOMPARE(seen(), QStringList()); // not even the window brought forward
+    }
+
+    // A controller that sends and never reads does not make the server hold its answers: once
+    // much is waiting to be written, reasons are no longer sent (each would otherwise arrive).
+    void answersToAPeerThatDoesNotReadAreDropped()
+    {
+        // A small receive window, so that little waits in this side's buffers.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        const int window = 4096;
+        QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &window, sizeof window), 0);
+        sockaddr_in server{};
+        server.sin_family = AF_INET;
+        server.sin_port = htons(m_server->port());
+        server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr *>(&server), sizeof server), 0);
+        QTcpSocket controller;
+        QVERIFY(controller.setSocketDescriptor(fd));
+        QCOMPARE(statusLine(controller), kReady);
+
+        // About 10 MB of answers, far more than the system holds for a connection.
+        constexpr qsizetype kFrames = 100'000;
+        const QByteArray bad = R"({"appTarget":"x"})"
+                               "\n";
+        QVERIFY(send(controller, bad.repeated(kFrames) + frame("j", "global")));
+        QTRY_COMPARE_WITH_TIMEOUT(seen(), QStringList{u"key 38 0"_s}, 60000); // all were read
+
+        // Read now; a last bad press is answered once the backlog is gone.
+        qsizetype answered = 0;
+        bool ended = false;
+        const QByteArray last = frame("endmark", "global");
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                while (controller.canReadLine()) {
+                    const QByteArray line = controller.readLine();
+                    if (line.contains("endmark"))
+                        ended = true;
+                    else if (line.contains("no key combination"))
+                        ++answered;
+                }
+                if (!ended && controller.bytesToWrite() == 0)
+                    controller.write(last);
+                return ended;
+            },
+            60000));
+        QVERIFY2(answered < kFrames, qPrintable(QString::number(answered)));
+        QVERIFY(answered > 0);
     }
 
     void unknownNamesAreLogged()

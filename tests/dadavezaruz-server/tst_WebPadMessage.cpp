@@ -238,6 +238,10 @@ private Q_SLOTS:
         QTest::newRow("one button") << QList<WebPadPage>{{1, u"Resolve"_s, {cut}}};
         QTest::newRow("tab order and every field") << QList<WebPadPage>{
             {5, u"Edit"_s, {cut, image, dead}}, {2, u"Color"_s, {image}}, {1, QString(), {}}};
+        WebPadButton off{7, u"Mute"_s, u"mic"_s, u"#30A46C"_s, 1, 1, QString(), true, true, false};
+        WebPadButton on{8, u"Live"_s, u"dot"_s, u"#E5484D"_s, 1, 2, QString(), false, true, true};
+        QTest::newRow("two-state buttons beside a plain one")
+            << QList<WebPadPage>{{3, u"Stream"_s, {off, cut, on}}};
     }
 
     void pagesRoundTrip()
@@ -254,7 +258,10 @@ private Q_SLOTS:
                 pageObject.value(u"id"_s).toInteger(), pageObject.value(u"name"_s).toString(), {}};
             for (const QJsonValue buttonValue : pageObject.value(u"buttons"_s).toArray()) {
                 const QJsonObject b = buttonValue.toObject();
-                QCOMPARE(b.size(), 8);
+                // Only a two-state button has "on".
+                const bool isToggle = b.contains(u"on"_s);
+                QCOMPARE(b.size(), isToggle ? 9 : 8);
+                QVERIFY(!isToggle || b.value(u"on"_s).isBool());
                 const QJsonValue imageValue = b.value(u"image"_s);
                 QVERIFY(imageValue.isNull() || imageValue.isString());
                 QString hash = imageValue.toString();
@@ -263,11 +270,11 @@ private Q_SLOTS:
                     hash.remove(0, 8);
                 }
                 QVERIFY(b.value(u"sendsKeys"_s).isBool());
-                page.buttons.append(
-                    WebPadButton{b.value(u"id"_s).toInteger(), b.value(u"label"_s).toString(),
-                                 b.value(u"symbol"_s).toString(), b.value(u"color"_s).toString(),
-                                 b.value(u"row"_s).toInt(-1), b.value(u"col"_s).toInt(-1), hash,
-                                 b.value(u"sendsKeys"_s).toBool()});
+                page.buttons.append(WebPadButton{
+                    b.value(u"id"_s).toInteger(), b.value(u"label"_s).toString(),
+                    b.value(u"symbol"_s).toString(), b.value(u"color"_s).toString(),
+                    b.value(u"row"_s).toInt(-1), b.value(u"col"_s).toInt(-1), hash,
+                    b.value(u"sendsKeys"_s).toBool(), isToggle, b.value(u"on"_s).toBool()});
             }
             read.append(page);
         }

@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -41,15 +42,35 @@ QByteArray pngBytes()
     return bytes;
 }
 
+// A plain button on page 1.
+ShortcutButton plainButton(qint64 id, const QString &label, const QString &symbol,
+                           const QString &color, const QString &keyCombo, const QString &target,
+                           int row, int col, std::optional<QByteArray> image = {})
+{
+    ShortcutButton button;
+    button.id = id;
+    button.page = 1;
+    button.label = label;
+    button.sfSymbol = symbol;
+    button.colorHex = color;
+    button.keyCombo = keyCombo;
+    button.appTarget = target;
+    button.row = row;
+    button.col = col;
+    button.customImageData = std::move(image);
+    return button;
+}
+
 // One page: a button that types, one without keys, one with a picture.
 std::shared_ptr<const WebPadSnapshot> snapshotWith(const QString &cutLabel)
 {
     WebPadSnapshot snapshot;
-    ShortcutButton cut{11, 1, cutLabel, u"scissors"_s, u"#FC4444"_s, u"cmd+b"_s, u"global"_s,
-                       0,  0, {}};
-    ShortcutButton idle{12, 1, u"Idle"_s, u"bolt.fill"_s, u"#6B5CE7"_s, {}, u"global"_s, 0, 1, {}};
-    ShortcutButton picture{13,           1, u"Still"_s, u"bolt.fill"_s, u"#6B5CE7"_s, u"f"_s,
-                           u"resolve"_s, 1, 0,          pngBytes()};
+    const ShortcutButton cut =
+        plainButton(11, cutLabel, u"scissors"_s, u"#FC4444"_s, u"cmd+b"_s, u"global"_s, 0, 0);
+    const ShortcutButton idle =
+        plainButton(12, u"Idle"_s, u"bolt.fill"_s, u"#6B5CE7"_s, {}, u"global"_s, 0, 1);
+    const ShortcutButton picture = plainButton(13, u"Still"_s, u"bolt.fill"_s, u"#6B5CE7"_s, u"f"_s,
+                                               u"resolve"_s, 1, 0, pngBytes());
     snapshot.addPage(ShortcutPage{1, u"Edit"_s, 0}, {cut, idle, picture});
     snapshot.finish();
     return std::make_shared<const WebPadSnapshot>(std::move(snapshot));
@@ -427,6 +448,161 @@ private Q_SLOTS:
         }
         QVERIFY(socket.state() == QAbstractSocket::UnconnectedState ||
                 socket.waitForDisconnected(5000));
+    }
+
+    // A phone's button sends what the desktop pad would for the state it shows; a two-state
+    // button turns to its other state in the snapshot, pages message included.
+    void snapshotFollowsTheButtonsKind_data()
+    {
+        QTest::addColumn<ShortcutButton>("button");
+        QTest::addColumn<QStringList>("keys"); // of the press, as typed; empty: no keys
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("color");
+        QTest::addColumn<QStringList>("otherKeys"); // after toggle(); none: no second state
+        QTest::addColumn<QString>("otherLabel");
+
+        const ShortcutButton plain =
+            plainButton(5, u"Cut"_s, u"scissors"_s, u"#FC4444"_s, u"cmd+b"_s, u"resolve"_s, 0, 0);
+        ShortcutButton sequence = plain;
+        sequence.thenKeyCombos = {u"up"_s, u" "_s, u"cmd+shift+v"_s};
+        sequence.sequenceDelayMs = 250;
+        ShortcutButton tooLong = plain;
+        tooLong.thenKeyCombos = QStringList(10, u"down"_s);
+        ShortcutButton toggle = plain;
+        toggle.isToggle = true;
+        toggle.onKeyCombo = u"cmd+shift+b"_s;
+        toggle.onLabel = u"Cutting"_s;
+        toggle.thenKeyCombos = {u"up"_s}; // a two-state button sends one combination
+        ShortcutButton on = toggle;
+        on.toggledOn = true;
+        ShortcutButton onWithoutKeys = on;
+        onWithoutKeys.onKeyCombo.clear();
+
+        QTest::newRow("plain") << plain << QStringList{u"cmd+b"_s} << 0 << u"Cut"_s << u"#FC4444"_s
+                               << QStringList() << QString();
+        QTest::newRow("sequence, blank combination left out")
+            << sequence << QStringList{u"cmd+b"_s, u"up"_s, u"cmd+shift+v"_s} << 250 << u"Cut"_s
+            << u"#FC4444"_s << QStringList() << QString();
+        QTest::newRow("sequence cut to eight")
+            << tooLong << QStringList{u"cmd+b"_s} + QStringList(7, u"down"_s) << 100 << u"Cut"_s
+            << u"#FC4444"_s << QStringList() << QString();
+        QTest::newRow("two states, off")
+            << toggle << QStringList{u"cmd+b"_s} << 0 << u"Cut"_s << u"#FC4444"_s
+            << QStringList{u"cmd+shift+b"_s} << u"Cutting"_s;
+        QTest::newRow("two states, on") << on << QStringList{u"cmd+shift+b"_s} << 0 << u"Cutting"_s
+                                        << u"#E5484D"_s << QStringList{u"cmd+b"_s} << u"Cut"_s;
+        QTest::newRow("two states, on without keys")
+            << onWithoutKeys << QStringList() << 0 << u"Cutting"_s << u"#E5484D"_s
+            << QStringList{u"cmd+b"_s} << u"Cut"_s;
+    }
+
+    void snapshotFollowsTheButtonsKind()
+    {
+        QFETCH(ShortcutButton, button);
+        QFETCH(QStringList, keys);
+        QFETCH(QStringList, otherKeys);
+        WebPadSnapshot snapshot;
+        snapshot.addPage(ShortcutPage{1, u"Edit"_s, 0}, {button});
+        snapshot.finish();
+        const auto pressed = [&] {
+            const ShortcutMessage message = snapshot.presses.value(button.id).message;
+            return message.keyCombo.isEmpty() ? QStringList() : message.keyCombos();
+        };
+        const auto shown = [&] {
+            return QJsonDocument::fromJson(snapshot.pagesMessage)[u"pages"_s][0][u"buttons"_s][0]
+                .toObject();
+        };
+        QCOMPARE(pressed(), keys);
+        QTEST(snapshot.presses.value(button.id).message.delayMs, "delayMs");
+        QTEST(snapshot.presses.value(button.id).label, "label");
+        QTEST(shown()[u"label"_s].toString(), "label");
+        QTEST(shown()[u"color"_s].toString(), "color");
+        QCOMPARE(shown()[u"sendsKeys"_s].toBool(), !keys.isEmpty());
+        QCOMPARE(shown().contains(u"on"_s), button.isToggle);
+        QCOMPARE(shown()[u"on"_s].toBool(), button.toggledOn);
+
+        const std::optional<bool> now = snapshot.toggle(button.id);
+        QCOMPARE(now.has_value(), button.isToggle);
+        if (!now)
+            return;
+        QCOMPARE(*now, !button.toggledOn);
+        QCOMPARE(pressed(), otherKeys);
+        QTEST(snapshot.presses.value(button.id).label, "otherLabel");
+        QTEST(shown()[u"label"_s].toString(), "otherLabel");
+        QCOMPARE(shown()[u"on"_s].toBool(), *now);
+        QCOMPARE(shown()[u"sendsKeys"_s].toBool(), !otherKeys.isEmpty());
+        QCOMPARE(snapshot.toggle(button.id), !*now); // and back
+        QCOMPARE(pressed(), keys);
+        QTEST(shown()[u"color"_s].toString(), "color");
+    }
+
+    // A phone's press of a two-state button turns it: at once for the next press, and in the
+    // store, which the desktop pad and the phones then show.
+    void phonePressesTurnTwoStateButtons_data()
+    {
+        QTest::addColumn<bool>("startsOn");
+        QTest::addColumn<QStringList>("keys"); // typed by quick presses, one after the other
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<bool>("endsOn");
+        QTest::newRow("off, one press")
+            << false << QStringList{u"key 0 0"_s} << QStringList{u"Mute"_s} << true;
+        QTest::newRow("on, one press")
+            << true << QStringList{u"key 1 0"_s} << QStringList{u"Live"_s} << false;
+        QTest::newRow("off, two quick presses") << false << QStringList{u"key 0 0"_s, u"key 1 0"_s}
+                                                << QStringList{u"Mute"_s, u"Live"_s} << false;
+        QTest::newRow("on, three quick presses")
+            << true << QStringList{u"key 1 0"_s, u"key 0 0"_s, u"key 1 0"_s}
+            << QStringList{u"Live"_s, u"Mute"_s, u"Live"_s} << false;
+    }
+
+    void phonePressesTurnTwoStateButtons()
+    {
+        QFETCH(bool, startsOn);
+        QFETCH(QStringList, labels);
+        QTemporaryDir dir;
+        auto store = ModelStore::open(dir.path());
+        QVERIFY(store);
+        const auto stopFirst = qScopeGuard([this] { m_server.reset(); }); // it follows the store
+        ShortcutPad pad(**store);
+        QVERIFY(pad.seedDefaultPages());
+        const qint64 page = pad.pages().value().constFirst().id;
+        QList<ShortcutButton> buttons = pad.buttons(page).value();
+        QVERIFY(!buttons.isEmpty());
+        ShortcutButton button = buttons.first();
+        button.isToggle = true;
+        button.keyCombo = u"a"_s;
+        button.label = u"Mute"_s;
+        button.onKeyCombo = u"s"_s;
+        button.onLabel = u"Live"_s;
+        button.toggledOn = startsOn;
+        QVERIFY(pad.updateButton(button) && pad.setToggledOn(button.id, button.toggledOn));
+        const auto stored = [&] { return pad.button(button.id).value()->toggledOn; };
+
+        makeServer(); // the store is followed from the start
+        m_server->followPadPages(**store);
+        m_server->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->isWebPadRunning(), 5000);
+        auto phone = pairPhone(kSecret);
+        const auto lastShown = [&] {
+            for (qsizetype i = phone->received.size() - 1; i >= 0; --i) {
+                if (phone->received[i][u"type"_s] == u"pages"_s)
+                    return phone->received[i][u"pages"_s][0][u"buttons"_s][0].toObject();
+            }
+            return QJsonObject();
+        };
+        QTRY_COMPARE(lastShown()[u"id"_s].toInteger(), button.id);
+        QCOMPARE(lastShown()[u"on"_s].toBool(), startsOn);
+
+        // Each press sends the state the one before it turned to, stored or not yet.
+        for (const QString &label : std::as_const(labels))
+            QCOMPARE(press(*phone, button.id)[u"label"_s].toString(), label);
+        QTEST(keys(), "keys");
+        QFETCH(bool, endsOn);
+        QTRY_COMPARE(stored(), endsOn);
+        QTRY_COMPARE(lastShown()[u"on"_s].toBool(), endsOn);
+        QTRY_COMPARE(lastShown()[u"label"_s].toString(), endsOn ? u"Live"_s : u"Mute"_s);
+        QCOMPARE(lastShown()[u"sendsKeys"_s].toBool(), true);
     }
 
     // The store as the phones see it: read at the start, followed after edits of this process

@@ -28,7 +28,8 @@ struct FakeLink : DadavezaRuzLink {
     {
         Q_EMIT reported(what, description);
     }
-    void status(ServerStatusMessage::Status what) { Q_EMIT serverStatusReceived(what); }
+    void status(ServerStatusMessage::Status what) { Q_EMIT serverStatusReceived({what}); }
+    void status(const ServerStatusMessage &what) { Q_EMIT serverStatusReceived(what); }
 };
 
 struct FakeTransport : DadavezaRuzTransport {

@@ -183,22 +183,22 @@ private Q_SLOTS:
     void sendOnlyWhenConnected()
     {
         m_connection->connectToHost(u"studio"_s, 58432);
-        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s); // still connecting: dropped
+        m_connection->send({u"cmd+z"_s, u"resolve"_s}, u"Undo"_s); // still connecting: dropped
         FakeLink &link = *m_transport.last();
         QVERIFY(link.frames.isEmpty());
         link.report(Report::Ready);
-        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        m_connection->send({u"cmd+z"_s, u"resolve"_s}, u"Undo"_s);
         QCOMPARE(link.frames, QList<QByteArray>{R"({"keyCombo":"cmd+z","appTarget":"resolve"})"
                                                 "\n"});
         QCOMPARE(m_connection->lastSentLabel(), QString()); // not before the bytes left
         link.completions.takeFirst()(QString());
         QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
-        m_connection->send(u"k"_s, u"resolve"_s, u"Stop"_s);
+        m_connection->send({u"k"_s, u"resolve"_s}, u"Stop"_s);
         link.completions.takeFirst()(u"Broken pipe"_s);
         QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
         QCOMPARE(m_connection->lastError(), u"Broken pipe"_s);
         // A send of a replaced link that finishes late changes nothing.
-        m_connection->send(u"k"_s, u"resolve"_s, u"Stop"_s);
+        m_connection->send({u"k"_s, u"resolve"_s}, u"Stop"_s);
         m_connection->connectToHost(u"other"_s, 58432);
         link.completions.takeFirst()(QString());
         QCOMPARE(m_connection->lastSentLabel(), u"Undo"_s);
@@ -242,7 +242,7 @@ private Q_SLOTS:
         FakeLink &link = connectedLink();
         for (Status word : std::as_const(said))
             link.status(word);
-        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        m_connection->send({u"cmd+z"_s, u"resolve"_s}, u"Undo"_s);
         QTEST(int(link.frames.size()), "frames");
         for (const FakeLink::SendCompletion &done : std::as_const(link.completions))
             done(QString());
@@ -252,6 +252,96 @@ private Q_SLOTS:
         QTEST(m_connection->lastError(), "status");
         QTEST(m_connection->state(), "state");
         QTEST(m_connection->reconnectDelay(), "reconnectDelay");
+    }
+
+    // A sequence goes only to a server whose last status line said it types them; an older
+    // server would drop it without a word.
+    void sequencesGoWhereTheyAreAccepted_data()
+    {
+        QTest::addColumn<QList<ServerStatusMessage>>("said");
+        QTest::addColumn<QStringList>("thenKeyCombos");
+        QTest::addColumn<QByteArray>("frame"); // empty: nothing is sent
+        QTest::addColumn<bool>("refused");     // the status line says why not
+
+        const ServerStatusMessage newer{Status::Ready, {u"keySequence"_s}, {}};
+        const ServerStatusMessage older{Status::Ready, {}, {}};
+        const QStringList rest{u"cmd+v"_s};
+        const QByteArray sequence =
+            R"({"keySequence":["cmd+z","cmd+v"],"delayMs":120,"appTarget":"resolve"})"
+            "\n";
+        const QByteArray single = R"({"keyCombo":"cmd+z","appTarget":"resolve"})"
+                                  "\n";
+
+        QTest::newRow("sequence, newer server") << QList{newer} << rest << sequence << false;
+        QTest::newRow("sequence, older server") << QList{older} << rest << QByteArray() << true;
+        QTest::newRow("sequence, server that says nothing")
+            << QList<ServerStatusMessage>{} << rest << QByteArray() << true;
+        QTest::newRow("sequence, accepts other kinds only")
+            << QList{ServerStatusMessage{Status::Ready, {u"macro"_s}, {}}} << rest << QByteArray()
+            << true;
+        QTest::newRow("sequence, the last line no longer says so")
+            << QList{newer, older} << rest << QByteArray() << true;
+        QTest::newRow("sequence, said again after approval")
+            << QList{ServerStatusMessage{Status::WaitingForApproval, {u"keySequence"_s}, {}}, newer}
+            << rest << sequence << false;
+        QTest::newRow("single, older server") << QList{older} << QStringList() << single << false;
+        QTest::newRow("single, server that says nothing")
+            << QList<ServerStatusMessage>{} << QStringList() << single << false;
+    }
+
+    void sequencesGoWhereTheyAreAccepted()
+    {
+        QFETCH(QList<ServerStatusMessage>, said);
+        QFETCH(QStringList, thenKeyCombos);
+        QFETCH(QByteArray, frame);
+        QFETCH(bool, refused);
+        FakeLink &link = connectedLink(u"edit-bay"_s);
+        for (const ServerStatusMessage &line : std::as_const(said))
+            link.status(line);
+        int posted = 0;
+        m_connection->send({u"cmd+z"_s, u"resolve"_s, thenKeyCombos, 120}, u"Swap"_s,
+                           [&posted] { ++posted; });
+        QCOMPARE(link.frames, frame.isEmpty() ? QList<QByteArray>() : QList{frame});
+        for (const FakeLink::SendCompletion &done : std::as_const(link.completions))
+            done(QString());
+        QCOMPARE(posted, frame.isEmpty() ? 0 : 1);
+        QCOMPARE(m_connection->lastSentLabel(), frame.isEmpty() ? QString() : u"Swap"_s);
+        QCOMPARE(m_connection->lastError(),
+                 refused ? u"This server types one key combination per press. Update Huebench on "
+                           u"edit-bay to send key sequences."_s
+                         : QString());
+    }
+
+    // The server's reason for a press it did not type is the status line's, until something
+    // else is to be said.
+    void notTypedIsShown_data()
+    {
+        QTest::addColumn<QList<ServerStatusMessage>>("said");
+        QTest::addColumn<QString>("status");
+
+        const ServerStatusMessage ready{Status::Ready, {u"keySequence"_s}, {}};
+        const ServerStatusMessage notTyped{
+            Status::Ready, {u"keySequence"_s}, u"“shft+z” — Unknown name “shft”"_s};
+        const QString shown = u"Not typed: “shft+z” — Unknown name “shft”"_s;
+        QTest::newRow("a reason") << QList{ready, notTyped} << shown;
+        QTest::newRow("stays after a plain ready line") << QList{notTyped, ready} << shown;
+        QTest::newRow("replaces the approval wait")
+            << QList{ServerStatusMessage{Status::WaitingForApproval, {}, {}}, notTyped} << shown;
+        QTest::newRow("replaced by a refusal")
+            << QList{notTyped, ServerStatusMessage{Status::Refused, {}, {}}}
+            << u"Refused by the server"_s;
+        QTest::newRow("the newest reason")
+            << QList{notTyped, ServerStatusMessage{Status::Ready, {}, u"busy"_s}}
+            << u"Not typed: busy"_s;
+    }
+
+    void notTypedIsShown()
+    {
+        QFETCH(QList<ServerStatusMessage>, said);
+        FakeLink &link = connectedLink();
+        for (const ServerStatusMessage &line : std::as_const(said))
+            link.status(line);
+        QTEST(m_connection->lastError(), "status");
     }
 
     // What a replaced link reports or hears from its server counts for nothing.
@@ -272,7 +362,7 @@ private Q_SLOTS:
         QCOMPARE(m_connection->savedHosts().size(), 1); // "first" only
 
         m_transport.last()->report(Report::Ready);
-        m_connection->send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        m_connection->send({u"cmd+z"_s, u"resolve"_s}, u"Undo"_s);
         QCOMPARE(m_transport.last()->frames.size(), 1);
     }
 
@@ -353,10 +443,16 @@ private Q_SLOTS:
         QCOMPARE(m_settings->text(SettingsKey::dadavezaruzLastHost), u"127.0.0.1"_s);
         QCOMPARE(m_settings->integer(SettingsKey::dadavezaruzLastHostPort), server.server->port());
         QCOMPARE(connection.savedHosts().value(0).port, server.server->port());
-        connection.send(u"cmd+z"_s, u"resolve"_s, u"Undo"_s);
+        connection.send({u"cmd+z"_s, u"resolve"_s}, u"Undo"_s);
         QTRY_COMPARE(connection.lastSentLabel(), u"Undo"_s);
         QTRY_COMPARE(server.server->lastCommand(), u"cmd+z → resolve"_s);
         QTRY_VERIFY(server.pressed(u"key 6 100000"_s));
+        // This server types sequences, and says why a press was not typed.
+        QTRY_COMPARE(connection.serverAccepts(), QStringList{u"keySequence"_s});
+        connection.send({u"a"_s, u"global"_s, {u"space"_s}, 0}, u"Both"_s);
+        QTRY_VERIFY(server.pressed(u"key 49 0"_s));
+        connection.send({u"shft+z"_s, u"resolve"_s}, u"Typo"_s);
+        QTRY_COMPARE(connection.lastError(), u"Not typed: “shft+z” — Unknown modifier “shft”"_s);
 
         // A port nobody listens on.
         QTcpServer closed;
@@ -389,7 +485,7 @@ private Q_SLOTS:
         QCOMPARE(connection.hostAddress(), u"127.0.0.1"_s);
         QCOMPARE(connection.port(), server.server->port());
         QCOMPARE(connection.savedHosts().value(0).host, u"127.0.0.1"_s);
-        connection.send(u"space"_s, u"obs"_s, u"Play"_s);
+        connection.send({u"space"_s, u"obs"_s}, u"Play"_s);
         QTRY_VERIFY(server.pressed(u"key 49 0"_s));
     }
 

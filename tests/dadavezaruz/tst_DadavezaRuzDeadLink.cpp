@@ -94,14 +94,14 @@ private Q_SLOTS:
 
         connection.connectToHost(serverAddress, server.port());
         QTRY_COMPARE_WITH_TIMEOUT(connection.state().kind, State::Connected, kNoticeTimeoutMsec);
-        connection.send(u"space"_s, u"resolve"_s, u"Play"_s);
+        connection.send({u"space"_s, u"resolve"_s}, u"Play"_s);
         QTRY_COMPARE(connection.lastSentLabel(), u"Play"_s);
         QTRY_COMPARE(server.received(), frame(u"space"_s));
 
         QVERIFY2(network.setLinkUp(down, false, &error), qPrintable(error));
         const QDeadlineTimer outage(outageMsec);
         if (pressDuringOutage)
-            connection.send(u"k"_s, u"resolve"_s, u"Stop"_s);
+            connection.send({u"k"_s, u"resolve"_s}, u"Stop"_s);
         QTRY_COMPARE_WITH_TIMEOUT(connection.state().kind, State::Failed, kNoticeTimeoutMsec);
         QCOMPARE(connection.state().message, DadavezaRuzSocketWorker::stoppedAnsweringText());
         QCOMPARE(connection.lastError(), u"Connection failed: The server stopped answering"_s);
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QVERIFY2(network.setLinkUp(down, true, &error), qPrintable(error));
         QTRY_COMPARE_WITH_TIMEOUT(connection.state().kind, State::Connected, kReconnectTimeoutMsec);
         QTest::qWait(2000); // time for anything still on its way to arrive
-        connection.send(u"j"_s, u"resolve"_s, u"Rewind"_s);
+        connection.send({u"j"_s, u"resolve"_s}, u"Rewind"_s);
         QTRY_COMPARE(connection.lastSentLabel(), u"Rewind"_s);
         QTRY_COMPARE(server.received(), frame(u"space"_s) + frame(u"j"_s));
         QCOMPARE(server.connections(), 2);

@@ -12,6 +12,7 @@
 #include "dadavezaruz/EditButtonSheet.h"
 #include "dadavezaruz/QRScannerView.h"
 #include "dadavezaruz/ShortcutGridView.h"
+#include "dadavezaruz/ShortcutMessage.h"
 #include "platform/store/ModelStore.h"
 
 #include <QLabel>
@@ -694,6 +695,133 @@ private Q_SLOTS:
         QTRY_COMPARE(m_view->feedbackButtonID(), std::nullopt); // 0.3 s later
         m_view->tapCell(0, 0);                                  // an empty cell outside edit mode
         QCOMPARE(buttonsOf(custom).size(), 1);
+    }
+
+    // One frame for each tap, naming every combination of the press; a state or a sequence
+    // with nothing to type sends nothing and does not flash.
+    void whatATapSends_data()
+    {
+        QTest::addColumn<QString>("keyCombo");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("toggle");       // 0: plain, 1: in the first state, 2: in the second
+        QTest::addColumn<QByteArray>("frame"); // empty: nothing sent
+
+        const auto frame = [](const QString &first, const QStringList &rest = {}, int delay = 0) {
+            return ShortcutMessage{first, u"obs"_s, rest, delay}.encode();
+        };
+        QTest::newRow("sequence") << u"up"_s << QStringList{u"cmd+v"_s, u"return"_s} << 0
+                                  << frame(u"up"_s, {u"cmd+v"_s, u"return"_s}, 250);
+        QTest::newRow("sequence without a first combination")
+            << QString() << QStringList{u"a"_s, u"b"_s} << 0 << frame(u"a"_s, {u"b"_s}, 250);
+        QTest::newRow("first state") << u"cmd+r"_s << QStringList() << 1 << frame(u"cmd+r"_s);
+        QTest::newRow("second state")
+            << u"cmd+r"_s << QStringList() << 2 << frame(u"cmd+shift+r"_s);
+        QTest::newRow("first state that sends nothing")
+            << QString() << QStringList() << 1 << QByteArray();
+        QTest::newRow("two states ignore steps")
+            << u"cmd+r"_s << QStringList{u"x"_s} << 1 << frame(u"cmd+r"_s);
+    }
+
+    void whatATapSends()
+    {
+        QFETCH(QString, keyCombo);
+        QFETCH(QStringList, steps);
+        QFETCH(int, toggle);
+        QFETCH(QByteArray, frame);
+        m_view->show();
+        ShortcutPad pad(*m_store);
+        const qint64 custom = pages()[2].id;
+        ShortcutButton button = pad.addButton(custom, 0, 3).value();
+        button.keyCombo = keyCombo;
+        button.thenKeyCombos = steps;
+        button.sequenceDelayMs = 250;
+        button.appTarget = u"obs"_s;
+        button.isToggle = toggle > 0;
+        button.toggledOn = toggle == 2;
+        button.onKeyCombo = u"cmd+shift+r"_s;
+        QVERIFY(pad.updateButton(button) && pad.setToggledOn(button.id, button.toggledOn));
+        m_view->selectPage(custom);
+        connectView();
+        FakeLink *link = m_transport->last();
+        ServerStatusMessage ready;
+        ready.accepts = {QString::fromLatin1(ShortcutMessage::kKeySequence)};
+        link->status(ready);
+
+        m_view->tapCell(0, 3);
+        QCOMPARE(link->frames, frame.isEmpty() ? QList<QByteArray>() : QList{frame});
+        QCOMPARE(m_view->feedbackButtonID().has_value(), !frame.isEmpty());
+    }
+
+    // A two-state button flips once its press was handed to the server, and only then; the
+    // button is read again at that moment.
+    void twoStatesFlipWhenPosted_data()
+    {
+        QTest::addColumn<QStringList>("events"); // in turn: tap, post, fail, plain, delete
+        QTest::addColumn<QList<QByteArray>>("frames");
+        QTest::addColumn<bool>("on"); // afterwards; unchecked when deleted
+
+        const QByteArray first = ShortcutMessage{u"cmd+r"_s, u"obs"_s}.encode();
+        const QByteArray second = ShortcutMessage{u"cmd+shift+r"_s, u"obs"_s}.encode();
+        QTest::newRow("posted") << QStringList{u"tap"_s, u"post"_s} << QList{first} << true;
+        QTest::newRow("not posted yet") << QStringList{u"tap"_s} << QList{first} << false;
+        QTest::newRow("failed") << QStringList{u"tap"_s, u"fail"_s} << QList{first} << false;
+        QTest::newRow("posted twice") << QStringList{u"tap"_s, u"post"_s, u"tap"_s, u"post"_s}
+                                      << QList{first, second} << false;
+        QTest::newRow("two taps before either is posted")
+            << QStringList{u"tap"_s, u"tap"_s, u"post"_s, u"post"_s} << QList{first, first}
+            << false;
+        QTest::newRow("made plain meanwhile")
+            << QStringList{u"tap"_s, u"plain"_s, u"post"_s} << QList{first} << false;
+        QTest::newRow("deleted meanwhile")
+            << QStringList{u"tap"_s, u"delete"_s, u"post"_s} << QList{first} << false;
+    }
+
+    void twoStatesFlipWhenPosted()
+    {
+        QFETCH(QStringList, events);
+        m_view->show();
+        ShortcutPad pad(*m_store);
+        const qint64 custom = pages()[2].id;
+        ShortcutButton button = pad.addButton(custom, 2, 1).value();
+        button.label = u"Record"_s;
+        button.keyCombo = u"cmd+r"_s;
+        button.appTarget = u"obs"_s;
+        button.isToggle = true;
+        button.onLabel = u"Stop"_s;
+        button.onKeyCombo = u"cmd+shift+r"_s;
+        QVERIFY(pad.updateButton(button));
+        m_view->selectPage(custom);
+        connectView();
+        FakeLink *link = m_transport->last();
+        const int undoable = m_view->undoHistory().stack()->count();
+
+        qsizetype completed = 0;
+        for (const QString &event : std::as_const(events)) {
+            if (event == u"tap") {
+                m_view->tapCell(2, 1);
+            } else if (event == u"post" || event == u"fail") {
+                link->completions[completed++](event == u"post" ? QString() : u"Broken pipe"_s);
+            } else if (event == u"plain") {
+                ShortcutButton plain = pad.button(button.id)->value();
+                plain.isToggle = false;
+                QVERIFY(pad.updateButton(plain));
+            } else {
+                QVERIFY(pad.deleteButton(button.id));
+            }
+        }
+        QTEST(link->frames, "frames");
+        QCOMPARE(m_view->storeErrorText(), QString());
+        QCOMPARE(m_view->undoHistory().stack()->count(), undoable);
+        const std::optional<ShortcutButton> after = pad.button(button.id).value();
+        QCOMPARE(after.has_value(), !events.contains(u"delete"_s));
+        if (!after)
+            return;
+        QTEST(after->toggledOn, "on");
+        // The grid shows the state the store holds.
+        const std::optional<ShortcutButton> &shown =
+            m_view->findChild<ShortcutGridView *>()->cells()[size_t(ShortcutGrid::indexOf(2, 1))];
+        QVERIFY(shown);
+        QCOMPARE(shown->shownLabel(), after->shownLabel());
     }
 
     void editModeTapsEditAndAdd()

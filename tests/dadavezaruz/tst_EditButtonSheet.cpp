@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -210,6 +211,10 @@ private Q_SLOTS:
             << u"refused colour"_s << u"done"_s << int(QMessageBox::Save) << false << true;
         QTest::newRow("typed, the application ends")
             << u"label"_s << u"quit"_s << none << false << true;
+        QTest::newRow("two states, Escape, Discard")
+            << u"two states"_s << u"escape"_s << int(QMessageBox::Discard) << false << false;
+        QTest::newRow("sequence and back to single, closed")
+            << u"sequence and back"_s << u"close"_s << none << false << false;
     }
 
     void leavingAsksOnlyAfterChanges()
@@ -233,6 +238,14 @@ private Q_SLOTS:
                 QTest::keyClicks(label, before.label);
                 changed = before;
             }
+        } else if (change == u"two states"_s) {
+            sheet.setKind(ButtonKind::TwoStates);
+            changed.isToggle = true;
+        } else if (change == u"sequence and back"_s) {
+            sheet.setKind(ButtonKind::Sequence);
+            sheet.findChild<QPushButton *>(u"addStepButton"_s)->click();
+            QTest::keyClicks(sheet.findChild<QLineEdit *>(u"stepField"_s), u"up"_s);
+            sheet.findChild<QPushButton *>(u"kindSingle"_s)->click();
         } else if (change == u"colour"_s) {
             sheet.setColor(Qt::red);
             changed.colorHex = u"#FF0000"_s;
@@ -270,6 +283,179 @@ private Q_SLOTS:
         QTEST(sheet.isVisible(), "open");
         QFETCH(bool, kept);
         QCOMPARE(stored(), kept ? changed : before);
+    }
+
+    // What is stored once a kind is chosen and its fields typed; going back to Single stores a
+    // plain button and keeps what was typed on the sheet, for when the kind is chosen again.
+    void kindsAreSaved_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("backToSingle");
+        QTest::addColumn<QStringList>("steps"); // stored after the first combination
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<QString>("onLabel");
+
+        const int twoStates = int(ButtonKind::TwoStates);
+        const int sequence = int(ButtonKind::Sequence);
+        const QStringList typedSteps{u"up"_s, u"cmd+v"_s}; // the blank step between is left out
+        QTest::newRow("two states")
+            << twoStates << false << QStringList() << 100 << true << u"Live"_s;
+        QTest::newRow("sequence") << sequence << false << typedSteps << 250 << false << u"On"_s;
+        QTest::newRow("two states, then single")
+            << twoStates << true << QStringList() << 100 << true << u"Live"_s;
+        QTest::newRow("sequence, then single")
+            << sequence << true << typedSteps << 250 << false << u"On"_s;
+    }
+
+    void kindsAreSaved()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, backToSingle);
+        const ShortcutButton before = stored();
+        EditButtonSheet sheet(*m_pad, m_button);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        const QString segment =
+            kind == int(ButtonKind::TwoStates) ? u"kindTwoStates"_s : u"kindSequence"_s;
+        sheet.findChild<QPushButton *>(segment)->click();
+        QCOMPARE(int(sheet.kind()), kind);
+
+        if (kind == int(ButtonKind::TwoStates)) {
+            auto *label = sheet.findChild<QLineEdit *>(u"onLabelField"_s);
+            label->selectAll();
+            QTest::keyClicks(label, u"Live"_s);
+            QTest::keyClicks(sheet.findChild<QLineEdit *>(u"onKeyComboField"_s), u"cmd+l"_s);
+            sheet.setOnColor(QColor(0x10, 0x20, 0x30)); // stores at once, with what was typed
+        } else {
+            auto *add = sheet.findChild<QPushButton *>(u"addStepButton"_s);
+            for (int i = 0; i < 3; ++i)
+                add->click();
+            const QList<QLineEdit *> fields = sheet.findChildren<QLineEdit *>(u"stepField"_s);
+            QCOMPARE(fields.size(), 3);
+            QTest::keyClicks(fields[0], u"up"_s);
+            QTest::keyClicks(fields[2], u"cmd+v"_s);
+            sheet.findChild<QSpinBox *>(u"stepDelay"_s)->setValue(250); // stores at once
+        }
+        ShortcutButton chosen = stored();
+        QTEST(chosen.thenKeyCombos, "steps");
+        QTEST(chosen.sequenceDelayMs, "delayMs");
+        QTEST(chosen.isToggle, "toggle");
+        QTEST(chosen.onLabel, "onLabel");
+        QCOMPARE(chosen.onKeyCombo, chosen.isToggle ? u"cmd+l"_s : QString());
+        QCOMPARE(chosen.onColorHex, chosen.isToggle ? u"#102030"_s : before.onColorHex);
+        QVERIFY(!chosen.toggledOn);
+        QVERIFY(sheet.hasChanges());
+        if (!backToSingle)
+            return;
+
+        sheet.findChild<QPushButton *>(u"kindSingle"_s)->click();
+        QCOMPARE(stored(), before);
+        QVERIFY(!sheet.hasChanges());
+        QVERIFY(!sheet.findChild<QLineEdit *>(u"onLabelField"_s)->isVisible());
+        sheet.findChild<QPushButton *>(segment)->click();
+        QCOMPARE(stored(), chosen);
+    }
+
+    // "Add Step" stops at 8 combinations in all; a removed step's place is taken by the next.
+    void sequenceSteps_data()
+    {
+        QTest::addColumn<int>("removed"); // of the steps after the first, from 0
+        QTest::addColumn<QStringList>("steps");
+
+        QTest::newRow("first") << 0
+                               << QStringList{u"f3"_s, u"f4"_s, u"f5"_s, u"f6"_s, u"f7"_s, u"f8"_s};
+        QTest::newRow("middle") << 3 << QStringList{u"f2"_s, u"f3"_s, u"f4"_s,
+                                                    u"f6"_s, u"f7"_s, u"f8"_s};
+        QTest::newRow("last") << 6
+                              << QStringList{u"f2"_s, u"f3"_s, u"f4"_s, u"f5"_s, u"f6"_s, u"f7"_s};
+    }
+
+    void sequenceSteps()
+    {
+        QFETCH(int, removed);
+        EditButtonSheet sheet(*m_pad, m_button);
+        sheet.setKind(ButtonKind::Sequence);
+        auto *add = sheet.findChild<QPushButton *>(u"addStepButton"_s);
+        for (int step = 2; step <= ShortcutButton::kMaxSequence; ++step) {
+            QVERIFY(add->isEnabled());
+            add->click();
+            QTest::keyClicks(sheet.findChildren<QLineEdit *>(u"stepField"_s).constLast(),
+                             u"f%1"_s.arg(step));
+        }
+        QVERIFY(!add->isEnabled());
+        add->click();
+        QCOMPARE(sheet.findChildren<QLineEdit *>(u"stepField"_s).size(), 7);
+        // Tab goes through the steps in turn, then on to "Add Step".
+        const auto nextTabStop = [](QWidget *widget) {
+            do
+                widget = widget->nextInFocusChain();
+            while (!(widget->focusPolicy() & Qt::TabFocus));
+            return widget;
+        };
+        const QList<QPushButton *> removes =
+            sheet.findChildren<QPushButton *>(u"removeStepButton"_s);
+        QCOMPARE(nextTabStop(removes[0])->accessibleName(), u"Step 3"_s);
+        QCOMPARE(nextTabStop(removes.constLast()), add);
+
+        sheet.findChildren<QPushButton *>(u"removeStepButton"_s)[removed]->click();
+        QVERIFY(add->isEnabled());
+        QTEST(stored().thenKeyCombos, "steps");
+        // Numbered again from step 2.
+        const QList<QLineEdit *> fields = sheet.findChildren<QLineEdit *>(u"stepField"_s);
+        QCOMPARE(fields.size(), 6);
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            QCOMPARE(fields[i]->accessibleName(), u"Step %1"_s.arg(i + 2));
+    }
+
+    // A sheet opened on a stored button shows its kind, with the first state's or first step's
+    // captions.
+    void opensOnTheStoredKind_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("keyCaption");
+
+        QTest::newRow("single") << QStringList() << false << int(ButtonKind::Single)
+                                << u"Key Combination"_s;
+        QTest::newRow("two states")
+            << QStringList() << true << int(ButtonKind::TwoStates) << u"Key Combination When Off"_s;
+        QTest::newRow("sequence") << QStringList{u"tab"_s, u"return"_s} << false
+                                  << int(ButtonKind::Sequence) << u"Key Combination (Step 1)"_s;
+    }
+
+    void opensOnTheStoredKind()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, toggle);
+        ShortcutButton button = stored();
+        button.thenKeyCombos = steps;
+        button.isToggle = toggle;
+        button.toggledOn = toggle;
+        button.onLabel = u"Stop"_s;
+        button.onKeyCombo = u"cmd+."_s;
+        QVERIFY(m_pad->updateButton(button) && m_pad->setToggledOn(button.id, button.toggledOn));
+
+        EditButtonSheet sheet(*m_pad, m_button);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QTEST(int(sheet.kind()), "kind");
+        QVERIFY(sheet.findChild<QPushButton *>(u"kindTwoStates"_s)->isChecked() == toggle);
+        QTEST(sheet.findChild<QLineEdit *>(u"keyComboField"_s)->accessibleName(), "keyCaption");
+        auto *onLabel = sheet.findChild<QLineEdit *>(u"onLabelField"_s);
+        QCOMPARE(onLabel->isVisible(), toggle);
+        QCOMPARE(onLabel->text(), u"Stop"_s);
+        QStringList shown;
+        for (const QLineEdit *field : sheet.findChildren<QLineEdit *>(u"stepField"_s)) {
+            QVERIFY(field->isVisible());
+            shown.append(field->text());
+        }
+        QCOMPARE(shown, steps);
+        // Closing without a change leaves the button, and its state, as it was.
+        sheet.close();
+        QVERIFY(!sheet.discardQuestion());
+        QCOMPARE(stored(), button);
     }
 
     void keysAreCheckedAsTyped_data()

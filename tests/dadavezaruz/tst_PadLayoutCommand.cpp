@@ -74,7 +74,7 @@ private Q_SLOTS:
         QVERIFY(ShortcutPad(*store).seedDefaultPages());
         QFile refused(m_dir->filePath(u"newer.huebenchpad"_s));
         QVERIFY(refused.open(QIODevice::WriteOnly));
-        refused.write(R"({"version": 2, "pages": []})");
+        refused.write(R"({"version": 3, "pages": []})");
     }
 
     void exportsThenImports()
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QTest::newRow("import of a newer file")
             << QStringList{u"pad-import"_s, u"newer.huebenchpad"_s} << 1
             << u"^huebench-convert pad-import: newer.huebenchpad: This file was made by a newer "
-               u"version of Huebench \\(format 2\\); this version reads format 1.\n$"_s;
+               u"version of Huebench \\(format 3\\); this version reads format 2.\n$"_s;
     }
 
     void refusesAndChangesNothing()

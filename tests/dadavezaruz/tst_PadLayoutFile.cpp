@@ -189,6 +189,76 @@ private Q_SLOTS:
                  bytes);
     }
 
+    // Sequences and two-state buttons go through a file and an import unchanged, and only a
+    // file that holds one says format 2.
+    void roundTripsKinds_data()
+    {
+        QTest::addColumn<QList<ShortcutButton>>("buttons"); // ids, pages and cells are set here
+        QTest::addColumn<int>("version");
+
+        ShortcutButton plain;
+        plain.keyCombo = u"cmd+b"_s;
+        ShortcutButton sequence = plain;
+        sequence.label = u"Intro"_s;
+        sequence.thenKeyCombos = {u"ctrl+shift+f1"_s, u"space"_s, u"up"_s,   u"down"_s,
+                                  u"left"_s,          u"right"_s, u"cmd+z"_s};
+        sequence.sequenceDelayMs = 0;
+        ShortcutButton on = plain;
+        on.isToggle = true;
+        on.toggledOn = true;
+        on.onLabel = u"End \"Live\""_s;
+        on.onColorHex = u"#00ff7f"_s;
+        on.onKeyCombo = u"ctrl+alt+l"_s;
+        ShortcutButton off = on;
+        off.toggledOn = false;
+        off.onKeyCombo.clear(); // the second state sends nothing
+        ShortcutButton slow = sequence;
+        slow.thenKeyCombos = {u"return"_s};
+        slow.sequenceDelayMs = ShortcutButton::kMaxSequenceDelayMs;
+
+        QTest::newRow("plain buttons") << QList{plain, plain} << 1;
+        QTest::newRow("a sequence of 8 without a pause") << QList{plain, sequence} << 2;
+        QTest::newRow("two states, on") << QList{on} << 2;
+        QTest::newRow("every kind") << QList{plain, sequence, on, off, slow} << 2;
+    }
+
+    void roundTripsKinds()
+    {
+        QFETCH(QList<ShortcutButton>, buttons);
+        const auto source = newStore();
+        ShortcutPad pad(*source);
+        const qint64 page = pad.addPage(u"Stream"_s)->id;
+        for (qsizetype i = 0; i < buttons.size(); ++i) {
+            ShortcutButton button = pad.addButton(page, int(i / 4), int(i % 4)).value();
+            buttons[i].id = button.id;
+            buttons[i].page = page;
+            buttons[i].row = button.row;
+            buttons[i].col = button.col;
+            QVERIFY(pad.updateButton(buttons[i]) &&
+                    pad.setToggledOn(button.id, buttons[i].toggledOn));
+            QCOMPARE(pad.button(button.id)->value(), buttons[i]);
+        }
+
+        const QByteArray bytes =
+            PadLayoutFile::write(PadLayoutTransfer::exportPages(pad, std::nullopt).value());
+        QTEST(QJsonDocument::fromJson(bytes)[u"version"_s].toInt(), "version");
+        const auto read = PadLayoutFile::read(bytes);
+        QVERIFY2(read, why(read));
+        const auto target = newStore();
+        QVERIFY(PadLayoutTransfer::importPages(*target, *read));
+        const ShortcutPad copy(*target);
+        const QList<ShortcutButton> imported = copy.buttons(copy.pages()->at(0).id).value();
+        QCOMPARE(imported.size(), buttons.size());
+        for (qsizetype i = 0; i < imported.size(); ++i) {
+            ShortcutButton expected = buttons[i];
+            expected.id = imported[i].id;
+            expected.page = imported[i].page;
+            QCOMPARE(imported[i], expected);
+        }
+        QCOMPARE(PadLayoutFile::write(PadLayoutTransfer::exportPages(copy, std::nullopt).value()),
+                 bytes);
+    }
+
     void readsWhatLaterVersionsMayAdd_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -287,9 +357,9 @@ private Q_SLOTS:
         add("version as text", rootWith(u"version"_s, u"1"_s), E::BadVersion, badVersion);
         add("version 0", rootWith(u"version"_s, 0), E::BadVersion, badVersion);
         add("version 1.5", rootWith(u"version"_s, 1.5), E::BadVersion, badVersion);
-        add("version 2", rootWith(u"version"_s, 2), E::NewerVersion,
-            u"This file was made by a newer version of Huebench (format 2); this version reads "
-            u"format 1."_s);
+        add("version 3", rootWith(u"version"_s, 3), E::NewerVersion,
+            u"This file was made by a newer version of Huebench (format 3); this version reads "
+            u"format 2."_s);
         add("no pages", rootWith(u"pages"_s, QJsonObject()), E::BadPage,
             u"This is not a pad layout file: it has no list of \u201Cpages\u201D."_s);
         add("101 pages", rootWith(u"pages"_s, QJsonArray::fromVariantList(QVariantList(101, 0))),
@@ -374,6 +444,45 @@ private Q_SLOTS:
         huge.append(QByteArray(PadLayoutFile::kMaxFileBytes + 1 - huge.size(), ' '));
         add("file over 200 MB", huge, E::TooLarge,
             u"The file is larger than 200 MB; no pad layout is that large."_s);
+        // A sequence's steps and a second state are held to what the button's own keys and
+        // colour are held to.
+        const auto sequence = [&](const QJsonArray &keys, int delayMs = 100) {
+            return button(1, 2, u"sequence"_s,
+                          QJsonObject{{u"keys"_s, keys}, {u"delayMs"_s, delayMs}});
+        };
+        const auto toggle = [&](const QString &color, const QString &keys) {
+            return button(0, 1, u"toggle"_s,
+                          QJsonObject{{u"label"_s, u"Live"_s},
+                                      {u"color"_s, color},
+                                      {u"keys"_s, keys},
+                                      {u"on"_s, true}});
+        };
+        add("sequence of 9",
+            sequence(QJsonArray{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, u"g"_s, u"h"_s}),
+            E::BadButton,
+            u"Page 2, button 3: \u201CCut\u201D types 9 key combinations; a sequence holds at "
+            u"most 8."_s);
+        add("unknown key in a step", sequence(QJsonArray{u"up"_s, u"cmd+bogus"_s}), E::BadButton,
+            u"Page 2, button 3: unknown key \u201Cbogus\u201D in \u201Ccmd+bogus\u201D (step 3)"_s);
+        add("empty step", sequence(QJsonArray{u""_s}), E::BadButton,
+            u"Page 2, button 3: step 2 is empty."_s);
+        add("delay over 2 s", sequence(QJsonArray{u"up"_s}, 2001), E::BadButton,
+            u"Page 2, button 3: the delay between steps, 2001 ms, is not from 0 to 2000 ms."_s);
+        add("unknown modifier when on", toggle(u"#E5484D"_s, u"shft+x"_s), E::BadButton,
+            u"Page 1, button 2: unknown modifier \u201Cshft\u201D in \u201Cshft+x\u201D (when "
+            u"on)"_s);
+        add("colour when on by name", toggle(u"red"_s, u"x"_s), E::BadButton,
+            u"Page 1, button 2: the colour when on \u201Cred\u201D is not #RRGGBB."_s);
+        add("sequence and two states", layout([](QJsonObject &root) {
+                const QStringList at{u"pages"_s, u"0"_s, u"buttons"_s, u"1"_s};
+                setAt(root, at + QStringList{u"sequence"_s},
+                      QJsonObject{{u"keys"_s, QJsonArray{u"up"_s}}});
+                setAt(root, at + QStringList{u"toggle"_s},
+                      QJsonObject{
+                          {u"label"_s, u"On"_s}, {u"color"_s, u"#000000"_s}, {u"keys"_s, u""_s}});
+            }),
+            E::BadButton,
+            u"Page 1, button 2: a button is a sequence or has two states, not both."_s);
         // The first fault in file order is the one reported.
         add("two faults", layout([](QJsonObject &root) {
                 setAt(root, {u"pages"_s, u"1"_s, u"buttons"_s, u"1"_s, u"color"_s}, u"x"_s);
@@ -462,6 +571,18 @@ private Q_SLOTS:
         badColour[2].buttons[0].colorHex = u"blue"_s;
         QTest::newRow("a bad colour on the last page")
             << badColour << u"Page 3, button 1: the colour \u201Cblue\u201D is not #RRGGBB."_s;
+        QList<PadLayoutPage> longSequence = pagesNamed({u"A"_s, u"B"_s});
+        longSequence[1].buttons[0].thenKeyCombos = QStringList(8, u"space"_s);
+        QTest::newRow("a sequence of 9 on the last page")
+            << longSequence
+            << u"Page 2, button 1: \u201CB button\u201D types 9 key combinations; a sequence "
+               u"holds at most 8."_s;
+        QList<PadLayoutPage> badOnColour = pagesNamed({u"A"_s});
+        badOnColour[0].buttons[0].isToggle = true;
+        badOnColour[0].buttons[0].onColorHex = u"#12345"_s;
+        QTest::newRow("a bad colour when on")
+            << badOnColour
+            << u"Page 1, button 1: the colour when on \u201C#12345\u201D is not #RRGGBB."_s;
         QList<PadLayoutPage> sameCell = pagesNamed({u"A"_s});
         sameCell[0].buttons.append(sameCell[0].buttons[0]);
         QTest::newRow("two buttons in one cell")

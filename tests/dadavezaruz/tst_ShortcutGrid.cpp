@@ -1,7 +1,9 @@
 #include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/ShortcutButtonCell.h"
+#include "dadavezaruz/ShortcutCellAccessible.h"
 #include "dadavezaruz/ShortcutGridView.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -277,6 +279,83 @@ private Q_SLOTS:
         other->setFocus(Qt::TabFocusReason);
         QVERIFY(QTest::qWaitFor([view] { return !view->hasFocus(); }));
         QCOMPARE(ringAround(2, 1), u"none"_s);
+    }
+
+    // A two-state button is drawn and announced in the state it will send, a sequence with the
+    // number of combinations it types.
+    void kindMarks_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("mark");
+        QTest::addColumn<bool>("filled");
+        QTest::addColumn<QString>("name");
+
+        const QStringList none;
+        QTest::newRow("plain") << none << false << false << QString() << false << u"Play, key Q"_s;
+        QTest::newRow("sequence of 3") << QStringList{u"b"_s, u"c"_s} << false << false
+                                       << u"1\u21923"_s << false << u"Play, types 3 keys, key Q"_s;
+        QTest::newRow("blank steps are not typed")
+            << QStringList{u""_s, u"c"_s} << false << false << u"1\u21922"_s << false
+            << u"Play, types 2 keys, key Q"_s;
+        QTest::newRow("two states, off")
+            << none << true << false << u"OFF"_s << false << u"Play, off, key Q"_s;
+        QTest::newRow("two states, on")
+            << none << true << true << u"ON"_s << true << u"Stop, on, key Q"_s;
+        QTest::newRow("two states with steps left over")
+            << QStringList{u"b"_s} << true << false << u"OFF"_s << false << u"Play, off, key Q"_s;
+    }
+
+    void kindMarks()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, toggle);
+        QFETCH(bool, on);
+        ShortcutButton b = button(1, 1, 0);
+        b.label = u"Play"_s;
+        b.keyCombo = u"a"_s;
+        b.thenKeyCombos = steps;
+        b.isToggle = toggle;
+        b.toggledOn = on;
+        b.onLabel = u"Stop"_s;
+        const ShortcutButtonCell::Mark mark = ShortcutButtonCell::mark(b);
+        QTEST(mark.text, "mark");
+        QTEST(mark.filled, "filled");
+        ShortcutGridView view;
+        view.setButtons({b});
+        QTEST(ShortcutCellAccessible::name(view, 1, 0), "name");
+    }
+
+    // The tile is tinted with the colour of the state shown.
+    void tileTintFollowsTheState_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("redder"); // than blue, at the tile's left edge
+
+        QTest::newRow("off: blue first state") << false << false;
+        QTest::newRow("on: red second state") << true << true;
+    }
+
+    void tileTintFollowsTheState()
+    {
+        QFETCH(bool, on);
+        ShortcutButton b = button(1, 0, 0);
+        b.label = u"A"_s;
+        b.colorHex = u"#2040FF"_s;
+        b.isToggle = true;
+        b.toggledOn = on;
+        b.onLabel = u"B"_s;
+        b.onColorHex = u"#FF3020"_s;
+        QImage image(106, 106, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        {
+            QPainter painter(&image);
+            ShortcutButtonCell::paint(painter, QRectF(0, 0, 106, 106), b, false, 0);
+        }
+        const QColor tint = image.pixelColor(10, 60);
+        QTEST(tint.red() > tint.blue(), "redder");
+        QVERIFY(tint != QColor(Qt::black));
     }
 
     void labelFit_data()

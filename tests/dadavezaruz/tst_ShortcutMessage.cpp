@@ -16,6 +16,10 @@ char *toString(const ShortcutMessage &message)
 {
     return QTest::toString(message.encode());
 }
+char *toString(const ServerStatusMessage &message)
+{
+    return QTest::toString(message.encode());
+}
 } // namespace hb
 
 class TestShortcutMessage : public QObject {
@@ -89,6 +93,119 @@ private Q_SLOTS:
             QCOMPARE(*message, (ShortcutMessage{keyCombo, u"x"_s}));
     }
 
+    // A sequence names all its combinations under "keySequence", never under "keyCombo", so that a
+    // server that reads only keyCombo types none of it.
+    void sequenceEncode_data()
+    {
+        QTest::addColumn<QStringList>("combos");
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("delayRead"); // as decoded
+
+        QTest::newRow("two") << QStringList{u"up"_s, u"cmd+shift+v"_s} << 100
+                             << R"({"keySequence":["up","cmd+shift+v"],"delayMs":100,)"
+                                R"("appTarget":"x"})"
+                                "\n"_ba
+                             << 100;
+        QTest::newRow("escaped like a single") << QStringList{u"cmd+/"_s, u"\"\u0001"_s} << 0
+                                               << "{\"keySequence\":[\"cmd+\\/\",\"\\\"\\u0001\"],"
+                                                  "\"delayMs\":0,\"appTarget\":\"x\"}\n"_ba
+                                               << 0;
+        QTest::newRow("delay held to the longest")
+            << QStringList{u"a"_s, u"b"_s} << 99999
+            << R"({"keySequence":["a","b"],"delayMs":2000,"appTarget":"x"})"
+               "\n"_ba
+            << 2000;
+        QTest::newRow("negative delay held to none")
+            << QStringList{u"a"_s, u"b"_s} << -5
+            << R"({"keySequence":["a","b"],"delayMs":0,"appTarget":"x"})"
+               "\n"_ba
+            << 0;
+    }
+
+    void sequenceEncode()
+    {
+        QFETCH(QStringList, combos);
+        QFETCH(int, delayMs);
+        QFETCH(QByteArray, frame);
+        QFETCH(int, delayRead);
+        const ShortcutMessage message{combos.first(), u"x"_s, combos.mid(1), delayMs};
+        QCOMPARE(message.encode(), frame);
+        QVERIFY(!frame.contains("\"keyCombo\""));
+        ShortcutMessage expected = message;
+        expected.delayMs = delayRead;
+        QCOMPARE(ShortcutMessage::decode(frame).value_or(ShortcutMessage{}), expected);
+        QCOMPARE(ShortcutMessage::decode(frame)->keyCombos(), combos);
+    }
+
+    void sequenceDecode_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QStringList>("combos"); // empty: refused
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<QString>("refusal"); // part of the reason; null: no reason given
+
+        const auto row = [](const char *name, const QByteArray &line, const QStringList &combos,
+                            int delay = 0, const QString &refusal = {}) {
+            QTest::newRow(name) << line << combos << delay << refusal;
+        };
+        const QStringList eight{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, u"g"_s, u"h"_s};
+        row("one combination reads as a single", R"({"keySequence":["f5"],"appTarget":"x"})",
+            {u"f5"_s});
+        row("no delay reads as none", R"({"appTarget":"x","keySequence":["a","b"]})",
+            {u"a"_s, u"b"_s});
+        row("eight, longest delay, written 2e3",
+            R"({"keySequence":["a","b","c","d","e","f","g","h"],"delayMs":2e3,"appTarget":"x"})",
+            eight, 2000);
+        row("other keys ignored", R"({"v":2,"keySequence":["a","b"],"delayMs":5,"appTarget":"x"})",
+            {u"a"_s, u"b"_s}, 5);
+
+        row("nine", R"({"keySequence":["a","b","c","d","e","f","g","h","i"],"appTarget":"x"})", {},
+            0, u"more than 8"_s);
+        row("empty", R"({"keySequence":[],"appTarget":"x"})", {}, 0, u"empty"_s);
+        row("both keys", R"({"keyCombo":"a","keySequence":["b","c"],"appTarget":"x"})", {}, 0,
+            u"both"_s);
+        row("both keys, sequence not a list", R"({"keyCombo":"a","keySequence":7,"appTarget":"x"})",
+            {}, 0, u"both"_s);
+        row("not a list", R"({"keySequence":"a,b","appTarget":"x"})", {}, 0, u"not a list"_s);
+        row("a number in it", R"({"keySequence":["a",5],"appTarget":"x"})", {}, 0,
+            u"other than text"_s);
+        row("delay too long", R"({"keySequence":["a","b"],"delayMs":2001,"appTarget":"x"})", {}, 0,
+            u"2000"_s);
+        row("delay negative", R"({"keySequence":["a","b"],"delayMs":-1,"appTarget":"x"})", {}, 0,
+            u"2000"_s);
+        row("delay not whole", R"({"keySequence":["a","b"],"delayMs":1.5,"appTarget":"x"})", {}, 0,
+            u"whole number"_s);
+        row("delay as text", R"({"keySequence":["a","b"],"delayMs":"100","appTarget":"x"})", {}, 0,
+            u"whole number"_s);
+        row("no target", R"({"keySequence":["a","b"]})", {}, 0, u"application"_s);
+        row("single without keys", R"({"appTarget":"x"})", {}, 0, u"no key combination"_s);
+        row("single of the wrong type", R"({"keyCombo":["a"],"appTarget":"x"})", {}, 0,
+            u"no key combination"_s);
+        row("not an object: no reason", R"(["keySequence"])", {});
+        row("not JSON: no reason", "keySequence: a, b", {});
+    }
+
+    void sequenceDecode()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QStringList, combos);
+        QFETCH(QString, refusal);
+        QString why;
+        const std::optional<ShortcutMessage> message = ShortcutMessage::decode(line, &why);
+        QCOMPARE(message.has_value(), !combos.isEmpty());
+        if (message) {
+            QCOMPARE(message->keyCombos(), combos);
+            QTEST(message->delayMs, "delayMs");
+            QCOMPARE(message->appTarget, u"x"_s);
+            QVERIFY(why.isEmpty());
+        } else if (refusal.isNull()) {
+            QCOMPARE(why, QString());
+        } else {
+            QVERIFY2(why.contains(refusal), qPrintable(why));
+        }
+    }
+
     void statusEncode_data()
     {
         QTest::addColumn<Status>("status");
@@ -106,6 +223,85 @@ private Q_SLOTS:
         QCOMPARE(ServerStatusMessage{status}.encode(), line);
         QCOMPARE(ServerStatusMessage::decode(QByteArrayView(line).chopped(1)),
                  ServerStatusMessage{status});
+    }
+
+    // What a newer server adds to its lines: read by this controller, ignored by older ones.
+    void statusWithMore_data()
+    {
+        QTest::addColumn<ServerStatusMessage>("message");
+        QTest::addColumn<QByteArray>("line");
+
+        QTest::newRow("accepts") << ServerStatusMessage{Status::Ready, {u"keySequence"_s}, {}}
+                                 << R"({"status":"ready","accepts":["keySequence"]})"
+                                    "\n"_ba;
+        QTest::newRow("not typed, quoted text")
+            << ServerStatusMessage{Status::Ready, {u"keySequence"_s}, u"“f\"9” — no key"_s}
+            << "{\"status\":\"ready\",\"accepts\":[\"keySequence\"],\"notTyped\":\"\xe2\x80\x9c"
+               "f\\\"9\xe2\x80\x9d \xe2\x80\x94 no key\"}\n"_ba;
+        QTest::newRow("not typed, nothing accepted")
+            << ServerStatusMessage{Status::Ready, {}, u"busy"_s}
+            << R"({"status":"ready","notTyped":"busy"})"
+               "\n"_ba;
+    }
+
+    void statusWithMore()
+    {
+        QFETCH(ServerStatusMessage, message);
+        QFETCH(QByteArray, line);
+        QCOMPARE(message.encode(), line);
+        QCOMPARE(ServerStatusMessage::decode(QByteArrayView(line).chopped(1)), message);
+        QVERIFY(line.size() <= ServerStatusMessage::kMaxLineLength);
+    }
+
+    // However long the reason, the line stays short enough to be read, and cut text says so.
+    void longReasonsAreCut_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("ASCII") << QString(5000, u'k');
+        QTest::newRow("control characters, six bytes each") << QString(5000, QChar(1));
+        QTest::newRow("a pair across the cut") << u"😀"_s.repeated(2500);
+    }
+
+    void longReasonsAreCut()
+    {
+        QFETCH(QString, reason);
+        const QByteArray line =
+            ServerStatusMessage{Status::Ready, {u"keySequence"_s}, reason}.encode();
+        QVERIFY2(line.size() <= ServerStatusMessage::kMaxLineLength, line.constData());
+        const auto read = ServerStatusMessage::decode(QByteArrayView(line).chopped(1));
+        QVERIFY(read);
+        QVERIFY(read->notTyped.endsWith(QChar(0x2026)));
+        QVERIFY(reason.startsWith(read->notTyped.chopped(1)));
+        QVERIFY(!read->notTyped.chopped(1).back().isHighSurrogate());
+    }
+
+    // An older controller reads only "status"; so does this one for keys it does not know, and
+    // values of the wrong kind are dropped, not taken for the line.
+    void statusUnknownParts_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QStringList>("accepts");
+        QTest::addColumn<QString>("notTyped");
+        QTest::newRow("later keys") << R"({"status":"ready","accepts":["keySequence","macro"],)"
+                                       R"("queue":{"waiting":3}})"_ba
+                                    << QStringList{u"keySequence"_s, u"macro"_s} << QString();
+        QTest::newRow("accepts not a list")
+            << R"({"status":"ready","accepts":"keySequence"})"_ba << QStringList() << QString();
+        QTest::newRow("non-text kinds skipped")
+            << R"({"status":"ready","accepts":[1,"keySequence",null]})"_ba
+            << QStringList{u"keySequence"_s} << QString();
+        QTest::newRow("reason not text")
+            << R"({"status":"ready","notTyped":{"why":"x"}})"_ba << QStringList() << QString();
+    }
+
+    void statusUnknownParts()
+    {
+        QFETCH(QByteArray, line);
+        const std::optional<ServerStatusMessage> message = ServerStatusMessage::decode(line);
+        QVERIFY(message);
+        QCOMPARE(message->status, Status::Ready);
+        QTEST(message->accepts, "accepts");
+        QTEST(message->notTyped, "notTyped");
     }
 
     void statusDecode_data()

@@ -166,10 +166,18 @@ private Q_SLOTS:
         QCOMPARE(m_pad->buttons(page.id).value(), (QList{sequence, toggle}));
 
         QVERIFY(m_pad->setToggledOn(toggle.id, true));
+        QVERIFY(m_pad->updateButton(toggle)); // read before the press: the state stays
         toggle.toggledOn = true;
+        QCOMPARE(m_pad->button(toggle.id)->value(), toggle);
         const ShortcutPadSnapshot snapshot = m_pad->snapshotPage(page.id).value();
         QVERIFY(m_pad->deletePage(page.id) && m_pad->restore(snapshot));
         QCOMPARE(m_pad->buttons(page.id).value(), (QList{sequence, toggle}));
+
+        ShortcutButton single = toggle; // made plain, then two-state again: it starts off
+        single.isToggle = false;
+        QVERIFY(m_pad->updateButton(single) && m_pad->updateButton(toggle));
+        QVERIFY(!m_pad->button(toggle.id)->value().toggledOn);
+        QVERIFY(m_pad->setToggledOn(toggle.id, true));
 
         QVERIFY(m_pad->applyPreset(toggle.id, shortcutPresets().at(7)));
         const ShortcutButton plain = m_pad->button(toggle.id)->value();

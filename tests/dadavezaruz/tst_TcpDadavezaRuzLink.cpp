@@ -69,7 +69,7 @@ private Q_SLOTS:
         std::unique_ptr<DadavezaRuzLink> link = transport.linkTo(u"127.0.0.1"_s, server.port());
         QList<Status> heard;
         connect(link.get(), &DadavezaRuzLink::serverStatusReceived, this,
-                [&heard](Status status) { heard.append(status); });
+                [&heard](const ServerStatusMessage &message) { heard.append(message.status); });
         QSignalSpy reports(link.get(), &DadavezaRuzLink::reported);
         link->start();
         QTRY_COMPARE(server.connections(), 1);

@@ -426,6 +426,30 @@ describe('pages and buttons', () => {
     assert.equal(pad.links.length, 1, 'updates come without reconnecting');
   });
 
+  test('two-state buttons show their state, and follow the next pages message', async (t) => {
+    const pad = await openPad(t);
+    const link = await pad.link(1);
+    const page = (muteOn) => ({ id: 3, name: 'Stream', buttons: [
+      button(30, 'Plain', 0, 0),
+      button(31, muteOn ? 'Muted' : 'Mute', 0, 1, { on: muteOn }),
+      button(32, 'Live', 0, 2, { on: true, sendsKeys: false }),
+    ] });
+    const shown = () => pad.page.$$eval('#grid > button', (all) => all.map((cell) => [
+      cell.dataset.buttonId, cell.getAttribute('aria-pressed'),
+      getComputedStyle(cell, '::after').content !== 'none']));
+    await link.serve([page(false)]);
+    await pad.page.waitForSelector('[data-button-id="32"]');
+    // Only a two-state button has a pressed state; the one that is on has a marker.
+    assert.deepEqual(await shown(),
+      [['30', null, false], ['31', 'false', false], ['32', 'true', true]]);
+    link.send({ type: 'pages', pages: [page(true)] });
+    await pad.page.waitForSelector('[data-button-id="31"][aria-pressed="true"]',
+      { timeout: WAIT_MS });
+    assert.deepEqual(await shown(),
+      [['30', null, false], ['31', 'true', true], ['32', 'true', true]]);
+    assert.equal(await pad.page.getAttribute('[data-button-id="31"]', 'aria-label'), 'Muted');
+  });
+
   test('the chosen tab is remembered across visits', async (t) => {
     const pad = await openPad(t);
     await (await pad.link(1)).serve([resolvePage, obsPage]);
