@@ -1,5 +1,6 @@
 #include "dadavezaruz/ButtonKindSection.h"
 
+#include "dadavezaruz/PadColors.h"
 #include "dadavezaruz/SheetControls.h"
 
 #include <QAbstractButton>
@@ -30,6 +31,10 @@ ButtonKindSection::ButtonKindSection(QWidget *parent)
     for (const auto &[kind, text, name] : kinds) {
         QPushButton *segment = SheetControls::formButton(text, name);
         segment->setCheckable(true);
+        // The chosen kind is filled, as a segmented control shows it; the others stay as buttons.
+        segment->setStyleSheet(
+            u"QPushButton:checked { background: %1; color: white; border: 1px solid %1; "
+            u"border-radius: 4px; padding: 4px; }"_s.arg(PadColors::purple.name()));
         segment->setAccessibleDescription(kKindSection);
         m_group->addButton(segment, int(kind));
         row->addWidget(segment, 1);
