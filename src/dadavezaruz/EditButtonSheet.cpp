@@ -148,12 +148,7 @@ QWidget *EditButtonSheet::buildColorSection()
     m_colorSection = section;
     m_colorWell = new ColorWell(kColorWell);
     m_colorWell->setObjectName(u"colorWell"_s);
-    auto *label = new QLabel(kColorWell);
-    label->setBuddy(m_colorWell);
-    auto *row = new QHBoxLayout;
-    row->addWidget(label, 1);
-    row->addWidget(m_colorWell);
-    section->body()->addLayout(row);
+    section->body()->addLayout(SheetControls::labelledRow(kColorWell, m_colorWell));
     connect(m_colorWell, &QToolButton::clicked, this, &EditButtonSheet::openColorDialog);
     return section;
 }

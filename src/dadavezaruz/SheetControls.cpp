@@ -2,6 +2,7 @@
 
 #include "dadavezaruz/PadColors.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +47,16 @@ QPushButton *SheetControls::formButton(const QString &text, const QString &name)
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
+}
+
+QHBoxLayout *SheetControls::labelledRow(const QString &text, QWidget *field)
+{
+    auto *label = new QLabel(text);
+    label->setBuddy(field);
+    auto *row = new QHBoxLayout;
+    row->addWidget(label, 1);
+    row->addWidget(field);
+    return row;
 }
 
 void SheetControls::makeDestructive(QPushButton *button)

@@ -2,8 +2,10 @@
 
 #include <QString>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QWidget;
 class QPushButton;
 
 namespace hb {
@@ -23,6 +25,9 @@ public:
     static QLineEdit *textField(const QString &placeholder, const QString &name);
     // A push button that Return in a field of the sheet does not press.
     static QPushButton *formButton(const QString &text, const QString &name);
+    // A row of a label (the buddy of `field`, so that its mnemonic and assistive technology reach
+    // the field) taking the width, and the field at its end.
+    static QHBoxLayout *labelledRow(const QString &text, QWidget *field);
     // Gives a button the red text of what deletes.
     static void makeDestructive(QPushButton *button);
 };

@@ -5,7 +5,6 @@
 #include "dadavezaruz/KeyComboSection.h"
 #include "dadavezaruz/SheetControls.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -35,12 +34,7 @@ ToggleStateSection::ToggleStateSection(QWidget *parent) : QWidget(parent)
     auto *colorSection = new FormSection(kColorSection);
     m_color = new ColorWell(kColorWell);
     m_color->setObjectName(u"onColorWell"_s);
-    auto *colorLabel = new QLabel(kColorWell);
-    colorLabel->setBuddy(m_color);
-    auto *colorRow = new QHBoxLayout;
-    colorRow->addWidget(colorLabel, 1);
-    colorRow->addWidget(m_color);
-    colorSection->body()->addLayout(colorRow);
+    colorSection->body()->addLayout(SheetControls::labelledRow(kColorWell, m_color));
 
     m_keys = new KeyComboSection(kKeySection, u"on"_s);
 
