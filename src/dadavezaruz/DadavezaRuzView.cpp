@@ -1,7 +1,6 @@
 #include "dadavezaruz/DadavezaRuzView.h"
 
 #include "common/Backdrop.h"
-#include "common/CallbackUndoCommand.h"
 #include "common/IconLibrary.h"
 #include "common/ScreenUndo.h"
 #include "common/Settings.h"
@@ -10,10 +9,8 @@
 #include "dadavezaruz/ConnectionSheet.h"
 #include "dadavezaruz/DadavezaRuzConnection.h"
 #include "dadavezaruz/EditButtonSheet.h"
-#include "dadavezaruz/PadArrange.h"
 #include "dadavezaruz/PadColors.h"
-#include "dadavezaruz/PadCopy.h"
-#include "dadavezaruz/PadDeleteCommand.h"
+#include "dadavezaruz/PadCommands.h"
 #include "dadavezaruz/PadEmptyState.h"
 #include "dadavezaruz/PadHeader.h"
 #include "dadavezaruz/PadStatusLine.h"
@@ -113,6 +110,14 @@ DadavezaRuzView::DadavezaRuzView(ModelStore &store, Settings &settings,
     content->addWidget(m_body, 1);
     m_undo = new ScreenUndo(this);
     content->addWidget(m_undo->notice());
+    m_commands = std::make_unique<PadCommands>(
+        m_store, m_pad, *m_undo,
+        PadCommands::Hooks{[this](const QString &text) { showStoreError(text); },
+                           [this](qint64 page, std::optional<ShortcutGridCell> cell) {
+                               selectPage(page);
+                               if (cell)
+                                   m_grid->setFocusCell(*cell);
+                           }});
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(backdrop);
@@ -352,140 +357,29 @@ void DadavezaRuzView::renamePage(qint64 pageId, const QString &name)
 
 void DadavezaRuzView::deletePage(qint64 pageId)
 {
-    pushDelete(m_pad.snapshotPage(pageId));
+    m_commands->deletePage(pageId);
 }
 
 Expected<Done> DadavezaRuzView::deleteButton(qint64 buttonId)
 {
-    if (!pushDelete(m_pad.snapshotButton(buttonId)))
-        return m_commandError;
+    if (!m_commands->deleteButton(buttonId))
+        return m_commands->lastError();
     return Done{};
-}
-
-bool DadavezaRuzView::pushDelete(const Expected<ShortcutPadSnapshot> &snapshot)
-{
-    m_commandError = {};
-    if (!snapshot) {
-        m_commandError = snapshot.error();
-        showStoreError(m_commandError.description);
-        return false;
-    }
-    auto failed = [this](const Error &error) { failCommand(error); };
-    auto restored = [this](qint64 page) {
-        showStoreError({});
-        selectPage(page);
-    };
-    const bool done =
-        m_undo->push(std::make_unique<PadDeleteCommand>(m_pad, *snapshot, failed, restored));
-    if (done)
-        showStoreError({});
-    return done;
 }
 
 void DadavezaRuzView::duplicateButton(qint64 buttonId)
 {
-    const Expected<std::optional<ShortcutButton>> original = m_pad.button(buttonId);
-    if (!original || !*original) {
-        showStoreError(original ? u"This button no longer exists."_s
-                                : original.error().description);
-        return;
-    }
-    copyButtonToPage(buttonId, (*original)->page);
+    m_commands->duplicateButton(buttonId);
 }
 
 void DadavezaRuzView::copyButtonToPage(qint64 buttonId, qint64 pageId)
 {
-    const Expected<std::optional<ShortcutButton>> original = m_pad.button(buttonId);
-    if (!original || !*original) {
-        showStoreError(original ? u"This button no longer exists."_s
-                                : original.error().description);
-        return;
-    }
-    QString text = u"Duplicated “%1”"_s.arg((*original)->label);
-    if (pageId != (*original)->page) {
-        const QList<ShortcutPage> &pages = m_pages->pages();
-        const auto page = std::ranges::find(pages, pageId, &ShortcutPage::id);
-        text = u"Copied “%1” to “%2”"_s.arg((*original)->label,
-                                            page == pages.end() ? QString() : page->name);
-    }
-    pushCopy(
-        text,
-        [this, buttonId, pageId]() -> Expected<ShortcutPadSnapshot> {
-            const Expected<ShortcutButton> copy = PadCopy::copyButton(m_store, buttonId, pageId);
-            if (!copy)
-                return copy.error();
-            return m_pad.snapshotButton(copy->id);
-        },
-        pageId);
+    m_commands->copyButtonToPage(buttonId, pageId);
 }
 
 void DadavezaRuzView::duplicatePage(qint64 pageId)
 {
-    const QList<ShortcutPage> &pages = m_pages->pages();
-    const auto page = std::ranges::find(pages, pageId, &ShortcutPage::id);
-    const QString text = u"Duplicated “%1”"_s.arg(page == pages.end() ? QString() : page->name);
-    pushCopy(
-        text,
-        [this, pageId]() -> Expected<ShortcutPadSnapshot> {
-            const Expected<ShortcutPage> copy = PadCopy::duplicatePage(m_store, pageId);
-            if (!copy)
-                return copy.error();
-            return m_pad.snapshotPage(copy->id);
-        },
-        pageId);
-}
-
-bool DadavezaRuzView::pushCopy(const QString &text,
-                               std::function<Expected<ShortcutPadSnapshot>()> make,
-                               qint64 shownAfterUndo)
-{
-    m_commandError = {};
-    // The copy as it was last added: a redo after an undo puts back these records, ids and all.
-    auto made = std::make_shared<std::optional<ShortcutPadSnapshot>>();
-    auto failed = [this](const Error &error) { return failCommand(error); };
-    auto shownPage = [](const ShortcutPadSnapshot &copy) {
-        return copy.page ? copy.page->id : copy.buttons.constFirst().page;
-    };
-    auto redo = [this, made, make = std::move(make), failed, shownPage]() {
-        if (!*made) {
-            Expected<ShortcutPadSnapshot> copy = make();
-            if (!copy)
-                return failed(copy.error());
-            *made = std::move(copy).value();
-            // A button copied to another page leaves the user where they are; a page's copy is
-            // what they want to work on next.
-            if ((*made)->page)
-                selectPage((*made)->page->id);
-            return true;
-        }
-        if (const Expected<Done> restored = m_pad.restore(**made); !restored)
-            return failed(restored.error());
-        showStoreError({});
-        selectPage(shownPage(**made));
-        return true;
-    };
-    auto undo = [this, made, failed, shownAfterUndo]() {
-        const ShortcutPadSnapshot &copy = **made;
-        const bool page = copy.page.has_value();
-        const qint64 id = page ? copy.page->id : copy.buttons.constFirst().id;
-        // Read again: what was put on the copied page since goes with it, and comes back on redo.
-        Expected<ShortcutPadSnapshot> current =
-            page ? m_pad.snapshotPage(id) : m_pad.snapshotButton(id);
-        if (!current)
-            return failed(current.error());
-        if (const Expected<Done> removed = page ? m_pad.deletePage(id) : m_pad.deleteButton(id);
-            !removed)
-            return failed(removed.error());
-        *made = std::move(current).value();
-        showStoreError({});
-        selectPage(shownAfterUndo);
-        return true;
-    };
-    const bool done =
-        m_undo->push(std::make_unique<CallbackUndoCommand>(text, std::move(redo), std::move(undo)));
-    if (done)
-        showStoreError({});
-    return done;
+    m_commands->duplicatePage(pageId);
 }
 
 void DadavezaRuzView::duplicateFocusedButton()
@@ -499,83 +393,14 @@ void DadavezaRuzView::duplicateFocusedButton()
         duplicateButton(button->id);
 }
 
-bool DadavezaRuzView::failCommand(const Error &error)
-{
-    m_commandError = error;
-    showStoreError(error.description);
-    return false;
-}
-
 void DadavezaRuzView::movePage(qint64 pageId, int newIndex)
 {
-    const QList<ShortcutPage> &pages = m_pages->pages();
-    const auto page = std::ranges::find(pages, pageId, &ShortcutPage::id);
-    if (page != pages.end() && newIndex == page - pages.begin())
-        return;
-    m_commandError = {};
-    auto failed = [this](const Error &error) { return failCommand(error); };
-    // The order the move changed, for its undo; each redo reads it again.
-    auto before = std::make_shared<QList<ShortcutPage>>();
-    auto redo = [this, before, failed, pageId, newIndex] {
-        Expected<QList<ShortcutPage>> old = PadArrange::movePage(m_store, pageId, newIndex);
-        if (!old)
-            return failed(old.error());
-        *before = std::move(old).value();
-        showStoreError({});
-        selectPage(pageId);
-        return true;
-    };
-    auto undo = [this, before, failed, pageId] {
-        if (const Expected<Done> done = PadArrange::restorePageOrder(m_store, *before); !done)
-            return failed(done.error());
-        showStoreError({});
-        selectPage(pageId);
-        return true;
-    };
-    const QString text = u"Moved “%1”"_s.arg(page == pages.end() ? QString() : page->name);
-    if (m_undo->push(std::make_unique<CallbackUndoCommand>(text, std::move(redo), std::move(undo))))
-        showStoreError({});
+    m_commands->movePage(pageId, newIndex);
 }
 
 void DadavezaRuzView::moveButton(qint64 buttonId, qint64 pageId, int row, int col)
 {
-    const Expected<std::optional<ShortcutButton>> original = m_pad.button(buttonId);
-    if (!original || !*original) {
-        showStoreError(original ? u"This button no longer exists."_s
-                                : original.error().description);
-        return;
-    }
-    const ShortcutButton &from = **original;
-    if (from.page == pageId && from.row == row && from.col == col)
-        return;
-    m_commandError = {};
-    auto failed = [this](const Error &error) { return failCommand(error); };
-    // The places the move changed, for its undo; each redo reads them again.
-    auto before = std::make_shared<QList<ButtonPlace>>();
-    auto redo = [this, before, failed, buttonId, pageId, row, col] {
-        Expected<QList<ButtonPlace>> old =
-            PadArrange::moveButton(m_store, buttonId, pageId, row, col);
-        if (!old)
-            return failed(old.error());
-        *before = std::move(old).value();
-        showStoreError({});
-        selectPage(pageId);
-        m_grid->setFocusCell({row, col});
-        return true;
-    };
-    // Only the place it left: the button's image need not ride along with the history.
-    auto undo = [this, before, failed, page = from.page,
-                 cell = ShortcutGridCell{from.row, from.col}] {
-        if (const Expected<Done> done = PadArrange::restorePlaces(m_store, *before); !done)
-            return failed(done.error());
-        showStoreError({});
-        selectPage(page);
-        m_grid->setFocusCell(cell);
-        return true;
-    };
-    const QString text = u"Moved “%1”"_s.arg(from.label);
-    if (m_undo->push(std::make_unique<CallbackUndoCommand>(text, std::move(redo), std::move(undo))))
-        showStoreError({});
+    m_commands->moveButton(buttonId, pageId, row, col);
 }
 
 void DadavezaRuzView::moveCurrentPage(int delta)

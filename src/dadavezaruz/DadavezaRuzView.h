@@ -21,6 +21,7 @@ class DadavezaRuzConnection;
 class DadavezaRuzTransport;
 class EditButtonSheet;
 class ModelStore;
+class PadCommands;
 class PadHeader;
 class PadStatusLine;
 class PageTabBar;
@@ -105,16 +106,10 @@ private:
     void refreshPages();
     void refreshGrid();
     void flipToggle(qint64 buttonId);
-    // Shows why a change or its undo failed and keeps the error for the tests; false.
-    bool failCommand(const Error &error);
     void showStoreError(const QString &text);
     void showPageMenu(const ShortcutPage &page, const QPoint &globalPos);
     void stepPage(int delta);
     void addPage(const QString &name);
-    bool pushDelete(const Expected<ShortcutPadSnapshot> &snapshot);
-    // `make` makes the copy and gives it as a delete would take it; undo shows `shownAfterUndo`.
-    bool pushCopy(const QString &text, std::function<Expected<ShortcutPadSnapshot>()> make,
-                  qint64 shownAfterUndo);
     void showButtonMenu(const QPoint &at);
     void duplicateFocusedButton();
     void moveCurrentPage(int delta);
@@ -135,7 +130,6 @@ private:
     bool m_editMode = false;
     bool m_parked = false;    // hidden after being shown: the store is read again on show
     bool m_gridStale = false; // the store changed while parked
-    Error m_commandError;     // the last failure of a delete or its undo
     std::optional<qint64> m_feedbackButtonID;
     std::optional<qint64> m_cutButton;
     quint64 m_feedbackTap = 0; // each tap clears only its own feedback
@@ -150,6 +144,7 @@ private:
     QPointer<QWidget> m_addPageSheet;
     QPointer<EditButtonSheet> m_editor;
     ScreenUndo *m_undo = nullptr;
+    std::unique_ptr<PadCommands> m_commands;
     QAction *m_forgetCut = nullptr; // Esc, while a button is cut
 };
 
