@@ -116,11 +116,6 @@ private Q_SLOTS:
             << R"({"keySequence":["a","b"],"delayMs":2000,"appTarget":"x"})"
                "\n"_ba
             << 2000;
-        QTest::newRow("negative delay held to none")
-            << QStringList{u"a"_s, u"b"_s} << -5
-            << R"({"keySequence":["a","b"],"delayMs":0,"appTarget":"x"})"
-               "\n"_ba
-            << 0;
     }
 
     void sequenceEncode()
@@ -165,23 +160,15 @@ private Q_SLOTS:
         row("empty", R"({"keySequence":[],"appTarget":"x"})", {}, 0, u"empty"_s);
         row("both keys", R"({"keyCombo":"a","keySequence":["b","c"],"appTarget":"x"})", {}, 0,
             u"both"_s);
-        row("both keys, sequence not a list", R"({"keyCombo":"a","keySequence":7,"appTarget":"x"})",
-            {}, 0, u"both"_s);
         row("not a list", R"({"keySequence":"a,b","appTarget":"x"})", {}, 0, u"not a list"_s);
         row("a number in it", R"({"keySequence":["a",5],"appTarget":"x"})", {}, 0,
             u"other than text"_s);
         row("delay too long", R"({"keySequence":["a","b"],"delayMs":2001,"appTarget":"x"})", {}, 0,
             u"2000"_s);
-        row("delay negative", R"({"keySequence":["a","b"],"delayMs":-1,"appTarget":"x"})", {}, 0,
-            u"2000"_s);
         row("delay not whole", R"({"keySequence":["a","b"],"delayMs":1.5,"appTarget":"x"})", {}, 0,
-            u"whole number"_s);
-        row("delay as text", R"({"keySequence":["a","b"],"delayMs":"100","appTarget":"x"})", {}, 0,
             u"whole number"_s);
         row("no target", R"({"keySequence":["a","b"]})", {}, 0, u"application"_s);
         row("single without keys", R"({"appTarget":"x"})", {}, 0, u"no key combination"_s);
-        row("single of the wrong type", R"({"keyCombo":["a"],"appTarget":"x"})", {}, 0,
-            u"no key combination"_s);
         row("not an object: no reason", R"(["keySequence"])", {});
         row("not JSON: no reason", "keySequence: a, b", {});
     }
@@ -290,8 +277,6 @@ private Q_SLOTS:
         QTest::newRow("non-text kinds skipped")
             << R"({"status":"ready","accepts":[1,"keySequence",null]})"_ba
             << QStringList{u"keySequence"_s} << QString();
-        QTest::newRow("reason not text")
-            << R"({"status":"ready","notTyped":{"why":"x"}})"_ba << QStringList() << QString();
     }
 
     void statusUnknownParts()
