@@ -81,7 +81,7 @@ std::optional<hb::ShortcutMessage> parsed(QByteArrayView line)
         delayMs = int(ms);
     }
     QStringList texts;
-    for (const QJsonValue &combo : combos) {
+    for (const auto &combo : combos) {
         if (!combo.isString())
             return std::nullopt;
         texts.append(combo.toString());

@@ -615,7 +615,7 @@ QString DadavezaRuzServerWorker::postShortcut(const ShortcutMessage &message)
     if (const QString problem = keyboardProblem(); !problem.isEmpty())
         return kNotTyped + u"keystrokes cannot be posted: "_s + problem;
     if (!m_typing.push(std::move(press))) {
-        const QString line = kNotTyped + u"still typing earlier presses"_s;
+        QString line = kNotTyped + u"still typing earlier presses"_s;
         note(u"busy"_s, line);
         return line;
     }

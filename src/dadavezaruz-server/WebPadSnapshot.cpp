@@ -48,7 +48,7 @@ void WebPadSnapshot::addPage(const ShortcutPage &page, const QList<ShortcutButto
                                           button.shownColorHex(), button.row, button.col, hash,
                                           !press.message.keyCombo.isEmpty(), button.isToggle,
                                           button.isToggle && button.toggledOn});
-        presses.insert(button.id, std::move(press));
+        presses.insert(button.id, press);
     }
     pages.append(shown);
 }

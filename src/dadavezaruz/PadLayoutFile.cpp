@@ -235,7 +235,7 @@ Expected<Done> readSequence(const QJsonValue &value, const QString &place, Short
                            u"the \u201Csequence\u201D needs a list of \u201Ckeys\u201D as text."_s);
     if (list.isEmpty())
         return Done{};
-    for (const QJsonValue &key : list)
+    for (const auto &key : list)
         button.thenKeyCombos.append(key.toString());
     const QJsonValue delay = value.toObject().value(u"delayMs"_s);
     if (!delay.isUndefined()) {

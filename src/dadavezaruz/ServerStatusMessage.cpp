@@ -73,7 +73,7 @@ std::optional<ServerStatusMessage> ServerStatusMessage::decode(QByteArrayView li
         if (text != entry.value)
             continue;
         ServerStatusMessage message{entry.status};
-        for (const QJsonValue &kind : object.value("accepts"_L1).toArray()) {
+        for (const auto &kind : object.value("accepts"_L1).toArray()) {
             if (kind.isString())
                 message.accepts.append(kind.toString());
         }

@@ -148,7 +148,7 @@ std::optional<ShortcutMessage> decodeObject(const QJsonObject &object, QString *
         if (combos.size() > ShortcutMessage::kMaxSequence)
             return refused(refusal, "the key sequence has more than 8 key combinations");
         ShortcutMessage message{{}, appTarget.toString()};
-        for (const QJsonValue &combo : combos) {
+        for (const auto &combo : combos) {
             if (!combo.isString())
                 return refused(refusal, "the key sequence holds something other than text");
             message.thenKeyCombos.append(combo.toString());

@@ -55,7 +55,7 @@ QString comboListText(const QStringList &combos)
 QStringList comboList(const QString &text)
 {
     QStringList combos;
-    for (const QJsonValue &value : QJsonDocument::fromJson(text.toUtf8()).array()) {
+    for (const auto &value : QJsonDocument::fromJson(text.toUtf8()).array()) {
         if (value.isString())
             combos.append(value.toString());
     }

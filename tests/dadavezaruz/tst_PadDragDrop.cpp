@@ -131,7 +131,7 @@ class TestPadDragDrop : public QObject {
     // On OBS, in edit mode, with the grid holding the keyboard.
     ShortcutPage editObs()
     {
-        const ShortcutPage obs = pages()[1];
+        ShortcutPage obs = pages()[1];
         m_view->selectPage(obs.id);
         m_view->setEditMode(true);
         m_grid->setFocus();
