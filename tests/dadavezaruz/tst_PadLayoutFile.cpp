@@ -348,15 +348,11 @@ private Q_SLOTS:
         };
 
         add("not JSON", "{\"version\": 1,", E::NotJson, u"This is not a pad layout file: ..."_s);
-        add("array", "[1]", E::NotJson,
-            u"This is not a pad layout file: it does not hold a JSON object."_s);
         add("no version", layout([](QJsonObject &root) { root.remove(u"version"_s); }),
             E::BadVersion, u"This is not a pad layout file: it has no \u201Cversion\u201D."_s);
         const QString badVersion =
             u"This is not a pad layout file: its \u201Cversion\u201D is not a format number."_s;
         add("version as text", rootWith(u"version"_s, u"1"_s), E::BadVersion, badVersion);
-        add("version 0", rootWith(u"version"_s, 0), E::BadVersion, badVersion);
-        add("version 1.5", rootWith(u"version"_s, 1.5), E::BadVersion, badVersion);
         add("version 3", rootWith(u"version"_s, 3), E::NewerVersion,
             u"This file was made by a newer version of Huebench (format 3); this version reads "
             u"format 2."_s);
@@ -374,8 +370,6 @@ private Q_SLOTS:
                 root[u"pages"_s] = pages;
             }),
             E::BadPage, u"Page 2 has no name."_s);
-        add("page with an empty name", layout(setting({u"pages"_s, u"0"_s, u"name"_s}, u""_s)),
-            E::BadPage, u"Page 1 has no name."_s);
         add("page without buttons", layout(setting({u"pages"_s, u"1"_s, u"buttons"_s}, u"x"_s)),
             E::BadPage, u"Page 2 (\u201COBS\u201D) has no list of buttons."_s);
         add("17 buttons",
@@ -386,59 +380,38 @@ private Q_SLOTS:
             E::BadButton, u"Page 2, button 4: not a JSON object."_s);
         add("label missing", button(1, 2, u"label"_s, QJsonValue()), E::BadButton,
             u"Page 2, button 3: \u201Clabel\u201D is missing or not text."_s);
-        add("target missing", button(0, 1, u"target"_s, QJsonValue()), E::BadButton,
-            u"Page 1, button 2: \u201Ctarget\u201D is missing or not text."_s);
         add("row 4", button(0, 1, u"row"_s, 4), E::BadButton,
             u"Page 1, button 2: row 4 is outside the 4 \u00D7 4 grid (0 to 3)."_s);
-        add("col -1", button(1, 4, u"col"_s, -1), E::BadButton,
-            u"Page 2, button 5: col -1 is outside the 4 \u00D7 4 grid (0 to 3)."_s);
-        add("row 1.5", button(1, 4, u"row"_s, 1.5), E::BadButton,
-            u"Page 2, button 5: \u201Crow\u201D is missing or not a whole number."_s);
         add("row past int", button(1, 4, u"row"_s, 4294967296.0), E::BadButton,
             u"Page 2, button 5: \u201Crow\u201D is missing or not a whole number."_s);
         add("two buttons in one cell", button(1, 2, u"col"_s, 0), E::BadButton,
             u"Page 2, button 3: row 0, col 0 already holds button 1."_s);
         add("colour by name", button(1, 4, u"color"_s, u"red"_s), E::BadButton,
             u"Page 2, button 5: the colour \u201Cred\u201D is not #RRGGBB."_s);
-        add("colour not hexadecimal", button(1, 4, u"color"_s, u"#GG0000"_s), E::BadButton,
-            u"Page 2, button 5: the colour \u201C#GG0000\u201D is not #RRGGBB."_s);
         add("colour with a line feed", button(1, 4, u"color"_s, u"#FF0000\n"_s), E::BadButton,
             u"Page 2, button 5: the colour \u201C#FF0000\n\u201D is not #RRGGBB."_s);
         add("unknown modifier", button(1, 4, u"keys"_s, u"ctrl+shft+s"_s), E::BadButton,
             u"Page 2, button 5: unknown modifier \u201Cshft\u201D in \u201Cctrl+shft+s\u201D"_s);
-        add("unknown key", button(0, 0, u"keys"_s, u"cmd+bogus"_s), E::BadButton,
-            u"Page 1, button 1: unknown key \u201Cbogus\u201D in \u201Ccmd+bogus\u201D"_s);
         add("modifiers only", button(0, 0, u"keys"_s, u"cmd+shift"_s), E::BadButton,
             u"Page 1, button 1: \u201Cshift\u201D is a modifier: add a key after it, e.g. "
             u"cmd+shift+c in \u201Ccmd+shift\u201D"_s);
         add("image of another type", button(0, 0, u"image"_s, image(u"image/gif"_s, "GIF89a")),
             E::BadImage,
             u"Page 1, button 1: the image needs a \u201Ctype\u201D of image/png or image/jpeg."_s);
-        add("image without data",
-            button(0, 0, u"image"_s, QJsonObject{{u"type"_s, u"image/png"_s}}), E::BadImage,
-            u"Page 1, button 1: the image has no Base64 \u201Cdata\u201D."_s);
         const QString notBase64 = u"Page 1, button 1: the image data is not valid Base64."_s;
         for (const auto &[row, data] : {std::pair{"Base64 with a stray character", u"iVBO*w0K"_s},
-                                        {"Base64 with a non-Latin letter", u"iVBO\u0141w0K"_s},
-                                        {"Base64 cut short", u"iVBORw0KG"_s}})
+                                        {"Base64 with a non-Latin letter", u"iVBO\u0141w0K"_s}})
             add(row,
                 button(0, 0, u"image"_s,
                        QJsonObject{{u"type"_s, u"image/png"_s}, {u"data"_s, data}}),
                 E::BadImage, notBase64);
         add("image that is a GIF", button(0, 0, u"image"_s, image(u"image/png"_s, "GIF89a....")),
             E::BadImage, u"Page 1, button 1: the image is not a PNG or JPEG image."_s);
-        add("empty image", button(0, 0, u"image"_s, image(u"image/png"_s, "")), E::BadImage,
-            u"Page 1, button 1: the image is not a PNG or JPEG image."_s);
         const QString tooLarge = u"Page 1, button 1: the image is larger than 10 MB."_s;
         add("image one byte over 10 MB",
             button(
                 0, 0, u"image"_s,
                 image(u"image/png"_s, imageBytes(kPngSignature, ButtonImageFile::kMaxBytes + 1))),
-            E::TooLarge, tooLarge);
-        add("image far over 10 MB",
-            button(
-                0, 0, u"image"_s,
-                image(u"image/jpeg"_s, imageBytes(kJpegSignature, ButtonImageFile::kMaxBytes * 2))),
             E::TooLarge, tooLarge);
         QByteArray huge = layout();
         huge.append(QByteArray(PadLayoutFile::kMaxFileBytes + 1 - huge.size(), ' '));
